@@ -1,0 +1,59 @@
+#include "logs/core/LogCategory.h"
+
+namespace quendal {
+namespace {
+
+struct CategoryInfo
+{
+    const char* name;
+    const char* fileName;
+    const char* extension;
+};
+
+constexpr std::array<CategoryInfo, kCategoryCount> kInfo = {{
+    {"FireWall", "FIrWareLog.flg", "flg"},
+    {"VPN", "VPNLog.vlg", "vlg"},
+    {"UserAccess", "UserAccessLog.ulg", "ulg"},
+    {"Call", "CallLog.clg", "clg"},
+    {"Wan", "WanLog.wlg", "wlg"},
+}};
+
+const CategoryInfo& info(LogCategory c) { return kInfo[static_cast<size_t>(categoryIndex(c))]; }
+
+} // namespace
+
+std::optional<LogCategory> categoryForFacility(int facility)
+{
+    if (facility < 16 || facility > 20)
+        return std::nullopt;
+    return static_cast<LogCategory>(facility - 16);
+}
+
+std::optional<LogCategory> categoryForExtension(QStringView extension)
+{
+    // The order of the lookup is that of the Open command's table; the extensions are distinct.
+    for (LogCategory c : {LogCategory::VPN, LogCategory::FireWall, LogCategory::UserAccess,
+                          LogCategory::Call, LogCategory::Wan}) {
+        if (extension == QLatin1StringView(info(c).extension))
+            return c;
+    }
+    return std::nullopt;
+}
+
+const char* categoryName(LogCategory c) { return info(c).name; }
+
+QString autoLogFileName(LogCategory c) { return QString::fromLatin1(info(c).fileName); }
+
+QString logFileExtension(LogCategory c) { return QString::fromLatin1(info(c).extension); }
+
+QString autoLogFilePath(const QString& folder, LogCategory c)
+{
+    if (folder.isEmpty())
+        return autoLogFileName(c);
+    qsizetype end = folder.size();
+    while (end > 0 && folder.at(end - 1) == QLatin1Char('/'))
+        --end;
+    return folder.left(end) + QLatin1Char('/') + autoLogFileName(c);
+}
+
+} // namespace quendal

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QByteArray>
+#include <QHostAddress>
+#include <QUdpSocket>
+
+#include <chrono>
+#include <functional>
+#include <vector>
+
+namespace quendal::test {
+
+// Runs the event loop until the predicate holds or the timeout passes; returns the predicate.
+bool waitUntil(const std::function<bool()>& predicate,
+               std::chrono::milliseconds timeout = std::chrono::seconds(5));
+
+// Runs the event loop for a while, for checks that something does not happen.
+void settle(std::chrono::milliseconds time = std::chrono::milliseconds(150));
+
+// A UDP port on 127.0.0.1 that was free a moment ago.
+quint16 freeUdpPort();
+
+// A UDP socket on 127.0.0.1 that sends datagrams and collects what reaches it.
+class LoopbackPeer
+{
+public:
+    LoopbackPeer();
+    quint16 port() const;
+    void sendTo(quint16 port, const QByteArray& datagram);
+    // Datagrams received so far, in arrival order.
+    const std::vector<QByteArray>& received();
+    bool waitForDatagrams(size_t count,
+                          std::chrono::milliseconds timeout = std::chrono::seconds(5));
+
+private:
+    void drain();
+    QUdpSocket socket_;
+    std::vector<QByteArray> received_;
+};
+
+// Contents of a file, or an empty array when it cannot be read.
+QByteArray readFile(const QString& path);
+
+} // namespace quendal::test

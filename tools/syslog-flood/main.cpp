@@ -1,0 +1,2 @@
+// Placeholder until the traffic generator lands.
+int main() { return 2; }
