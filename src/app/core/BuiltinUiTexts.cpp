@@ -1,0 +1,103 @@
+#include "app/core/UiText.h"
+
+#include <iterator>
+
+namespace quendal {
+
+QString BuiltinUiText(int number)
+{
+    // In number order. Some carry the spelling the program has always shown ("Soure Address :",
+    // "Browser.."); translations are matched to these lines, so they stay as they are.
+    static const QString texts[] = {
+        QStringLiteral("&About QuenDalSysLog..."),                // 9000
+        QStringLiteral("Windows sockets initialization failed."), // 9001
+        QStringLiteral("Any"),                                    // 9002
+        QStringLiteral("Tx"),                                     // 9003
+        QStringLiteral("Rx"),                                     // 9004
+        QStringLiteral("Soure Address :"),                        // 9005
+        QStringLiteral("User Access Log"),                        // 9006
+        QStringLiteral("Call Log"),                               // 9007
+        QStringLiteral("FireWall Log"),                           // 9008
+        QStringLiteral("VPN Log"),                                // 9009
+        QStringLiteral("WAN Log"),                                // 9010
+        QStringLiteral("Time"),                                   // 9011
+        QStringLiteral("Host"),                                   // 9012
+        QStringLiteral("Message"),                                // 9013
+        QStringLiteral("Ready"),                                  // 9014
+        QStringLiteral("Running..."),                             // 9015
+        QStringLiteral("WAN Status"),                             // 9016
+        QStringLiteral("Start"),                                  // 9017
+        QStringLiteral("Stop"),                                   // 9018
+        QStringLiteral("Clear"),                                  // 9019
+        QStringLiteral("Save"),                                   // 9020
+        QStringLiteral("Open"),                                   // 9021
+        QStringLiteral("QuenDalSysLog"),                          // 9022
+        QStringLiteral("LAN Status"),                             // 9023
+        QStringLiteral("TX Packets"),                             // 9024
+        QStringLiteral("RX Packets"),                             // 9025
+        QStringLiteral("GW IP Addr"),                             // 9026
+        QStringLiteral("IP Address"),                             // 9027
+        QStringLiteral("TX Rate"),                                // 9028
+        QStringLiteral("RX Rate"),                                // 9029
+        QStringLiteral("Select clean LOG"),                       // 9030
+        QStringLiteral("Clear FireWall Log"),                     // 9031
+        QStringLiteral("Clear User Access Log"),                  // 9032
+        QStringLiteral("Clear Wan Log"),                          // 9033
+        QStringLiteral("Clear VPN Log"),                          // 9034
+        QStringLiteral("Clear Call Log"),                         // 9035
+        QStringLiteral("OK"),                                     // 9036
+        QStringLiteral("Cancel"),                                 // 9037
+        QStringLiteral("SYSLOG Select Port"),                     // 9038
+        QStringLiteral("Syslog port:"),                           // 9039
+        QStringLiteral("Closed"),                                 // 9040
+        QStringLiteral("Listening"),                              // 9041
+        QStringLiteral("SYN Sent"),                               // 9042
+        QStringLiteral("SYN Received"),                           // 9043
+        QStringLiteral("Established"),                            // 9044
+        QStringLiteral("Waiting for FIN"),                        // 9045
+        QStringLiteral("Waiting for Close"),                      // 9046
+        QStringLiteral("Unknown status"),                         // 9047
+        QStringLiteral("Closing"),                                // 9048
+        QStringLiteral("Last ACK"),                               // 9049
+        QStringLiteral("Time Wait"),                              // 9050
+        QStringLiteral("TCB deleted"),                            // 9051
+        QStringLiteral("Client"),                                 // 9052
+        QStringLiteral("Local TCP Table"),                        // 9053
+        QStringLiteral("Local UDP Table"),                        // 9054
+        QStringLiteral("LocalAddr"),                              // 9055
+        QStringLiteral("LocalPort"),                              // 9056
+        QStringLiteral("RemoteAddr"),                             // 9057
+        QStringLiteral("RemotePort"),                             // 9058
+        QStringLiteral("State"),                                  // 9059
+        QStringLiteral("Host Name:"),                             // 9060
+        QStringLiteral("DNS Servers:"),                           // 9061
+        QStringLiteral("Description:"),                           // 9062
+        QStringLiteral("Physical Address:"),                      // 9063
+        QStringLiteral("IP Address:"),                            // 9064
+        QStringLiteral("Subnet Mask:"),                           // 9065
+        QStringLiteral("Default Gateway:"),                       // 9066
+        QStringLiteral("DHCP Server:"),                           // 9067
+        QStringLiteral("Lease Obtained:"),                        // 9068
+        QStringLiteral("Lease Expires:"),                         // 9069
+        QStringLiteral("Release"),                                // 9070
+        QStringLiteral("Renew"),                                  // 9071
+        QStringLiteral("Search..."),                              // 9072
+        QStringLiteral("Primary WINS Server:"),                   // 9073
+        QStringLiteral("Secondary WINS Server:"),                 // 9074
+        QStringLiteral("MAC Address"),                            // 9075
+        QStringLiteral("IP Mask"),                                // 9076
+        QStringLiteral("Exit"),                                   // 9077
+        QStringLiteral("Log file path:"),                         // 9078
+        QStringLiteral("Browser.."),                              // 9079
+        QStringLiteral("Replay"),                                 // 9080
+        QStringLiteral("Replay IP:"),                             // 9081
+        QStringLiteral("Replay port:"),                           // 9082
+    };
+    static_assert(std::size(texts) == kUiTextCount);
+
+    if (number < kFirstUiText || number > kLastUiText)
+        return {};
+    return texts[number - kFirstUiText];
+}
+
+} // namespace quendal

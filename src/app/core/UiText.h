@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QString>
+
+#include <optional>
+
+namespace quendal {
+
+// Every user-visible text has a number from 9000 to 9082. A plain text file, SysLogLang.txt,
+// can replace all of them at once (for a translation): line n is the text of 9000 + n - 1.
+inline constexpr int kFirstUiText = 9000, kLastUiText = 9082, kUiTextCount = 83;
+
+inline constexpr const char* kUiTextFileName = "SysLogLang.txt";
+
+// The built-in English text of a number (9000..9082); empty QString outside the range.
+QString BuiltinUiText(int number);
+
+// The folder named by the companion tool's setting "Path" (system scope, organisation
+// "Hollowcrest", application "Pellimund", key "Settings/Path"), if it is set and non-empty.
+std::optional<QString> companionUiTextFolder();
+
+// SysLogLang.txt inside a folder: trailing slashes of the folder are dropped before the file
+// name is added, and an empty folder means the current directory.
+QString uiTextFilePath(const QString& folder);
+
+// Loads SysLogLang.txt from `folder` into the process-wide table. All 83 texts or none: returns
+// true and makes GetUiText use the file only when it supplied at least 83 lines; a short,
+// missing or unreadable file leaves (or puts back) the built-in texts. Lines end at LF, a CR
+// right before the LF is dropped, lines after the 83rd are ignored, an empty line is an empty
+// text and a last line without LF still counts. The bytes are decoded with decodeForDisplay.
+bool LoadUiTextFrom(const QString& folder);
+
+// Start-up loader: the companion tool's folder when its setting is present (even when that
+// folder holds no file, in which case the built-in texts apply), else the current directory.
+bool LoadUiText();
+
+// LoadUiText with the companion folder (nullopt: setting absent) and the current directory
+// given by the caller.
+bool LoadUiText(const std::optional<QString>& companionFolder, const QString& currentFolder);
+
+// The text of a number 9000..9082: the file's line when a complete file was loaded, else the
+// built-in text. Outside the range: empty QString. Cheap: it hands out a shared copy.
+QString GetUiText(int number);
+
+// Back to the built-in texts.
+void ResetUiText();
+
+} // namespace quendal

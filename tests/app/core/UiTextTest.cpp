@@ -1,0 +1,305 @@
+#include "app/core/UiText.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSettings>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace quendal {
+namespace {
+
+void writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate)) << path.toStdString();
+    ASSERT_EQ(file.write(bytes), bytes.size());
+}
+
+// "T9000", "T9001", ... one per line, each ended by `lineEnd`.
+QByteArray translatedLines(int count, const QByteArray& lineEnd = "\n")
+{
+    QByteArray bytes;
+    for (int i = 0; i < count; ++i)
+        bytes += "T" + QByteArray::number(kFirstUiText + i) + lineEnd;
+    return bytes;
+}
+
+QString translated(int number)
+{
+    return QStringLiteral("T%1").arg(number);
+}
+
+TEST(BuiltinUiText, HoldsTheEnglishTextsOfTheTable)
+{
+    EXPECT_EQ(BuiltinUiText(9000), QStringLiteral("&About QuenDalSysLog..."));
+    EXPECT_EQ(BuiltinUiText(9002), QStringLiteral("Any"));
+    EXPECT_EQ(BuiltinUiText(9005), QStringLiteral("Soure Address :"));
+    EXPECT_EQ(BuiltinUiText(9016), QStringLiteral("WAN Status"));
+    EXPECT_EQ(BuiltinUiText(9022), QStringLiteral("QuenDalSysLog"));
+    EXPECT_EQ(BuiltinUiText(9038), QStringLiteral("SYSLOG Select Port"));
+    EXPECT_EQ(BuiltinUiText(9047), QStringLiteral("Unknown status"));
+    EXPECT_EQ(BuiltinUiText(9079), QStringLiteral("Browser.."));
+    EXPECT_EQ(BuiltinUiText(9082), QStringLiteral("Replay port:"));
+}
+
+TEST(BuiltinUiText, EveryNumberHasADistinctTextAndNothingOutsideTheRange)
+{
+    QStringList seen;
+    for (int number = kFirstUiText; number <= kLastUiText; ++number) {
+        const QString text = BuiltinUiText(number);
+        EXPECT_FALSE(text.isEmpty()) << number;
+        // A duplicate would mean a line slipped and every later number shows its neighbour.
+        EXPECT_FALSE(seen.contains(text)) << number << " " << text.toStdString();
+        seen.append(text);
+    }
+    EXPECT_TRUE(BuiltinUiText(kFirstUiText - 1).isEmpty());
+    EXPECT_TRUE(BuiltinUiText(kLastUiText + 1).isEmpty());
+    EXPECT_TRUE(GetUiText(kFirstUiText - 1).isEmpty());
+    EXPECT_TRUE(GetUiText(kLastUiText + 1).isEmpty());
+}
+
+class UiTextFile : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(dir_.isValid());
+        ResetUiText();
+    }
+    void TearDown() override { ResetUiText(); }
+
+    QString folder() const { return dir_.path(); }
+    QString filePath() const { return dir_.filePath(QStringLiteral("SysLogLang.txt")); }
+
+    // Loads a complete translation, so that a later failed load has something to undo.
+    void loadComplete()
+    {
+        writeFile(filePath(), translatedLines(kUiTextCount));
+        ASSERT_TRUE(LoadUiTextFrom(folder()));
+        ASSERT_EQ(GetUiText(9002), translated(9002));
+    }
+
+    QTemporaryDir dir_;
+};
+
+TEST_F(UiTextFile, MissingFileLeavesTheBuiltinTexts)
+{
+    EXPECT_FALSE(LoadUiTextFrom(folder()));
+    EXPECT_EQ(GetUiText(9002), QStringLiteral("Any"));
+    EXPECT_EQ(GetUiText(9022), QStringLiteral("QuenDalSysLog"));
+}
+
+TEST_F(UiTextFile, FileShortOfOneLineIsIgnoredWhole)
+{
+    writeFile(filePath(), translatedLines(kUiTextCount - 1));
+    EXPECT_FALSE(LoadUiTextFrom(folder()));
+    // Even the 82 lines that were there are not used.
+    EXPECT_EQ(GetUiText(9000), BuiltinUiText(9000));
+    EXPECT_EQ(GetUiText(9081), BuiltinUiText(9081));
+    EXPECT_EQ(GetUiText(9082), BuiltinUiText(9082));
+}
+
+TEST_F(UiTextFile, CompleteFileReplacesEveryTextAndLinesBeyondAreIgnored)
+{
+    writeFile(filePath(), translatedLines(90));
+    EXPECT_TRUE(LoadUiTextFrom(folder()));
+    for (int number = kFirstUiText; number <= kLastUiText; ++number)
+        EXPECT_EQ(GetUiText(number), translated(number));
+    EXPECT_TRUE(GetUiText(kLastUiText + 1).isEmpty());
+}
+
+TEST_F(UiTextFile, EmptyLineGivesAnEmptyTextWhileTheBuiltinTextStaysAvailable)
+{
+    writeFile(filePath(), translatedLines(22) + "\n" + translatedLines(60));
+    ASSERT_TRUE(LoadUiTextFrom(folder()));
+    EXPECT_TRUE(GetUiText(9022).isEmpty());
+    EXPECT_EQ(BuiltinUiText(9022), QStringLiteral("QuenDalSysLog"));
+    EXPECT_EQ(GetUiText(9021), translated(9021));
+    // Line 24 is the first line of the second block.
+    EXPECT_EQ(GetUiText(9023), translated(9000));
+}
+
+TEST_F(UiTextFile, CrLfLfAndAMissingFinalLineEndGiveTheSameTexts)
+{
+    writeFile(filePath(), translatedLines(kUiTextCount, "\n"));
+    ASSERT_TRUE(LoadUiTextFrom(folder()));
+    QStringList withLf;
+    for (int number = kFirstUiText; number <= kLastUiText; ++number)
+        withLf.append(GetUiText(number));
+
+    QByteArray mixed;
+    for (int number = kFirstUiText; number <= kLastUiText; ++number) {
+        mixed += translated(number).toLatin1();
+        // The 83rd line ends the file without a line end and still counts.
+        if (number != kLastUiText)
+            mixed += number % 2 ? "\r\n" : "\n";
+    }
+    writeFile(filePath(), mixed);
+    ResetUiText();
+    ASSERT_TRUE(LoadUiTextFrom(folder()));
+    for (int number = kFirstUiText; number <= kLastUiText; ++number)
+        EXPECT_EQ(GetUiText(number), withLf.at(number - kFirstUiText)) << number;
+}
+
+TEST_F(UiTextFile, OnlyACarriageReturnBeforeALineFeedIsDropped)
+{
+    QByteArray bytes = "a\rb\n  spaced  \r\n";
+    bytes += translatedLines(kUiTextCount - 3);
+    bytes += "last\r";
+    writeFile(filePath(), bytes);
+    ASSERT_TRUE(LoadUiTextFrom(folder()));
+    EXPECT_EQ(GetUiText(9000), QStringLiteral("a\rb"));
+    EXPECT_EQ(GetUiText(9001), QStringLiteral("  spaced  "));
+    EXPECT_EQ(GetUiText(9082), QStringLiteral("last\r"));
+}
+
+TEST_F(UiTextFile, EachLineIsDecodedOnItsOwn)
+{
+    // One UTF-8 line and one Latin-1 line in the same file both come out right.
+    QByteArray bytes = "\xc3\x9c"
+                       "bersicht\n"
+                       "\xdc"
+                       "bersicht\n";
+    bytes += translatedLines(kUiTextCount - 2);
+    writeFile(filePath(), bytes);
+    ASSERT_TRUE(LoadUiTextFrom(folder()));
+    EXPECT_EQ(GetUiText(9000), QStringLiteral("\u00dcbersicht"));
+    EXPECT_EQ(GetUiText(9001), QStringLiteral("\u00dcbersicht"));
+}
+
+TEST_F(UiTextFile, FailedLoadPutsTheBuiltinTextsBack)
+{
+    loadComplete();
+    writeFile(filePath(), translatedLines(10));
+    EXPECT_FALSE(LoadUiTextFrom(folder()));
+    EXPECT_EQ(GetUiText(9002), QStringLiteral("Any"));
+
+    loadComplete();
+    QFile::remove(filePath());
+    EXPECT_FALSE(LoadUiTextFrom(folder()));
+    EXPECT_EQ(GetUiText(9002), QStringLiteral("Any"));
+
+    // A folder by the file's name cannot be read as the file.
+    loadComplete();
+    QFile::remove(filePath());
+    ASSERT_TRUE(QDir(folder()).mkdir(QStringLiteral("SysLogLang.txt")));
+    EXPECT_FALSE(LoadUiTextFrom(folder()));
+    EXPECT_EQ(GetUiText(9002), QStringLiteral("Any"));
+}
+
+TEST_F(UiTextFile, FolderAndFileNameAreJoinedWithOneSlash)
+{
+    EXPECT_EQ(uiTextFilePath(QStringLiteral("/opt/lang")),
+              QStringLiteral("/opt/lang/SysLogLang.txt"));
+    EXPECT_EQ(uiTextFilePath(QStringLiteral("/opt/lang//")),
+              QStringLiteral("/opt/lang/SysLogLang.txt"));
+    EXPECT_EQ(uiTextFilePath(QStringLiteral("/")), QStringLiteral("/SysLogLang.txt"));
+    EXPECT_EQ(uiTextFilePath(QString()), QStringLiteral("SysLogLang.txt"));
+
+    writeFile(filePath(), translatedLines(kUiTextCount));
+    EXPECT_TRUE(LoadUiTextFrom(folder() + QStringLiteral("/")));
+}
+
+class UiTextFolderChoice : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(companion_.isValid());
+        ASSERT_TRUE(current_.isValid());
+        ResetUiText();
+        QByteArray currentFile;
+        for (int i = 0; i < kUiTextCount; ++i)
+            currentFile += "current\n";
+        writeFile(current_.filePath(QStringLiteral("SysLogLang.txt")), currentFile);
+    }
+    void TearDown() override { ResetUiText(); }
+
+    QTemporaryDir companion_;
+    QTemporaryDir current_;
+};
+
+TEST_F(UiTextFolderChoice, CompanionFolderIsPreferredOverTheCurrentDirectory)
+{
+    writeFile(companion_.filePath(QStringLiteral("SysLogLang.txt")), translatedLines(kUiTextCount));
+    EXPECT_TRUE(LoadUiText(companion_.path(), current_.path()));
+    EXPECT_EQ(GetUiText(9002), translated(9002));
+}
+
+TEST_F(UiTextFolderChoice, CompanionFolderWithoutAFileMeansBuiltinTexts)
+{
+    EXPECT_FALSE(LoadUiText(companion_.path(), current_.path()));
+    EXPECT_EQ(GetUiText(9002), QStringLiteral("Any"));
+}
+
+TEST_F(UiTextFolderChoice, CurrentDirectoryIsUsedWithoutTheCompanionSetting)
+{
+    EXPECT_TRUE(LoadUiText(std::nullopt, current_.path()));
+    EXPECT_EQ(GetUiText(9002), QStringLiteral("current"));
+}
+
+// Changes the current directory and puts the previous one back.
+class CurrentDirectory
+{
+public:
+    explicit CurrentDirectory(const QString& path) : previous_(QDir::currentPath())
+    {
+        QDir::setCurrent(path);
+    }
+    ~CurrentDirectory() { QDir::setCurrent(previous_); }
+
+private:
+    QString previous_;
+};
+
+// Points the system-scope settings at a temporary folder. Left pointing there afterwards, so
+// that no later test can see the machine's own companion setting.
+void useSystemSettingsIn(const QTemporaryDir& dir)
+{
+    QSettings::setPath(QSettings::NativeFormat, QSettings::SystemScope, dir.path());
+}
+
+void setCompanionPath(const QVariant& value)
+{
+    QSettings settings(QSettings::SystemScope, QStringLiteral("Hollowcrest"),
+                       QStringLiteral("Pellimund"));
+    settings.setValue(QStringLiteral("Settings/Path"), value);
+    settings.sync();
+    ASSERT_EQ(settings.status(), QSettings::NoError);
+}
+
+TEST_F(UiTextFolderChoice, CompanionSettingNamesTheFolder)
+{
+    QTemporaryDir systemSettings;
+    ASSERT_TRUE(systemSettings.isValid());
+    useSystemSettingsIn(systemSettings);
+    EXPECT_EQ(companionUiTextFolder(), std::nullopt);
+
+    setCompanionPath(QString());
+    EXPECT_EQ(companionUiTextFolder(), std::nullopt);
+
+    setCompanionPath(companion_.path());
+    EXPECT_EQ(companionUiTextFolder(), companion_.path());
+}
+
+TEST_F(UiTextFolderChoice, StartUpLoaderReadsTheCompanionFolderOrElseTheCurrentDirectory)
+{
+    QTemporaryDir systemSettings;
+    ASSERT_TRUE(systemSettings.isValid());
+    useSystemSettingsIn(systemSettings);
+    const CurrentDirectory inCurrent(current_.path());
+    ASSERT_TRUE(QFile::exists(QStringLiteral("SysLogLang.txt")));
+
+    EXPECT_TRUE(LoadUiText());
+    EXPECT_EQ(GetUiText(9002), QStringLiteral("current"));
+
+    writeFile(companion_.filePath(QStringLiteral("SysLogLang.txt")), translatedLines(kUiTextCount));
+    setCompanionPath(companion_.path());
+    EXPECT_TRUE(LoadUiText());
+    EXPECT_EQ(GetUiText(9002), translated(9002));
+}
+
+} // namespace
+} // namespace quendal
