@@ -1,0 +1,71 @@
+#include "app/core/PortSettingsForm.h"
+
+#include "app/core/SettingsStore.h"
+
+namespace quendal {
+
+PortSettingsFields openPortSettings(ReceiverSettings& settings, const SettingsStore& store,
+                                    const QString& currentDirectory)
+{
+    PortSettingsFields fields;
+    fields.syslogPort = kDefaultPortText;
+    fields.replayPort = kDefaultPortText;
+    settings.LogPath = store.logPath().value_or(currentDirectory);
+    fields.logPath = settings.LogPath;
+    if (std::optional<QString> port = store.replayPortText())
+        fields.replayPort = *port;
+    if (std::optional<QString> address = store.replayAddress())
+        fields.replayAddress = *address;
+    fields.replayEnabled = settings.ReplayEnabled;
+    if (settings.ReplayEnabled)
+        fields.replayAddress = settings.ReplayAddress;
+    return fields;
+}
+
+PortSettingsOutcome acceptPortSettings(PortSettingsFields& fields, ReceiverSettings& settings,
+                                       SettingsStore& store)
+{
+    const auto reject = [](PortSettingsField field) {
+        return PortSettingsOutcome{false, field};
+    };
+
+    const std::optional<int> syslogPort = parsePortText(fields.syslogPort);
+    if (!syslogPort) {
+        fields.syslogPort = kDefaultPortText;
+        return reject(PortSettingsField::SyslogPort);
+    }
+
+    settings.LogPath = fields.logPath;
+    if (!canAppendToLogFolder(fields.logPath))
+        return reject(PortSettingsField::LogPath);
+
+    std::optional<int> replayPort;
+    std::optional<QString> replayAddress;
+    if (fields.replayEnabled) {
+        replayPort = parsePortText(fields.replayPort);
+        if (!replayPort) {
+            fields.replayPort = kDefaultPortText;
+            return reject(PortSettingsField::ReplayPort);
+        }
+        replayAddress = parseIpv4Address(fields.replayAddress);
+        if (!replayAddress)
+            return reject(PortSettingsField::ReplayAddress);
+        fields.replayAddress = *replayAddress;
+    }
+
+    std::optional<StoredReplayTarget> storedReplay;
+    if (fields.replayEnabled)
+        storedReplay = StoredReplayTarget{fields.replayPort, *replayAddress};
+    // A store that cannot be written costs only the next run's defaults; this run goes on.
+    (void)store.store(fields.logPath, storedReplay);
+
+    settings.SyslogPort = *syslogPort;
+    settings.ReplayEnabled = fields.replayEnabled;
+    if (fields.replayEnabled) {
+        settings.ReplayPort = *replayPort;
+        settings.ReplayAddress = *replayAddress;
+    }
+    return {true, PortSettingsField::None};
+}
+
+} // namespace quendal

@@ -1,0 +1,65 @@
+#pragma once
+
+#include "app/core/Settings.h"
+
+#include <QLatin1StringView>
+#include <QString>
+
+namespace quendal {
+
+class SettingsStore;
+
+// What a rejected port field is reset to, and what both port fields show on opening.
+inline constexpr QLatin1StringView kDefaultPortText{"514"};
+
+// The texts and the check box of the settings dialog. The window copies them into its widgets
+// and back; the Replay address and port fields are enabled exactly when replayEnabled is set.
+struct PortSettingsFields
+{
+    QString syslogPort;
+    QString logPath;
+    QString replayAddress;
+    QString replayPort;
+    bool replayEnabled = false;
+};
+
+// The field whose check stopped an OK; None when nothing was rejected.
+enum class PortSettingsField
+{
+    None,
+    SyslogPort,
+    LogPath,
+    ReplayPort,
+    ReplayAddress
+};
+
+// Whether an OK closes the dialog. When it does not, the field named was rejected and the
+// dialog stays open without a message.
+struct PortSettingsOutcome
+{
+    bool accepted = false;
+    PortSettingsField rejected = PortSettingsField::None;
+};
+
+// The dialog's contents on opening. Both ports show "514"; the log folder is the stored one,
+// else currentDirectory, and becomes settings.LogPath at once; the Replay port and address come
+// from the store when stored. When Replay is on in this run, its address overrides the stored
+// one, so a second opening shows the Replay choice of the first.
+PortSettingsFields openPortSettings(ReceiverSettings& settings, const SettingsStore& store,
+                                    const QString& currentDirectory);
+
+// The dialog's OK. The checks run in order and the first failure ends it with the dialog open
+// and nothing stored:
+//  1. the syslog port text (a rejected one is reset to "514");
+//  2. the log folder, which becomes settings.LogPath even if the next check fails, must take an
+//     append to its FireWall log file, so that file exists after every accepted OK;
+//  3. with Replay ticked only: the Replay port text (reset to "514" when rejected) and the Replay
+//     address, which must be a complete dotted IPv4 address (the field is kept as typed).
+// Then the log folder, and with Replay its port text and address, are stored; a store that
+// cannot be written is ignored and the values apply for this run. Finally the settings take the
+// syslog port, the Replay state and, with Replay, its port and address. Cancel changes nothing:
+// the window simply does not call this.
+PortSettingsOutcome acceptPortSettings(PortSettingsFields& fields, ReceiverSettings& settings,
+                                       SettingsStore& store);
+
+} // namespace quendal

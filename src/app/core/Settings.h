@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QString>
+#include <QStringView>
+
+#include <optional>
+
+namespace quendal {
+
+// The port every run proposes for reception, and the Replay port before anything is stored.
+inline constexpr int kDefaultPort = 514;
+
+// The settings reception works with. They change only through the settings dialog's OK, which
+// can run only while reception is stopped.
+struct ReceiverSettings
+{
+    // UDP port of the receiving socket; never stored, the dialog proposes 514 afresh every run.
+    int SyslogPort = 0;
+    // UDP port that forwarded datagrams are sent to.
+    int ReplayPort = 0;
+    // Folder of the automatic per-category log files, as the user typed it.
+    QString LogPath;
+    // Whether received datagrams are forwarded; never stored, so every run starts with it off.
+    bool ReplayEnabled = false;
+    // Dotted IPv4 address of the Replay target.
+    QString ReplayAddress;
+};
+
+// A port typed by the user: ASCII digits only and at most 65535; an empty text is port 0.
+// Blanks and signs are not digits. nullopt when the text is rejected.
+std::optional<int> parsePortText(QStringView text);
+
+// A complete dotted IPv4 address: four parts of one to three ASCII digits, each at most 255.
+// Returns it in plain form ("192.168.001.010" gives "192.168.1.10"): address parsers read a
+// leading zero as octal, which would send to an address other than the one on the screen.
+std::optional<QString> parseIpv4Address(QStringView text);
+
+// Whether the FireWall log file in this folder can be opened for appending. The file is created
+// when missing, never truncated, and closed again at once.
+bool canAppendToLogFolder(const QString& folder);
+
+} // namespace quendal

@@ -1,0 +1,72 @@
+#include "app/core/SettingsStore.h"
+
+#include <QSettings>
+
+namespace quendal {
+namespace {
+
+constexpr const char* kOrganisation = "QuendalSysLog";
+constexpr const char* kLogPathName = "DefaultLogPath";
+constexpr const char* kReplayPortName = "ReplaySysLogPort";
+constexpr const char* kReplayAddressName = "ReplaySysLogIP";
+
+} // namespace
+
+SettingsStore::SettingsStore() = default;
+
+SettingsStore::SettingsStore(const QString& filePath) : filePath_(filePath)
+{}
+
+// A fresh QSettings per operation, so every read sees what the file holds now and a failed write
+// leaves nothing behind in memory.
+std::unique_ptr<QSettings> SettingsStore::open() const
+{
+    if (filePath_.isEmpty()) {
+        return std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope,
+                                           QString::fromLatin1(kOrganisation));
+    }
+    return std::make_unique<QSettings>(filePath_, QSettings::IniFormat);
+}
+
+std::optional<QString> SettingsStore::read(const char* name) const
+{
+    const std::unique_ptr<QSettings> settings = open();
+    const QString key = QString::fromLatin1(name);
+    if (!settings->contains(key))
+        return std::nullopt;
+    return settings->value(key).toString();
+}
+
+std::optional<QString> SettingsStore::logPath() const
+{
+    return read(kLogPathName);
+}
+
+std::optional<QString> SettingsStore::replayPortText() const
+{
+    return read(kReplayPortName);
+}
+
+std::optional<QString> SettingsStore::replayAddress() const
+{
+    return read(kReplayAddressName);
+}
+
+bool SettingsStore::store(const QString& logPath, const std::optional<StoredReplayTarget>& replay)
+{
+    const std::unique_ptr<QSettings> settings = open();
+    settings->setValue(QString::fromLatin1(kLogPathName), logPath);
+    if (replay) {
+        settings->setValue(QString::fromLatin1(kReplayPortName), replay->portText);
+        settings->setValue(QString::fromLatin1(kReplayAddressName), replay->address);
+    }
+    settings->sync();
+    return settings->status() == QSettings::NoError;
+}
+
+QString SettingsStore::fileName() const
+{
+    return open()->fileName();
+}
+
+} // namespace quendal

@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QString>
+
+#include <memory>
+#include <optional>
+
+class QSettings;
+
+namespace quendal {
+
+// The Replay target as it is stored: the port as the user typed it and the dotted address.
+struct StoredReplayTarget
+{
+    QString portText;
+    QString address;
+};
+
+// The settings that outlive a run: the log folder and the last Replay target. They are kept in
+// the user's settings of organisation "QuendalSysLog" as the texts "DefaultLogPath",
+// "ReplaySysLogPort" and "ReplaySysLogIP". The syslog port and the Replay on/off state are
+// deliberately not kept.
+class SettingsStore
+{
+public:
+    // The user's own store (on Linux ~/.config/QuendalSysLog.conf, below XDG_CONFIG_HOME).
+    SettingsStore();
+    // A store in an explicit INI file, for tests and tools.
+    explicit SettingsStore(const QString& filePath);
+
+    // Each value only when it is stored; its type is not looked at.
+    std::optional<QString> logPath() const;
+    std::optional<QString> replayPortText() const;
+    std::optional<QString> replayAddress() const;
+
+    // Writes "DefaultLogPath" and, with a Replay target, the two Replay values; without one the
+    // stored Replay values stay as they are. Returns false when the store could not be written,
+    // in which case nothing of this call is kept.
+    bool store(const QString& logPath, const std::optional<StoredReplayTarget>& replay);
+
+    // Where the values are kept, for messages and diagnostics.
+    QString fileName() const;
+
+private:
+    std::unique_ptr<QSettings> open() const;
+    std::optional<QString> read(const char* name) const;
+
+    // Empty for the user's own store.
+    QString filePath_;
+};
+
+} // namespace quendal
