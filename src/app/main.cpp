@@ -1,7 +1,33 @@
+#include "app/core/HeadlessOptions.h"
+#include "app/core/HeadlessReceiver.h"
+
+#include <QCoreApplication>
+
 #include <cstdio>
 
-int main()
+using namespace quendal;
+
+int main(int argc, char** argv)
 {
-    std::fputs("quendal-syslog: not built yet\n", stderr);
-    return 2;
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("quendal-syslog"));
+    const QStringList arguments = QCoreApplication::arguments();
+
+    if (!wantsHeadless(arguments)) {
+        std::fputs("quendal-syslog: this build has no window yet; run it with --headless\n",
+                   stderr);
+        return ExitBadOption;
+    }
+
+    QString error;
+    const auto options = parseHeadlessOptions(arguments.mid(1), &error);
+    if (!options) {
+        std::fprintf(stderr, "quendal-syslog: %s (see --help)\n", qPrintable(error));
+        return ExitBadOption;
+    }
+    if (options->help) {
+        std::fputs(qPrintable(headlessUsage()), stdout);
+        return ExitOk;
+    }
+    return runHeadless(*options);
 }

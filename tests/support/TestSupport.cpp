@@ -6,6 +6,14 @@
 #include <QNetworkDatagram>
 #include <QThread>
 
+namespace quendal {
+void PrintTo(const LogEntry& e, std::ostream* os)
+{
+    *os << '{' << e.time.toStdString() << " | " << e.host.toStdString() << " | "
+        << e.message.toStdString() << " | colour " << e.colour << '}';
+}
+} // namespace quendal
+
 namespace quendal::test {
 
 bool waitUntil(const std::function<bool()>& predicate, std::chrono::milliseconds timeout)
@@ -42,7 +50,10 @@ LoopbackPeer::LoopbackPeer()
     socket_.bind(QHostAddress::LocalHost, 0);
 }
 
-quint16 LoopbackPeer::port() const { return socket_.localPort(); }
+quint16 LoopbackPeer::port() const
+{
+    return socket_.localPort();
+}
 
 void LoopbackPeer::sendTo(quint16 port, const QByteArray& datagram)
 {

@@ -1,12 +1,20 @@
 #pragma once
 
+#include "logs/core/LogEntry.h"
+
 #include <QByteArray>
 #include <QHostAddress>
 #include <QUdpSocket>
 
 #include <chrono>
 #include <functional>
+#include <ostream>
 #include <vector>
+
+namespace quendal {
+// Readable entries in test failure messages.
+void PrintTo(const LogEntry& entry, std::ostream* os);
+} // namespace quendal
 
 namespace quendal::test {
 

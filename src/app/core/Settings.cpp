@@ -55,11 +55,14 @@ std::optional<QString> parseIpv4Address(QStringView text)
     return plain;
 }
 
-bool canAppendToLogFolder(const QString& folder)
+bool canAppendToLogFolder(const QString& folder, QString* error)
 {
     QFile file(autoLogFilePath(folder, LogCategory::FireWall));
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Append))
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Append)) {
+        if (error)
+            *error = file.errorString();
         return false;
+    }
     file.close();
     return true;
 }

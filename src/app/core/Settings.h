@@ -36,7 +36,8 @@ std::optional<int> parsePortText(QStringView text);
 std::optional<QString> parseIpv4Address(QStringView text);
 
 // Whether the FireWall log file in this folder can be opened for appending. The file is created
-// when missing, never truncated, and closed again at once.
-bool canAppendToLogFolder(const QString& folder);
+// when missing, never truncated, and closed again at once. The reason of a failure goes to
+// `error`.
+bool canAppendToLogFolder(const QString& folder, QString* error = nullptr);
 
 } // namespace quendal

@@ -1,0 +1,38 @@
+#pragma once
+
+#include "logs/core/LogList.h"
+#include "logs/core/LogRows.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <array>
+
+namespace quendal {
+
+// Reads log files back into a list. Lines are gathered in groups of three (Time, Host, Message);
+// a Time line in brackets marks an emergency entry. Each completed entry goes on top, so a file
+// read from its beginning leaves its newest entry at row 0.
+class LogFileReader
+{
+public:
+    // Takes one line without its line end; completes an entry every third line. Returns 1.
+    int AddLoadedLine(LogRows& rows, QByteArrayView line);
+
+    // Forgets an incomplete group left by the previous file, so it cannot shift the next one.
+    void discardPending();
+    int pendingLines() const { return pendingCount_; }
+
+    // Reads a whole file, lines of any length, CR LF or LF. Only once the whole file has been
+    // read is `list` emptied and filled with it; a file that cannot be opened or read leaves the
+    // list as it was and returns false with the reason in `error`.
+    bool load(const QString& path, LogList& list, QString* error = nullptr);
+
+private:
+    QByteArray pendingBytes_;
+    std::array<qsizetype, 3> pendingEnds_{};
+    int pendingCount_ = 0;
+    bool emergency_ = false;
+};
+
+} // namespace quendal

@@ -1,0 +1,126 @@
+#include "logs/core/LogList.h"
+
+#include "logs/core/DisplayText.h"
+
+#include <limits>
+
+namespace quendal {
+namespace {
+
+QByteArrayView cellBytes(const LogEntryView& entry, int column)
+{
+    switch (column) {
+    case LogList::TimeColumn:
+        return entry.time;
+    case LogList::HostColumn:
+        return entry.host;
+    default:
+        return entry.message;
+    }
+}
+
+// Item models count rows in int; a list never reports more than that.
+int modelRows(qsizetype rows)
+{
+    return int(std::min<qsizetype>(rows, std::numeric_limits<int>::max()));
+}
+
+} // namespace
+
+LogList::LogList(QObject* parent) : QAbstractTableModel(parent)
+{}
+
+int LogList::rowCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : modelRows(rows_.size());
+}
+
+int LogList::columnCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : LogRows::kColumnCount;
+}
+
+QVariant LogList::data(const QModelIndex& index, int role) const
+{
+    if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
+        return {};
+    switch (role) {
+    case Qt::DisplayRole:
+    case Qt::ToolTipRole:
+        return decodeForDisplay(cellBytes(rows_.at(index.row()), index.column()));
+    case ColourIndexRole:
+        return rows_.textColour(index.row(), index.column());
+    case BytesRole:
+        return cellBytes(rows_.at(index.row()), index.column()).toByteArray();
+    default:
+        return {};
+    }
+}
+
+QVariant LogList::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0 &&
+        section < captions_.size())
+        return captions_.at(section);
+    return QAbstractTableModel::headerData(section, orientation, role);
+}
+
+void LogList::setColumnCaptions(const QStringList& captions)
+{
+    captions_ = captions;
+    Q_EMIT headerDataChanged(Qt::Horizontal, 0, LogRows::kColumnCount - 1);
+}
+
+void LogList::prepend(const LogEntryView& entry)
+{
+    beginInsertRows({}, 0, 0);
+    rows_.prepend(entry);
+    endInsertRows();
+}
+
+qsizetype LogList::insert(qsizetype row, const LogEntryView& entry)
+{
+    const qsizetype at = (row < 0 || row > rows_.size()) ? rows_.size() : row;
+    beginInsertRows({}, modelRows(at), modelRows(at));
+    rows_.insert(at, entry);
+    endInsertRows();
+    return at;
+}
+
+bool LogList::remove(qsizetype row)
+{
+    if (row < 0 || row >= rows_.size())
+        return false;
+    beginRemoveRows({}, modelRows(row), modelRows(row));
+    rows_.remove(row);
+    endRemoveRows();
+    return true;
+}
+
+bool LogList::setTextColour(qsizetype row, int column, int colourIndex)
+{
+    if (row < 0 || row >= rows_.size() || column < 0 || column >= LogRows::kColumnCount)
+        return false;
+    rows_.setTextColour(row, column, colourIndex);
+    const QModelIndex cell = index(modelRows(row), column);
+    Q_EMIT dataChanged(cell, cell, {ColourIndexRole});
+    return true;
+}
+
+void LogList::prependAll(LogRows&& batch)
+{
+    if (batch.isEmpty())
+        return;
+    beginInsertRows({}, 0, modelRows(batch.size() - 1));
+    rows_.prependAll(std::move(batch));
+    endInsertRows();
+}
+
+void LogList::clear()
+{
+    beginResetModel();
+    rows_.clear();
+    endResetModel();
+}
+
+} // namespace quendal

@@ -1,0 +1,59 @@
+#pragma once
+
+#include "logs/core/LogRows.h"
+
+#include <QAbstractTableModel>
+#include <QStringList>
+
+namespace quendal {
+
+// One category list as an item model: Time, Host and Message, newest entry at row 0. The rows
+// keep the received bytes; text for the screen is decoded when a view asks for it.
+class LogList : public QAbstractTableModel
+{
+    Q_OBJECT
+
+public:
+    enum Column
+    {
+        TimeColumn = 0,
+        HostColumn = 1,
+        MessageColumn = 2
+    };
+    enum Role
+    {
+        ColourIndexRole = Qt::UserRole + 1, // int: the cell's text colour index
+        BytesRole,                          // QByteArray: the cell's bytes as received
+    };
+
+    explicit LogList(QObject* parent = nullptr);
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation,
+                        int role = Qt::DisplayRole) const override;
+    void setColumnCaptions(const QStringList& captions);
+
+    const LogRows& rows() const { return rows_; }
+    qsizetype size() const { return rows_.size(); }
+    LogEntryView entry(qsizetype row) const { return rows_.at(row); }
+
+    // The newest entry, on top.
+    void prepend(const LogEntryView& entry);
+    // Inserts so that the entry becomes `row`; a row beyond the end appends at the bottom.
+    // Returns the row it went to.
+    qsizetype insert(qsizetype row, const LogEntryView& entry);
+    bool remove(qsizetype row);
+    bool setTextColour(qsizetype row, int column, int colourIndex);
+    // Puts a whole batch on top in one step (a file read back, for instance).
+    void prependAll(LogRows&& batch);
+    // Empties the list at once.
+    void clear();
+
+private:
+    LogRows rows_;
+    QStringList captions_;
+};
+
+} // namespace quendal

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QString>
+#include <QtGlobal>
+
+#include <netinet/in.h>
+
+namespace quendal {
+
+// A non-blocking IPv4 UDP socket on a plain descriptor: one system call per datagram read, and
+// the receive buffer can be enlarged beyond what a Qt socket asks for.
+class UdpSocket
+{
+public:
+    UdpSocket() = default;
+    ~UdpSocket();
+    UdpSocket(const UdpSocket&) = delete;
+    UdpSocket& operator=(const UdpSocket&) = delete;
+
+    // Creates the socket and binds it to `port` (0: any free port) on `address` (network order;
+    // INADDR_ANY for all interfaces). On failure the reason goes to `error`.
+    bool open(quint16 port, quint32 address = INADDR_ANY, QString* error = nullptr);
+    void close();
+    bool isOpen() const { return fd_ >= 0; }
+    int descriptor() const { return fd_; }
+    quint16 localPort() const;
+
+    // Asks for a receive buffer of `bytes`; returns the size the kernel granted.
+    int requestReceiveBuffer(int bytes);
+
+    // Reads one datagram of at most `capacity` bytes (a longer one is cut); -1 when none was read.
+    qsizetype receive(char* buffer, size_t capacity, sockaddr_in* from);
+    bool sendTo(const char* data, size_t size, const sockaddr_in& to);
+
+private:
+    int fd_ = -1;
+};
+
+// An IPv4 address and port as a socket address; false when `address` is not dotted IPv4.
+bool makeSocketAddress(const QString& address, quint16 port, sockaddr_in* out);
+
+// The dotted form of an IPv4 address in network order.
+QString dottedAddress(quint32 networkOrderAddress);
+
+} // namespace quendal

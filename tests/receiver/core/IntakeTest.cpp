@@ -1,0 +1,266 @@
+#include "app/core/CDebugConsole.h"
+#include "app/core/UiText.h"
+#include "logs/core/AutoLogFiles.h"
+#include "logs/core/LogList.h"
+#include "receiver/core/CReplaySocket.h"
+#include "receiver/core/CSysLogSocket.h"
+#include "receiver/core/HostList.h"
+#include "receiver/core/WanStatus.h"
+#include "support/TestSupport.h"
+
+#include <QFile>
+#include <QHostAddress>
+#include <QTemporaryDir>
+#include <QUdpSocket>
+
+#include <arpa/inet.h>
+#include <gtest/gtest.h>
+
+namespace quendal {
+namespace {
+
+using test::readFile;
+using test::waitUntil;
+
+const QByteArray kFireWall = "<134>Mar 14 09:26:53 gateway: Packet blocked";
+
+// A receiver on 127.0.0.1 with every target of the window: host list, five lists, status
+// panels and files in a temporary folder.
+class Intake : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        files.setReportToStandardError(false);
+        targets.hosts = &hosts;
+        targets.wan = &wan;
+        targets.files = &files;
+        for (int i = 0; i < kCategoryCount; ++i)
+            targets.lists[size_t(i)] = &lists[size_t(i)];
+        receiver = std::make_unique<CSysLogSocket>(targets);
+        QString error;
+        ASSERT_TRUE(receiver->Create(0, &error, htonl(INADDR_LOOPBACK))) << qPrintable(error);
+        port = receiver->localPort();
+        ASSERT_TRUE(second.bind(QHostAddress(QStringLiteral("127.0.0.2")), 0));
+    }
+
+    // Sends from 127.0.0.1 (or 127.0.0.2) and waits until the receiver has read it.
+    void send(const QByteArray& datagram, bool fromSecond = false)
+    {
+        const quint64 before = receiver->counters().read;
+        if (fromSecond)
+            second.writeDatagram(datagram, QHostAddress::LocalHost, port);
+        else
+            first.sendTo(port, datagram);
+        ASSERT_TRUE(waitUntil([&] { return receiver->counters().read > before; }));
+    }
+
+    LogList& list(LogCategory c) { return lists[size_t(categoryIndex(c))]; }
+    QByteArray file(LogCategory c) { return readFile(files.filePath(c)); }
+    qsizetype totalRows()
+    {
+        qsizetype n = 0;
+        for (const LogList& l : lists)
+            n += l.size();
+        return n;
+    }
+
+    QTemporaryDir dir;
+    HostList hosts{GetUiText(9002)};
+    std::array<LogList, kCategoryCount> lists;
+    WanStatus wan;
+    AutoLogFiles files{dir.path()};
+    IntakeTargets targets;
+    std::unique_ptr<CSysLogSocket> receiver;
+    quint16 port = 0;
+    test::LoopbackPeer first;
+    QUdpSocket second;
+};
+
+TEST_F(Intake, FacilitiesSixteenToTwentyAreListedNewestFirstAndWritten)
+{
+    send(kFireWall);
+    send("<165>Mar 14 09:26:54 gw: wan five");
+    send("<160>Mar 14 09:26:55 gw: x");
+    send("<146>Mar 14 09:26:56 gw: user");
+
+    ASSERT_EQ(list(LogCategory::FireWall).size(), 1);
+    EXPECT_EQ(LogEntry::from(list(LogCategory::FireWall).entry(0)),
+              (LogEntry{"Mar 14 09:26:53", "gateway", "Packet blocked", DEF_TEXT}));
+    ASSERT_EQ(list(LogCategory::Wan).size(), 2);
+    EXPECT_EQ(LogEntry::from(list(LogCategory::Wan).entry(0)),
+              (LogEntry{"Mar 14 09:26:55", "gw", "x", RED}));
+    EXPECT_EQ(list(LogCategory::Wan).entry(1).message, "wan five");
+    EXPECT_EQ(list(LogCategory::UserAccess).size(), 1);
+
+    EXPECT_EQ(file(LogCategory::FireWall), "Mar 14 09:26:53\r\ngateway\r\nPacket blocked\r\n");
+    EXPECT_EQ(file(LogCategory::Wan),
+              "Mar 14 09:26:54\r\ngw\r\nwan five\r\n[Mar 14 09:26:55]\r\ngw\r\nx\r\n");
+    EXPECT_FALSE(QFile::exists(files.filePath(LogCategory::VPN)));
+}
+
+TEST_F(Intake, OtherFacilitiesAndStatusMessagesMakeNoRowAndNoFile)
+{
+    for (const char* d :
+         {"<175>Mar 14 09:26:53 gw: Tx=1 ", "<127>Mar 14 09:26:53 gw: a",
+          "<176>Mar 14 09:26:53 gw: b", "<13>Mar 14 09:26:53 gw: c", "<>d", "<1a>e", "<999>f"})
+        send(d);
+    EXPECT_EQ(totalRows(), 0);
+    EXPECT_EQ(receiver->counters().statusReports, 1u);
+    EXPECT_EQ(receiver->counters().ignored, 6u);
+    for (LogCategory c : kAllCategories)
+        EXPECT_FALSE(QFile::exists(files.filePath(c)));
+}
+
+TEST_F(Intake, AnyAcceptsEverySenderAndListsEachOnce)
+{
+    send(kFireWall);
+    send(kFireWall, true);
+    send(kFireWall);
+    ASSERT_EQ(hosts.size(), 3);
+    EXPECT_EQ(hosts.text(0), QStringLiteral("Any"));
+    EXPECT_EQ(hosts.text(1), QStringLiteral("127.0.0.1"));
+    EXPECT_EQ(hosts.text(2), QStringLiteral("127.0.0.2"));
+    EXPECT_EQ(list(LogCategory::FireWall).size(), 3);
+}
+
+TEST_F(Intake, SelectedSenderDropsOthersButStillListsThem)
+{
+    send(kFireWall);
+    hosts.setSelectedRow(1); // 127.0.0.1
+    send("<134>Mar 14 09:26:53 other: dropped", true);
+    EXPECT_EQ(list(LogCategory::FireWall).size(), 1);
+    EXPECT_EQ(hosts.size(), 3);
+    EXPECT_EQ(receiver->counters().filtered, 1u);
+
+    send("<134>Mar 14 09:26:53 gateway: kept");
+    EXPECT_EQ(list(LogCategory::FireWall).entry(0).message, "kept");
+    EXPECT_EQ(file(LogCategory::FireWall).count("dropped"), 0);
+
+    hosts.resetToFirst();
+    EXPECT_EQ(hosts.size(), 1);
+    EXPECT_EQ(hosts.selectedRow(), 0);
+}
+
+TEST_F(Intake, DatagramsWithoutAPriorityPrefixAreDroppedAfterTheirSenderIsListed)
+{
+    send("hello", true);
+    send("<1345>Mar 14 09:26:53 gw: four digits");
+    send("<134");
+    EXPECT_EQ(totalRows(), 0);
+    EXPECT_EQ(receiver->counters().malformed, 3u);
+    EXPECT_EQ(hosts.size(), 3);
+}
+
+TEST_F(Intake, TextEndsAtTheFirstZeroByteAndLongDatagramsAreCut)
+{
+    send(QByteArray("<134>Mar 14 09:26:53 gw: ab\0cd", 31));
+    EXPECT_EQ(list(LogCategory::FireWall).entry(0).message, "ab");
+
+    const QByteArray head = "<134>Mar 14 09:26:53 gw: ";
+    send(head + QByteArray(2000, 'x'));
+    EXPECT_EQ(receiver->datagram().ByteCount, 1500);
+    EXPECT_EQ(list(LogCategory::FireWall).entry(0).message.size(), 1500 - head.size());
+}
+
+TEST_F(Intake, ReplayForwardsEveryAcceptedDatagramUnchanged)
+{
+    test::LoopbackPeer target;
+    CReplaySocket replay;
+    ASSERT_TRUE(replay.Create(QStringLiteral("127.0.0.1"), target.port()));
+    receiver->setReplay(&replay);
+
+    const QByteArray withZero("<134>Mar 14 09:26:53 gw: a\0b\xff", 30);
+    const QByteArray unlisted = "<13>Mar 14 09:26:53 gw: user facility";
+    send(withZero);
+    send(unlisted);
+    send("<>");
+    send("hello");   // no prefix: not forwarded
+    send("<1345>x"); // no closing bracket in reach: not forwarded
+    hosts.setSelectedRow(1);
+    send("<134>Mar 14 09:26:53 gw: filtered", true); // another sender: not forwarded
+
+    ASSERT_TRUE(target.waitForDatagrams(3));
+    test::settle();
+    EXPECT_EQ(target.received(), (std::vector<QByteArray>{withZero, unlisted, "<>"}));
+    EXPECT_EQ(receiver->counters().forwarded, 3u);
+}
+
+TEST_F(Intake, ReplayAimedAtThisReceiverDoesNotLoop)
+{
+    CReplaySocket replay;
+    ASSERT_TRUE(replay.Create(QStringLiteral("127.0.0.1"), port));
+    receiver->setReplay(&replay);
+    send(kFireWall);
+    ASSERT_TRUE(waitUntil([&] { return receiver->counters().ownForwards >= 1; }));
+    test::settle();
+    EXPECT_EQ(receiver->counters().ownForwards, 1u);
+    EXPECT_EQ(receiver->counters().forwarded, 1u);
+    EXPECT_EQ(list(LogCategory::FireWall).size(), 1);
+    EXPECT_EQ(hosts.size(), 2); // the forward's own sender is not listed
+}
+
+TEST_F(Intake, StatusMessagesFillThePanelsOnlyForASelectedRouter)
+{
+    const QByteArray status = "<173>Mar 14 09:26:53 gw: BBandMode=PPPoE BBandIp=10.0.0.2 "
+                              "GW_IP=10.0.0.1 Tx=5 Rx=7 ";
+    send(status);
+    EXPECT_EQ(wan.caption(), QStringLiteral("WAN Status"));
+    EXPECT_EQ(wan.value(WanField::LanTxPackets), "0");
+
+    hosts.setSelectedRow(1);
+    send(status);
+    EXPECT_EQ(wan.caption(), QStringLiteral("WAN Status( PPPoE )"));
+    EXPECT_EQ(wan.value(WanField::WanAddress), "10.0.0.2");
+    EXPECT_EQ(wan.value(WanField::LanRxPackets), "7");
+
+    hosts.setSelectedRow(0);
+    EXPECT_EQ(wan.value(WanField::LanRxPackets), "7"); // a new selection alone resets nothing
+    send("<173>Mar 14 09:26:53 gw: Tx=9 ");
+    EXPECT_EQ(wan.value(WanField::LanRxPackets), "0");
+    EXPECT_EQ(wan.value(WanField::GatewayAddress), "....");
+}
+
+TEST_F(Intake, DebugConsoleWritesEveryDatagramVerbatim)
+{
+    QTemporaryDir logDir;
+    const QString logPath = logDir.filePath(QStringLiteral("debug.log"));
+    {
+        QFile old(logPath);
+        ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+        old.write("from an earlier run\r\n");
+    }
+    CDebugConsole console;
+    console.Open(logPath);
+    targets.console = &console;
+    CSysLogSocket withConsole(targets);
+    ASSERT_TRUE(withConsole.Create(0, nullptr, htonl(INADDR_LOOPBACK)));
+
+    for (const QByteArray& d :
+         {QByteArray("<134>100% %s %n %d%%"), QByteArray("two\nlines"), QByteArray("no prefix")}) {
+        const quint64 before = withConsole.counters().read;
+        first.sendTo(withConsole.localPort(), d);
+        ASSERT_TRUE(waitUntil([&] { return withConsole.counters().read > before; }));
+    }
+    EXPECT_EQ(readFile(logPath), "<134>100% %s %n %d%%\r\ntwo\r\nlines\r\nno prefix\r\n");
+}
+
+TEST(DebugSwitch, FoundAnywhereInTheJoinedCommandLine)
+{
+    const auto has = [](std::initializer_list<const char*> args) {
+        QStringList list;
+        for (const char* a : args)
+            list << QString::fromUtf8(a);
+        return commandLineHasDebugSwitch(list);
+    };
+    EXPECT_TRUE(has({"quendal-syslog", "-d"}));
+    EXPECT_TRUE(has({"quendal-syslog", "-debug"}));
+    EXPECT_TRUE(has({"/opt/my -dir/quendal-syslog"}));
+    EXPECT_FALSE(has({"quendal-syslog", "/d"}));
+    EXPECT_FALSE(has({"quendal-syslog", "-D"}));
+    EXPECT_FALSE(has({"quendal-syslog"}));
+    EXPECT_FALSE(has({"quendal-syslog", "--debug"}));
+}
+
+} // namespace
+} // namespace quendal
