@@ -1,9 +1,8 @@
 #include <QCoreApplication>
 #include <QTemporaryDir>
 
-#include <gtest/gtest.h>
-
 #include <cstdlib>
+#include <gtest/gtest.h>
 
 int main(int argc, char** argv)
 {

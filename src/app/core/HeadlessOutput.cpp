@@ -5,24 +5,42 @@
 namespace quendal {
 namespace {
 
+bool needsEscape(unsigned char c)
+{
+    return c < 0x20 || c == 0x7f || c == '\\';
+}
+
 void appendEscaped(QByteArray& out, QByteArrayView text)
 {
     static constexpr char kHex[] = "0123456789abcdef";
-    for (const char c : text) {
-        const auto u = static_cast<unsigned char>(c);
-        if (c == '\\') {
+    const char* p = text.data();
+    const char* const end = p + text.size();
+    while (p < end) {
+        // Plain bytes go in runs; only the few that need an escape are handled one by one.
+        const char* run = p;
+        while (p < end && !needsEscape(static_cast<unsigned char>(*p)))
+            ++p;
+        out.append(run, p - run);
+        if (p == end)
+            break;
+        const auto c = static_cast<unsigned char>(*p++);
+        switch (c) {
+        case '\\':
             out.append("\\\\");
-        } else if (c == '\t') {
+            break;
+        case '\t':
             out.append("\\t");
-        } else if (c == '\n') {
+            break;
+        case '\n':
             out.append("\\n");
-        } else if (c == '\r') {
+            break;
+        case '\r':
             out.append("\\r");
-        } else if (u < 0x20 || u == 0x7f) {
-            const char escape[] = {'\\', 'x', kHex[u >> 4], kHex[u & 0x0f]};
+            break;
+        default: {
+            const char escape[] = {'\\', 'x', kHex[c >> 4], kHex[c & 0x0f]};
             out.append(escape, 4);
-        } else {
-            out.append(c);
+        }
         }
     }
 }

@@ -46,7 +46,7 @@ public:
 
     QByteArray& line()
     {
-        line_.clear();
+        line_.truncate(0); // keeps its capacity for the next line
         return line_;
     }
     void write()

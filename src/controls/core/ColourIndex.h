@@ -7,7 +7,8 @@ namespace quendal {
 
 // The named colours a list cell can take. The first six follow the desktop's colour scheme and
 // are resolved by the widgets; the others are fixed.
-enum ColourIndex : int {
+enum ColourIndex : int
+{
     DEF_BACKGROUND = 0,
     DEF_TEXT = 1,
     DEF_SELBACKGROUND = 2,
@@ -43,7 +44,10 @@ using ColourValue24 = std::uint32_t;
 // The colour value of an index used for anything outside the table.
 inline constexpr ColourValue24 kOutOfTableColour = 0x008000;
 
-constexpr bool isSystemColourIndex(int index) { return index >= 0 && index <= DEF_DESELTEXT; }
+constexpr bool isSystemColourIndex(int index)
+{
+    return index >= 0 && index <= DEF_DESELTEXT;
+}
 
 // The fixed colour value of an index; nullopt for the six desktop colours. Indices outside
 // 0 to 24 give kOutOfTableColour.

@@ -52,7 +52,7 @@ QString AutoLogFiles::filePath(LogCategory c) const
 bool AutoLogFiles::append(LogCategory c, const LogEntryView& entry)
 {
     const size_t i = size_t(categoryIndex(c));
-    buffer_.clear();
+    buffer_.truncate(0); // keeps its capacity for the next entry
     appendFileEntry(buffer_, entry);
 
     int error = 0;

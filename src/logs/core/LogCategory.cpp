@@ -18,7 +18,10 @@ constexpr std::array<CategoryInfo, kCategoryCount> kInfo = {{
     {"Wan", "WanLog.wlg", "wlg"},
 }};
 
-const CategoryInfo& info(LogCategory c) { return kInfo[static_cast<size_t>(categoryIndex(c))]; }
+const CategoryInfo& info(LogCategory c)
+{
+    return kInfo[static_cast<size_t>(categoryIndex(c))];
+}
 
 } // namespace
 
@@ -40,11 +43,20 @@ std::optional<LogCategory> categoryForExtension(QStringView extension)
     return std::nullopt;
 }
 
-const char* categoryName(LogCategory c) { return info(c).name; }
+const char* categoryName(LogCategory c)
+{
+    return info(c).name;
+}
 
-QString autoLogFileName(LogCategory c) { return QString::fromLatin1(info(c).fileName); }
+QString autoLogFileName(LogCategory c)
+{
+    return QString::fromLatin1(info(c).fileName);
+}
 
-QString logFileExtension(LogCategory c) { return QString::fromLatin1(info(c).extension); }
+QString logFileExtension(LogCategory c)
+{
+    return QString::fromLatin1(info(c).extension);
+}
 
 QString autoLogFilePath(const QString& folder, LogCategory c)
 {

@@ -11,7 +11,14 @@ namespace quendal {
 
 // The five log categories. The number is at once the syslog facility minus 16 routed there,
 // the tab index of the category page and the index of its automatic log file.
-enum class LogCategory { FireWall = 0, VPN = 1, UserAccess = 2, Call = 3, Wan = 4 };
+enum class LogCategory
+{
+    FireWall = 0,
+    VPN = 1,
+    UserAccess = 2,
+    Call = 3,
+    Wan = 4
+};
 
 inline constexpr int kCategoryCount = 5;
 
@@ -19,7 +26,10 @@ inline constexpr std::array<LogCategory, kCategoryCount> kAllCategories = {
     LogCategory::FireWall, LogCategory::VPN, LogCategory::UserAccess, LogCategory::Call,
     LogCategory::Wan};
 
-constexpr int categoryIndex(LogCategory c) { return static_cast<int>(c); }
+constexpr int categoryIndex(LogCategory c)
+{
+    return static_cast<int>(c);
+}
 
 // The category a syslog facility is listed under, if any (16 to 20).
 std::optional<LogCategory> categoryForFacility(int facility);

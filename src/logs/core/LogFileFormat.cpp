@@ -1,5 +1,7 @@
 #include "logs/core/LogFileFormat.h"
 
+#include <algorithm>
+
 namespace quendal {
 namespace {
 
@@ -15,10 +17,8 @@ void appendLineText(QByteArray& out, QByteArrayView text)
         --end;
     const qsizetype start = out.size();
     out.append(text.first(end));
-    for (qsizetype i = start; i < out.size(); ++i) {
-        if (isLineBreak(out[i]))
-            out[i] = ' ';
-    }
+    char* const first = out.data() + start;
+    std::replace_if(first, first + end, isLineBreak, ' ');
 }
 
 } // namespace

@@ -14,6 +14,7 @@
 #include <QNetworkInterface>
 #include <QSocketNotifier>
 
+#include <algorithm>
 #include <cstring>
 
 namespace quendal {
@@ -81,15 +82,24 @@ bool CSysLogSocket::isOwnForward(const sockaddr_in& from) const
 
 void CSysLogSocket::OnReceive()
 {
-    CurrentDatagram& d = current_;
-    d.Severity = d.Facility = d.Priority = d.HeaderEnd = 0;
-    d.ByteCount = d.TextLength = 0;
-    d.Text[0] = 0;
-
     sockaddr_in from{};
-    const qsizetype n = socket_.receive(d.Text.data(), CurrentDatagram::kTextSize, &from);
+    const qsizetype n = socket_.receive(current_.Text.data(), CurrentDatagram::kTextSize, &from);
     if (n < 0)
         return; // nothing to read after all
+    intake(n, from);
+}
+
+void CSysLogSocket::takeIn(QByteArrayView datagram, const sockaddr_in& from)
+{
+    const qsizetype n = std::min<qsizetype>(datagram.size(), CurrentDatagram::kTextSize);
+    std::memcpy(current_.Text.data(), datagram.data(), size_t(n));
+    intake(n, from);
+}
+
+void CSysLogSocket::intake(qsizetype n, const sockaddr_in& from)
+{
+    CurrentDatagram& d = current_;
+    d.Severity = d.Facility = d.Priority = d.HeaderEnd = 0;
     d.Text[size_t(n)] = 0;
     d.ByteCount = n;
     d.TextLength = qsizetype(::strnlen(d.Text.data(), size_t(n)));

@@ -1,0 +1,174 @@
+// Engine benchmarks. Run through scripts/bench.sh, or directly:
+//   build/bench/quendal_engine_bench [--benchmark_filter=...]
+#include "logs/core/AutoLogFiles.h"
+#include "logs/core/LogFileReader.h"
+#include "logs/core/LogFileWriter.h"
+#include "logs/core/LogList.h"
+#include "receiver/core/CSysLogSocket.h"
+#include "receiver/core/HostList.h"
+#include "receiver/core/WanStatus.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <arpa/inet.h>
+#include <array>
+#include <benchmark/benchmark.h>
+#include <cstdio>
+#include <cstdlib>
+#include <malloc.h>
+
+using namespace quendal;
+
+namespace {
+
+// Realistic router traffic of all six facilities, from the traffic generator.
+const std::vector<QByteArray>& sampleDatagrams()
+{
+    static const std::vector<QByteArray> datagrams = [] {
+        QProcess flood;
+        flood.start(QStringLiteral(QUENDAL_FLOOD_BINARY),
+                    {QStringLiteral("--print"), QStringLiteral("--count"), QStringLiteral("20000"),
+                     QStringLiteral("--seed"), QStringLiteral("7")});
+        flood.waitForFinished(60000);
+        std::vector<QByteArray> out;
+        for (const QByteArray& line : flood.readAllStandardOutput().split('\n')) {
+            if (!line.isEmpty())
+                out.push_back(line);
+        }
+        if (out.empty()) {
+            std::fputs("quendal_engine_bench: the traffic generator gave nothing\n", stderr);
+            std::exit(1);
+        }
+        return out;
+    }();
+    return datagrams;
+}
+
+// The receiver's intake on its own (no system call), with or without the automatic files.
+void intake(benchmark::State& state, bool withFiles)
+{
+    const auto& datagrams = sampleDatagrams();
+    QTemporaryDir dir;
+    HostList hosts(QStringLiteral("Any"));
+    std::array<LogList, kCategoryCount> lists;
+    WanStatus wan;
+    AutoLogFiles files(dir.path());
+    IntakeTargets targets;
+    targets.hosts = &hosts;
+    targets.wan = &wan;
+    targets.files = withFiles ? &files : nullptr;
+    for (int i = 0; i < kCategoryCount; ++i)
+        targets.lists[size_t(i)] = &lists[size_t(i)];
+    CSysLogSocket receiver(targets);
+    sockaddr_in from{};
+    from.sin_family = AF_INET;
+    from.sin_addr.s_addr = htonl(0xC0A80101); // 192.168.1.1
+    from.sin_port = htons(514);
+
+    size_t i = 0;
+    for (auto _ : state) {
+        receiver.takeIn(datagrams[i], from);
+        if (++i == datagrams.size())
+            i = 0;
+    }
+    state.SetItemsProcessed(state.iterations());
+    state.counters["stored"] = double(receiver.counters().stored);
+}
+
+void BM_IntakeToList(benchmark::State& state)
+{
+    intake(state, false);
+}
+void BM_IntakeToListAndFile(benchmark::State& state)
+{
+    intake(state, true);
+}
+BENCHMARK(BM_IntakeToList)->MinTime(2.0);
+BENCHMARK(BM_IntakeToListAndFile)->MinTime(2.0);
+
+// A list of a million entries as the generator's traffic makes them.
+LogList& millionEntries()
+{
+    static LogList list;
+    if (list.size() == 0) {
+        const auto& datagrams = sampleDatagrams();
+        for (qsizetype i = 0; i < 1'000'000; ++i) {
+            const QByteArray& d = datagrams[size_t(i) % datagrams.size()];
+            const qsizetype colon = d.indexOf(':', 21);
+            list.prepend(LogEntryView{
+                QByteArrayView(d).sliced(5, 15), QByteArrayView(d).sliced(21, colon - 21),
+                QByteArrayView(d).sliced(colon + 2), i % 50 == 0 ? RED : DEF_TEXT});
+        }
+    }
+    return list;
+}
+
+void BM_SaveMillionEntries(benchmark::State& state)
+{
+    const LogList& list = millionEntries();
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("million.flg"));
+    for (auto _ : state) {
+        if (!SaveList(path, list.rows()))
+            state.SkipWithError("save failed");
+    }
+    state.SetItemsProcessed(state.iterations() * list.size());
+    state.counters["file_MB"] = double(QFileInfo(path).size()) / 1e6;
+}
+BENCHMARK(BM_SaveMillionEntries)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+void BM_ReadBackMillionEntries(benchmark::State& state)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("million.flg"));
+    SaveList(path, millionEntries().rows());
+    LogList list;
+    LogFileReader reader;
+    for (auto _ : state) {
+        if (!reader.load(path, list))
+            state.SkipWithError("read failed");
+    }
+    state.SetItemsProcessed(state.iterations() * list.size());
+    state.counters["rows"] = double(list.size());
+}
+BENCHMARK(BM_ReadBackMillionEntries)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+// Heap bytes a stored row costs beyond its text, over a million rows.
+void BM_MemoryPerRow(benchmark::State& state)
+{
+    const auto& datagrams = sampleDatagrams();
+    double perRow = 0;
+    for (auto _ : state) {
+        const size_t before = mallinfo2().uordblks;
+        LogList list;
+        size_t textBytes = 0;
+        for (qsizetype i = 0; i < 1'000'000; ++i) {
+            const QByteArray& d = datagrams[size_t(i) % datagrams.size()];
+            const qsizetype colon = d.indexOf(':', 21);
+            const LogEntryView e{QByteArrayView(d).sliced(5, 15),
+                                 QByteArrayView(d).sliced(21, colon - 21),
+                                 QByteArrayView(d).sliced(colon + 2), DEF_TEXT};
+            textBytes += size_t(e.time.size() + e.host.size() + e.message.size());
+            list.prepend(e);
+        }
+        const size_t after = mallinfo2().uordblks;
+        perRow = (double(after - before) - double(textBytes)) / 1e6;
+        state.counters["text_bytes_per_row"] = double(textBytes) / 1e6;
+    }
+    state.counters["overhead_bytes_per_row"] = perRow;
+}
+BENCHMARK(BM_MemoryPerRow)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,32 @@
+#!/bin/sh
+# Installs the Debian packages the project needs, and only those that are missing.
+#   scripts/install-deps.sh          what building and running needs
+#   scripts/install-deps.sh --test   also what the tests and benchmarks need
+set -eu
+
+packages="cmake ninja-build g++ pkg-config qt6-base-dev libcap2-bin"
+if [ "${1:-}" = "--test" ]; then
+    # logger (bsdutils) is the real syslog client of the tests; unshare (util-linux) and ip
+    # (iproute2) give the test run a network of its own.
+    packages="$packages libgtest-dev libbenchmark-dev bsdutils util-linux iproute2"
+fi
+
+missing=""
+for p in $packages; do
+    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+        missing="$missing $p"
+    fi
+done
+[ -z "$missing" ] && exit 0
+
+sudo=""
+if [ "$(id -u)" -ne 0 ]; then
+    if ! command -v sudo >/dev/null 2>&1; then
+        echo "install-deps: missing packages:$missing (run as root, or install sudo)" >&2
+        exit 1
+    fi
+    sudo="sudo"
+fi
+echo "install-deps: installing$missing" >&2
+$sudo apt-get update -qq
+$sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends $missing
