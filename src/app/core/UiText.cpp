@@ -1,6 +1,7 @@
 #include "app/core/UiText.h"
 
 #include "logs/core/DisplayText.h"
+#include "logs/core/TextFiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -22,17 +23,6 @@ UiTextTable& table()
 {
     static UiTextTable instance;
     return instance;
-}
-
-// One line of the file without its line end; a CR counts as part of the end only before an LF.
-QByteArray withoutLineEnd(QByteArray line)
-{
-    if (line.endsWith('\n')) {
-        line.chop(1);
-        if (line.endsWith('\r'))
-            line.chop(1);
-    }
-    return line;
 }
 
 // The first kUiTextCount lines of the file, or nullopt when it cannot be opened or read or has
@@ -69,13 +59,7 @@ std::optional<QString> companionUiTextFolder()
 
 QString uiTextFilePath(const QString& folder)
 {
-    const QString fileName = QString::fromLatin1(kUiTextFileName);
-    if (folder.isEmpty())
-        return fileName;
-    qsizetype end = folder.size();
-    while (end > 0 && folder.at(end - 1) == QLatin1Char('/'))
-        --end;
-    return folder.left(end) + QLatin1Char('/') + fileName;
+    return fileInFolder(folder, QString::fromLatin1(kUiTextFileName));
 }
 
 bool LoadUiTextFrom(const QString& folder)

@@ -1,5 +1,7 @@
 #include "logs/core/LogCategory.h"
 
+#include "logs/core/TextFiles.h"
+
 namespace quendal {
 namespace {
 
@@ -60,12 +62,7 @@ QString logFileExtension(LogCategory c)
 
 QString autoLogFilePath(const QString& folder, LogCategory c)
 {
-    if (folder.isEmpty())
-        return autoLogFileName(c);
-    qsizetype end = folder.size();
-    while (end > 0 && folder.at(end - 1) == QLatin1Char('/'))
-        --end;
-    return folder.left(end) + QLatin1Char('/') + autoLogFileName(c);
+    return fileInFolder(folder, autoLogFileName(c));
 }
 
 } // namespace quendal

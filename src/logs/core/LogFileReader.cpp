@@ -1,5 +1,7 @@
 #include "logs/core/LogFileReader.h"
 
+#include "logs/core/TextFiles.h"
+
 #include <QFile>
 
 #include <cstring>
@@ -54,9 +56,7 @@ bool LogFileReader::load(const QString& path, LogList& list, QString* error)
     QByteArray carry; // the start of a line that runs past the end of a read
     QByteArray chunk(1 << 20, Qt::Uninitialized);
     const auto takeLine = [&](QByteArrayView line) {
-        if (line.endsWith('\r'))
-            line.chop(1);
-        AddLoadedLine(batch, line);
+        AddLoadedLine(batch, withoutLineEnd(line));
     };
 
     for (;;) {
@@ -78,9 +78,9 @@ bool LogFileReader::load(const QString& path, LogList& list, QString* error)
                 break;
             }
             if (carry.isEmpty()) {
-                takeLine(QByteArrayView(p, lf - p));
+                takeLine(QByteArrayView(p, lf + 1 - p));
             } else {
-                carry.append(p, lf - p);
+                carry.append(p, lf + 1 - p);
                 takeLine(carry);
                 carry.clear();
             }

@@ -1,5 +1,7 @@
 #include "netinfo/core/PortDefinitions.h"
 
+#include "logs/core/TextFiles.h"
+
 #include <QByteArrayMatcher>
 #include <QDir>
 #include <QFile>
@@ -34,16 +36,11 @@ void LoadPortDefinitionsFrom(const QString& filePath)
     if (!file.open(QIODevice::ReadOnly))
         return;
     while (!file.atEnd()) {
-        QByteArray line = file.readLine();
+        const QByteArray line = file.readLine();
         // Short of the end, even an empty line still brings its LF: nothing at all is an error.
         if (line.isEmpty())
             return;
-        if (line.endsWith('\n')) {
-            line.chop(1);
-            if (line.endsWith('\r'))
-                line.chop(1);
-        }
-        t.lines.append(std::move(line));
+        t.lines.append(withoutLineEnd(line).toByteArray());
     }
     t.loaded = true;
 }

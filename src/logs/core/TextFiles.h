@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QByteArrayView>
+#include <QString>
+
+namespace quendal {
+
+// A file inside a folder as the system's files are found: trailing slashes of the folder are
+// dropped before the file name is added, and an empty folder means the current directory.
+QString fileInFolder(const QString& folder, const QString& fileName);
+
+// A line as read, without its line feed and a carriage return right before it. The system's
+// text files are written with CR LF and read alike whether they have CR LF or LF.
+inline QByteArrayView withoutLineEnd(QByteArrayView line)
+{
+    if (line.endsWith('\n')) {
+        line.chop(1);
+        if (line.endsWith('\r'))
+            line.chop(1);
+    }
+    return line;
+}
+
+} // namespace quendal
