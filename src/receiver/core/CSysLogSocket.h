@@ -43,6 +43,7 @@ struct CurrentDatagram
     int Facility = 0;
     std::array<char, kTextSize + 1> Text{}; // one more byte, always zero
     qsizetype ByteCount = 0;                // bytes read, zeros included
+    qsizetype TextLength = 0;               // bytes before the first zero
     int HeaderEnd = 0;
     quint32 SourcePort = 0;
     QString SourceAddress;
@@ -51,7 +52,6 @@ struct CurrentDatagram
 
     // The datagram's text: its bytes up to the first zero byte.
     QByteArrayView text() const { return QByteArrayView(Text.data(), TextLength); }
-    qsizetype TextLength = 0;
 };
 
 // What the intake has done since the socket was created; read by the headless receiver and the

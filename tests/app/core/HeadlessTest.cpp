@@ -144,6 +144,33 @@ TEST(HeadlessReceiver, PrintsEntriesAndStatusOfTheChosenSenderAndStopsCleanly)
               "[Mar 14 09:26:54]\r\ngw\r\ntab\there and a line\r\n");
 }
 
+TEST(HeadlessReceiver, LogFolderLostWhileRunningIsReportedOnceAndEntriesGoOn)
+{
+    QTemporaryDir dir;
+    const QString folder = dir.filePath(QStringLiteral("logs"));
+    ASSERT_TRUE(QDir().mkpath(folder));
+    const quint16 port = test::freeUdpPort();
+    Headless receiver(
+        {QStringLiteral("--port"), QString::number(port), QStringLiteral("--log-dir"), folder},
+        dir.path());
+    ASSERT_TRUE(receiver.waitUntilReceiving()) << receiver.errors().constData();
+    ASSERT_TRUE(QDir(folder).removeRecursively());
+
+    test::LoopbackPeer router;
+    for (int i = 0; i < 3; ++i)
+        router.sendTo(port, "<134>Mar 14 09:26:53 gw: while gone " + QByteArray::number(i));
+    EXPECT_TRUE(waitUntil([&] { return receiver.output().count('\n') == 3; }));
+    EXPECT_EQ(receiver.errors().count("cannot write log file"), 1);
+
+    ASSERT_TRUE(QDir().mkpath(folder));
+    router.sendTo(port, "<134>Mar 14 09:26:54 gw: back");
+    const QString file = folder + QStringLiteral("/FIrWareLog.flg");
+    EXPECT_TRUE(waitUntil([&] { return readFile(file) == "Mar 14 09:26:54\r\ngw\r\nback\r\n"; }));
+    EXPECT_EQ(receiver.stop(), 0);
+    EXPECT_EQ(receiver.errors().count("cannot write log file"), 1);
+    EXPECT_EQ(receiver.errors().count("writing log file"), 1);
+}
+
 TEST(HeadlessReceiver, RefusesToStartWithOneClearLine)
 {
     QTemporaryDir dir;

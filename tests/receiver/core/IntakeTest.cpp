@@ -8,6 +8,7 @@
 #include "receiver/core/WanStatus.h"
 #include "support/TestSupport.h"
 
+#include <QAbstractItemModelTester>
 #include <QFile>
 #include <QHostAddress>
 #include <QTemporaryDir>
@@ -243,6 +244,33 @@ TEST_F(Intake, DebugConsoleWritesEveryDatagramVerbatim)
         ASSERT_TRUE(waitUntil([&] { return withConsole.counters().read > before; }));
     }
     EXPECT_EQ(readFile(logPath), "<134>100% %s %n %d%%\r\ntwo\r\nlines\r\nno prefix\r\n");
+}
+
+TEST(HostList, KeepsAnyFirstAndEverySenderOnceAsAModel)
+{
+    HostList hosts(QStringLiteral("Any"));
+    QAbstractItemModelTester tester(&hosts,
+                                    QAbstractItemModelTester::FailureReportingMode::Warning);
+    EXPECT_EQ(hosts.selectedText(), QStringLiteral("Any"));
+    hosts.add(QStringLiteral("192.168.1.1"));
+    hosts.add(QStringLiteral("192.168.1.2"));
+    hosts.add(QStringLiteral("192.168.1.1"));
+    ASSERT_EQ(hosts.rowCount(), 3);
+    EXPECT_EQ(hosts.data(hosts.index(2)).toString(), QStringLiteral("192.168.1.2"));
+
+    hosts.setSelectedRow(-1); // nothing selected: the filter takes the first entry
+    EXPECT_EQ(hosts.selectedText(), QStringLiteral("Any"));
+    hosts.setSelectedRow(2);
+    EXPECT_EQ(hosts.selectedText(), QStringLiteral("192.168.1.2"));
+    hosts.setSelectedRow(7);
+    EXPECT_EQ(hosts.selectedRow(), 2);
+
+    hosts.resetToFirst();
+    EXPECT_EQ(hosts.rowCount(), 1);
+    EXPECT_EQ(hosts.selectedRow(), 0);
+    EXPECT_FALSE(hosts.contains(QStringLiteral("192.168.1.2")));
+    hosts.add(QStringLiteral("192.168.1.2"));
+    EXPECT_EQ(hosts.rowCount(), 2);
 }
 
 TEST(DebugSwitch, FoundAnywhereInTheJoinedCommandLine)
