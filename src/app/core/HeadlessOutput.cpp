@@ -1,5 +1,6 @@
 #include "app/core/HeadlessOutput.h"
 
+#include "logs/core/LogFileFormat.h"
 #include "receiver/core/WanStatus.h"
 
 namespace quendal {
@@ -51,17 +52,7 @@ void appendEntryLine(QByteArray& out, LogCategory category, const LogEntryView& 
 {
     out.append(categoryName(category));
     out.append('\t');
-    const bool emergency = entry.colour == RED;
-    if (emergency)
-        out.append('[');
-    appendEscaped(out, entry.time);
-    if (emergency)
-        out.append(']');
-    out.append('\t');
-    appendEscaped(out, entry.host);
-    out.append('\t');
-    appendEscaped(out, entry.message);
-    out.append('\n');
+    appendEntryColumns(out, entry, appendEscaped, "\t", "\n");
 }
 
 void appendStatusLine(QByteArray& out, const WanStatus& status)

@@ -25,17 +25,7 @@ void appendLineText(QByteArray& out, QByteArrayView text)
 
 void appendFileEntry(QByteArray& out, const LogEntryView& entry)
 {
-    const bool emergency = entry.colour == RED;
-    if (emergency)
-        out.append('[');
-    appendLineText(out, entry.time);
-    if (emergency)
-        out.append(']');
-    out.append("\r\n");
-    appendLineText(out, entry.host);
-    out.append("\r\n");
-    appendLineText(out, entry.message);
-    out.append("\r\n");
+    appendEntryColumns(out, entry, appendLineText, "\r\n", "\r\n");
 }
 
 } // namespace quendal

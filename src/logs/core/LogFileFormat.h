@@ -12,4 +12,23 @@ namespace quendal {
 // inside it are written as blanks, so an entry always stays three lines.
 void appendFileEntry(QByteArray& out, const LogEntryView& entry);
 
+// Time, Host and Message through `appendText`, the Time in brackets for an emergency entry, with
+// `separator` between them and `end` after the last: the shape of every one-entry output.
+template <typename AppendText>
+void appendEntryColumns(QByteArray& out, const LogEntryView& entry, AppendText appendText,
+                        const char* separator, const char* end)
+{
+    const bool emergency = entry.colour == RED;
+    if (emergency)
+        out.append('[');
+    appendText(out, entry.time);
+    if (emergency)
+        out.append(']');
+    out.append(separator);
+    appendText(out, entry.host);
+    out.append(separator);
+    appendText(out, entry.message);
+    out.append(end);
+}
+
 } // namespace quendal
