@@ -126,7 +126,7 @@ void CSysLogSocket::intake(qsizetype n, const sockaddr_in& from)
         ++counters_.malformed;
         return;
     }
-    d.HeaderEnd = findHeaderEnd(d.text());
+    d.HeaderEnd = findHeaderEnd(d.bytes());
     if (d.HeaderEnd < 0) {
         d.HeaderEnd = 0;
         ++counters_.malformed;
@@ -154,7 +154,7 @@ bool CSysLogSocket::acceptedByHostFilter()
 void CSysLogSocket::dispatch()
 {
     CurrentDatagram& d = current_;
-    const Priority p = decodePriority(d.text(), d.HeaderEnd);
+    const Priority p = decodePriority(d.bytes(), d.HeaderEnd);
     d.Priority = p.value;
     d.Facility = p.facility;
     d.Severity = p.severity;

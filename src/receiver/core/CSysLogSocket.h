@@ -52,6 +52,8 @@ struct CurrentDatagram
 
     // The datagram's text: its bytes up to the first zero byte.
     QByteArrayView text() const { return QByteArrayView(Text.data(), TextLength); }
+    // Every byte read; the priority prefix is looked for here, zero bytes and all.
+    QByteArrayView bytes() const { return QByteArrayView(Text.data(), ByteCount); }
 };
 
 // What the intake has done since the socket was created; read by the headless receiver and the

@@ -157,6 +157,10 @@ TEST_F(Intake, TextEndsAtTheFirstZeroByteAndLongDatagramsAreCut)
 {
     send(QByteArray("<134>Mar 14 09:26:53 gw: ab\0cd", 31));
     EXPECT_EQ(list(LogCategory::FireWall).entry(0).message, "ab");
+    // A zero inside the prefix still counts as one of its characters (with value 0).
+    send(QByteArray("<16\0>Mar 14 09:26:53 gw: x", 27));
+    EXPECT_EQ(receiver->datagram().Priority, 160);
+    EXPECT_EQ(list(LogCategory::Wan).size(), 1);
 
     const QByteArray head = "<134>Mar 14 09:26:53 gw: ";
     send(head + QByteArray(2000, 'x'));
