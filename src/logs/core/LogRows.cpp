@@ -67,11 +67,6 @@ void LogRows::prepend(const LogEntryView& entry)
     records_.push_back(makeRecord(entry));
 }
 
-void LogRows::append(const LogEntryView& entry)
-{
-    records_.push_front(makeRecord(entry));
-}
-
 void LogRows::insert(qsizetype row, const LogEntryView& entry)
 {
     records_.insert(records_.end() - row, makeRecord(entry));

@@ -28,7 +28,6 @@ public:
     void setTextColour(qsizetype row, int column, int colourIndex);
 
     void prepend(const LogEntryView& entry);
-    void append(const LogEntryView& entry);
     // Inserts so that the entry becomes `row` (0 to size()).
     void insert(qsizetype row, const LogEntryView& entry);
     void remove(qsizetype row);

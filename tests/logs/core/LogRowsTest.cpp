@@ -42,7 +42,7 @@ TEST(LogRows, NewestEntryIsRowZeroAndInsertsLandWhereAsked)
     rows.remove(1);
     EXPECT_EQ(messages(rows), (Messages{"E", "D", "C", "B", "A"}));
 
-    rows.append(entry("oldest").view());
+    rows.insert(rows.size(), entry("oldest").view());
     EXPECT_EQ(rows.at(rows.size() - 1).message, "oldest");
 }
 
