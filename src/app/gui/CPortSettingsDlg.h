@@ -1,0 +1,58 @@
+#pragma once
+
+#include "app/core/PortSettingsForm.h"
+
+#include <QDialog>
+
+class QCheckBox;
+class QLineEdit;
+class QPushButton;
+
+namespace quendal {
+
+class SettingsStore;
+struct ReceiverSettings;
+
+// "SYSLOG Select Port": the syslog port, the log folder and the Replay target, shown at every
+// Start. OK runs the checks in order; a rejected field keeps the dialog open without a message
+// (a rejected port shows "514" again). Cancel changes nothing.
+class CPortSettingsDlg : public QDialog
+{
+    Q_OBJECT
+
+public:
+    CPortSettingsDlg(ReceiverSettings& settings, SettingsStore& store, QWidget* parent = nullptr);
+
+    // Fills the fields afresh, as every opening does: both ports "514", the stored folder (else
+    // the current directory) and Replay target, and this run's Replay choice.
+    void prepare();
+    // The field the last OK rejected; None after an accepted OK.
+    PortSettingsField lastRejected() const { return lastRejected_; }
+
+    QLineEdit* syslogPortEdit() const { return syslogPort_; }
+    QLineEdit* logPathEdit() const { return logPath_; }
+    QCheckBox* replayCheck() const { return replay_; }
+    QLineEdit* replayAddressEdit() const { return replayAddress_; }
+    QLineEdit* replayPortEdit() const { return replayPort_; }
+    QPushButton* okButton() const { return ok_; }
+    QPushButton* cancelButton() const { return cancel_; }
+
+public Q_SLOTS:
+    void accept() override;
+
+private:
+    void setReplayFieldsEnabled(bool on);
+
+    ReceiverSettings& settings_;
+    SettingsStore& store_;
+    PortSettingsField lastRejected_ = PortSettingsField::None;
+    QLineEdit* syslogPort_ = nullptr;
+    QLineEdit* logPath_ = nullptr;
+    QCheckBox* replay_ = nullptr;
+    QLineEdit* replayAddress_ = nullptr;
+    QLineEdit* replayPort_ = nullptr;
+    QPushButton* ok_ = nullptr;
+    QPushButton* cancel_ = nullptr;
+};
+
+} // namespace quendal

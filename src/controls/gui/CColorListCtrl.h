@@ -1,0 +1,119 @@
+#pragma once
+
+#include "controls/core/ColourIndex.h"
+
+#include <QAbstractScrollArea>
+#include <QByteArray>
+#include <QList>
+#include <QPointer>
+#include <QStringList>
+
+class QHeaderView;
+
+namespace quendal {
+
+class LogList;
+
+// The list of a category page: Time, Host and Message of a LogList, newest on top, every cell in
+// its own text colour. It asks the list for the visible rows only and draws them itself, so a
+// row added on top costs the same at a million rows as at ten, and so does scrolling.
+//
+// Looks: while the list has the keyboard focus, selected rows are drawn in the selection colours
+// and the current row also gets a focus frame; while another widget has the focus, rows are drawn
+// in their own colours (the category lists do not keep showing their selection). Cells whose text
+// is cut off show it whole as a tooltip.
+//
+// When the view shows the top row, new rows push older ones down; once the user has scrolled
+// away from the top, the rows on screen stay where they are while new ones arrive above.
+class CColorListCtrl : public QAbstractScrollArea
+{
+    Q_OBJECT
+
+public:
+    // Results of SetupColumns.
+    enum SetupResult
+    {
+        SetupDone = 0,
+        SetupMissing = 1,       // captions or widths missing (empty)
+        SetupCaptionCount = 2,  // number of captions differs from the column count
+        SetupWidthCount = 3,    // number of widths differs from the number of captions
+        SetupBadWidths = 4,     // no columns, or widths not summing to exactly 100
+    };
+
+    explicit CColorListCtrl(int columnCount = 3, QWidget* parent = nullptr);
+    ~CColorListCtrl() override;
+
+    // The rows shown. The list is not owned; it must outlive the control or be unset first.
+    void setList(LogList* list);
+    LogList* list() const;
+    int columnCount() const { return columnCount_; }
+
+    // Column captions and widths in percent of totalWidth pixels (each rounded down). Creates no
+    // column unless it returns SetupDone.
+    int SetupColumns(const QStringList& captions, const QList<quint8>& widths, int totalWidth);
+    // Inserts a row of one text per column (bytes as received) at `row`, or at the bottom when
+    // `row` is negative or beyond the end, its texts in `colour`. Returns the new row's index,
+    // or -1 for a wrong number of texts or no list.
+    qsizetype InsertRow(const QList<QByteArray>& texts, qsizetype row, int colour);
+    // 1 when set, 0 when the row does not exist or the column is beyond the column count.
+    int SetCellTextColour(int colour, qsizetype row, int column);
+    // The colour value (0xBBGGRR) of a cell's text; ColourValue(DEF_TEXT) for a column beyond the
+    // column count; 0 for a row that does not exist.
+    ColourValue24 GetCellTextColour(qsizetype row, int column) const;
+    // 0 when the row does not exist, else 1.
+    int DeleteRow(qsizetype row);
+    // Empties the list; returns 1.
+    int DeleteAllRows();
+    // The colour value of a colour index with this control's palette.
+    ColourValue24 ColourValue(int index) const;
+
+    // Rectangles in viewport coordinates. A row's rectangle spans all columns; a cell's runs
+    // from the row's left plus the widths of the columns before it. Without `full` both shrink
+    // by one pixel on every side. Null for rows that are not on screen.
+    QRect GetRowRect(qsizetype row, bool full) const;
+    QRect GetCellRect(qsizetype row, int column, bool full) const;
+    // Repaints the current row (and, with showSelectionAlways, every selected row) at once.
+    void RepaintSelection();
+
+    // Whether the selection keeps its (inactive) look while another widget has the focus. Off
+    // for the category lists.
+    void setShowSelectionAlways(bool on);
+    bool showSelectionAlways() const { return showSelectionAlways_; }
+
+    // Selection: whole rows, a contiguous range from an anchor to the current row.
+    qsizetype currentRow() const { return current_; }
+    void setCurrentRow(qsizetype row);
+    bool isRowSelected(qsizetype row) const;
+    void clearSelection();
+    // The first row on screen, and the height of every row.
+    qsizetype topRow() const;
+    int rowHeight() const { return rowHeight_; }
+    // The row at a point of the viewport, -1 for none.
+    qsizetype rowAt(const QPoint& viewportPoint) const;
+    int columnAt(int viewportX) const;
+    QHeaderView* header() const { return header_; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void scrollContentsBy(int dx, int dy) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+    bool viewportEvent(QEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+private:
+    // ... implementation state; the private part is the implementer's.
+    int columnCount_;
+    QPointer<LogList> list_;
+    QHeaderView* header_ = nullptr;
+    int rowHeight_ = 0;
+    qsizetype current_ = -1;
+    qsizetype anchor_ = -1;
+    bool showSelectionAlways_ = false;
+};
+
+} // namespace quendal
