@@ -34,10 +34,10 @@ public:
     enum SetupResult
     {
         SetupDone = 0,
-        SetupMissing = 1,       // captions or widths missing (empty)
-        SetupCaptionCount = 2,  // number of captions differs from the column count
-        SetupWidthCount = 3,    // number of widths differs from the number of captions
-        SetupBadWidths = 4,     // no columns, or widths not summing to exactly 100
+        SetupMissing = 1,      // captions or widths missing (empty)
+        SetupCaptionCount = 2, // number of captions differs from the column count
+        SetupWidthCount = 3,   // number of widths differs from the number of captions
+        SetupBadWidths = 4,    // no columns, or widths not summing to exactly 100
     };
 
     explicit CColorListCtrl(int columnCount = 3, QWidget* parent = nullptr);
@@ -99,6 +99,7 @@ protected:
     void scrollContentsBy(int dx, int dy) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
@@ -106,7 +107,40 @@ protected:
     void changeEvent(QEvent* event) override;
 
 private:
-    // ... implementation state; the private part is the implementer's.
+    // The look of one row: its fill, and the text colour overriding the cells' own (-1: none).
+    struct RowLook
+    {
+        int background;
+        int text;
+    };
+
+    void onRowsInserted(int first, int last);
+    void onRowsRemoved(int first, int last);
+    void onModelReset();
+    void onDataChanged(int firstRow, int lastRow);
+    void onSectionResized(int logicalIndex, int newSize);
+    void applyColumnsToHeader();
+    void updateRowHeight();
+    void updateGeometries();
+    // Puts the scroll bars in line with top_ and the column widths.
+    void syncScrollBars();
+    void ensureRowVisible(qsizetype row);
+    void moveCurrent(qsizetype row, bool extend);
+    qsizetype rowCountInList() const;
+    // Rows that fit the viewport completely (at least one).
+    qsizetype fullyVisibleRows() const;
+    // Rows touched by the viewport, the last maybe cut off.
+    qsizetype touchedRows() const;
+    bool isRowOnScreen(qsizetype row) const;
+    int totalColumnWidth() const;
+    int columnLeft(int column) const;
+    RowLook lookOf(qsizetype row) const;
+    // The part of the viewport showing selected rows; null when none is on screen.
+    QRect selectionOnScreen() const;
+    QString cellText(qsizetype row, int column) const;
+    // Whether a cell's text is wider than the room the cell gives it.
+    bool isCellCutOff(qsizetype row, int column) const;
+
     int columnCount_;
     QPointer<LogList> list_;
     QHeaderView* header_ = nullptr;
@@ -114,6 +148,12 @@ private:
     qsizetype current_ = -1;
     qsizetype anchor_ = -1;
     bool showSelectionAlways_ = false;
+
+    qsizetype top_ = 0; // the first row on screen; the vertical scroll bar follows it
+    QList<int> widths_; // pixels per column, kept in step with the header's sections
+    QStringList captions_;
+    bool syncingScrollBars_ = false;
+    bool painted_ = false;
 };
 
 } // namespace quendal
