@@ -5,6 +5,7 @@
 #include <QDialog>
 
 class QCheckBox;
+class QLabel;
 class QLineEdit;
 class QPushButton;
 
@@ -42,10 +43,15 @@ public Q_SLOTS:
 
 private:
     void setReplayFieldsEnabled(bool on);
+    QLineEdit* fieldOf(PortSettingsField field) const;
 
     ReceiverSettings& settings_;
     SettingsStore& store_;
     PortSettingsField lastRejected_ = PortSettingsField::None;
+    QLabel* syslogPortLabel_ = nullptr;
+    QLabel* logPathLabel_ = nullptr;
+    QLabel* replayAddressLabel_ = nullptr;
+    QLabel* replayPortLabel_ = nullptr;
     QLineEdit* syslogPort_ = nullptr;
     QLineEdit* logPath_ = nullptr;
     QCheckBox* replay_ = nullptr;

@@ -1,0 +1,190 @@
+#include "app/gui/CPortSettingsDlg.h"
+
+#include "app/core/SettingsStore.h"
+#include "app/core/UiText.h"
+
+#include <QCheckBox>
+#include <QDir>
+#include <QFrame>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRegularExpressionValidator>
+#include <QVBoxLayout>
+
+namespace quendal {
+
+namespace {
+
+QLabel* rightAlignedLabel(QWidget* parent)
+{
+    auto* label = new QLabel(parent);
+    label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    return label;
+}
+
+// Wide enough for five digits, no wider: the field says by its size what it takes.
+QLineEdit* portEdit(QWidget* parent)
+{
+    auto* edit = new QLineEdit(parent);
+    edit->setMaxLength(253);
+    edit->setFixedWidth(edit->fontMetrics().horizontalAdvance(QStringLiteral("0000000")) + 12);
+    return edit;
+}
+
+} // namespace
+
+CPortSettingsDlg::CPortSettingsDlg(ReceiverSettings& settings, SettingsStore& store,
+                                   QWidget* parent)
+    : QDialog(parent), settings_(settings), store_(store)
+{
+    setWindowIcon(QIcon(QStringLiteral(":/icons/quendal-syslog.svg")));
+
+    auto* frame = new QGroupBox(this);
+    auto* grid = new QGridLayout(frame);
+
+    syslogPortLabel_ = rightAlignedLabel(frame);
+    syslogPort_ = portEdit(frame);
+    syslogPortLabel_->setBuddy(syslogPort_);
+    grid->addWidget(syslogPortLabel_, 0, 0);
+    grid->addWidget(syslogPort_, 0, 1, Qt::AlignLeft);
+
+    logPathLabel_ = rightAlignedLabel(frame);
+    logPath_ = new QLineEdit(frame);
+    logPath_->setMaxLength(253);
+    logPath_->setMinimumWidth(logPath_->fontMetrics().averageCharWidth() * 36);
+    logPathLabel_->setBuddy(logPath_);
+    grid->addWidget(logPathLabel_, 1, 0);
+    grid->addWidget(logPath_, 1, 1, 1, 2);
+
+    replay_ = new QCheckBox(frame);
+    grid->addWidget(replay_, 2, 0, 1, 2);
+
+    auto* separator = new QFrame(frame);
+    separator->setFrameShape(QFrame::HLine);
+    separator->setFrameShadow(QFrame::Sunken);
+    grid->addWidget(separator, 3, 0, 1, 3);
+
+    // Dotted IPv4 only: up to four groups of up to three digits. Whether the address is complete
+    // is decided on OK.
+    replayAddressLabel_ = rightAlignedLabel(frame);
+    replayAddress_ = new QLineEdit(frame);
+    replayAddress_->setMaxLength(48);
+    replayAddress_->setValidator(new QRegularExpressionValidator(
+        QRegularExpression(QStringLiteral(R"(\d{0,3}(\.\d{0,3}){0,3})")), replayAddress_));
+    replayAddress_->setFixedWidth(
+        replayAddress_->fontMetrics().horizontalAdvance(QStringLiteral("000.000.000.000")) + 16);
+    replayAddressLabel_->setBuddy(replayAddress_);
+    grid->addWidget(replayAddressLabel_, 4, 0);
+    grid->addWidget(replayAddress_, 4, 1, Qt::AlignLeft);
+
+    replayPortLabel_ = rightAlignedLabel(frame);
+    replayPort_ = portEdit(frame);
+    replayPortLabel_->setBuddy(replayPort_);
+    grid->addWidget(replayPortLabel_, 5, 0);
+    grid->addWidget(replayPort_, 5, 1, Qt::AlignLeft);
+    grid->setColumnStretch(2, 1);
+
+    ok_ = new QPushButton(this);
+    ok_->setDefault(true);
+    cancel_ = new QPushButton(this);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(ok_);
+    buttons->addWidget(cancel_);
+    grid->addLayout(buttons, 6, 0, 1, 3);
+
+    auto* outer = new QVBoxLayout(this);
+    outer->addWidget(frame);
+    outer->setSizeConstraint(QLayout::SetFixedSize);
+
+    connect(ok_, &QPushButton::clicked, this, &CPortSettingsDlg::accept);
+    connect(cancel_, &QPushButton::clicked, this, &CPortSettingsDlg::reject);
+    connect(replay_, &QCheckBox::toggled, this, &CPortSettingsDlg::setReplayFieldsEnabled);
+
+    setReplayFieldsEnabled(false);
+}
+
+void CPortSettingsDlg::prepare()
+{
+    lastRejected_ = PortSettingsField::None;
+
+    cancel_->setText(GetUiText(9037));
+    ok_->setText(GetUiText(9036));
+    setWindowTitle(GetUiText(9038));
+    syslogPortLabel_->setText(GetUiText(9039));
+    logPathLabel_->setText(GetUiText(9078));
+    replay_->setText(GetUiText(9080));
+    replayAddressLabel_->setText(GetUiText(9081));
+    replayPortLabel_->setText(GetUiText(9082));
+
+    const PortSettingsFields fields =
+        openPortSettings(settings_, store_, QDir::toNativeSeparators(QDir::currentPath()));
+    syslogPort_->setText(fields.syslogPort);
+    logPath_->setText(fields.logPath);
+    replayAddress_->setText(fields.replayAddress);
+    replayPort_->setText(fields.replayPort);
+    // Without a signal the fields would keep the enabled state of a previous opening whenever
+    // the box already shows the right tick.
+    replay_->setChecked(fields.replayEnabled);
+    setReplayFieldsEnabled(fields.replayEnabled);
+
+    syslogPort_->setFocus();
+    syslogPort_->selectAll();
+}
+
+void CPortSettingsDlg::accept()
+{
+    PortSettingsFields fields;
+    fields.syslogPort = syslogPort_->text();
+    fields.logPath = logPath_->text();
+    fields.replayAddress = replayAddress_->text();
+    fields.replayPort = replayPort_->text();
+    fields.replayEnabled = replay_->isChecked();
+
+    const PortSettingsOutcome outcome = acceptPortSettings(fields, settings_, store_);
+    lastRejected_ = outcome.rejected;
+    if (!outcome.accepted) {
+        // Only a rejected port text is changed (back to "514"); the user's other input stays.
+        syslogPort_->setText(fields.syslogPort);
+        replayPort_->setText(fields.replayPort);
+        // The cursor goes to the rejected field: a reset port is selected for retyping, a folder
+        // or address is left to be corrected where it stands.
+        if (QLineEdit* field = fieldOf(outcome.rejected)) {
+            field->setFocus();
+            if (field == syslogPort_ || field == replayPort_)
+                field->selectAll();
+        }
+        return;
+    }
+    replayAddress_->setText(fields.replayAddress);
+    QDialog::accept();
+}
+
+QLineEdit* CPortSettingsDlg::fieldOf(PortSettingsField field) const
+{
+    switch (field) {
+    case PortSettingsField::SyslogPort:
+        return syslogPort_;
+    case PortSettingsField::LogPath:
+        return logPath_;
+    case PortSettingsField::ReplayPort:
+        return replayPort_;
+    case PortSettingsField::ReplayAddress:
+        return replayAddress_;
+    case PortSettingsField::None:
+        break;
+    }
+    return nullptr;
+}
+
+void CPortSettingsDlg::setReplayFieldsEnabled(bool on)
+{
+    replayAddress_->setEnabled(on);
+    replayPort_->setEnabled(on);
+}
+
+} // namespace quendal
