@@ -1,8 +1,8 @@
 #!/bin/sh
-# Installs what is missing, builds, and runs the receiver.
-#   scripts/run.sh [options]    options as for quendal-syslog --headless (see --help)
-# Without a port option it receives on the standard syslog port 514; as a normal user the
-# program is then given the capability to bind ports below 1024 (with sudo).
+# Installs what is missing, builds, and runs QuenDalSysLog: the window when a display is
+# available, else the receiver without a window (options as for quendal-syslog --headless; see
+# --help). Either way it receives on the standard syslog port 514 unless told otherwise; as a
+# normal user the program is then given the capability to bind ports below 1024 (with sudo).
 set -eu
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
@@ -17,7 +17,7 @@ for arg in "$@"; do
 done
 if [ "$low_port" = yes ] && [ "$(id -u)" -ne 0 ]; then
     if ! sudo setcap cap_net_bind_service=+ep "$binary"; then
-        echo "run: could not grant the right to bind port 514; try: $0 --port 5514" >&2
+        echo "run: could not grant the right to bind port 514; choose a port above 1023" >&2
     fi
 fi
-exec "$binary" --headless "$@"
+exec "$binary" "$@"

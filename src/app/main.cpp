@@ -1,44 +1,134 @@
+#include "app/core/CDebugConsole.h"
 #include "app/core/HeadlessOptions.h"
 #include "app/core/HeadlessReceiver.h"
+#include "app/core/SingleInstanceLock.h"
+#include "app/core/UiText.h"
+#include "app/gui/CSysLogDlg.h"
+#include "netinfo/core/PortDefinitions.h"
+#include "receiver/core/UdpSocket.h"
 
+#include <QApplication>
 #include <QCoreApplication>
+#include <QMessageBox>
 
 #include <cstdio>
 
 using namespace quendal;
 
-int main(int argc, char** argv)
+namespace {
+
+// The command line as given, program path included.
+QStringList rawArguments(int argc, char** argv)
+{
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    return arguments;
+}
+
+bool displayAvailable()
+{
+    // A platform chosen explicitly (offscreen, for instance) counts as a display.
+    return !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") ||
+           !qEnvironmentVariableIsEmpty("DISPLAY") ||
+           !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+}
+
+bool wantsHelp(const QStringList& arguments)
+{
+    return arguments.contains(QStringLiteral("--help")) || arguments.contains(QStringLiteral("-h"));
+}
+
+void printUsage()
+{
+    std::fputs("Usage: quendal-syslog [-d]\n"
+               "Opens the receiver's window; -d echoes every datagram on standard output and\n"
+               "into QuenDalSysLog.log. Without a display, or with --headless, it runs the\n"
+               "receiver without a window:\n\n",
+               stdout);
+    std::fputs(qPrintable(headlessUsage()), stdout);
+}
+
+int runWithoutWindow(int argc, char** argv)
 {
     // Without a window nothing needs GLib's event loop, and Qt's own one takes in datagrams
     // faster under a flood.
-    for (int i = 1; i < argc; ++i) {
-        if (qstrcmp(argv[i], "--headless") == 0)
-            qputenv("QT_NO_GLIB", "1");
-    }
+    qputenv("QT_NO_GLIB", "1");
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("quendal-syslog"));
-    const QStringList arguments = QCoreApplication::arguments();
-
-    if (!wantsHeadless(arguments)) {
-        if (arguments.contains(QStringLiteral("--help")) ||
-            arguments.contains(QStringLiteral("-h"))) {
-            std::fputs(qPrintable(headlessUsage()), stdout);
-            return ExitOk;
-        }
-        std::fputs("quendal-syslog: this build has no window yet; run it with --headless\n",
-                   stderr);
-        return ExitBadOption;
-    }
-
     QString error;
-    const auto options = parseHeadlessOptions(arguments.mid(1), &error);
+    const auto options = parseHeadlessOptions(QCoreApplication::arguments().mid(1), &error);
     if (!options) {
         std::fprintf(stderr, "quendal-syslog: %s (see --help)\n", qPrintable(error));
         return ExitBadOption;
     }
-    if (options->help) {
-        std::fputs(qPrintable(headlessUsage()), stdout);
+    return runHeadless(*options);
+}
+
+int runWindow(int argc, char** argv)
+{
+    // Read before Qt takes its own options out of the command line.
+    const bool debug = commandLineHasDebugSwitch(rawArguments(argc, argv));
+    QApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("quendal-syslog"));
+    QGuiApplication::setApplicationDisplayName(QStringLiteral("QuenDalSysLog"));
+    QGuiApplication::setDesktopFileName(QStringLiteral("quendal-syslog"));
+
+    QStringList ignored = QCoreApplication::arguments().mid(1);
+    ignored.removeAll(QStringLiteral("-d"));
+    ignored.removeAll(QStringLiteral("--debug"));
+    if (!ignored.isEmpty())
+        std::fprintf(stderr,
+                     "quendal-syslog: the window takes its settings in its own dialog; ignoring "
+                     "%s (they apply with --headless)\n",
+                     qPrintable(ignored.join(QLatin1Char(' '))));
+
+    LoadUiText();
+    LoadPortDefinitions();
+    if (!canCreateUdpSocket()) {
+        // Always the built-in English text: a translation may be what failed to load.
+        QMessageBox::critical(nullptr, BuiltinUiText(9022), BuiltinUiText(9001));
+        return 1;
+    }
+
+    // Checked before the window opens the debug console, so that a second start never replaces
+    // the running instance's debug log.
+    SingleInstanceLock lock;
+    QString error;
+    switch (lock.tryLock(&error)) {
+    case SingleInstanceLock::Result::Acquired:
+        break;
+    case SingleInstanceLock::Result::HeldElsewhere:
+        return 1; // silently: the running instance stays as it is
+    case SingleInstanceLock::Result::Unavailable:
+        std::fprintf(stderr, "quendal-syslog: %s; starting anyway\n", qPrintable(error));
+        break;
+    }
+
+    MainWindowOptions options;
+    options.debugConsole = debug;
+    CSysLogDlg window(options);
+    window.startUp();
+    return QApplication::exec();
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    const QStringList arguments = rawArguments(argc, argv).mid(1);
+    if (wantsHelp(arguments)) {
+        printUsage();
         return ExitOk;
     }
-    return runHeadless(*options);
+    if (arguments.contains(QStringLiteral("--headless")))
+        return runWithoutWindow(argc, argv);
+    if (!displayAvailable()) {
+        std::fputs("quendal-syslog: no display (DISPLAY and WAYLAND_DISPLAY are unset): running "
+                   "the receiver without a window\n",
+                   stderr);
+        return runWithoutWindow(argc, argv);
+    }
+    std::fputs("quendal-syslog: display found: opening the window\n", stderr);
+    return runWindow(argc, argv);
 }

@@ -45,9 +45,9 @@ quint16 freeUdpPort()
     return probe.localPort();
 }
 
-LoopbackPeer::LoopbackPeer()
+LoopbackPeer::LoopbackPeer(const QHostAddress& address)
 {
-    socket_.bind(QHostAddress::LocalHost, 0);
+    socket_.bind(address, 0);
 }
 
 quint16 LoopbackPeer::port() const

@@ -28,11 +28,12 @@ void settle(std::chrono::milliseconds time = std::chrono::milliseconds(150));
 // A UDP port on 127.0.0.1 that was free a moment ago.
 quint16 freeUdpPort();
 
-// A UDP socket on 127.0.0.1 that sends datagrams and collects what reaches it.
+// A UDP socket on a loopback address (127.0.0.1 unless given; any 127.x.y.z works) that sends
+// datagrams to 127.0.0.1 and collects what reaches it.
 class LoopbackPeer
 {
 public:
-    LoopbackPeer();
+    explicit LoopbackPeer(const QHostAddress& address = QHostAddress(QHostAddress::LocalHost));
     quint16 port() const;
     void sendTo(quint16 port, const QByteArray& datagram);
     // Datagrams received so far, in arrival order.

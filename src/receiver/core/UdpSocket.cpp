@@ -104,4 +104,13 @@ QString dottedAddress(quint32 networkOrderAddress)
     return QString::fromLatin1(text);
 }
 
+bool canCreateUdpSocket()
+{
+    const int fd = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+    if (fd < 0)
+        return false;
+    ::close(fd);
+    return true;
+}
+
 } // namespace quendal

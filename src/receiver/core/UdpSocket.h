@@ -36,6 +36,9 @@ private:
     int fd_ = -1;
 };
 
+// Whether the system lets this process create a UDP socket at all.
+bool canCreateUdpSocket();
+
 // An IPv4 address and port as a socket address; false when `address` is not dotted IPv4.
 bool makeSocketAddress(const QString& address, quint16 port, sockaddr_in* out);
 

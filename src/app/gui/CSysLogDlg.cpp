@@ -1,0 +1,352 @@
+#include "app/gui/CSysLogDlg.h"
+
+#include "app/core/SettingsStore.h"
+#include "app/core/UiText.h"
+#include "app/gui/CPortSettingsDlg.h"
+#include "app/gui/StatusPanels.h"
+#include "controls/gui/CHoverButton.h"
+#include "logs/core/AutoLogFiles.h"
+#include "logs/core/LogList.h"
+#include "logs/gui/CCategoryPage.h"
+#include "netinfo/gui/NetworkPages.h"
+#include "receiver/core/CSysLogSocket.h"
+#include "receiver/core/HostList.h"
+#include "receiver/core/WanStatus.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QContextMenuEvent>
+#include <QFrame>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMenu>
+#include <QMessageBox>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QTime>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include <cstdio>
+#include <unistd.h>
+
+namespace quendal {
+namespace {
+
+constexpr int kClockPeriodMs = 250;
+constexpr int kClockPartWidth = 60;
+
+// UI texts of the tab labels, in tab order.
+constexpr std::array<int, CSysLogDlg::PageCount> kTabTexts = {9008, 9009, 9006, 9007,
+                                                              9010, 9052, 9053, 9054};
+
+QString timeOfDay()
+{
+    return QTime::currentTime().toString(QStringLiteral("HH:mm:ss"));
+}
+
+void reportOnStandardError(const QString& text)
+{
+    std::fprintf(stderr, "quendal-syslog: %s\n", qPrintable(text));
+    std::fflush(stderr);
+}
+
+} // namespace
+
+CSysLogDlg::CSysLogDlg(const MainWindowOptions& options, QWidget* parent)
+    : QMainWindow(parent), ownStore_(options.store ? nullptr : std::make_unique<SettingsStore>()),
+      store_(options.store ? options.store : ownStore_.get()),
+      listenAddress_(options.listenAddress), hosts_(new HostList(GetUiText(9002), this)),
+      wan_(new WanStatus(this)), files_(new AutoLogFiles(QString(), this))
+{
+    if (options.debugConsole)
+        console_.Open();
+
+    for (auto& list : lists_)
+        list = new LogList(this);
+
+    IntakeTargets targets;
+    targets.hosts = hosts_;
+    targets.lists = lists_;
+    targets.wan = wan_;
+    targets.files = files_;
+    targets.console = &console_;
+    receiver_ = std::make_unique<CSysLogSocket>(targets);
+
+    setWindowIcon(QIcon(QStringLiteral(":/icons/quendal-syslog.svg")));
+
+    auto* central = new QWidget(this);
+    auto* layout = new QVBoxLayout(central);
+
+    // Top: tool strip and host list on the left, above the LAN panel; the WAN panel beside them.
+    auto* top = new QHBoxLayout;
+    auto* left = new QVBoxLayout;
+    auto* controls = new QHBoxLayout;
+    controls->addWidget(buildToolStrip());
+    hostBox_ = new QComboBox(central);
+    hostBox_->setModel(hosts_);
+    hostBox_->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    hostBox_->setMinimumContentsLength(15);
+    controls->addWidget(hostBox_, 1, Qt::AlignVCenter);
+    left->addLayout(controls);
+    panels_ = new StatusPanels(wan_, central);
+    left->addWidget(panels_->lanFrame());
+    top->addLayout(left, 4);
+    top->addWidget(panels_->wanFrame(), 5);
+    layout->addLayout(top);
+
+    auto* separator = new QFrame(central);
+    separator->setFrameShape(QFrame::HLine);
+    separator->setFrameShadow(QFrame::Sunken);
+    layout->addWidget(separator);
+
+    sheet_ = new QTabWidget(central);
+    sheet_->setUsesScrollButtons(true);
+    pages_[0] = new CFireWallPage(lists_[0], sheet_);
+    pages_[1] = new CVPNPage(lists_[1], sheet_);
+    pages_[2] = new CUserAccessPage(lists_[2], sheet_);
+    pages_[3] = new CCallLogPage(lists_[3], sheet_);
+    pages_[4] = new CWanLogPage(lists_[4], sheet_);
+    for (CCategoryPage* page : pages_)
+        sheet_->addTab(page, QString());
+    sheet_->addTab(new CClientControlPage(sheet_), QString());
+    sheet_->addTab(new CTcpTablePage(sheet_), QString());
+    sheet_->addTab(new CUdpTablePage(sheet_), QString());
+    layout->addWidget(sheet_, 1);
+    setCentralWidget(central);
+
+    settingsDlg_ = new CPortSettingsDlg(settings_, *store_, this);
+    connect(settingsDlg_, &QDialog::accepted, this, &CSysLogDlg::startReceiving);
+
+    aboutAction_ = new QAction(BuiltinUiText(9000), this);
+    connect(aboutAction_, &QAction::triggered, this, &CSysLogDlg::showAbout);
+
+    buildStatusBar();
+    ApplyUiTexts();
+
+    startButton()->setEnabled(true);
+    stopButton()->setEnabled(false);
+    connect(startButton(), &QAbstractButton::clicked, this, &CSysLogDlg::OnStart);
+    connect(stopButton(), &QAbstractButton::clicked, this, &CSysLogDlg::OnStop);
+    connect(sheet_, &QTabWidget::currentChanged, this, &CSysLogDlg::UpdateFileButtons);
+    UpdateFileButtons(sheet_->currentIndex());
+
+    // The host list is the sender filter: its selection is the model's.
+    connect(hostBox_, &QComboBox::currentIndexChanged, hosts_, &HostList::setSelectedRow);
+    connect(hosts_, &HostList::selectedRowChanged, hostBox_, &QComboBox::setCurrentIndex);
+    hostBox_->setCurrentIndex(0);
+
+    connect(files_, &AutoLogFiles::writeFailed, this,
+            [this](LogCategory, const QString& path, const QString& reason) {
+                showLogFileFailure(path, reason);
+            });
+    connect(files_, &AutoLogFiles::writeRecovered, this, [this] {
+        if (showingFileFailure_ && isRunning())
+            setStateText(GetUiText(9015));
+        showingFileFailure_ = false;
+    });
+
+    resize(1040, 720);
+}
+
+CSysLogDlg::~CSysLogDlg()
+{
+    OnDestroy();
+}
+
+QWidget* CSysLogDlg::buildToolStrip()
+{
+    auto* frame = new QGroupBox(this);
+    auto* row = new QHBoxLayout(frame);
+    row->setContentsMargins(4, 4, 4, 4);
+    row->setSpacing(1);
+    const std::array<const char*, ButtonCount> icons = {":/icons/open.svg", ":/icons/save.svg",
+                                                        ":/icons/clear.svg", ":/icons/stop.svg",
+                                                        ":/icons/start.svg"};
+    for (int i = 0; i < ButtonCount; ++i) {
+        auto* button = new CHoverButton(frame);
+        button->LoadIcons(QString::fromLatin1(icons[size_t(i)]));
+        buttons_[size_t(i)] = button;
+        row->addWidget(button);
+    }
+    return frame;
+}
+
+void CSysLogDlg::buildStatusBar()
+{
+    stateLabel_ = new QLabel(this);
+    stateLabel_->setTextFormat(Qt::PlainText);
+    clockLabel_ = new QLabel(timeOfDay(), this);
+    clockLabel_->setMinimumWidth(
+        std::max(kClockPartWidth,
+                 clockLabel_->fontMetrics().horizontalAdvance(QStringLiteral("00:00:00")) + 8));
+    statusBar()->addWidget(stateLabel_, 1);
+    statusBar()->addPermanentWidget(clockLabel_);
+    statusBar()->setSizeGripEnabled(true);
+
+    clockTimer_ = new QTimer(this);
+    clockTimer_->setInterval(kClockPeriodMs);
+    connect(clockTimer_, &QTimer::timeout, this, &CSysLogDlg::OnTimer);
+    clockTimer_->start();
+    setStateText(GetUiText(9014));
+}
+
+void CSysLogDlg::ApplyUiTexts()
+{
+    setWindowTitle(GetUiText(9022));
+    panels_->applyUiTexts();
+    for (int i = 0; i < PageCount; ++i)
+        sheet_->setTabText(i, GetUiText(kTabTexts[size_t(i)]));
+    for (CCategoryPage* page : pages_)
+        page->OnInitDialog();
+    buttons_[OpenButton]->SetTipText(GetUiText(9021));
+    buttons_[SaveButton]->SetTipText(GetUiText(9020));
+    buttons_[ClearButton]->SetTipText(GetUiText(9019));
+    buttons_[StopButton]->SetTipText(GetUiText(9018));
+    buttons_[StartButton]->SetTipText(GetUiText(9017));
+}
+
+void CSysLogDlg::startUp()
+{
+    show();
+    OnStart();
+}
+
+void CSysLogDlg::UpdateFileButtons(int pageIndex)
+{
+    const bool logPage = pageIndex >= 0 && pageIndex < kCategoryCount;
+    openButton()->setEnabled(logPage);
+    saveButton()->setEnabled(logPage);
+}
+
+bool CSysLogDlg::isRunning() const
+{
+    return receiver_->isOpen();
+}
+
+QString CSysLogDlg::stateText() const
+{
+    return stateLabel_->text();
+}
+
+QString CSysLogDlg::clockText() const
+{
+    return clockLabel_->text();
+}
+
+void CSysLogDlg::OnStart()
+{
+    if (isRunning() || settingsDlg_->isVisible())
+        return;
+    settingsDlg_->prepare();
+    // Modal to this window only; reception of a later Start and the clock go on meanwhile.
+    settingsDlg_->open();
+}
+
+void CSysLogDlg::startReceiving()
+{
+    files_->setFolder(settings_.LogPath);
+    QString error;
+    const auto port = quint16(settings_.SyslogPort);
+    if (!receiver_->Create(port, &error, listenAddress_)) {
+        QString text = QStringLiteral("Cannot receive on UDP port %1: %2").arg(port).arg(error);
+        if (port < 1024 && ::geteuid() != 0)
+            text += QStringLiteral(" (ports below 1024 need root or the CAP_NET_BIND_SERVICE "
+                                   "capability)");
+        reportOnStandardError(text);
+        setStateText(text);
+        return;
+    }
+    if (settings_.ReplayEnabled) {
+        if (replay_.Create(settings_.ReplayAddress, quint16(settings_.ReplayPort), &error))
+            receiver_->setReplay(&replay_);
+        else
+            reportOnStandardError(QStringLiteral("cannot forward to %1:%2: %3")
+                                      .arg(settings_.ReplayAddress)
+                                      .arg(settings_.ReplayPort)
+                                      .arg(error));
+    }
+    startButton()->setEnabled(false);
+    stopButton()->setEnabled(true);
+    UpdateFileButtons(sheet_->currentIndex());
+    setStateText(GetUiText(9015));
+    Q_EMIT runningChanged(true);
+}
+
+void CSysLogDlg::OnStop()
+{
+    setStateText(GetUiText(9014));
+    startButton()->setEnabled(true);
+    stopButton()->setEnabled(false);
+    UpdateFileButtons(sheet_->currentIndex());
+    hosts_->resetToFirst();
+    receiver_->setReplay(nullptr);
+    receiver_->Close();
+    replay_.Close();
+    hostBox_->setCurrentIndex(0);
+    Q_EMIT runningChanged(false);
+}
+
+void CSysLogDlg::setStateText(const QString& text)
+{
+    stateLabel_->setText(text);
+    showingFileFailure_ = false;
+}
+
+void CSysLogDlg::showLogFileFailure(const QString& path, const QString& reason)
+{
+    setStateText(QStringLiteral("Cannot write log file %1: %2").arg(path, reason));
+    showingFileFailure_ = true;
+}
+
+void CSysLogDlg::OnTimer()
+{
+    clockLabel_->setText(timeOfDay());
+}
+
+void CSysLogDlg::showAbout()
+{
+    if (aboutBox_) {
+        aboutBox_->raise();
+        return;
+    }
+    auto* box = new QMessageBox(this);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setWindowTitle(QStringLiteral("About QuenDalSysLog"));
+    box->setText(QStringLiteral("QuenDalSysLog Version 1.0"));
+    box->setTextFormat(Qt::PlainText);
+    box->setIconPixmap(windowIcon().pixmap(48, 48));
+    box->setStandardButtons(QMessageBox::Ok);
+    aboutBox_ = box;
+    box->open();
+}
+
+void CSysLogDlg::contextMenuEvent(QContextMenuEvent* event)
+{
+    // Desktops offer no way into a window's system menu, so the About entry lives here.
+    QMenu menu(this);
+    menu.addAction(aboutAction_);
+    menu.exec(event->globalPos());
+}
+
+void CSysLogDlg::closeEvent(QCloseEvent* event)
+{
+    OnDestroy();
+    QMainWindow::closeEvent(event);
+}
+
+void CSysLogDlg::OnDestroy()
+{
+    if (destroyed_)
+        return;
+    destroyed_ = true;
+    receiver_->setReplay(nullptr);
+    receiver_->Close();
+    replay_.Close();
+    console_.Close();
+    clockTimer_->stop();
+}
+
+} // namespace quendal

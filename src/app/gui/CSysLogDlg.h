@@ -1,0 +1,155 @@
+#pragma once
+
+#include "app/core/CDebugConsole.h"
+#include "app/core/Settings.h"
+#include "logs/core/LogCategory.h"
+#include "receiver/core/CReplaySocket.h"
+
+#include <QMainWindow>
+#include <QMessageBox>
+#include <QPointer>
+
+#include <array>
+#include <memory>
+
+class QAction;
+class QComboBox;
+class QLabel;
+class QTabWidget;
+class QTimer;
+
+namespace quendal {
+
+class AutoLogFiles;
+class CCategoryPage;
+class CHoverButton;
+class CPortSettingsDlg;
+class CSysLogSocket;
+class HostList;
+class LogList;
+class SettingsStore;
+class StatusPanels;
+class WanStatus;
+
+// What the window is started with; tests and benchmarks choose their own.
+struct MainWindowOptions
+{
+    // Echo every datagram to standard output and the debug log (" -d" on the command line).
+    bool debugConsole = false;
+    // Where the settings are kept; null for the user's own store.
+    SettingsStore* store = nullptr;
+    // The address reception binds to, in network order; every interface by default.
+    quint32 listenAddress = 0;
+};
+
+// The one window: tool strip, host list, the LAN and WAN status panels, the eight tabs (five
+// category lists and three pages about the local machine) and the status bar with the state
+// and a clock. It owns the receiver and starts and stops it. Enter and Esc do nothing here:
+// the window closes only through its close button.
+class CSysLogDlg : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    // Tab indices of the pages; the first five equal the category numbers.
+    enum PageIndex
+    {
+        ClientPage = 5,
+        TcpTablePage = 6,
+        UdpTablePage = 7,
+        PageCount = 8
+    };
+
+    explicit CSysLogDlg(const MainWindowOptions& options = {}, QWidget* parent = nullptr);
+    ~CSysLogDlg() override;
+
+    // Shows the window and then, as the last step of start-up, the settings dialog of Start.
+    void startUp();
+
+    // Enables Open and Save exactly on the category tabs.
+    void UpdateFileButtons(int pageIndex);
+    bool isRunning() const;
+
+    // The parts, for the commands that act on them and for tests.
+    CHoverButton* openButton() const { return buttons_[OpenButton]; }
+    CHoverButton* saveButton() const { return buttons_[SaveButton]; }
+    CHoverButton* clearButton() const { return buttons_[ClearButton]; }
+    CHoverButton* stopButton() const { return buttons_[StopButton]; }
+    CHoverButton* startButton() const { return buttons_[StartButton]; }
+    QComboBox* hostBox() const { return hostBox_; }
+    QTabWidget* sheet() const { return sheet_; }
+    CCategoryPage* categoryPage(LogCategory c) const { return pages_[size_t(categoryIndex(c))]; }
+    LogList* list(LogCategory c) const { return lists_[size_t(categoryIndex(c))]; }
+    HostList* hosts() const { return hosts_; }
+    WanStatus* wanStatus() const { return wan_; }
+    StatusPanels* statusPanels() const { return panels_; }
+    CPortSettingsDlg* settingsDialog() const { return settingsDlg_; }
+    CSysLogSocket* receiver() const { return receiver_.get(); }
+    const ReceiverSettings& settings() const { return settings_; }
+    QString stateText() const;
+    QString clockText() const;
+    QAction* aboutAction() const { return aboutAction_; }
+    // The About box while it is open.
+    QMessageBox* aboutBox() const { return aboutBox_; }
+
+public Q_SLOTS:
+    // Shows the settings dialog; an OK starts reception.
+    void OnStart();
+    void OnStop();
+    void showAbout();
+
+Q_SIGNALS:
+    void runningChanged(bool running);
+
+protected:
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    enum Button
+    {
+        OpenButton,
+        SaveButton,
+        ClearButton,
+        StopButton,
+        StartButton,
+        ButtonCount
+    };
+
+    QWidget* buildToolStrip();
+    void buildStatusBar();
+    void ApplyUiTexts();
+    void startReceiving();
+    void setStateText(const QString& text);
+    void showLogFileFailure(const QString& path, const QString& reason);
+    void OnTimer();
+    void OnDestroy();
+
+    ReceiverSettings settings_;
+    std::unique_ptr<SettingsStore> ownStore_;
+    SettingsStore* store_;
+    quint32 listenAddress_;
+    CDebugConsole console_;
+    HostList* hosts_;
+    WanStatus* wan_;
+    std::array<LogList*, kCategoryCount> lists_{};
+    AutoLogFiles* files_;
+    std::unique_ptr<CSysLogSocket> receiver_;
+    CReplaySocket replay_;
+
+    std::array<CHoverButton*, ButtonCount> buttons_{};
+    QComboBox* hostBox_ = nullptr;
+    StatusPanels* panels_ = nullptr;
+    QTabWidget* sheet_ = nullptr;
+    std::array<CCategoryPage*, kCategoryCount> pages_{};
+    CPortSettingsDlg* settingsDlg_ = nullptr;
+    QLabel* stateLabel_ = nullptr;
+    QLabel* clockLabel_ = nullptr;
+    QTimer* clockTimer_ = nullptr;
+    QAction* aboutAction_ = nullptr;
+    QPointer<QMessageBox> aboutBox_;
+    bool showingFileFailure_ = false;
+    bool destroyed_ = false;
+};
+
+} // namespace quendal

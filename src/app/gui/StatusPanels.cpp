@@ -1,0 +1,122 @@
+#include "app/gui/StatusPanels.h"
+
+#include "app/core/UiText.h"
+
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QLabel>
+
+namespace quendal {
+
+const QColor StatusPanels::kValueColour(0, 200, 0);
+const QColor StatusPanels::kFrameColour(255, 0, 0);
+const QColor StatusPanels::kLabelColour(0, 0, 255);
+
+namespace {
+
+// The UI text of each field's label.
+int labelText(WanField field)
+{
+    switch (field) {
+    case WanField::LanTxPackets:
+    case WanField::WanTxPackets:
+        return 9024;
+    case WanField::LanRxPackets:
+    case WanField::WanRxPackets:
+        return 9025;
+    case WanField::GatewayAddress:
+        return 9026;
+    case WanField::WanAddress:
+        return 9027;
+    case WanField::WanTxRate:
+        return 9028;
+    case WanField::WanRxRate:
+        return 9029;
+    }
+    return 9024;
+}
+
+void setTextColour(QWidget* widget, const QColor& colour)
+{
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::WindowText, colour);
+    palette.setColor(QPalette::Text, colour);
+    widget->setPalette(palette);
+}
+
+QGroupBox* makeFrame(QWidget* parent)
+{
+    auto* frame = new QGroupBox(parent);
+    setTextColour(frame, StatusPanels::kFrameColour);
+    return frame;
+}
+
+} // namespace
+
+StatusPanels::StatusPanels(const WanStatus* status, QWidget* frameParent)
+    : QObject(frameParent), status_(status), lanFrame_(makeFrame(frameParent)),
+      wanFrame_(makeFrame(frameParent))
+{
+    for (int i = 0; i < kWanFieldCount; ++i) {
+        const bool lan = i <= int(WanField::LanRxPackets);
+        QWidget* frame = lan ? lanFrame_ : wanFrame_;
+        auto* label = new QLabel(frame);
+        auto* value = new QLabel(frame);
+        label->setAlignment(Qt::AlignCenter);
+        value->setAlignment(Qt::AlignCenter);
+        // Values are the router's bytes: never read as markup, and a long one is cut on screen
+        // (its tooltip shows it whole) rather than widening the window.
+        label->setTextFormat(Qt::PlainText);
+        value->setTextFormat(Qt::PlainText);
+        value->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+        value->setTextInteractionFlags(Qt::TextSelectableByMouse);
+        value->setMinimumWidth(value->fontMetrics().horizontalAdvance(QLatin1Char('0')) * 12);
+        setTextColour(label, kLabelColour);
+        setTextColour(value, kValueColour);
+        labels_[size_t(i)] = label;
+        values_[size_t(i)] = value;
+    }
+
+    // LAN: TX and RX packets side by side. WAN: three columns of two fields each, the
+    // addresses, the packet counters and the rates, transmit above receive.
+    auto* lanGrid = new QGridLayout(lanFrame_);
+    const auto place = [](QGridLayout* grid, QLabel* label, QLabel* value, int row, int column) {
+        grid->addWidget(label, row * 2, column);
+        grid->addWidget(value, row * 2 + 1, column);
+    };
+    place(lanGrid, fieldLabel(WanField::LanTxPackets), valueLabel(WanField::LanTxPackets), 0, 0);
+    place(lanGrid, fieldLabel(WanField::LanRxPackets), valueLabel(WanField::LanRxPackets), 0, 1);
+    lanGrid->setRowStretch(2, 1);
+
+    auto* wanGrid = new QGridLayout(wanFrame_);
+    place(wanGrid, fieldLabel(WanField::GatewayAddress), valueLabel(WanField::GatewayAddress), 0,
+          0);
+    place(wanGrid, fieldLabel(WanField::WanAddress), valueLabel(WanField::WanAddress), 1, 0);
+    place(wanGrid, fieldLabel(WanField::WanTxPackets), valueLabel(WanField::WanTxPackets), 0, 1);
+    place(wanGrid, fieldLabel(WanField::WanRxPackets), valueLabel(WanField::WanRxPackets), 1, 1);
+    place(wanGrid, fieldLabel(WanField::WanTxRate), valueLabel(WanField::WanTxRate), 0, 2);
+    place(wanGrid, fieldLabel(WanField::WanRxRate), valueLabel(WanField::WanRxRate), 1, 2);
+
+    connect(status_, &WanStatus::changed, this, &StatusPanels::refresh);
+    applyUiTexts();
+}
+
+void StatusPanels::applyUiTexts()
+{
+    lanFrame_->setTitle(GetUiText(9023));
+    for (int i = 0; i < kWanFieldCount; ++i)
+        labels_[size_t(i)]->setText(GetUiText(labelText(WanField(i))));
+    refresh();
+}
+
+void StatusPanels::refresh()
+{
+    for (int i = 0; i < kWanFieldCount; ++i) {
+        const QString text = status_->valueText(WanField(i));
+        values_[size_t(i)]->setText(text);
+        values_[size_t(i)]->setToolTip(text);
+    }
+    wanFrame_->setTitle(status_->caption());
+}
+
+} // namespace quendal

@@ -1,0 +1,137 @@
+#include "support/TestSupport.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+using namespace quendal::test;
+
+namespace {
+
+// The real program in a folder of its own, with its own settings and lock.
+class Program
+{
+public:
+    Program(const QTemporaryDir& home, const QProcessEnvironment& environment)
+    {
+        process_.setWorkingDirectory(home.path());
+        process_.setProcessEnvironment(environment);
+    }
+    ~Program()
+    {
+        if (process_.state() != QProcess::NotRunning) {
+            process_.kill();
+            process_.waitForFinished(5000);
+        }
+    }
+
+    void start(const QStringList& arguments)
+    {
+        process_.start(QStringLiteral(QUENDAL_SYSLOG_BINARY), arguments);
+        process_.waitForStarted(5000);
+    }
+    bool running() const { return process_.state() == QProcess::Running; }
+    // Exit code once ended within the time, else -1.
+    int exitCode(int timeoutMs = 10000)
+    {
+        if (!process_.waitForFinished(timeoutMs))
+            return -1;
+        return process_.exitStatus() == QProcess::NormalExit ? process_.exitCode() : -1;
+    }
+    QByteArray standardError() { return process_.readAllStandardError(); }
+    QByteArray standardOutput() { return process_.readAllStandardOutput(); }
+    QProcess& process() { return process_; }
+
+private:
+    QProcess process_;
+};
+
+QProcessEnvironment environmentIn(const QTemporaryDir& home, bool withDisplay)
+{
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), home.filePath(QStringLiteral("config")));
+    environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), home.path());
+    environment.remove(QStringLiteral("DISPLAY"));
+    environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
+    if (withDisplay)
+        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    else
+        environment.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    return environment;
+}
+
+} // namespace
+
+TEST(StartUp, ASecondInstanceEndsWithOneAndLeavesTheFirstAlone)
+{
+    QTemporaryDir home;
+    const QProcessEnvironment environment = environmentIn(home, true);
+    Program first(home, environment);
+    first.start({QStringLiteral("-d")});
+    ASSERT_TRUE(first.running());
+    // The first instance has replaced the debug log; mark it to see whether it is touched.
+    const QString debugLog = home.filePath(QStringLiteral("QuenDalSysLog.log"));
+    ASSERT_TRUE(waitUntil([&] { return QFile::exists(debugLog); }, std::chrono::seconds(10)));
+    {
+        QFile log(debugLog);
+        ASSERT_TRUE(log.open(QIODevice::Append));
+        log.write("first instance\n");
+    }
+
+    Program second(home, environment);
+    second.start({QStringLiteral("-d")});
+    EXPECT_EQ(second.exitCode(), 1);
+    EXPECT_TRUE(second.standardOutput().isEmpty());
+
+    EXPECT_TRUE(first.running());
+    EXPECT_EQ(readFile(debugLog), QByteArray("first instance\n"));
+}
+
+TEST(StartUp, TheLockGoesWithAKilledInstance)
+{
+    QTemporaryDir home;
+    const QProcessEnvironment environment = environmentIn(home, true);
+    {
+        Program first(home, environment);
+        first.start({});
+        ASSERT_TRUE(first.running());
+        ASSERT_TRUE(waitUntil([&] { return first.standardError().contains("window"); },
+                              std::chrono::seconds(10)));
+        settle(std::chrono::milliseconds(300));
+        first.process().kill();
+        first.process().waitForFinished(5000);
+    }
+    Program next(home, environment);
+    next.start({});
+    settle(std::chrono::milliseconds(800));
+    EXPECT_TRUE(next.running()); // not ended as a second instance
+}
+
+TEST(StartUp, WithoutADisplayTheReceiverRunsWithoutAWindowAndSaysSo)
+{
+    QTemporaryDir home;
+    Program program(home, environmentIn(home, false));
+    const quint16 port = freeUdpPort();
+    program.start({QStringLiteral("--port"), QString::number(port), QStringLiteral("--log-dir"),
+                   home.path()});
+    QByteArray errors;
+    ASSERT_TRUE(waitUntil(
+        [&] {
+            errors += program.standardError();
+            return errors.contains("receiving syslog");
+        },
+        std::chrono::seconds(10)))
+        << errors.constData();
+    EXPECT_TRUE(errors.contains("no display")) << errors.constData();
+
+    LoopbackPeer router;
+    router.sendTo(port, "<131>Mar 14 09:26:53 gw: hello");
+    QByteArray output;
+    EXPECT_TRUE(waitUntil([&] {
+        output += program.standardOutput();
+        return output.contains("hello");
+    }));
+}
