@@ -26,6 +26,8 @@ constexpr int kRowPadding = 4;
 constexpr int kTextIndent = 2;
 // Pixels a horizontal scroll step moves.
 constexpr int kHorizontalStep = 20;
+// How often arriving rows are shown: about 30 times a second, smooth to the eye and cheap.
+constexpr int kRefreshIntervalMs = 33;
 
 // Messages may carry line feeds, tabs and other control characters; on one line they show as
 // blanks. A cell shows no more characters than it has pixels, so a long message is cut first
@@ -76,6 +78,10 @@ CColorListCtrl::CColorListCtrl(int columnCount, QWidget* parent)
     viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
     verticalScrollBar()->setSingleStep(1);
     horizontalScrollBar()->setSingleStep(kHorizontalStep);
+    refreshTimer_ = new QTimer(this);
+    refreshTimer_->setSingleShot(true);
+    refreshTimer_->setInterval(kRefreshIntervalMs);
+    connect(refreshTimer_, &QTimer::timeout, this, &CColorListCtrl::refreshNow);
     updateRowHeight();
     updateGeometries();
 }
@@ -365,8 +371,15 @@ void CColorListCtrl::scrollContentsBy(int dx, int dy)
 {
     if (dx != 0)
         header_->setOffset(horizontalScrollBar()->value());
-    if (dy != 0 && !syncingScrollBars_)
-        top_ = verticalScrollBar()->value();
+    if (dy != 0 && !syncingScrollBars_) {
+        // While the bar lags behind arrivals it counts rows from where it last stood.
+        const qsizetype shift = scrollBarsStale_ ? top_ - syncedTop_ : 0;
+        top_ = std::clamp<qsizetype>(verticalScrollBar()->value() + shift, 0,
+                                     std::max<qsizetype>(0, rowCountInList() - fullyVisibleRows()));
+        if (scrollBarsStale_)
+            syncScrollBars();
+        syncedTop_ = top_;
+    }
     viewport()->update();
 }
 
@@ -518,9 +531,24 @@ void CColorListCtrl::onRowsInserted(int first, int last)
         current_ += count;
     if (anchor_ >= first)
         anchor_ += count;
-    syncScrollBars();
-    if (!keepRowsInPlace && first < top_ + touchedRows())
+    scheduleRefresh(!keepRowsInPlace && first < top_ + touchedRows());
+}
+
+void CColorListCtrl::scheduleRefresh(bool repaint)
+{
+    scrollBarsStale_ = true;
+    repaintPending_ = repaintPending_ || repaint;
+    if (!refreshTimer_->isActive())
+        refreshTimer_->start();
+}
+
+void CColorListCtrl::refreshNow()
+{
+    if (scrollBarsStale_)
+        syncScrollBars();
+    if (repaintPending_)
         viewport()->update();
+    repaintPending_ = false;
 }
 
 void CColorListCtrl::onRowsRemoved(int first, int last)
@@ -610,6 +638,8 @@ void CColorListCtrl::syncScrollBars()
     horizontal->setRange(0, std::max(0, totalColumnWidth() - viewport()->width()));
     header_->setOffset(horizontal->value());
     syncingScrollBars_ = false;
+    scrollBarsStale_ = false;
+    syncedTop_ = top_;
 }
 
 void CColorListCtrl::ensureRowVisible(qsizetype row)

@@ -7,6 +7,7 @@
 #include <QList>
 #include <QPointer>
 #include <QStringList>
+#include <QTimer>
 
 class QHeaderView;
 
@@ -115,6 +116,9 @@ private:
     };
 
     void onRowsInserted(int first, int last);
+    // Brings the scroll bars, and with `repaint` the rows, up to date at the next refresh tick.
+    void scheduleRefresh(bool repaint);
+    void refreshNow();
     void onRowsRemoved(int first, int last);
     void onModelReset();
     void onDataChanged(int firstRow, int lastRow);
@@ -154,6 +158,13 @@ private:
     QStringList captions_;
     bool syncingScrollBars_ = false;
     bool painted_ = false;
+
+    // Rows arriving in a flood are shown at most once per tick, not once per row: a repaint
+    // costs milliseconds, a row microseconds.
+    QTimer* refreshTimer_ = nullptr;
+    bool scrollBarsStale_ = false;
+    bool repaintPending_ = false;
+    qsizetype syncedTop_ = 0; // top_ as the vertical scroll bar last showed it
 };
 
 } // namespace quendal
