@@ -2,13 +2,19 @@
 # Installs the Debian packages the project needs, and only those that are missing.
 #   scripts/install-deps.sh          what building and running needs
 #   scripts/install-deps.sh --test   also what the tests and benchmarks need
+#   scripts/install-deps.sh --screenshot   also what taking the README's screenshot needs
 set -eu
 
-packages="cmake ninja-build g++ pkg-config qt6-base-dev libcap2-bin"
+# qt6-svg-dev draws the icons; the window needs at least one font, also off screen.
+packages="cmake ninja-build g++ pkg-config qt6-base-dev qt6-svg-dev fonts-dejavu-core libcap2-bin"
 if [ "${1:-}" = "--test" ]; then
     # logger (bsdutils) is the real syslog client of the tests; unshare (util-linux) and ip
     # (iproute2) give the test run a network of its own.
     packages="$packages libgtest-dev libbenchmark-dev bsdutils util-linux iproute2"
+fi
+if [ "${1:-}" = "--screenshot" ]; then
+    # A virtual X display, a way to press the dialog's keys, and a way to capture the window.
+    packages="$packages xvfb xdotool imagemagick bsdutils"
 fi
 
 missing=""

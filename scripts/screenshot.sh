@@ -1,0 +1,53 @@
+#!/bin/sh
+# Takes docs/screenshot.png: the real window on a virtual X display (Xvfb), started with OK in
+# its settings dialog, after router traffic from the traffic generator and a few emergencies
+# sent with logger. Everything goes over loopback.
+#   scripts/screenshot.sh [output.png]
+set -eu
+cd "$(dirname "$0")/.."
+output="${1:-docs/screenshot.png}"
+scripts/install-deps.sh --screenshot
+scripts/build.sh >/dev/null
+
+home="$(mktemp -d)"
+display=":$((90 + $$ % 100))"
+port=5514
+cleanup() {
+    [ -n "${app:-}" ] && kill "$app" 2>/dev/null || true
+    [ -n "${xvfb:-}" ] && kill "$xvfb" 2>/dev/null || true
+    rm -rf "$home"
+}
+trap cleanup EXIT INT TERM
+
+Xvfb "$display" -screen 0 1200x860x24 -nolisten tcp >/dev/null 2>&1 &
+xvfb=$!
+export DISPLAY="$display" XDG_CONFIG_HOME="$home/config" XDG_RUNTIME_DIR="$home"
+unset WAYLAND_DISPLAY QT_QPA_PLATFORM
+for _ in $(seq 50); do xdotool getmouselocation >/dev/null 2>&1 && break; sleep 0.1; done
+
+binary="$(pwd)/build/src/quendal-syslog"
+flood="$(pwd)/build/tools/syslog-flood/quendal-syslog-flood"
+(cd "$home" && exec "$binary") &
+app=$!
+
+# The settings dialog opens with the program: another port than 514 (no privilege needed), OK.
+dialog="$(xdotool search --sync --name 'SYSLOG Select Port' | head -n 1)"
+xdotool windowfocus --sync "$dialog"
+xdotool key --clearmodifiers ctrl+a
+xdotool type --delay 20 "$port"
+xdotool key Return
+sleep 0.5
+
+"$flood" --port "$port" --count 40 --rate 200 --facilities firewall --seed 7
+logger -n 127.0.0.1 -P "$port" -d --rfc3164 -p local0.emerg -t kernel \
+    "SYN flood from 203.0.113.9 blocked, 512 packets dropped"
+"$flood" --port "$port" --count 6 --rate 200 --facilities firewall --seed 11
+logger -n 127.0.0.1 -P "$port" -d --rfc3164 -p local0.emerg -t kernel \
+    "Port scan from 198.51.100.23 stopped"
+"$flood" --port "$port" --count 3 --rate 200 --facilities firewall --seed 12
+sleep 1
+
+window="$(xdotool search --name '^QuenDalSysLog$' | head -n 1)"
+mkdir -p "$(dirname "$output")"
+import -window "$window" "$output"
+echo "screenshot: $output"
