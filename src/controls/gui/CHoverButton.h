@@ -30,6 +30,8 @@ public:
     // one shown while the mouse is elsewhere. 0 on success, 1 when an icon cannot be loaded
     // (the button then shows none).
     int LoadIcons(const QString& first, const QString& second = {});
+    // The same for icons at hand; a null second icon means none. 1 when the first is null or
+    // either cannot be drawn.
     int AttachIcons(const QIcon& first, const QIcon& second = {});
     // Sets the tooltip, wrapped to lines of at most kMaxTipWidth pixels; `activate` false keeps
     // it from showing.
@@ -53,6 +55,8 @@ protected:
     bool event(QEvent* event) override;
 
 private:
+    // Starts or ends hovering for the mouse at `pos` with `buttons` held.
+    void trackHover(QPointF pos, Qt::MouseButtons buttons);
     void beginHover();
     void EndHover();
 
