@@ -15,6 +15,7 @@
 #include "logs/core/LogList.h"
 #include "logs/gui/CCategoryPage.h"
 #include "receiver/core/CSysLogSocket.h"
+#include "receiver/core/UdpSocket.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -133,6 +134,14 @@ void processEventsFor(int ms)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
 }
 
+// The sender of the datagrams handed straight to the intake.
+sockaddr_in routerOnLoopback()
+{
+    sockaddr_in from{};
+    makeSocketAddress(QStringLiteral("127.0.0.1"), 40000, &from);
+    return from;
+}
+
 QByteArray datagram(int facility, qint64 i)
 {
     return QByteArray("<") + QByteArray::number(facility * 8 + int(i % 8)) +
@@ -197,10 +206,7 @@ void millionRun(CSysLogDlg& window)
     window.sheet()->setCurrentIndex(int(LogCategory::FireWall));
     LogList* list = window.list(LogCategory::FireWall);
     CSysLogSocket* intake = window.receiver();
-    sockaddr_in from{};
-    from.sin_family = AF_INET;
-    from.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    from.sin_port = htons(40000);
+    const sockaddr_in from = routerOnLoopback();
 
     const qsizetype start = list->size();
     const size_t heapBefore = heapInUse();
@@ -231,9 +237,7 @@ double insertCost(CSysLogDlg& window, LogCategory category, int facility)
 {
     window.sheet()->setCurrentIndex(int(category));
     CSysLogSocket* intake = window.receiver();
-    sockaddr_in from{};
-    from.sin_family = AF_INET;
-    from.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    const sockaddr_in from = routerOnLoopback();
     constexpr int kEntries = 20'000;
     std::vector<QByteArray> datagrams;
     for (int i = 0; i < kEntries; ++i)

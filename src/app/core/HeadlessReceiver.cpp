@@ -10,6 +10,7 @@
 #include "receiver/core/CReplaySocket.h"
 #include "receiver/core/CSysLogSocket.h"
 #include "receiver/core/HostList.h"
+#include "receiver/core/UdpSocket.h"
 #include "receiver/core/WanStatus.h"
 
 #include <QCoreApplication>
@@ -126,10 +127,9 @@ int runHeadless(const HeadlessOptions& options)
 
     QString error;
     if (!receiver.Create(options.port, &error)) {
-        QString hint;
-        if (options.port < 1024 && ::geteuid() != 0)
-            hint = QStringLiteral(" (ports below 1024 need root or the CAP_NET_BIND_SERVICE "
-                                  "capability; use --port with a port above 1023)");
+        QString hint = bindPrivilegeHint(options.port);
+        if (!hint.isEmpty())
+            hint = QStringLiteral(" (%1; use --port with a port above 1023)").arg(hint);
         printError(QStringLiteral("cannot receive on UDP port %1: %2%3")
                        .arg(options.port)
                        .arg(error, hint));

@@ -11,6 +11,7 @@
 #include "netinfo/gui/NetworkPages.h"
 #include "receiver/core/CSysLogSocket.h"
 #include "receiver/core/HostList.h"
+#include "receiver/core/UdpSocket.h"
 #include "receiver/core/WanStatus.h"
 
 #include <QAction>
@@ -30,7 +31,6 @@
 #include <QVBoxLayout>
 
 #include <cstdio>
-#include <unistd.h>
 
 namespace quendal {
 namespace {
@@ -252,9 +252,8 @@ void CSysLogDlg::startReceiving()
     const auto port = quint16(settings_.SyslogPort);
     if (!receiver_->Create(port, &error, listenAddress_)) {
         QString text = QStringLiteral("Cannot receive on UDP port %1: %2").arg(port).arg(error);
-        if (port < 1024 && ::geteuid() != 0)
-            text += QStringLiteral(" (ports below 1024 need root or the CAP_NET_BIND_SERVICE "
-                                   "capability)");
+        if (const QString hint = bindPrivilegeHint(port); !hint.isEmpty())
+            text += QStringLiteral(" (%1)").arg(hint);
         reportOnStandardError(text);
         setStateText(text);
         return;

@@ -79,23 +79,22 @@ StatusPanels::StatusPanels(const WanStatus* status, QWidget* frameParent)
 
     // LAN: TX and RX packets side by side. WAN: three columns of two fields each, the
     // addresses, the packet counters and the rates, transmit above receive.
-    auto* lanGrid = new QGridLayout(lanFrame_);
-    const auto place = [](QGridLayout* grid, QLabel* label, QLabel* value, int row, int column) {
-        grid->addWidget(label, row * 2, column);
-        grid->addWidget(value, row * 2 + 1, column);
+    const auto place = [this](QGridLayout* grid, WanField field, int row, int column) {
+        grid->addWidget(fieldLabel(field), row * 2, column);
+        grid->addWidget(valueLabel(field), row * 2 + 1, column);
     };
-    place(lanGrid, fieldLabel(WanField::LanTxPackets), valueLabel(WanField::LanTxPackets), 0, 0);
-    place(lanGrid, fieldLabel(WanField::LanRxPackets), valueLabel(WanField::LanRxPackets), 0, 1);
+    auto* lanGrid = new QGridLayout(lanFrame_);
+    place(lanGrid, WanField::LanTxPackets, 0, 0);
+    place(lanGrid, WanField::LanRxPackets, 0, 1);
     lanGrid->setRowStretch(2, 1);
 
     auto* wanGrid = new QGridLayout(wanFrame_);
-    place(wanGrid, fieldLabel(WanField::GatewayAddress), valueLabel(WanField::GatewayAddress), 0,
-          0);
-    place(wanGrid, fieldLabel(WanField::WanAddress), valueLabel(WanField::WanAddress), 1, 0);
-    place(wanGrid, fieldLabel(WanField::WanTxPackets), valueLabel(WanField::WanTxPackets), 0, 1);
-    place(wanGrid, fieldLabel(WanField::WanRxPackets), valueLabel(WanField::WanRxPackets), 1, 1);
-    place(wanGrid, fieldLabel(WanField::WanTxRate), valueLabel(WanField::WanTxRate), 0, 2);
-    place(wanGrid, fieldLabel(WanField::WanRxRate), valueLabel(WanField::WanRxRate), 1, 2);
+    place(wanGrid, WanField::GatewayAddress, 0, 0);
+    place(wanGrid, WanField::WanAddress, 1, 0);
+    place(wanGrid, WanField::WanTxPackets, 0, 1);
+    place(wanGrid, WanField::WanRxPackets, 1, 1);
+    place(wanGrid, WanField::WanTxRate, 0, 2);
+    place(wanGrid, WanField::WanRxRate, 1, 2);
 
     connect(status_, &WanStatus::changed, this, &StatusPanels::refresh);
     applyUiTexts();

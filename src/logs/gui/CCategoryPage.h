@@ -31,50 +31,19 @@ private:
     CColorListCtrl* listCtrl_;
 };
 
-// The five category pages, in the order of their tabs.
-class CFireWallPage : public CCategoryPage
+// The five category pages, in the order of their tabs: each is the page of its category.
+template <LogCategory Category> class CategoryPageOf final : public CCategoryPage
 {
-    Q_OBJECT
 public:
-    explicit CFireWallPage(LogList* list, QWidget* parent = nullptr)
-        : CCategoryPage(LogCategory::FireWall, list, parent)
+    explicit CategoryPageOf(LogList* list, QWidget* parent = nullptr)
+        : CCategoryPage(Category, list, parent)
     {}
 };
 
-class CVPNPage : public CCategoryPage
-{
-    Q_OBJECT
-public:
-    explicit CVPNPage(LogList* list, QWidget* parent = nullptr)
-        : CCategoryPage(LogCategory::VPN, list, parent)
-    {}
-};
-
-class CUserAccessPage : public CCategoryPage
-{
-    Q_OBJECT
-public:
-    explicit CUserAccessPage(LogList* list, QWidget* parent = nullptr)
-        : CCategoryPage(LogCategory::UserAccess, list, parent)
-    {}
-};
-
-class CCallLogPage : public CCategoryPage
-{
-    Q_OBJECT
-public:
-    explicit CCallLogPage(LogList* list, QWidget* parent = nullptr)
-        : CCategoryPage(LogCategory::Call, list, parent)
-    {}
-};
-
-class CWanLogPage : public CCategoryPage
-{
-    Q_OBJECT
-public:
-    explicit CWanLogPage(LogList* list, QWidget* parent = nullptr)
-        : CCategoryPage(LogCategory::Wan, list, parent)
-    {}
-};
+using CFireWallPage = CategoryPageOf<LogCategory::FireWall>;
+using CVPNPage = CategoryPageOf<LogCategory::VPN>;
+using CUserAccessPage = CategoryPageOf<LogCategory::UserAccess>;
+using CCallLogPage = CategoryPageOf<LogCategory::Call>;
+using CWanLogPage = CategoryPageOf<LogCategory::Wan>;
 
 } // namespace quendal

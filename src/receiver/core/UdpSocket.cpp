@@ -113,4 +113,11 @@ bool canCreateUdpSocket()
     return true;
 }
 
+QString bindPrivilegeHint(quint16 port)
+{
+    if (port >= 1024 || ::geteuid() == 0)
+        return {};
+    return QStringLiteral("ports below 1024 need root or the CAP_NET_BIND_SERVICE capability");
+}
+
 } // namespace quendal

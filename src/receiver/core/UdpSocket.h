@@ -39,6 +39,10 @@ private:
 // Whether the system lets this process create a UDP socket at all.
 bool canCreateUdpSocket();
 
+// Why binding `port` may fail for want of privilege, for a failure message; empty when this
+// process needs none for it.
+QString bindPrivilegeHint(quint16 port);
+
 // An IPv4 address and port as a socket address; false when `address` is not dotted IPv4.
 bool makeSocketAddress(const QString& address, quint16 port, sockaddr_in* out);
 
