@@ -108,6 +108,11 @@ int runWindow(int argc, char** argv)
     MainWindowOptions options;
     options.debugConsole = debug;
     CSysLogDlg window(options);
+    // The window may sit hidden in the notification area while a dialog of its own closes; only
+    // closing the window itself ends the program.
+    QApplication::setQuitOnLastWindowClosed(false);
+    QObject::connect(&window, &CSysLogDlg::closed, qApp, &QCoreApplication::quit,
+                     Qt::QueuedConnection);
     window.startUp();
     return QApplication::exec();
 }

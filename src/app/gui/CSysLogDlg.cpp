@@ -2,10 +2,15 @@
 
 #include "app/core/SettingsStore.h"
 #include "app/core/UiText.h"
+#include "app/gui/CClearLogDlg.h"
 #include "app/gui/CPortSettingsDlg.h"
+#include "app/gui/CSystemTray.h"
+#include "app/gui/LogFileDialog.h"
 #include "app/gui/StatusPanels.h"
+#include "app/gui/TrayIconBackend.h"
 #include "controls/gui/CHoverButton.h"
 #include "logs/core/AutoLogFiles.h"
+#include "logs/core/LogFileWriter.h"
 #include "logs/core/LogList.h"
 #include "logs/gui/CCategoryPage.h"
 #include "netinfo/gui/NetworkPages.h"
@@ -15,9 +20,11 @@
 #include "receiver/core/WanStatus.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QContextMenuEvent>
+#include <QFileInfo>
 #include <QFrame>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -37,6 +44,11 @@ namespace {
 
 constexpr int kClockPeriodMs = 250;
 constexpr int kClockPartWidth = 60;
+// How long a report about Save or Open stays in the status bar.
+constexpr int kFileReportMs = 10000;
+
+const QString kNormalImage = QStringLiteral(":/icons/quendal-syslog.svg");
+const QString kRunningImage = QStringLiteral(":/icons/quendal-syslog-running.svg");
 
 // UI texts of the tab labels, in tab order.
 constexpr std::array<int, CSysLogDlg::PageCount> kTabTexts = {9008, 9009, 9006, 9007,
@@ -59,7 +71,8 @@ CSysLogDlg::CSysLogDlg(const MainWindowOptions& options, QWidget* parent)
     : QMainWindow(parent), ownStore_(options.store ? nullptr : std::make_unique<SettingsStore>()),
       store_(options.store ? options.store : ownStore_.get()),
       listenAddress_(options.listenAddress), hosts_(new HostList(GetUiText(9002), this)),
-      wan_(new WanStatus(this)), files_(new AutoLogFiles(QString(), this))
+      wan_(new WanStatus(this)), files_(new AutoLogFiles(QString(), this)),
+      ownTrayIcon_(options.trayIcon ? nullptr : std::make_unique<SystemTrayIconBackend>())
 {
     if (options.debugConsole)
         console_.Open();
@@ -75,7 +88,7 @@ CSysLogDlg::CSysLogDlg(const MainWindowOptions& options, QWidget* parent)
     targets.console = &console_;
     receiver_ = std::make_unique<CSysLogSocket>(targets);
 
-    setWindowIcon(QIcon(QStringLiteral(":/icons/quendal-syslog.svg")));
+    setWindowIcon(QIcon(kNormalImage));
 
     auto* central = new QWidget(this);
     auto* layout = new QVBoxLayout(central);
@@ -119,18 +132,20 @@ CSysLogDlg::CSysLogDlg(const MainWindowOptions& options, QWidget* parent)
 
     settingsDlg_ = new CPortSettingsDlg(settings_, *store_, this);
     connect(settingsDlg_, &QDialog::accepted, this, &CSysLogDlg::startReceiving);
+    clearDlg_ = new CClearLogDlg(this);
+    connect(clearDlg_, &QDialog::accepted, this, &CSysLogDlg::clearChosenLists);
+    tray_ = new CSystemTray(options.trayIcon ? options.trayIcon : ownTrayIcon_.get(), this);
 
     aboutAction_ = new QAction(BuiltinUiText(9000), this);
     connect(aboutAction_, &QAction::triggered, this, &CSysLogDlg::showAbout);
 
     buildStatusBar();
     ApplyUiTexts();
+    installTrayIcon();
 
     startButton()->setEnabled(true);
     stopButton()->setEnabled(false);
-    connect(startButton(), &QAbstractButton::clicked, this, &CSysLogDlg::OnStart);
-    connect(stopButton(), &QAbstractButton::clicked, this, &CSysLogDlg::OnStop);
-    connect(sheet_, &QTabWidget::currentChanged, this, &CSysLogDlg::UpdateFileButtons);
+    connectCommands();
     UpdateFileButtons(sheet_->currentIndex());
 
     // The host list is the sender filter: its selection is the model's.
@@ -154,6 +169,42 @@ CSysLogDlg::CSysLogDlg(const MainWindowOptions& options, QWidget* parent)
 CSysLogDlg::~CSysLogDlg()
 {
     OnDestroy();
+    // The icon goes before the notification area it sits in.
+    delete tray_;
+    tray_ = nullptr;
+}
+
+void CSysLogDlg::installTrayIcon()
+{
+    // The tooltip is the program's own name, whatever the UI text file says.
+    tray_->Install(BuiltinUiText(9022), kNormalImage, true);
+    tray_->SetItemText(CSystemTray::OpenCommand, GetUiText(9021));
+    tray_->SetItemText(CSystemTray::SaveCommand, GetUiText(9020));
+    tray_->SetItemText(CSystemTray::ClearCommand, GetUiText(9019));
+    tray_->SetItemText(CSystemTray::StartCommand, GetUiText(9017));
+    tray_->SetItemText(CSystemTray::StopCommand, GetUiText(9018));
+    tray_->SetItemText(CSystemTray::ExitCommand, GetUiText(9077));
+    tray_->SetItemState(CSystemTray::StartCommand, CSystemTray::ItemEnabled);
+    tray_->SetItemState(CSystemTray::StopCommand, CSystemTray::ItemGrayed);
+    tray_->Conceal();
+    connect(tray_, &CSystemTray::restoreRequested, this, &CSysLogDlg::restoreFromTray);
+}
+
+// Tool buttons and popup entries lead to the same handlers.
+void CSysLogDlg::connectCommands()
+{
+    const auto bind = [this](CHoverButton* button, CSystemTray::Command command,
+                             void (CSysLogDlg::*handler)()) {
+        connect(button, &QAbstractButton::clicked, this, handler);
+        connect(tray_->action(command), &QAction::triggered, this, handler);
+    };
+    bind(openButton(), CSystemTray::OpenCommand, &CSysLogDlg::OnOpenLog);
+    bind(saveButton(), CSystemTray::SaveCommand, &CSysLogDlg::OnSaveLog);
+    bind(clearButton(), CSystemTray::ClearCommand, &CSysLogDlg::OnClearLog);
+    bind(stopButton(), CSystemTray::StopCommand, &CSysLogDlg::OnStop);
+    bind(startButton(), CSystemTray::StartCommand, &CSysLogDlg::OnStart);
+    connect(tray_->action(CSystemTray::ExitCommand), &QAction::triggered, this, &QWidget::close);
+    connect(sheet_, &QTabWidget::currentChanged, this, &CSysLogDlg::UpdateFileButtons);
 }
 
 QWidget* CSysLogDlg::buildToolStrip()
@@ -219,6 +270,9 @@ void CSysLogDlg::UpdateFileButtons(int pageIndex)
     const bool logPage = pageIndex >= 0 && pageIndex < kCategoryCount;
     openButton()->setEnabled(logPage);
     saveButton()->setEnabled(logPage);
+    const auto state = logPage ? CSystemTray::ItemEnabled : CSystemTray::ItemGrayed;
+    tray_->SetItemState(CSystemTray::OpenCommand, state);
+    tray_->SetItemState(CSystemTray::SaveCommand, state);
 }
 
 bool CSysLogDlg::isRunning() const
@@ -267,8 +321,11 @@ void CSysLogDlg::startReceiving()
                                       .arg(settings_.ReplayPort)
                                       .arg(error));
     }
+    tray_->ChangeImageFromResource(kRunningImage);
     startButton()->setEnabled(false);
     stopButton()->setEnabled(true);
+    tray_->SetItemState(CSystemTray::StartCommand, CSystemTray::ItemGrayed);
+    tray_->SetItemState(CSystemTray::StopCommand, CSystemTray::ItemEnabled);
     UpdateFileButtons(sheet_->currentIndex());
     setStateText(GetUiText(9015));
     Q_EMIT runningChanged(true);
@@ -276,9 +333,12 @@ void CSysLogDlg::startReceiving()
 
 void CSysLogDlg::OnStop()
 {
+    tray_->ChangeImageFromResource(kNormalImage);
     setStateText(GetUiText(9014));
     startButton()->setEnabled(true);
     stopButton()->setEnabled(false);
+    tray_->SetItemState(CSystemTray::StartCommand, CSystemTray::ItemEnabled);
+    tray_->SetItemState(CSystemTray::StopCommand, CSystemTray::ItemGrayed);
     UpdateFileButtons(sheet_->currentIndex());
     hosts_->resetToFirst();
     receiver_->setReplay(nullptr);
@@ -334,6 +394,143 @@ void CSysLogDlg::closeEvent(QCloseEvent* event)
 {
     OnDestroy();
     QMainWindow::closeEvent(event);
+    Q_EMIT closed();
+}
+
+void CSysLogDlg::changeEvent(QEvent* event)
+{
+    QMainWindow::changeEvent(event);
+    // Hiding from inside the state change confuses some window managers: it waits a turn.
+    if (event->type() == QEvent::WindowStateChange && isMinimized())
+        QTimer::singleShot(0, this, &CSysLogDlg::slideToTray);
+}
+
+void CSysLogDlg::slideToTray()
+{
+    // Without a notification area the window stays minimised where the desktop can restore it.
+    if (!isMinimized() || !isVisible() || !tray_->isAvailable())
+        return;
+    hide();
+    tray_->Reveal();
+}
+
+void CSysLogDlg::restoreFromTray()
+{
+    setWindowState(windowState() & ~Qt::WindowMinimized);
+    show();
+    raise();
+    activateWindow();
+    tray_->Conceal();
+}
+
+QString CSysLogDlg::fileDialogFolder() const
+{
+    if (!lastFileFolder_.isEmpty())
+        return lastFileFolder_;
+    return settings_.LogPath;
+}
+
+void CSysLogDlg::openFileDialog(QFileDialog* dialog)
+{
+    fileDialog_ = dialog;
+    connect(dialog, &QFileDialog::fileSelected, this, [this](const QString& path) {
+        lastFileFolder_ = QFileInfo(path).absolutePath();
+    });
+    dialog->open();
+}
+
+void CSysLogDlg::OnSaveLog()
+{
+    const int page = sheet_->currentIndex();
+    if (page < 0 || page >= kCategoryCount || fileDialog_)
+        return;
+    QFileDialog* dialog = createLogFileDialog(this, QFileDialog::AcceptSave, LogCategory(page),
+                                              fileDialogFolder());
+    // The page chosen now is saved, whatever the name typed.
+    connect(dialog, &QFileDialog::fileSelected, this,
+            [this, page](const QString& path) { saveActiveList(page, path); });
+    openFileDialog(dialog);
+}
+
+void CSysLogDlg::saveActiveList(int pageIndex, const QString& path)
+{
+    LogList* list = lists_[size_t(pageIndex)];
+    if (list->size() == 0) {
+        statusBar()->showMessage(QStringLiteral("Nothing to save: the list is empty"),
+                                 kFileReportMs);
+        return;
+    }
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    QString error;
+    const bool saved = ::quendal::SaveList(path, list->rows(), &error);
+    QApplication::restoreOverrideCursor();
+    statusBar()->showMessage(
+        saved ? QStringLiteral("Saved %1 entries to %2").arg(list->size()).arg(path)
+              : QStringLiteral("Cannot save log file %1: %2").arg(path, error),
+        kFileReportMs);
+}
+
+int CSysLogDlg::SaveList(const QString& path, LogList* list)
+{
+    ::quendal::SaveList(path, list->rows());
+    return 1;
+}
+
+void CSysLogDlg::OnOpenLog()
+{
+    const int page = sheet_->currentIndex();
+    if (page < 0 || page >= kCategoryCount || fileDialog_)
+        return;
+    QFileDialog* dialog = createLogFileDialog(this, QFileDialog::AcceptOpen, LogCategory(page),
+                                              fileDialogFolder());
+    connect(dialog, &QFileDialog::fileSelected, this, &CSysLogDlg::openIntoPage);
+    openFileDialog(dialog);
+}
+
+void CSysLogDlg::openIntoPage(const QString& path)
+{
+    // The extension picks the page, exactly as written: "vlg" is a VPN log, "VLG" is not.
+    if (const auto category = categoryForExtension(QFileInfo(path).suffix()))
+        sheet_->setCurrentIndex(categoryIndex(*category));
+    const int target = sheet_->currentIndex();
+    if (target < 0 || target >= kCategoryCount)
+        return;
+    LogList* list = lists_[size_t(target)];
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    QString error;
+    // The list is replaced only once the whole file has been read.
+    const bool loaded = reader_.load(path, *list, &error);
+    QApplication::restoreOverrideCursor();
+    statusBar()->showMessage(
+        loaded ? QStringLiteral("Read %1 entries from %2").arg(list->size()).arg(path)
+               : QStringLiteral("Cannot open log file %1: %2").arg(path, error),
+        kFileReportMs);
+}
+
+int CSysLogDlg::ClearList(LogList* list)
+{
+    list->clear();
+    return 1;
+}
+
+void CSysLogDlg::OnClearLog()
+{
+    if (clearDlg_->isVisible()) {
+        clearDlg_->raise();
+        return;
+    }
+    const int page = sheet_->currentIndex();
+    for (LogCategory c : kAllCategories)
+        clearDlg_->flag(c) = categoryIndex(c) == page ? 1 : 0;
+    clearDlg_->OnInitDialog();
+    clearDlg_->open();
+}
+
+void CSysLogDlg::clearChosenLists()
+{
+    for (LogCategory c : kAllCategories)
+        if (clearDlg_->flag(c) != 0)
+            ClearList(lists_[size_t(categoryIndex(c))]);
 }
 
 void CSysLogDlg::OnDestroy()

@@ -3,8 +3,10 @@
 #include "app/core/CDebugConsole.h"
 #include "app/core/Settings.h"
 #include "logs/core/LogCategory.h"
+#include "logs/core/LogFileReader.h"
 #include "receiver/core/CReplaySocket.h"
 
+#include <QFileDialog>
 #include <QMainWindow>
 #include <QMessageBox>
 #include <QPointer>
@@ -22,13 +24,16 @@ namespace quendal {
 
 class AutoLogFiles;
 class CCategoryPage;
+class CClearLogDlg;
 class CHoverButton;
 class CPortSettingsDlg;
+class CSystemTray;
 class CSysLogSocket;
 class HostList;
 class LogList;
 class SettingsStore;
 class StatusPanels;
+class TrayIconBackend;
 class WanStatus;
 
 // What the window is started with; tests and benchmarks choose their own.
@@ -40,6 +45,8 @@ struct MainWindowOptions
     SettingsStore* store = nullptr;
     // The address reception binds to, in network order; every interface by default.
     quint32 listenAddress = 0;
+    // The notification area; null for the desktop's own. Not owned.
+    TrayIconBackend* trayIcon = nullptr;
 };
 
 // The one window: tool strip, host list, the LAN and WAN status panels, the eight tabs (five
@@ -70,6 +77,11 @@ public:
     void UpdateFileButtons(int pageIndex);
     bool isRunning() const;
 
+    // Writes a list to a file, oldest entry first; an empty list writes nothing. Returns 1.
+    int SaveList(const QString& path, LogList* list);
+    // Empties a list on screen; its automatic log file stays as it is. Returns 1.
+    int ClearList(LogList* list);
+
     // The parts, for the commands that act on them and for tests.
     CHoverButton* openButton() const { return buttons_[OpenButton]; }
     CHoverButton* saveButton() const { return buttons_[SaveButton]; }
@@ -91,19 +103,33 @@ public:
     QAction* aboutAction() const { return aboutAction_; }
     // The About box while it is open.
     QMessageBox* aboutBox() const { return aboutBox_; }
+    // The Save or Open dialog while it is open.
+    QFileDialog* fileDialog() const { return fileDialog_; }
+    CClearLogDlg* clearDialog() const { return clearDlg_; }
+    CSystemTray* systemTray() const { return tray_; }
 
 public Q_SLOTS:
     // Shows the settings dialog; an OK starts reception.
     void OnStart();
     void OnStop();
+    // Save, Open and Clear act on the active log page; the file dialogs and the Clear dialog
+    // are modal to this window only, so entries keep arriving while they are open.
+    void OnSaveLog();
+    void OnOpenLog();
+    void OnClearLog();
     void showAbout();
+    // Back from the notification area.
+    void restoreFromTray();
 
 Q_SIGNALS:
     void runningChanged(bool running);
+    // The window has been closed for good: the program ends.
+    void closed();
 
 protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     enum Button
@@ -124,6 +150,14 @@ private:
     void showLogFileFailure(const QString& path, const QString& reason);
     void OnTimer();
     void OnDestroy();
+    void installTrayIcon();
+    void connectCommands();
+    void slideToTray();
+    void openFileDialog(QFileDialog* dialog);
+    QString fileDialogFolder() const;
+    void saveActiveList(int pageIndex, const QString& path);
+    void openIntoPage(const QString& path);
+    void clearChosenLists();
 
     ReceiverSettings settings_;
     std::unique_ptr<SettingsStore> ownStore_;
@@ -148,6 +182,12 @@ private:
     QTimer* clockTimer_ = nullptr;
     QAction* aboutAction_ = nullptr;
     QPointer<QMessageBox> aboutBox_;
+    std::unique_ptr<TrayIconBackend> ownTrayIcon_;
+    CSystemTray* tray_ = nullptr;
+    CClearLogDlg* clearDlg_ = nullptr;
+    QPointer<QFileDialog> fileDialog_;
+    QString lastFileFolder_;
+    LogFileReader reader_;
     bool showingFileFailure_ = false;
     bool destroyed_ = false;
 };

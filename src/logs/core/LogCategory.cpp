@@ -65,4 +65,12 @@ QString autoLogFilePath(const QString& folder, LogCategory c)
     return fileInFolder(folder, autoLogFileName(c));
 }
 
+QStringList logFileNameFilters()
+{
+    // "*" rather than "*.*": on Linux a file without a dot is a file too.
+    return {QStringLiteral("FireWall Log (*.flg)"), QStringLiteral("VPN Log (*.vlg)"),
+            QStringLiteral("User Access Log (*.ulg)"), QStringLiteral("Call Log (*.clg)"),
+            QStringLiteral("WAN Log (*.wlg)"), QStringLiteral("All Files (*)")};
+}
+
 } // namespace quendal

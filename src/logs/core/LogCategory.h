@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 #include <QStringView>
 
 #include <array>
@@ -45,6 +46,11 @@ QString autoLogFileName(LogCategory c);
 
 // File extension without the dot, e.g. "flg".
 QString logFileExtension(LogCategory c);
+
+// The file dialogs' type filters, in category order and then all files: "FireWall Log (*.flg)",
+// "VPN Log (*.vlg)", "User Access Log (*.ulg)", "Call Log (*.clg)", "WAN Log (*.wlg)",
+// "All Files (*)".
+QStringList logFileNameFilters();
 
 // The automatic log file of a category inside a log folder: trailing slashes of the folder are
 // dropped before the file name is added, and an empty folder means the current directory.

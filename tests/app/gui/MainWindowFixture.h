@@ -3,6 +3,7 @@
 #include "app/core/SettingsStore.h"
 #include "app/gui/CPortSettingsDlg.h"
 #include "app/gui/CSysLogDlg.h"
+#include "app/gui/FakeTrayIcon.h"
 #include "support/TestSupport.h"
 
 #include <QLineEdit>
@@ -17,7 +18,7 @@
 namespace quendal::test {
 
 // The real main window, receiving on 127.0.0.1, with its settings and log files in a temporary
-// folder.
+// folder and a stand-in notification area.
 class MainWindowTest : public ::testing::Test
 {
 protected:
@@ -29,6 +30,7 @@ protected:
         MainWindowOptions options;
         options.store = store_.get();
         options.listenAddress = htonl(INADDR_LOOPBACK);
+        options.trayIcon = &tray_;
         window_ = std::make_unique<CSysLogDlg>(options);
         window_->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(window_.get()));
@@ -56,6 +58,7 @@ protected:
     }
 
     QTemporaryDir dir_;
+    FakeTrayIcon tray_; // outlives the window
     std::unique_ptr<SettingsStore> store_;
     std::unique_ptr<CSysLogDlg> window_;
 };

@@ -1,0 +1,124 @@
+#include "app/gui/CSystemTray.h"
+
+#include "app/gui/TrayIconBackend.h"
+
+#include <QAction>
+#include <QGuiApplication>
+#include <QStyleHints>
+#include <QMenu>
+
+namespace quendal {
+namespace {
+
+struct MenuEntry
+{
+    CSystemTray::Command command;
+    const char* text;
+};
+
+// The popup in its order, with the texts it has until the UI texts are applied.
+constexpr MenuEntry kMenuEntries[] = {
+    {CSystemTray::StartCommand, "Start"}, {CSystemTray::StopCommand, "Stop"},
+    {CSystemTray::ClearCommand, "Clear"}, {CSystemTray::SaveCommand, "Save"},
+    {CSystemTray::OpenCommand, "Open"},
+};
+
+} // namespace
+
+CSystemTray::CSystemTray(TrayIconBackend* backend, QObject* parent)
+    : QObject(parent)
+    , backend_(backend)
+    , menu_(std::make_unique<QMenu>())
+{
+    for (const MenuEntry& entry : kMenuEntries)
+        actions_[entry.command] = menu_->addAction(QString::fromLatin1(entry.text));
+    menu_->addSeparator();
+    actions_[ExitCommand] = menu_->addAction(QStringLiteral("E&xit"));
+    connect(backend_, &TrayIconBackend::activated, this, &CSystemTray::HandleNotification);
+}
+
+CSystemTray::~CSystemTray()
+{
+    backend_->setContextMenu(nullptr);
+    backend_->setVisible(false);
+}
+
+bool CSystemTray::Install(const QString& toolTip, const QString& imageResource, bool startHidden)
+{
+    backend_->setToolTip(toolTip);
+    backend_->setContextMenu(menu_.get());
+    ChangeImageFromResource(imageResource);
+    if (!isAvailable())
+        return false;
+    if (!startHidden)
+        Reveal();
+    return true;
+}
+
+bool CSystemTray::isAvailable() const
+{
+    return backend_->isAvailable();
+}
+
+bool CSystemTray::Conceal()
+{
+    backend_->setVisible(false);
+    hidden_ = true;
+    return true;
+}
+
+bool CSystemTray::Reveal()
+{
+    // A panel may have appeared since start-up; without one, showing would leave the window
+    // unreachable, so the icon stays hidden.
+    if (!isAvailable())
+        return false;
+    backend_->setVisible(true);
+    hidden_ = false;
+    return true;
+}
+
+void CSystemTray::ChangeImageFromResource(const QString& imageResource)
+{
+    imageResource_ = imageResource;
+    backend_->setIcon(QIcon(imageResource));
+}
+
+void CSystemTray::SetItemText(Command command, const QString& text)
+{
+    if (QAction* item = action(command))
+        item->setText(text);
+}
+
+void CSystemTray::SetItemState(Command command, ItemState state)
+{
+    if (QAction* item = action(command))
+        item->setEnabled(state == ItemEnabled);
+}
+
+QAction* CSystemTray::action(Command command) const
+{
+    const auto found = actions_.find(command);
+    return found == actions_.end() ? nullptr : found->second;
+}
+
+void CSystemTray::HandleNotification(QSystemTrayIcon::ActivationReason reason)
+{
+    // The right button's popup is the platform's; a single click does nothing. Notification
+    // areas that speak the StatusNotifierItem protocol report every click as a single one, so
+    // two of them within the desktop's double-click time count as the double click.
+    if (reason == QSystemTrayIcon::Trigger) {
+        const bool second = lastClick_.isValid()
+                            && lastClick_.elapsed() <= QGuiApplication::styleHints()->mouseDoubleClickInterval();
+        if (!second) {
+            lastClick_.start();
+            return;
+        }
+    } else if (reason != QSystemTrayIcon::DoubleClick) {
+        return;
+    }
+    lastClick_.invalidate();
+    Q_EMIT restoreRequested();
+}
+
+} // namespace quendal

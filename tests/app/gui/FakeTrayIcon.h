@@ -1,0 +1,33 @@
+#pragma once
+
+#include "app/gui/TrayIconBackend.h"
+
+#include <QIcon>
+#include <QMenu>
+#include <QPointer>
+
+namespace quendal::test {
+
+// A notification area that is there (or not) on request and shows nothing; it keeps what the
+// window gave it so that tests can look.
+class FakeTrayIcon final : public TrayIconBackend
+{
+public:
+    bool available = true;
+    bool visible = false;
+    QIcon icon;
+    QString toolTip;
+    QPointer<QMenu> menu;
+
+    bool isAvailable() const override { return available; }
+    void setIcon(const QIcon& i) override { icon = i; }
+    void setToolTip(const QString& text) override { toolTip = text; }
+    void setContextMenu(QMenu* m) override { menu = m; }
+    void setVisible(bool v) override { visible = v; }
+    bool isVisible() const override { return visible; }
+
+    // The desktop reporting a click on the icon.
+    void click(QSystemTrayIcon::ActivationReason reason) { Q_EMIT activated(reason); }
+};
+
+} // namespace quendal::test
