@@ -462,18 +462,12 @@ void CSysLogDlg::saveActiveList(int pageIndex, const QString& path)
     }
     QApplication::setOverrideCursor(Qt::WaitCursor);
     QString error;
-    const bool saved = ::quendal::SaveList(path, list->rows(), &error);
+    const bool saved = SaveList(path, list->rows(), &error);
     QApplication::restoreOverrideCursor();
     statusBar()->showMessage(
         saved ? QStringLiteral("Saved %1 entries to %2").arg(list->size()).arg(path)
               : QStringLiteral("Cannot save log file %1: %2").arg(path, error),
         kFileReportMs);
-}
-
-int CSysLogDlg::SaveList(const QString& path, LogList* list)
-{
-    ::quendal::SaveList(path, list->rows());
-    return 1;
 }
 
 void CSysLogDlg::OnOpenLog()

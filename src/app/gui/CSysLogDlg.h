@@ -77,8 +77,6 @@ public:
     void UpdateFileButtons(int pageIndex);
     bool isRunning() const;
 
-    // Writes a list to a file, oldest entry first; an empty list writes nothing. Returns 1.
-    int SaveList(const QString& path, LogList* list);
     // Empties a list on screen; its automatic log file stays as it is. Returns 1.
     int ClearList(LogList* list);
 
