@@ -28,6 +28,7 @@ class CSysLogSocket;
 class HostList;
 class LogList;
 class SettingsStore;
+class SocketTableSource;
 class StatusPanels;
 class WanStatus;
 
@@ -40,6 +41,8 @@ struct MainWindowOptions
     SettingsStore* store = nullptr;
     // The address reception binds to, in network order; every interface by default.
     quint32 listenAddress = 0;
+    // Where the TCP and UDP table pages read their tables; null for the machine's own.
+    std::shared_ptr<SocketTableSource> socketTables;
 };
 
 // The one window: tool strip, host list, the LAN and WAN status panels, the eight tabs (five
