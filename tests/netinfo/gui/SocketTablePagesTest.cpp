@@ -5,7 +5,6 @@
 #include "netinfo/gui/SocketTableView.h"
 
 #include <QFile>
-#include <QHeaderView>
 #include <QHelpEvent>
 #include <QTemporaryDir>
 #include <QTest>
