@@ -13,6 +13,8 @@
 #include "logs/core/LogFileWriter.h"
 #include "logs/core/LogList.h"
 #include "logs/gui/CCategoryPage.h"
+#include "netinfo/core/CIpHelper.h"
+#include "netinfo/core/ProcSocketTables.h"
 #include "netinfo/gui/NetworkPages.h"
 #include "receiver/core/CSysLogSocket.h"
 #include "receiver/core/HostList.h"
@@ -125,8 +127,9 @@ CSysLogDlg::CSysLogDlg(const MainWindowOptions& options, QWidget* parent)
     for (CCategoryPage* page : pages_)
         sheet_->addTab(page, QString());
     sheet_->addTab(new CClientControlPage(sheet_), QString());
-    sheet_->addTab(new CTcpTablePage(sheet_), QString());
-    sheet_->addTab(new CUdpTablePage(sheet_), QString());
+    const auto tables = options.socketTables ? options.socketTables : systemSocketTables();
+    sheet_->addTab(new CTcpTablePage(CIpHelper(nullptr, tables), sheet_), QString());
+    sheet_->addTab(new CUdpTablePage(CIpHelper(nullptr, tables), sheet_), QString());
     layout->addWidget(sheet_, 1);
     setCentralWidget(central);
 

@@ -32,6 +32,7 @@ class CSysLogSocket;
 class HostList;
 class LogList;
 class SettingsStore;
+class SocketTableSource;
 class StatusPanels;
 class TrayIconBackend;
 class WanStatus;
@@ -47,6 +48,8 @@ struct MainWindowOptions
     quint32 listenAddress = 0;
     // The notification area; null for the desktop's own. Not owned.
     TrayIconBackend* trayIcon = nullptr;
+    // Where the TCP and UDP table pages read their tables; null for the machine's own.
+    std::shared_ptr<SocketTableSource> socketTables;
 };
 
 // The one window: tool strip, host list, the LAN and WAN status panels, the eight tabs (five

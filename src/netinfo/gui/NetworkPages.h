@@ -1,5 +1,8 @@
 #pragma once
 
+#include "netinfo/gui/CTcpTablePage.h"
+#include "netinfo/gui/CUdpTablePage.h"
+
 #include <QWidget>
 
 namespace quendal {
@@ -12,20 +15,6 @@ class CClientControlPage : public QWidget
     Q_OBJECT
 public:
     explicit CClientControlPage(QWidget* parent = nullptr) : QWidget(parent) {}
-};
-
-class CTcpTablePage : public QWidget
-{
-    Q_OBJECT
-public:
-    explicit CTcpTablePage(QWidget* parent = nullptr) : QWidget(parent) {}
-};
-
-class CUdpTablePage : public QWidget
-{
-    Q_OBJECT
-public:
-    explicit CUdpTablePage(QWidget* parent = nullptr) : QWidget(parent) {}
 };
 
 } // namespace quendal

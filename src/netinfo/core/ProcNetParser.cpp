@@ -1,0 +1,144 @@
+#include "netinfo/core/ProcNetParser.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QtEndian>
+
+#include <array>
+
+namespace quendal {
+namespace {
+
+// The fields of one socket line that both tables share.
+struct Endpoints
+{
+    quint32 localAddress = 0;
+    quint16 localPort = 0;
+    quint32 remoteAddress = 0;
+    quint16 remotePort = 0;
+    int linuxState = 0;
+};
+
+std::optional<quint16> procNetPort(QByteArrayView hex)
+{
+    // The kernel prints ports already converted to host order, four hex digits.
+    if (hex.size() != 4)
+        return std::nullopt;
+    bool ok = false;
+    const uint port = QByteArray(hex.data(), hex.size()).toUInt(&ok, 16);
+    return ok ? std::optional<quint16>(quint16(port)) : std::nullopt;
+}
+
+bool parseEndpoint(const QByteArray& field, quint32& address, quint16& port)
+{
+    const qsizetype colon = field.indexOf(':');
+    if (colon < 0)
+        return false;
+    const auto a = procNetAddress(QByteArrayView(field).first(colon));
+    const auto p = procNetPort(QByteArrayView(field).sliced(colon + 1));
+    if (!a || !p)
+        return false;
+    address = *a;
+    port = *p;
+    return true;
+}
+
+std::optional<Endpoints> parseLine(const QByteArray& line)
+{
+    const QList<QByteArray> fields = line.simplified().split(' ');
+    if (fields.size() < 4 || !fields[0].endsWith(':'))
+        return std::nullopt;
+    Endpoints e;
+    if (!parseEndpoint(fields[1], e.localAddress, e.localPort) ||
+        !parseEndpoint(fields[2], e.remoteAddress, e.remotePort))
+        return std::nullopt;
+    bool ok = false;
+    e.linuxState = fields[3].toInt(&ok, 16);
+    if (!ok)
+        return std::nullopt;
+    return e;
+}
+
+// Every socket line of a table, or nullopt as soon as one cannot be read.
+std::optional<std::vector<Endpoints>> parseTable(QByteArrayView text)
+{
+    const QList<QByteArray> lines = QByteArray(text.data(), text.size()).split('\n');
+    if (lines.isEmpty() || !lines.front().trimmed().startsWith("sl"))
+        return std::nullopt;
+    std::vector<Endpoints> rows;
+    for (qsizetype i = 1; i < lines.size(); ++i) {
+        if (lines[i].trimmed().isEmpty())
+            continue;
+        const auto row = parseLine(lines[i]);
+        if (!row)
+            return std::nullopt;
+        rows.push_back(*row);
+    }
+    return rows;
+}
+
+} // namespace
+
+int tcpStateFromLinux(int linuxState)
+{
+    // Indexed by the kernel's numbering in include/net/tcp_states.h.
+    static constexpr std::array<int, 13> kScale = {
+        kUnknownTcpState, // 0: not a state
+        TcpEstablished,   // 1 ESTABLISHED
+        TcpSynSent,       // 2 SYN_SENT
+        TcpSynReceived,   // 3 SYN_RECV
+        TcpFinWait1,      // 4 FIN_WAIT1
+        TcpFinWait2,      // 5 FIN_WAIT2
+        TcpTimeWait,      // 6 TIME_WAIT
+        TcpClosed,        // 7 CLOSE
+        TcpCloseWait,     // 8 CLOSE_WAIT
+        TcpLastAck,       // 9 LAST_ACK
+        TcpListen,        // 10 LISTEN
+        TcpClosing,       // 11 CLOSING
+        TcpSynReceived,   // 12 NEW_SYN_RECV: a connection request not yet accepted
+    };
+    if (linuxState < 0 || linuxState >= int(kScale.size()))
+        return kUnknownTcpState;
+    return kScale[size_t(linuxState)];
+}
+
+std::optional<quint32> procNetAddress(QByteArrayView hex)
+{
+    if (hex.size() != 8)
+        return std::nullopt;
+    bool ok = false;
+    const uint printed = QByteArray(hex.data(), hex.size()).toUInt(&ok, 16);
+    if (!ok)
+        return std::nullopt;
+    // The kernel prints the address's four bytes, as stored in network order, read as one native
+    // integer. Reading that integer back from big-endian gives the host-order address on any
+    // machine.
+    return qFromBigEndian(quint32(printed));
+}
+
+std::optional<std::vector<TcpRow>> parseProcNetTcp(QByteArrayView text)
+{
+    const auto table = parseTable(text);
+    if (!table)
+        return std::nullopt;
+    std::vector<TcpRow> rows;
+    rows.reserve(table->size());
+    for (const Endpoints& e : *table)
+        rows.push_back({tcpStateFromLinux(e.linuxState), e.localAddress, e.localPort,
+                        e.remoteAddress, e.remotePort});
+    return rows;
+}
+
+std::optional<std::vector<UdpRow>> parseProcNetUdp(QByteArrayView text)
+{
+    const auto table = parseTable(text);
+    if (!table)
+        return std::nullopt;
+    std::vector<UdpRow> rows;
+    rows.reserve(table->size());
+    for (const Endpoints& e : *table)
+        rows.push_back({e.localAddress, e.localPort});
+    return rows;
+}
+
+} // namespace quendal
