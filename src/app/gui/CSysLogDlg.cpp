@@ -8,6 +8,7 @@
 #include "logs/core/AutoLogFiles.h"
 #include "logs/core/LogList.h"
 #include "logs/gui/CCategoryPage.h"
+#include "netinfo/core/LinuxAdapterInfo.h"
 #include "netinfo/gui/NetworkPages.h"
 #include "receiver/core/CSysLogSocket.h"
 #include "receiver/core/HostList.h"
@@ -111,7 +112,11 @@ CSysLogDlg::CSysLogDlg(const MainWindowOptions& options, QWidget* parent)
     pages_[4] = new CWanLogPage(lists_[4], sheet_);
     for (CCategoryPage* page : pages_)
         sheet_->addTab(page, QString());
-    sheet_->addTab(new CClientControlPage(sheet_), QString());
+    CIpHelper clientHelper(options.adapterInfo ? options.adapterInfo : systemAdapterInfo(), nullptr);
+    sheet_->addTab(new CClientControlPage(clientHelper,
+                                          options.routerSearch.value_or(defaultRouterSearchTarget()),
+                                          sheet_),
+                   QString());
     sheet_->addTab(new CTcpTablePage(sheet_), QString());
     sheet_->addTab(new CUdpTablePage(sheet_), QString());
     layout->addWidget(sheet_, 1);

@@ -3,6 +3,8 @@
 #include "app/core/CDebugConsole.h"
 #include "app/core/Settings.h"
 #include "logs/core/LogCategory.h"
+#include "netinfo/core/NetworkInfo.h"
+#include "netinfo/core/RouterSearch.h"
 #include "receiver/core/CReplaySocket.h"
 
 #include <QMainWindow>
@@ -11,6 +13,7 @@
 
 #include <array>
 #include <memory>
+#include <optional>
 
 class QAction;
 class QComboBox;
@@ -40,6 +43,10 @@ struct MainWindowOptions
     SettingsStore* store = nullptr;
     // The address reception binds to, in network order; every interface by default.
     quint32 listenAddress = 0;
+    // Adapters and leases for the Client page; null for this machine's own.
+    std::shared_ptr<AdapterInfoSource> adapterInfo;
+    // Where the Client page's router search goes; the process's default when not given.
+    std::optional<RouterSearchTarget> routerSearch;
 };
 
 // The one window: tool strip, host list, the LAN and WAN status panels, the eight tabs (five

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "netinfo/gui/CClientControlPage.h"
+
 #include <QWidget>
 
 namespace quendal {
@@ -7,13 +9,6 @@ namespace quendal {
 // The tabs about the local machine: its adapters and routers, its TCP connections and its UDP
 // listeners. They hold their place in the window; their contents are filled in by the network
 // information pages.
-class CClientControlPage : public QWidget
-{
-    Q_OBJECT
-public:
-    explicit CClientControlPage(QWidget* parent = nullptr) : QWidget(parent) {}
-};
-
 class CTcpTablePage : public QWidget
 {
     Q_OBJECT
