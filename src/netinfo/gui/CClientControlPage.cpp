@@ -71,6 +71,7 @@ QGroupBox* CClientControlPage::buildRouterFrame()
     routerView_->setItemsExpandable(false);
     routerView_->setSortingEnabled(false);
     routerView_->setUniformRowHeights(true);
+    routerView_->setSelectionBehavior(QAbstractItemView::SelectRows);
     routerView_->header()->setStretchLastSection(false);
     for (int c = 0; c < RouterList::ColumnCount; ++c)
         routerView_->setColumnWidth(c, kRouterColumnWidth);
