@@ -299,6 +299,8 @@ int main(int argc, char** argv)
     store.store(home.path(), std::nullopt);
     MainWindowOptions windowOptions;
     windowOptions.store = &store;
+    // The Client page's router search goes to the discard port on loopback, not the network.
+    windowOptions.routerSearch = RouterSearchTarget{QHostAddress(QHostAddress::LocalHost), 9};
     windowOptions.listenAddress = htonl(INADDR_LOOPBACK);
     CSysLogDlg window(windowOptions);
     window.show();

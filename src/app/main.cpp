@@ -5,6 +5,7 @@
 #include "app/core/UiText.h"
 #include "app/gui/CSysLogDlg.h"
 #include "netinfo/core/PortDefinitions.h"
+#include "netinfo/core/RouterSearch.h"
 #include "receiver/core/UdpSocket.h"
 
 #include <QApplication>
@@ -41,12 +42,43 @@ bool wantsHelp(const QStringList& arguments)
 
 void printUsage()
 {
-    std::fputs("Usage: quendal-syslog [-d]\n"
+    std::fputs("Usage: quendal-syslog [-d] [--router-search ADDRESS[:PORT]]\n"
                "Opens the receiver's window; -d echoes every datagram on standard output and\n"
-               "into QuenDalSysLog.log. Without a display, or with --headless, it runs the\n"
-               "receiver without a window:\n\n",
+               "into QuenDalSysLog.log. --router-search sends the Client page's router search\n"
+               "to ADDRESS (default 255.255.255.255, port 56415), for instance a directed\n"
+               "broadcast such as 192.168.1.255. Without a display, or with --headless, it runs\n"
+               "the receiver without a window:\n\n",
                stdout);
     std::fputs(qPrintable(headlessUsage()), stdout);
+}
+
+// Takes "--router-search VALUE" or "--router-search=VALUE" out of `arguments` and makes it the
+// process's search target. False, with the reason in `error`, when the value is malformed.
+bool takeRouterSearchOption(QStringList& arguments, QString* error)
+{
+    static const QString name = QStringLiteral("--router-search");
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        QString value;
+        if (arguments[i] == name && i + 1 < arguments.size()) {
+            value = arguments.takeAt(i + 1);
+        } else if (arguments[i].startsWith(name + QLatin1Char('='))) {
+            value = arguments[i].mid(name.size() + 1);
+        } else if (arguments[i] == name) {
+            *error = QStringLiteral("--router-search needs ADDRESS[:PORT]");
+            return false;
+        } else {
+            continue;
+        }
+        arguments.removeAt(i);
+        const auto target = parseRouterSearchTarget(value);
+        if (!target) {
+            *error = QStringLiteral("--router-search takes IPV4ADDRESS[:PORT], not %1").arg(value);
+            return false;
+        }
+        setDefaultRouterSearchTarget(target->address, target->port);
+        --i;
+    }
+    return true;
 }
 
 int runWithoutWindow(int argc, char** argv)
@@ -57,7 +89,11 @@ int runWithoutWindow(int argc, char** argv)
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("quendal-syslog"));
     QString error;
-    const auto options = parseHeadlessOptions(QCoreApplication::arguments().mid(1), &error);
+    // Accepted for a shared command line; without a window there is no search to aim.
+    QStringList arguments = QCoreApplication::arguments().mid(1);
+    std::optional<HeadlessOptions> options;
+    if (takeRouterSearchOption(arguments, &error))
+        options = parseHeadlessOptions(arguments, &error);
     if (!options) {
         std::fprintf(stderr, "quendal-syslog: %s (see --help)\n", qPrintable(error));
         return ExitBadOption;
@@ -75,6 +111,11 @@ int runWindow(int argc, char** argv)
     QGuiApplication::setDesktopFileName(QStringLiteral("quendal-syslog"));
 
     QStringList ignored = QCoreApplication::arguments().mid(1);
+    QString optionError;
+    if (!takeRouterSearchOption(ignored, &optionError)) {
+        std::fprintf(stderr, "quendal-syslog: %s\n", qPrintable(optionError));
+        return ExitBadOption;
+    }
     ignored.removeAll(QStringLiteral("-d"));
     ignored.removeAll(QStringLiteral("--debug"));
     if (!ignored.isEmpty())

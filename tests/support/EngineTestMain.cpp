@@ -1,3 +1,5 @@
+#include "netinfo/core/RouterSearch.h"
+
 #include <QCoreApplication>
 #include <QTemporaryDir>
 
@@ -10,6 +12,9 @@ int main(int argc, char** argv)
     QTemporaryDir configHome;
     qputenv("XDG_CONFIG_HOME", configHome.path().toLocal8Bit());
 
+    // Every router search of the tests stays on this machine: a window or page built without a
+    // target of its own sends to the discard port on loopback, never to the broadcast address.
+    quendal::setDefaultRouterSearchTarget(QHostAddress(QHostAddress::LocalHost), 9);
     QCoreApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();

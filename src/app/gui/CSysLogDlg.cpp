@@ -14,6 +14,7 @@
 #include "logs/core/LogList.h"
 #include "logs/gui/CCategoryPage.h"
 #include "netinfo/core/CIpHelper.h"
+#include "netinfo/core/LinuxAdapterInfo.h"
 #include "netinfo/core/ProcSocketTables.h"
 #include "netinfo/gui/NetworkPages.h"
 #include "receiver/core/CSysLogSocket.h"
@@ -126,8 +127,12 @@ CSysLogDlg::CSysLogDlg(const MainWindowOptions& options, QWidget* parent)
     pages_[4] = new CWanLogPage(lists_[4], sheet_);
     for (CCategoryPage* page : pages_)
         sheet_->addTab(page, QString());
-    sheet_->addTab(new CClientControlPage(sheet_), QString());
+    const auto adapters = options.adapterInfo ? options.adapterInfo : systemAdapterInfo();
     const auto tables = options.socketTables ? options.socketTables : systemSocketTables();
+    sheet_->addTab(new CClientControlPage(CIpHelper(adapters, nullptr),
+                                          options.routerSearch.value_or(defaultRouterSearchTarget()),
+                                          sheet_),
+                   QString());
     sheet_->addTab(new CTcpTablePage(CIpHelper(nullptr, tables), sheet_), QString());
     sheet_->addTab(new CUdpTablePage(CIpHelper(nullptr, tables), sheet_), QString());
     layout->addWidget(sheet_, 1);

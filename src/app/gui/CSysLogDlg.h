@@ -4,6 +4,8 @@
 #include "app/core/Settings.h"
 #include "logs/core/LogCategory.h"
 #include "logs/core/LogFileReader.h"
+#include "netinfo/core/NetworkInfo.h"
+#include "netinfo/core/RouterSearch.h"
 #include "receiver/core/CReplaySocket.h"
 
 #include <QFileDialog>
@@ -13,6 +15,7 @@
 
 #include <array>
 #include <memory>
+#include <optional>
 
 class QAction;
 class QComboBox;
@@ -48,6 +51,10 @@ struct MainWindowOptions
     quint32 listenAddress = 0;
     // The notification area; null for the desktop's own. Not owned.
     TrayIconBackend* trayIcon = nullptr;
+    // Adapters and leases for the Client page; null for this machine's own.
+    std::shared_ptr<AdapterInfoSource> adapterInfo;
+    // Where the Client page's router search goes; the process's default when not given.
+    std::optional<RouterSearchTarget> routerSearch;
     // Where the TCP and UDP table pages read their tables; null for the machine's own.
     std::shared_ptr<SocketTableSource> socketTables;
 };

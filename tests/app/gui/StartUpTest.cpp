@@ -28,8 +28,11 @@ public:
         }
     }
 
-    void start(const QStringList& arguments)
+    // The window's router search goes to the discard port on loopback unless the test aims it.
+    void start(QStringList arguments)
     {
+        if (!arguments.contains(QStringLiteral("--router-search")))
+            arguments << QStringLiteral("--router-search") << QStringLiteral("127.0.0.1:9");
         process_.start(QStringLiteral(QUENDAL_SYSLOG_BINARY), arguments);
         process_.waitForStarted(5000);
     }
@@ -134,4 +137,27 @@ TEST(StartUp, WithoutADisplayTheReceiverRunsWithoutAWindowAndSaysSo)
         output += program.standardOutput();
         return output.contains("hello");
     }));
+}
+
+TEST(StartUp, TheWindowSearchesForRoutersWhereTheCommandLineSays)
+{
+    QTemporaryDir home;
+    LoopbackPeer responder;
+    Program program(home, environmentIn(home, true));
+    program.start({QStringLiteral("--router-search"),
+                   QStringLiteral("127.0.0.1:%1").arg(responder.port())});
+    ASSERT_TRUE(program.running());
+    ASSERT_TRUE(responder.waitForDatagrams(1, std::chrono::seconds(10)));
+    const QByteArray request = responder.received().front();
+    EXPECT_EQ(request.size(), 54);
+    EXPECT_TRUE(request.startsWith(QByteArray::fromHex("DD800036") + "QUENDAL"));
+}
+
+TEST(StartUp, AMalformedRouterSearchTargetEndsTheProgramWithTwo)
+{
+    QTemporaryDir home;
+    Program program(home, environmentIn(home, true));
+    program.start({QStringLiteral("--router-search"), QStringLiteral("not-an-address")});
+    EXPECT_EQ(program.exitCode(), 2);
+    EXPECT_TRUE(program.standardError().contains("--router-search"));
 }

@@ -1,0 +1,194 @@
+#include "netinfo/core/LinuxAdapterInfo.h"
+
+#include "netinfo/core/HardwareAddress.h"
+#include "netinfo/core/LeaseTime.h"
+#include "netinfo/core/ResolverConfig.h"
+#include "netinfo/core/RouteTable.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QNetworkInterface>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QSysInfo>
+
+namespace quendal {
+namespace {
+
+// Waiting for a DHCP server may take a while; the page waits with the user, as it is meant to.
+constexpr int kLeaseCommandTimeoutMs = 30000;
+
+std::optional<QString> readText(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    return QString::fromUtf8(file.readAll());
+}
+
+QString sysNetPath(const QString& interfaceName, const QString& entry)
+{
+    return QStringLiteral("/sys/class/net/%1/%2").arg(interfaceName, entry);
+}
+
+// "eth0 (virtio_net)": the kernel's name, which the user knows from every other tool, and the
+// driver behind it where the interface has a device.
+QString describe(const QString& interfaceName)
+{
+    QString driver = QFileInfo(sysNetPath(interfaceName, QStringLiteral("device/driver")))
+                         .symLinkTarget()
+                         .section(QLatin1Char('/'), -1);
+    if (driver.isEmpty()) {
+        const QString uevent =
+            readText(sysNetPath(interfaceName, QStringLiteral("device/uevent"))).value_or(QString());
+        for (const QString& line : uevent.split(QLatin1Char('\n')))
+            if (line.startsWith(QLatin1String("DRIVER=")))
+                driver = line.mid(7);
+    }
+    return driver.isEmpty() ? interfaceName : QStringLiteral("%1 (%2)").arg(interfaceName, driver);
+}
+
+QByteArray hardwareAddressOf(const QNetworkInterface& interface)
+{
+    if (const auto text = readText(sysNetPath(interface.name(), QStringLiteral("address"))))
+        return parseColonHexAddress(*text);
+    return parseColonHexAddress(interface.hardwareAddress());
+}
+
+void fillHostAndDns(NetworkInfo& info)
+{
+    info.HostName = QSysInfo::machineHostName();
+    info.DnsServers.fill(QString());
+    const QStringList servers =
+        chooseDnsServers(readText(QStringLiteral("/etc/resolv.conf")).value_or(QString()),
+                         readText(QStringLiteral("/run/systemd/resolve/resolv.conf")));
+    for (qsizetype i = 0; i < servers.size() && i < kDnsServerSlots; ++i)
+        info.DnsServers[size_t(i)] = servers[i];
+}
+
+std::optional<DhcpLease> networkManagerLease(const QString& interfaceName)
+{
+    QProcess nmcli;
+    nmcli.start(QStringLiteral("nmcli"), {QStringLiteral("-t"), QStringLiteral("-f"),
+                                          QStringLiteral("DHCP4"), QStringLiteral("device"),
+                                          QStringLiteral("show"), interfaceName});
+    if (!nmcli.waitForFinished(3000) || nmcli.exitCode() != 0)
+        return std::nullopt;
+    return parseNmcliDhcp4(QString::fromUtf8(nmcli.readAllStandardOutput()));
+}
+
+std::optional<DhcpLease> networkdLease(quint32 index)
+{
+    const QString path = QStringLiteral("/run/systemd/netif/leases/%1").arg(index);
+    const auto text = readText(path);
+    if (!text)
+        return std::nullopt;
+    return parseNetworkdLease(*text, QFileInfo(path).lastModified().toSecsSinceEpoch());
+}
+
+// dhclient keeps one file per interface or one for all; the lease that expires last is newest.
+std::optional<DhcpLease> dhclientLease(const QString& interfaceName)
+{
+    std::optional<DhcpLease> newest;
+    for (const QString& folder : {QStringLiteral("/var/lib/dhcp"), QStringLiteral("/var/lib/dhclient")}) {
+        const QDir dir(folder);
+        for (const QString& name : dir.entryList({QStringLiteral("dhclient*.leases")}, QDir::Files)) {
+            const auto text = readText(dir.filePath(name));
+            const auto lease = text ? parseDhclientLeases(*text, interfaceName) : std::nullopt;
+            if (lease && (!newest || lease->expires > newest->expires))
+                newest = lease;
+        }
+    }
+    return newest;
+}
+
+} // namespace
+
+LeaseManager LinuxAdapterInfo::manager() const
+{
+    if (!manager_)
+        manager_ = detectLeaseManager();
+    return *manager_;
+}
+
+std::optional<DhcpLease> LinuxAdapterInfo::leaseOf(const QString& interfaceName, quint32 index) const
+{
+    if (manager() == LeaseManager::NetworkManager)
+        if (auto lease = networkManagerLease(interfaceName))
+            return lease;
+    if (auto lease = networkdLease(index))
+        return lease;
+    return dhclientLease(interfaceName);
+}
+
+bool LinuxAdapterInfo::readNetworkInfo(NetworkInfo& info)
+{
+    info.AdapterCount = 0;
+    fillHostAndDns(info);
+
+    const auto routes = readText(QStringLiteral("/proc/net/route"));
+    const QHash<QString, QString> gateways = parseDefaultGateways(routes.value_or(QString()));
+
+    QList<AdapterRecord> adapters;
+    for (const QNetworkInterface& interface : QNetworkInterface::allInterfaces()) {
+        AdapterRecord adapter;
+        adapter.Description = describe(interface.name());
+        adapter.PhysicalAddress = formatPhysicalAddress(hardwareAddressOf(interface));
+        adapter.Index = quint32(interface.index());
+        // The last IPv4 address stays, as when several are listed.
+        for (const QNetworkAddressEntry& entry : interface.addressEntries()) {
+            if (entry.ip().protocol() != QAbstractSocket::IPv4Protocol)
+                continue;
+            adapter.IpAddress = entry.ip().toString();
+            adapter.SubnetMask = entry.netmask().toString();
+        }
+        adapter.DefaultGateway = gateways.value(interface.name());
+        // A stale lease of an interface that is now set up by hand does not count.
+        const auto lease = leaseOf(interface.name(), adapter.Index);
+        if (lease && (lease->address.isEmpty() || adapter.IpAddress.isEmpty() ||
+                      lease->address == adapter.IpAddress)) {
+            adapter.DhcpEnabled = true;
+            adapter.DhcpServer = lease->server;
+            adapter.LeaseObtained = formatLeaseTime(lease->obtained);
+            adapter.LeaseExpires = formatLeaseTime(lease->expires);
+        }
+        adapters.append(adapter);
+    }
+    if (adapters.isEmpty() && !routes)
+        return false; // no kernel interface readable at all
+    info.Adapters = adapters;
+    info.AdapterCount = int(adapters.size());
+    return true;
+}
+
+bool LinuxAdapterInfo::changeLease(quint32 adapterIndex, LeaseAction action)
+{
+    const QNetworkInterface interface = QNetworkInterface::interfaceFromIndex(int(adapterIndex));
+    if (!interface.isValid())
+        return false;
+    return runLeaseCommands(leaseCommands(manager(), action, interface.name()),
+                            kLeaseCommandTimeoutMs);
+}
+
+bool LinuxAdapterInfo::releaseLease(quint32 adapterIndex)
+{
+    return changeLease(adapterIndex, LeaseAction::Release);
+}
+
+bool LinuxAdapterInfo::renewLease(quint32 adapterIndex)
+{
+    return changeLease(adapterIndex, LeaseAction::Renew);
+}
+
+bool LinuxAdapterInfo::canChangeLeases() const
+{
+    return manager() != LeaseManager::None;
+}
+
+std::shared_ptr<AdapterInfoSource> systemAdapterInfo()
+{
+    return std::make_shared<LinuxAdapterInfo>();
+}
+
+} // namespace quendal

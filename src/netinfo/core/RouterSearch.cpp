@@ -1,0 +1,108 @@
+#include "netinfo/core/RouterSearch.h"
+
+#include <QtEndian>
+
+namespace quendal {
+namespace {
+
+constexpr int kAddressOffset = 4, kMaskOffset = 8, kMacOffset = 12, kMacSize = 6;
+
+QString dottedAt(const QByteArray& bytes, int offset)
+{
+    return QHostAddress(qFromBigEndian<quint32>(bytes.constData() + offset)).toString();
+}
+
+bool putDotted(QByteArray& bytes, int offset, const QString& dotted)
+{
+    QHostAddress address;
+    if (!address.setAddress(dotted) || address.protocol() != QAbstractSocket::IPv4Protocol)
+        return false;
+    qToBigEndian<quint32>(address.toIPv4Address(), bytes.data() + offset);
+    return true;
+}
+
+RouterSearchTarget& processTarget()
+{
+    static RouterSearchTarget target{QHostAddress(QHostAddress::Broadcast), kRouterSearchPort};
+    return target;
+}
+
+} // namespace
+
+QByteArray buildSearchRequest()
+{
+    QByteArray request(kRouterSearchSize, '\0');
+    request[0] = char(kRouterSearchSignature[0]);
+    request[1] = char(kRouterSearchSignature[1]);
+    qToBigEndian<quint16>(kRouterSearchSize, request.data() + 2);
+    request.replace(4, 7, "QUENDAL");
+    return request;
+}
+
+bool hasSearchSignature(const QByteArray& datagram)
+{
+    return datagram.size() >= 2 && quint8(datagram[0]) == kRouterSearchSignature[0] &&
+           quint8(datagram[1]) == kRouterSearchSignature[1];
+}
+
+std::optional<RouterReply> parseSearchReply(const QByteArray& datagram)
+{
+    QByteArray bytes = datagram.left(kRouterSearchSize);
+    if (!hasSearchSignature(bytes))
+        return std::nullopt;
+    bytes.append(QByteArray(kRouterSearchSize - bytes.size(), '\0'));
+    RouterReply reply;
+    reply.mac = QString::fromLatin1(bytes.mid(kMacOffset, kMacSize).toHex().toUpper());
+    reply.ipAddress = dottedAt(bytes, kAddressOffset);
+    reply.subnetMask = dottedAt(bytes, kMaskOffset);
+    return reply;
+}
+
+std::optional<QByteArray> buildSearchReply(const RouterReply& router)
+{
+    const QByteArray mac = QByteArray::fromHex(router.mac.toLatin1());
+    if (router.mac.size() != 2 * kMacSize || mac.size() != kMacSize ||
+        mac.toHex().compare(router.mac.toLatin1(), Qt::CaseInsensitive) != 0)
+        return std::nullopt;
+    QByteArray reply(kRouterSearchSize, '\0');
+    reply[0] = char(kRouterSearchSignature[0]);
+    reply[1] = char(kRouterSearchSignature[1]);
+    qToBigEndian<quint16>(kRouterSearchSize, reply.data() + 2);
+    if (!putDotted(reply, kAddressOffset, router.ipAddress) ||
+        !putDotted(reply, kMaskOffset, router.subnetMask))
+        return std::nullopt;
+    reply.replace(kMacOffset, kMacSize, mac);
+    return reply;
+}
+
+RouterSearchTarget defaultRouterSearchTarget()
+{
+    return processTarget();
+}
+
+void setDefaultRouterSearchTarget(const QHostAddress& address, quint16 port)
+{
+    processTarget() = {address, port};
+}
+
+std::optional<RouterSearchTarget> parseRouterSearchTarget(const QString& text)
+{
+    const QStringList parts = text.split(QLatin1Char(':'));
+    if (parts.size() > 2)
+        return std::nullopt;
+    RouterSearchTarget target;
+    if (!target.address.setAddress(parts[0]) ||
+        target.address.protocol() != QAbstractSocket::IPv4Protocol ||
+        parts[0].count(QLatin1Char('.')) != 3)
+        return std::nullopt;
+    if (parts.size() == 2) {
+        bool ok = false;
+        const uint port = parts[1].toUInt(&ok);
+        if (!ok || port == 0 || port > 65535)
+            return std::nullopt;
+        target.port = quint16(port);
+    }
+    return target;
+}
+
+} // namespace quendal

@@ -1,0 +1,58 @@
+#pragma once
+
+#include <QByteArray>
+#include <QHostAddress>
+#include <QString>
+
+#include <optional>
+
+namespace quendal {
+
+// The router search: a 54-byte request that routers on the segment answer with their address,
+// mask and MAC in a datagram of the same layout.
+inline constexpr int kRouterSearchSize = 54;
+inline constexpr quint16 kRouterSearchPort = 56415;
+inline constexpr unsigned char kRouterSearchSignature[2] = {0xDD, 0x80};
+
+// Request: DD 80, the length 54 most significant byte first, "QUENDAL" and a zero byte, zeros.
+QByteArray buildSearchRequest();
+
+// Whether a datagram starts with the search signature (requests and replies share it).
+bool hasSearchSignature(const QByteArray& datagram);
+
+// One router as its reply describes it.
+struct RouterReply
+{
+    // Twelve upper-case hex digits without separators: 00507FA1B2C3.
+    QString mac;
+    // Dotted decimal.
+    QString ipAddress;
+    QString subnetMask;
+};
+
+// Reads a reply: none unless it starts DD 80. Only the first 54 bytes count, and a shorter one
+// reads as if zero-filled to 54. Address at offset 4, mask at 8 (network order), MAC at 12.
+std::optional<RouterReply> parseSearchReply(const QByteArray& datagram);
+
+// The 54-byte reply a router sends (the other bytes zero). `mac` is twelve hex digits, the
+// addresses dotted IPv4; none when any of them is not.
+std::optional<QByteArray> buildSearchReply(const RouterReply& router);
+
+// Where the search request goes.
+struct RouterSearchTarget
+{
+    QHostAddress address;
+    quint16 port = kRouterSearchPort;
+};
+
+// The process's target for new searches: the limited broadcast 255.255.255.255:56415 unless
+// changed. Tests aim it at a loopback responder before any page is built; the program's
+// --router-search option sets it too.
+RouterSearchTarget defaultRouterSearchTarget();
+void setDefaultRouterSearchTarget(const QHostAddress& address, quint16 port = kRouterSearchPort);
+
+// "ADDRESS" or "ADDRESS:PORT" with a dotted IPv4 address (192.168.1.255 for a directed
+// broadcast); none when malformed or the port is 0 or out of range.
+std::optional<RouterSearchTarget> parseRouterSearchTarget(const QString& text);
+
+} // namespace quendal

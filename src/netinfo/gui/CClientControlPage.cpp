@@ -1,0 +1,235 @@
+#include "netinfo/gui/CClientControlPage.h"
+
+#include "app/core/UiText.h"
+#include "netinfo/core/CSearchSocket.h"
+#include "netinfo/core/DnsCycle.h"
+#include "netinfo/core/RouterList.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <QTreeView>
+#include <QVBoxLayout>
+
+namespace quendal {
+namespace {
+
+constexpr int kRouterColumnWidth = 105;
+
+// The label text of each field, in Field order.
+constexpr std::array<int, CClientControlPage::FieldCount> kLabelTexts = {
+    9060, 9061, 9063, 9064, 9065, 9066, 9067, 9073, 9074, 9068, 9069};
+
+int s_dnsIndex = 0;
+
+// The lease texts end in the newline of their asctime form; a label shows the line itself.
+QString shown(const QString& text)
+{
+    return text.endsWith(QLatin1Char('\n')) ? text.chopped(1) : text;
+}
+
+} // namespace
+
+CClientControlPage::CClientControlPage(CIpHelper helper, const RouterSearchTarget& searchTarget,
+                                       QWidget* parent)
+    : QWidget(parent), helper_(std::move(helper)), routers_(new RouterList(this)),
+      searchSocket_(new CSearchSocket(searchTarget, this))
+{
+    auto* layout = new QHBoxLayout(this);
+    layout->addWidget(buildRouterFrame(), 1);
+    layout->addWidget(buildAdapterFrame(), 1);
+    ApplyUiTexts();
+
+    connect(searchSocket_, &CSearchSocket::replyReceived, routers_, &RouterList::addReply);
+    connect(searchButton_, &QPushButton::clicked, this, &CClientControlPage::SendSearchRequest);
+    connect(nextDnsButton_, &QPushButton::clicked, this, &CClientControlPage::OnNextDns);
+    connect(adapterBox_, &QComboBox::currentIndexChanged, this,
+            &CClientControlPage::OnSelchangeAdapter);
+    connect(releaseButton_, &QPushButton::clicked, this, [this] { changeLease(true); });
+    connect(renewButton_, &QPushButton::clicked, this, [this] { changeLease(false); });
+
+    info_.AdapterCount = 0;
+    SendSearchRequest();
+    helper_.ReadNetworkInfo(info_);
+    ShowAdapter(0);
+    enableLeaseButtons(0);
+}
+
+QGroupBox* CClientControlPage::buildRouterFrame()
+{
+    auto* frame = new QGroupBox(this);
+    auto* column = new QVBoxLayout(frame);
+    routerView_ = new QTreeView(frame);
+    routerView_->setModel(routers_);
+    routerView_->setRootIsDecorated(false);
+    routerView_->setItemsExpandable(false);
+    routerView_->setSortingEnabled(false);
+    routerView_->setUniformRowHeights(true);
+    routerView_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    routerView_->header()->setStretchLastSection(false);
+    for (int c = 0; c < RouterList::ColumnCount; ++c)
+        routerView_->setColumnWidth(c, kRouterColumnWidth);
+    column->addWidget(routerView_, 1);
+    searchButton_ = new QPushButton(frame);
+    searchButton_->setAutoDefault(false);
+    column->addWidget(searchButton_);
+    return frame;
+}
+
+QGroupBox* CClientControlPage::buildAdapterFrame()
+{
+    auto* frame = new QGroupBox(this);
+    auto* grid = new QGridLayout(frame);
+    grid->setColumnStretch(1, 1);
+    int row = 0;
+    auto addField = [&](Field field) {
+        labels_[field] = new QLabel(frame);
+        values_[field] = new QLabel(frame);
+        values_[field]->setTextFormat(Qt::PlainText);
+        // Addresses are there to be copied into other tools.
+        values_[field]->setTextInteractionFlags(Qt::TextSelectableByMouse);
+        grid->addWidget(labels_[field], row, 0);
+        grid->addWidget(values_[field], row, 1);
+        ++row;
+    };
+    addField(HostNameField);
+    addField(DnsServerField);
+    nextDnsButton_ = new QPushButton(QStringLiteral("..."), frame);
+    nextDnsButton_->setAutoDefault(false);
+    nextDnsButton_->setMaximumWidth(nextDnsButton_->fontMetrics().horizontalAdvance(
+                                        QStringLiteral("....")) + 16);
+    grid->addWidget(nextDnsButton_, row - 1, 2);
+
+    descriptionLabel_ = new QLabel(frame);
+    adapterBox_ = new QComboBox(frame);
+    adapterBox_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    adapterBox_->setMinimumContentsLength(20);
+    grid->addWidget(descriptionLabel_, row, 0);
+    grid->addWidget(adapterBox_, row, 1, 1, 2);
+    ++row;
+
+    for (Field field : {PhysicalAddressField, IpAddressField, SubnetMaskField,
+                        DefaultGatewayField, DhcpServerField, PrimaryWinsField,
+                        SecondaryWinsField, LeaseObtainedField, LeaseExpiresField})
+        addField(field);
+    // Kept for their values; a Linux machine has no WINS servers to show.
+    for (Field field : {PrimaryWinsField, SecondaryWinsField}) {
+        labels_[field]->hide();
+        values_[field]->hide();
+    }
+
+    grid->setRowStretch(row++, 1);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    releaseButton_ = new QPushButton(frame);
+    releaseButton_->setDefault(true);
+    renewButton_ = new QPushButton(frame);
+    renewButton_->setAutoDefault(false);
+    buttons->addWidget(releaseButton_);
+    buttons->addWidget(renewButton_);
+    grid->addLayout(buttons, row, 0, 1, 3);
+    return frame;
+}
+
+void CClientControlPage::ApplyUiTexts()
+{
+    setWindowTitle(GetUiText(9052));
+    searchButton_->setText(GetUiText(9072));
+    renewButton_->setText(GetUiText(9071));
+    releaseButton_->setText(GetUiText(9070));
+    for (int f = 0; f < FieldCount; ++f)
+        labels_[f]->setText(GetUiText(kLabelTexts[size_t(f)]));
+    descriptionLabel_->setText(GetUiText(9062));
+}
+
+void CClientControlPage::SendSearchRequest()
+{
+    routers_->clear();
+    searchSocket_->SendRequest();
+}
+
+void CClientControlPage::ShowAdapter(int i)
+{
+    values_[HostNameField]->setText(info_.HostName);
+    values_[DnsServerField]->setText(info_.DnsServers[0]);
+    showAdapterFields(i);
+    // Refilling is not the user's choice of adapter: no selection change follows from it.
+    const QSignalBlocker blocker(adapterBox_);
+    adapterBox_->clear();
+    for (int a = 0; a < info_.AdapterCount && a < info_.Adapters.size(); ++a)
+        adapterBox_->addItem(info_.Adapters[a].Description);
+    adapterBox_->setCurrentIndex(i < adapterBox_->count() ? i : -1);
+}
+
+void CClientControlPage::showAdapterFields(int i)
+{
+    const bool listed = i >= 0 && i < info_.AdapterCount && i < info_.Adapters.size();
+    const AdapterRecord adapter = listed ? info_.Adapters[i] : AdapterRecord{};
+    values_[PhysicalAddressField]->setText(adapter.PhysicalAddress);
+    values_[IpAddressField]->setText(adapter.IpAddress);
+    values_[SubnetMaskField]->setText(adapter.SubnetMask);
+    values_[DefaultGatewayField]->setText(adapter.DefaultGateway);
+    values_[DhcpServerField]->setText(adapter.DhcpServer);
+    values_[PrimaryWinsField]->setText(adapter.PrimaryWinsServer);
+    values_[SecondaryWinsField]->setText(adapter.SecondaryWinsServer);
+    values_[LeaseObtainedField]->setText(shown(adapter.LeaseObtained));
+    values_[LeaseExpiresField]->setText(shown(adapter.LeaseExpires));
+}
+
+// Release and Renew only mean something for a DHCP adapter, and only where someone on this
+// machine takes the request.
+void CClientControlPage::enableLeaseButtons(int i)
+{
+    const bool dhcp = i >= 0 && i < info_.AdapterCount && i < info_.Adapters.size() &&
+                      info_.Adapters[i].DhcpEnabled && helper_.CanChangeLeases();
+    releaseButton_->setEnabled(dhcp);
+    renewButton_->setEnabled(dhcp);
+}
+
+void CClientControlPage::OnSelchangeAdapter(int i)
+{
+    showAdapterFields(i);
+    enableLeaseButtons(i);
+}
+
+void CClientControlPage::OnNextDns()
+{
+    s_dnsIndex = nextDnsIndex(info_.DnsServers, s_dnsIndex);
+    values_[DnsServerField]->setText(info_.DnsServers[size_t(s_dnsIndex)]);
+}
+
+int CClientControlPage::dnsIndex()
+{
+    return s_dnsIndex;
+}
+
+void CClientControlPage::resetDnsIndex()
+{
+    s_dnsIndex = 0;
+}
+
+// The system call blocks, as it does for the user: the page waits with a busy cursor, then shows
+// whatever state the adapter is in now, success or not.
+void CClientControlPage::changeLease(bool release)
+{
+    const int selected = adapterBox_->currentIndex();
+    if (selected < 0 || selected >= info_.Adapters.size())
+        return;
+    const quint32 index = info_.Adapters[selected].Index;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    if (release)
+        helper_.ReleaseLease(index);
+    else
+        helper_.RenewLease(index);
+    helper_.ReadNetworkInfo(info_);
+    QApplication::restoreOverrideCursor();
+    ShowAdapter(selected);
+}
+
+} // namespace quendal
