@@ -4,11 +4,15 @@
 #include "logs/core/LogFileReader.h"
 #include "logs/core/LogFileWriter.h"
 #include "logs/core/LogList.h"
+#include "netinfo/core/PortDefinitions.h"
+#include "netinfo/core/ProcNetParser.h"
+#include "netinfo/core/SocketRowTexts.h"
 #include "receiver/core/CSysLogSocket.h"
 #include "receiver/core/HostList.h"
 #include "receiver/core/WanStatus.h"
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -135,6 +139,39 @@ void BM_ReadBackMillionEntries(benchmark::State& state)
     state.counters["rows"] = double(list.size());
 }
 BENCHMARK(BM_ReadBackMillionEntries)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+// One rebuild of the UDP table page's texts: a busy machine's UDP endpoints, each annotated
+// against a large port-definition file (every line is searched for every row).
+void BM_UdpTableRebuild(benchmark::State& state)
+{
+    const int rows = int(state.range(0));
+    const int lines = int(state.range(1));
+    QTemporaryDir dir;
+    const QString definitions = dir.filePath(QStringLiteral("Portdef.dat"));
+    {
+        QFile file(definitions);
+        file.open(QIODevice::WriteOnly);
+        for (int i = 0; i < lines; ++i)
+            file.write(QByteArray("service-") + QByteArray::number(i) + ' ' +
+                       QByteArray::number(i % 65536) + "/udp   # a described service\n");
+    }
+    ResetPortDefinitions();
+    LoadPortDefinitionsFrom(definitions);
+
+    QByteArray text = "  sl  local_address rem_address   st tx_queue rx_queue tr tm->when\n";
+    for (int i = 0; i < rows; ++i)
+        text += "  " + QByteArray::number(i) + ": 0100007F:" +
+                QByteArray::number(1024 + i, 16).rightJustified(4, '0').toUpper() +
+                " 00000000:0000 07 00000000:00000000 00:00000000 00000000 0 0 1 2 0\n";
+
+    for (auto _ : state) {
+        const auto table = parseProcNetUdp(text);
+        benchmark::DoNotOptimize(udpTableTexts(*table, true));
+    }
+    state.SetItemsProcessed(state.iterations() * rows);
+    ResetPortDefinitions();
+}
+BENCHMARK(BM_UdpTableRebuild)->Args({200, 1000})->Args({2000, 11000})->Unit(benchmark::kMillisecond);
 
 // Heap bytes a stored row costs beyond its text, over a million rows.
 void BM_MemoryPerRow(benchmark::State& state)

@@ -6,6 +6,8 @@
 #include <QDir>
 #include <QFile>
 
+#include <algorithm>
+
 namespace quendal {
 namespace {
 
@@ -13,6 +15,46 @@ PortDefinitionTable& table()
 {
     static PortDefinitionTable instance;
     return instance;
+}
+
+// The index of table(), made on first use after a load and dropped whenever the table changes.
+std::vector<int>& tableIndex()
+{
+    static std::vector<int> index;
+    return index;
+}
+
+constexpr int kPortCount = 65536;
+constexpr qsizetype kMaxPortDigits = 5;
+
+bool isDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+
+// Marks the ports that one line annotates. A port's key "<port>/udp" always ends at some
+// "/udp", so the line's "/udp"s, left to right, meet each key's first occurrence first: the
+// digits just before a "/udp" hold one candidate port per suffix without a leading zero.
+void indexLine(std::vector<int>& index, const QByteArray& line, int lineNumber)
+{
+    std::vector<int> decided; // ports whose first occurrence in this line has been seen
+    for (qsizetype at = line.indexOf("/udp"); at >= 0; at = line.indexOf("/udp", at + 1)) {
+        qsizetype runStart = at;
+        while (runStart > 0 && isDigit(line.at(runStart - 1)))
+            --runStart;
+        for (qsizetype start = at - 1; start >= runStart && at - start <= kMaxPortDigits;
+             --start) {
+            if (line.at(start) == '0' && start != at - 1)
+                continue; // "053" is no port's key; its "53" is the next suffix
+            const int port = line.mid(start, at - start).toInt();
+            if (port >= kPortCount
+                || std::find(decided.begin(), decided.end(), port) != decided.end())
+                continue;
+            decided.push_back(port);
+            if (start > 0 && line.at(start - 1) == ' ')
+                index[size_t(port)] = lineNumber;
+        }
+    }
 }
 
 } // namespace
@@ -32,6 +74,7 @@ void LoadPortDefinitionsFrom(const QString& filePath)
 {
     PortDefinitionTable& t = table();
     t.loaded = false;
+    tableIndex().clear();
     QFile file(filePath);
     if (!file.open(QIODevice::ReadOnly))
         return;
@@ -50,6 +93,15 @@ void ResetPortDefinitions()
     PortDefinitionTable& t = table();
     t.lines.clear();
     t.loaded = false;
+    tableIndex().clear();
+}
+
+std::vector<int> indexPortDefinitions(const QList<QByteArray>& lines)
+{
+    std::vector<int> index(kPortCount, -1);
+    for (qsizetype i = 0; i < lines.size(); ++i)
+        indexLine(index, lines.at(i), int(i));
+    return index;
 }
 
 std::optional<QByteArray> portDefinitionFor(quint16 port, const QList<QByteArray>& lines)
@@ -70,7 +122,11 @@ std::optional<QByteArray> portDefinitionFor(quint16 port)
     const PortDefinitionTable& t = PortDefinitions();
     if (!t.loaded)
         return std::nullopt;
-    return portDefinitionFor(port, t.lines);
+    std::vector<int>& index = tableIndex();
+    if (index.empty())
+        index = indexPortDefinitions(t.lines);
+    const int line = index[port];
+    return line < 0 ? std::nullopt : std::optional<QByteArray>(t.lines.at(line));
 }
 
 } // namespace quendal

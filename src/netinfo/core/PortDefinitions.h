@@ -5,6 +5,7 @@
 #include <QString>
 
 #include <optional>
+#include <vector>
 
 namespace quendal {
 
@@ -15,6 +16,10 @@ struct PortDefinitionTable
     QList<QByteArray> lines;
     bool loaded = false;
 };
+
+// For every UDP port, the index of the definition line that annotates it (-1: none), found in
+// one pass over the lines. Same answers as portDefinitionFor(port, lines) for every port.
+std::vector<int> indexPortDefinitions(const QList<QByteArray>& lines);
 
 inline constexpr const char* kPortDefinitionsFileName = "Portdef.dat";
 
@@ -36,7 +41,8 @@ void ResetPortDefinitions();
 // a space. Every line is examined and the last matching one wins; nullopt when none matches.
 std::optional<QByteArray> portDefinitionFor(quint16 port, const QList<QByteArray>& lines);
 
-// portDefinitionFor over PortDefinitions() when they are loaded, else nullopt.
+// portDefinitionFor over PortDefinitions() when they are loaded, else nullopt. The table is
+// indexed on first use, so that a refresh costs one lookup per port.
 std::optional<QByteArray> portDefinitionFor(quint16 port);
 
 } // namespace quendal

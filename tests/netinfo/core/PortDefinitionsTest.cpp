@@ -51,6 +51,40 @@ TEST(PortDefinitionFor, PortsAtTheEndsOfTheRange)
     EXPECT_EQ(portDefinitionFor(5535, lines), std::nullopt);
 }
 
+// The one-pass index must give every port the line the rule gives it, on lines made to trip it:
+// digits and zeros before the key, repeated and overlapping keys, keys at both ends, tabs, upper
+// case, numbers beyond the port range.
+TEST(PortDefinitionIndex, AgreesWithTheRuleForEveryPort)
+{
+    const Lines lines = {"domain 53/udp Domain Name Server",
+                         "x 1053/udp",
+                         "53/udp at the start",
+                         "tab\t67/udp",
+                         "a 153/udp 53/udp",
+                         "b 0053/udp 053/udp 53/udp",
+                         "c 70000/udp 99999/udp 123456/udp",
+                         "d 0/udp 00/udp 65535/udp",
+                         "e 161/UDP 162/udp/udp 1/udp",
+                         "f 5/udp5/udp 6/udp",
+                         "",
+                         "dns 53/udp again, later line",
+                         "g /udp 7 /udp 8/udpx",
+                         "h  443/udp 80/tcp 8080/udp 8080/udp"};
+    const std::vector<int> index = indexPortDefinitions(lines);
+    ASSERT_EQ(index.size(), 65536u);
+    int annotated = 0;
+    for (int port = 0; port < 65536; ++port) {
+        const auto expected = portDefinitionFor(quint16(port), lines);
+        const int line = index[size_t(port)];
+        ASSERT_EQ(line < 0 ? std::nullopt : std::optional<QByteArray>(lines.at(line)), expected)
+            << "port " << port;
+        annotated += line >= 0;
+    }
+    EXPECT_EQ(index[53], 11);
+    // 0 1 5 6 8 53 153 162 443 1053 8080 65535
+    EXPECT_EQ(annotated, 12);
+}
+
 class PortDefinitionFile : public ::testing::Test
 {
 protected:
