@@ -90,4 +90,13 @@ QByteArray readFile(const QString& path)
     return file.readAll();
 }
 
+bool LoopbackSockets::open()
+{
+    const QHostAddress loopback(QHostAddress::LocalHost);
+    if (!server.listen(loopback))
+        return false;
+    client.connectToHost(loopback, server.serverPort());
+    return client.waitForConnected(5000) && udp.bind(loopback, 0);
+}
+
 } // namespace quendal::test

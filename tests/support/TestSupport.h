@@ -4,6 +4,8 @@
 
 #include <QByteArray>
 #include <QHostAddress>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QUdpSocket>
 
 #include <chrono>
@@ -45,6 +47,17 @@ private:
     void drain();
     QUdpSocket socket_;
     std::vector<QByteArray> received_;
+};
+
+// Sockets of this process that the machine's tables must show: a TCP listener on 127.0.0.1, a
+// client connected to it, and a bound UDP socket.
+struct LoopbackSockets
+{
+    QTcpServer server;
+    QTcpSocket client;
+    QUdpSocket udp;
+    // Listens, connects and binds; false when any of them fails.
+    bool open();
 };
 
 // Contents of a file, or an empty array when it cannot be read.

@@ -438,26 +438,26 @@ QString CSysLogDlg::fileDialogFolder() const
     return settings_.LogPath;
 }
 
-void CSysLogDlg::openFileDialog(QFileDialog* dialog)
+void CSysLogDlg::showLogFileDialog(QFileDialog::AcceptMode mode,
+                                   const std::function<void(int, const QString&)>& chosen)
 {
-    fileDialog_ = dialog;
-    connect(dialog, &QFileDialog::fileSelected, this, [this](const QString& path) {
+    const int page = sheet_->currentIndex();
+    if (page < 0 || page >= kCategoryCount || fileDialog_)
+        return;
+    QFileDialog* dialog = createLogFileDialog(this, mode, LogCategory(page), fileDialogFolder());
+    // The page showing now is the one meant, whatever happens while the dialog is open.
+    connect(dialog, &QFileDialog::fileSelected, this, [this, page, chosen](const QString& path) {
         lastFileFolder_ = QFileInfo(path).absolutePath();
+        chosen(page, path);
     });
+    fileDialog_ = dialog;
     dialog->open();
 }
 
 void CSysLogDlg::OnSaveLog()
 {
-    const int page = sheet_->currentIndex();
-    if (page < 0 || page >= kCategoryCount || fileDialog_)
-        return;
-    QFileDialog* dialog = createLogFileDialog(this, QFileDialog::AcceptSave, LogCategory(page),
-                                              fileDialogFolder());
-    // The page chosen now is saved, whatever the name typed.
-    connect(dialog, &QFileDialog::fileSelected, this,
-            [this, page](const QString& path) { saveActiveList(page, path); });
-    openFileDialog(dialog);
+    showLogFileDialog(QFileDialog::AcceptSave,
+                      [this](int page, const QString& path) { saveActiveList(page, path); });
 }
 
 void CSysLogDlg::saveActiveList(int pageIndex, const QString& path)
@@ -480,13 +480,8 @@ void CSysLogDlg::saveActiveList(int pageIndex, const QString& path)
 
 void CSysLogDlg::OnOpenLog()
 {
-    const int page = sheet_->currentIndex();
-    if (page < 0 || page >= kCategoryCount || fileDialog_)
-        return;
-    QFileDialog* dialog = createLogFileDialog(this, QFileDialog::AcceptOpen, LogCategory(page),
-                                              fileDialogFolder());
-    connect(dialog, &QFileDialog::fileSelected, this, &CSysLogDlg::openIntoPage);
-    openFileDialog(dialog);
+    showLogFileDialog(QFileDialog::AcceptOpen,
+                      [this](int, const QString& path) { openIntoPage(path); });
 }
 
 void CSysLogDlg::openIntoPage(const QString& path)

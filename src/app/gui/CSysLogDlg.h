@@ -14,6 +14,7 @@
 #include <QPointer>
 
 #include <array>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -161,7 +162,9 @@ private:
     void installTrayIcon();
     void connectCommands();
     void slideToTray();
-    void openFileDialog(QFileDialog* dialog);
+    // The Save or Open dialog for the page showing; `chosen` gets that page and the file.
+    void showLogFileDialog(QFileDialog::AcceptMode mode,
+                           const std::function<void(int, const QString&)>& chosen);
     QString fileDialogFolder() const;
     void saveActiveList(int pageIndex, const QString& path);
     void openIntoPage(const QString& path);

@@ -1,9 +1,7 @@
 #include "netinfo/core/ProcSocketTables.h"
+#include "support/TestSupport.h"
 
 #include <QHostAddress>
-#include <QTcpServer>
-#include <QTcpSocket>
-#include <QUdpSocket>
 
 #include <algorithm>
 #include <gtest/gtest.h>
@@ -15,13 +13,11 @@ constexpr quint32 kLoopback = 0x7F000001;
 
 TEST(ProcSocketTables, SystemTablesShowLoopbackSocketsOfThisProcess)
 {
-    QTcpServer server;
-    ASSERT_TRUE(server.listen(QHostAddress(QHostAddress::LocalHost)));
-    QTcpSocket client;
-    client.connectToHost(QHostAddress(QHostAddress::LocalHost), server.serverPort());
-    ASSERT_TRUE(client.waitForConnected(5000));
-    QUdpSocket udp;
-    ASSERT_TRUE(udp.bind(QHostAddress(QHostAddress::LocalHost), 0));
+    test::LoopbackSockets sockets;
+    ASSERT_TRUE(sockets.open());
+    const QTcpServer& server = sockets.server;
+    const QTcpSocket& client = sockets.client;
+    const QUdpSocket& udp = sockets.udp;
 
     const auto tables = systemSocketTables();
     std::vector<TcpRow> tcp;

@@ -5,9 +5,6 @@
 #include "netinfo/gui/CUdpTablePage.h"
 
 #include <QTabWidget>
-#include <QTcpServer>
-#include <QTcpSocket>
-#include <QUdpSocket>
 
 #include <gtest/gtest.h>
 
@@ -33,13 +30,11 @@ using TablePagesInWindow = test::MainWindowTest;
 
 TEST_F(TablePagesInWindow, PagesListTheMachinesLoopbackSockets)
 {
-    QTcpServer server;
-    ASSERT_TRUE(server.listen(QHostAddress(QHostAddress::LocalHost)));
-    QTcpSocket client;
-    client.connectToHost(QHostAddress(QHostAddress::LocalHost), server.serverPort());
-    ASSERT_TRUE(client.waitForConnected(5000));
-    QUdpSocket udp;
-    ASSERT_TRUE(udp.bind(QHostAddress(QHostAddress::LocalHost), 0));
+    test::LoopbackSockets sockets;
+    ASSERT_TRUE(sockets.open());
+    const QTcpServer& server = sockets.server;
+    const QTcpSocket& client = sockets.client;
+    const QUdpSocket& udp = sockets.udp;
     const QString serverPort = QString::number(server.serverPort());
 
     QTabWidget* sheet = window_->sheet();
