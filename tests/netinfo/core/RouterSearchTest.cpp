@@ -4,6 +4,7 @@
 #include "netinfo/support/FakeRouterProcess.h"
 #include "support/TestSupport.h"
 
+#include <QAbstractItemModelTester>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -70,6 +71,7 @@ TEST(RouterSearchMessages, TargetFromTheCommandLine)
 TEST(RouterList, OneRowPerMacIgnoringCaseNewestOnTop)
 {
     RouterList list;
+    QAbstractItemModelTester tester(&list, QAbstractItemModelTester::FailureReportingMode::Fatal);
     EXPECT_TRUE(list.addReply({QStringLiteral("00507FA1B2C3"), QStringLiteral("192.168.1.1"),
                                QStringLiteral("255.255.255.0")}));
     EXPECT_TRUE(list.addReply({QStringLiteral("0050AABBCCDD"), QStringLiteral("192.168.2.1"),
