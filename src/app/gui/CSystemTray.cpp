@@ -63,7 +63,6 @@ bool CSystemTray::isAvailable() const
 bool CSystemTray::Conceal()
 {
     backend_->setVisible(false);
-    hidden_ = true;
     return true;
 }
 
@@ -74,13 +73,11 @@ bool CSystemTray::Reveal()
     if (!isAvailable())
         return false;
     backend_->setVisible(true);
-    hidden_ = false;
     return true;
 }
 
 void CSystemTray::ChangeImageFromResource(const QString& imageResource)
 {
-    imageResource_ = imageResource;
     backend_->setIcon(QIcon(imageResource));
 }
 

@@ -58,11 +58,9 @@ public:
     bool Conceal();
     // Shows the icon; true when it is shown afterwards, false without a notification area.
     bool Reveal();
-    bool isHidden() const { return hidden_; }
 
     // Switches the image, shown or hidden alike.
     void ChangeImageFromResource(const QString& imageResource);
-    QString imageResource() const { return imageResource_; }
 
     void SetItemText(Command command, const QString& text);
     void SetItemState(Command command, ItemState state);
@@ -80,8 +78,6 @@ private:
     TrayIconBackend* backend_;
     std::unique_ptr<QMenu> menu_;
     std::map<int, QAction*> actions_;
-    QString imageResource_;
-    bool hidden_ = true;
     QElapsedTimer lastClick_;
 };
 

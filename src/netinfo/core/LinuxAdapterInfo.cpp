@@ -1,12 +1,12 @@
 #include "netinfo/core/LinuxAdapterInfo.h"
 
+#include "logs/core/TextFiles.h"
 #include "netinfo/core/HardwareAddress.h"
 #include "netinfo/core/LeaseTime.h"
 #include "netinfo/core/ResolverConfig.h"
 #include "netinfo/core/RouteTable.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QNetworkInterface>
 #include <QProcess>
@@ -21,10 +21,9 @@ constexpr int kLeaseCommandTimeoutMs = 30000;
 
 std::optional<QString> readText(const QString& path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return std::nullopt;
-    return QString::fromUtf8(file.readAll());
+    if (const auto bytes = readWholeFile(path))
+        return QString::fromUtf8(*bytes);
+    return std::nullopt;
 }
 
 QString sysNetPath(const QString& interfaceName, const QString& entry)
@@ -47,13 +46,6 @@ QString describe(const QString& interfaceName)
                 driver = line.mid(7);
     }
     return driver.isEmpty() ? interfaceName : QStringLiteral("%1 (%2)").arg(interfaceName, driver);
-}
-
-QByteArray hardwareAddressOf(const QNetworkInterface& interface)
-{
-    if (const auto text = readText(sysNetPath(interface.name(), QStringLiteral("address"))))
-        return parseColonHexAddress(*text);
-    return parseColonHexAddress(interface.hardwareAddress());
 }
 
 void fillHostAndDns(NetworkInfo& info)
@@ -134,7 +126,8 @@ bool LinuxAdapterInfo::readNetworkInfo(NetworkInfo& info)
     for (const QNetworkInterface& interface : QNetworkInterface::allInterfaces()) {
         AdapterRecord adapter;
         adapter.Description = describe(interface.name());
-        adapter.PhysicalAddress = formatPhysicalAddress(hardwareAddressOf(interface));
+        adapter.PhysicalAddress =
+            formatPhysicalAddress(parseColonHexAddress(interface.hardwareAddress()));
         adapter.Index = quint32(interface.index());
         // The last IPv4 address stays, as when several are listed.
         for (const QNetworkAddressEntry& entry : interface.addressEntries()) {

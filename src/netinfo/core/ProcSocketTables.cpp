@@ -1,23 +1,10 @@
 #include "netinfo/core/ProcSocketTables.h"
 
+#include "logs/core/TextFiles.h"
 #include "netinfo/core/ProcNetParser.h"
-
-#include <QFile>
 
 namespace quendal {
 namespace {
-
-// /proc files report a size of 0, so they are read to their end rather than by size.
-std::optional<QByteArray> readWholeFile(const QString& path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return std::nullopt;
-    QByteArray text = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        return std::nullopt;
-    return text;
-}
 
 template <typename Row, typename Parse>
 bool readTable(const QString& path, Parse parse, std::vector<Row>& rows)

@@ -1,24 +1,14 @@
 #include "netinfo/core/RouteTable.h"
 
-#include <QHostAddress>
-#include <QStringList>
-#include <QtEndian>
+#include "netinfo/core/ProcNetParser.h"
+#include "receiver/core/UdpSocket.h"
 
-#include <cstring>
+#include <QStringList>
 
 namespace quendal {
 namespace {
 
 constexpr uint kRouteGateway = 0x2; // RTF_GATEWAY
-
-// The hex word holds the address's network-order bytes as the machine stores them.
-QString dottedFromKernelHex(const QString& hex, bool* ok)
-{
-    const quint32 word = hex.toUInt(ok, 16);
-    unsigned char bytes[4];
-    std::memcpy(bytes, &word, sizeof bytes);
-    return QStringLiteral("%1.%2.%3.%4").arg(bytes[0]).arg(bytes[1]).arg(bytes[2]).arg(bytes[3]);
-}
 
 } // namespace
 
@@ -31,17 +21,18 @@ QHash<QString, QString> parseDefaultGateways(const QString& procNetRoute)
         const QStringList fields = lines[i].simplified().split(QLatin1Char(' '));
         if (fields.size() < 8)
             continue;
-        bool destinationOk = false, flagsOk = false, maskOk = false, gatewayOk = false;
+        bool destinationOk = false, flagsOk = false, maskOk = false;
         const uint destination = fields[1].toUInt(&destinationOk, 16);
         const uint flags = fields[3].toUInt(&flagsOk, 16);
         const uint mask = fields[7].toUInt(&maskOk, 16);
-        const QString gateway = dottedFromKernelHex(fields[2], &gatewayOk);
-        if (!destinationOk || !flagsOk || !maskOk || !gatewayOk)
+        // The gateway word is printed as the socket tables print addresses.
+        const auto gateway = procNetAddress(fields[2].toLatin1());
+        if (!destinationOk || !flagsOk || !maskOk || !gateway)
             continue;
         if (destination != 0 || mask != 0 || !(flags & kRouteGateway))
             continue;
         if (!gateways.contains(fields[0]))
-            gateways.insert(fields[0], gateway);
+            gateways.insert(fields[0], dottedHostAddress(*gateway));
     }
     return gateways;
 }

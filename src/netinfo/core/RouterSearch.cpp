@@ -1,5 +1,7 @@
 #include "netinfo/core/RouterSearch.h"
 
+#include "receiver/core/UdpSocket.h"
+
 #include <QtEndian>
 
 namespace quendal {
@@ -9,7 +11,17 @@ constexpr int kAddressOffset = 4, kMaskOffset = 8, kMacOffset = 12, kMacSize = 6
 
 QString dottedAt(const QByteArray& bytes, int offset)
 {
-    return QHostAddress(qFromBigEndian<quint32>(bytes.constData() + offset)).toString();
+    return dottedHostAddress(qFromBigEndian<quint32>(bytes.constData() + offset));
+}
+
+// Requests and replies alike: 54 bytes, the signature, the length, and zeros.
+QByteArray emptySearchDatagram()
+{
+    QByteArray datagram(kRouterSearchSize, '\0');
+    datagram[0] = char(kRouterSearchSignature[0]);
+    datagram[1] = char(kRouterSearchSignature[1]);
+    qToBigEndian<quint16>(kRouterSearchSize, datagram.data() + 2);
+    return datagram;
 }
 
 bool putDotted(QByteArray& bytes, int offset, const QString& dotted)
@@ -31,10 +43,7 @@ RouterSearchTarget& processTarget()
 
 QByteArray buildSearchRequest()
 {
-    QByteArray request(kRouterSearchSize, '\0');
-    request[0] = char(kRouterSearchSignature[0]);
-    request[1] = char(kRouterSearchSignature[1]);
-    qToBigEndian<quint16>(kRouterSearchSize, request.data() + 2);
+    QByteArray request = emptySearchDatagram();
     request.replace(4, 7, "QUENDAL");
     return request;
 }
@@ -64,10 +73,7 @@ std::optional<QByteArray> buildSearchReply(const RouterReply& router)
     if (router.mac.size() != 2 * kMacSize || mac.size() != kMacSize ||
         mac.toHex().compare(router.mac.toLatin1(), Qt::CaseInsensitive) != 0)
         return std::nullopt;
-    QByteArray reply(kRouterSearchSize, '\0');
-    reply[0] = char(kRouterSearchSignature[0]);
-    reply[1] = char(kRouterSearchSignature[1]);
-    qToBigEndian<quint16>(kRouterSearchSize, reply.data() + 2);
+    QByteArray reply = emptySearchDatagram();
     if (!putDotted(reply, kAddressOffset, router.ipAddress) ||
         !putDotted(reply, kMaskOffset, router.subnetMask))
         return std::nullopt;

@@ -3,6 +3,7 @@
 #include "app/core/UiText.h"
 #include "logs/core/DisplayText.h"
 #include "netinfo/core/PortDefinitions.h"
+#include "receiver/core/UdpSocket.h"
 
 #include <array>
 
@@ -32,15 +33,6 @@ int tcpStateUiText(int state)
 QString tcpStateName(int state)
 {
     return GetUiText(tcpStateUiText(state));
-}
-
-QString dottedHostAddress(quint32 a)
-{
-    return QStringLiteral("%1.%2.%3.%4")
-        .arg((a >> 24) & 0xFF)
-        .arg((a >> 16) & 0xFF)
-        .arg((a >> 8) & 0xFF)
-        .arg(a & 0xFF);
 }
 
 QStringList tcpColumnCaptions(bool withPortDefinitions)

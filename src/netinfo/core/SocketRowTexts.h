@@ -15,9 +15,6 @@ namespace quendal {
 int tcpStateUiText(int state);
 QString tcpStateName(int state);
 
-// A host-order IPv4 address as dotted decimal, most significant byte first.
-QString dottedHostAddress(quint32 hostOrderAddress);
-
 // Captions of the table pages' columns. With port definitions loaded both tables gain the fixed
 // "Keyword" and "Description" columns.
 QStringList tcpColumnCaptions(bool withPortDefinitions);

@@ -167,10 +167,16 @@ void CClientControlPage::ShowAdapter(int i)
     adapterBox_->setCurrentIndex(i < adapterBox_->count() ? i : -1);
 }
 
-void CClientControlPage::showAdapterFields(int i)
+const AdapterRecord* CClientControlPage::adapterAt(int i) const
 {
     const bool listed = i >= 0 && i < info_.AdapterCount && i < info_.Adapters.size();
-    const AdapterRecord adapter = listed ? info_.Adapters[i] : AdapterRecord{};
+    return listed ? &info_.Adapters[i] : nullptr;
+}
+
+void CClientControlPage::showAdapterFields(int i)
+{
+    const AdapterRecord* listed = adapterAt(i);
+    const AdapterRecord adapter = listed ? *listed : AdapterRecord{};
     values_[PhysicalAddressField]->setText(adapter.PhysicalAddress);
     values_[IpAddressField]->setText(adapter.IpAddress);
     values_[SubnetMaskField]->setText(adapter.SubnetMask);
@@ -186,8 +192,8 @@ void CClientControlPage::showAdapterFields(int i)
 // machine takes the request.
 void CClientControlPage::enableLeaseButtons(int i)
 {
-    const bool dhcp = i >= 0 && i < info_.AdapterCount && i < info_.Adapters.size() &&
-                      info_.Adapters[i].DhcpEnabled && helper_.CanChangeLeases();
+    const AdapterRecord* adapter = adapterAt(i);
+    const bool dhcp = adapter && adapter->DhcpEnabled && helper_.CanChangeLeases();
     releaseButton_->setEnabled(dhcp);
     renewButton_->setEnabled(dhcp);
 }
@@ -219,9 +225,10 @@ void CClientControlPage::resetDnsIndex()
 void CClientControlPage::changeLease(bool release)
 {
     const int selected = adapterBox_->currentIndex();
-    if (selected < 0 || selected >= info_.Adapters.size())
+    const AdapterRecord* adapter = adapterAt(selected);
+    if (!adapter)
         return;
-    const quint32 index = info_.Adapters[selected].Index;
+    const quint32 index = adapter->Index;
     QApplication::setOverrideCursor(Qt::WaitCursor);
     if (release)
         helper_.ReleaseLease(index);

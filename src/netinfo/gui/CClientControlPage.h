@@ -69,12 +69,13 @@ public:
     QTreeView* routerView() const { return routerView_; }
     RouterList* routers() const { return routers_; }
     CSearchSocket* searchSocket() const { return searchSocket_; }
-    const NetworkInfo& networkInfo() const { return info_; }
 
 private:
     QGroupBox* buildRouterFrame();
     QGroupBox* buildAdapterFrame();
     void ApplyUiTexts();
+    // Adapter `i` of the last read, or null when there is none at `i`.
+    const AdapterRecord* adapterAt(int i) const;
     void showAdapterFields(int i);
     void enableLeaseButtons(int i);
     void OnSelchangeAdapter(int i);

@@ -104,6 +104,11 @@ QString dottedAddress(quint32 networkOrderAddress)
     return QString::fromLatin1(text);
 }
 
+QString dottedHostAddress(quint32 hostOrderAddress)
+{
+    return dottedAddress(htonl(hostOrderAddress));
+}
+
 bool canCreateUdpSocket()
 {
     const int fd = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);

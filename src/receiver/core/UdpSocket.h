@@ -49,4 +49,7 @@ bool makeSocketAddress(const QString& address, quint16 port, sockaddr_in* out);
 // The dotted form of an IPv4 address in network order.
 QString dottedAddress(quint32 networkOrderAddress);
 
+// The same for an address in host order (127.0.0.1 is 0x7F000001).
+QString dottedHostAddress(quint32 hostOrderAddress);
+
 } // namespace quendal
