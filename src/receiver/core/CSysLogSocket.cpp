@@ -172,7 +172,8 @@ int CSysLogSocket::StoreEntry(LogList* list, LogCategory category)
 {
     if (categoryIndex(category) < 0 || categoryIndex(category) >= kCategoryCount)
         return 0;
-    const LogEntryView entry = splitEntry(current_.text(), current_.HeaderEnd, current_.Severity);
+    const LogEntryView entry = splitter_.split(current_.text(), current_.HeaderEnd,
+                                               current_.Severity, current_.SourceAddress);
     if (list)
         list->prepend(entry);
     if (targets_.files)

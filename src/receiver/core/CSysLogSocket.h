@@ -1,5 +1,6 @@
 #pragma once
 
+#include "logs/core/EntrySplitter.h"
 #include "logs/core/LogCategory.h"
 #include "logs/core/LogEntry.h"
 #include "receiver/core/UdpSocket.h"
@@ -131,6 +132,7 @@ private:
     CReplaySocket* replay_ = nullptr;
     QSet<quint32> ownAddresses_; // network order
     CurrentDatagram current_;
+    EntrySplitter splitter_; // cuts each stored datagram by the form of its header
     quint32 lastSource_ = 0; // network order, to reuse SourceAddress for a repeated sender
     IntakeCounters counters_;
 };

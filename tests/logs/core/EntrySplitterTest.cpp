@@ -1,6 +1,10 @@
 #include "logs/core/EntrySplitter.h"
 
+#include "logs/core/HeaderForm.h"
 #include "support/TestSupport.h"
+
+#include <QDateTime>
+#include <QProcess>
 
 #include <gtest/gtest.h>
 
@@ -49,6 +53,203 @@ TEST(EntrySplitter, NothingIsLostWithoutAColonAndShortDatagramsGiveEmptyColumns)
     EXPECT_EQ(split("<131>Mar 14 09:26:53:gw: x"),
               (LogEntry{"Mar 14 09:26:53", "", "w: x", DEF_TEXT}));
     EXPECT_EQ(split("<131>Mar 14 09:26:53 gw:"), (LogEntry{"Mar 14 09:26:53", "gw", "", DEF_TEXT}));
+}
+
+// The splitter every receiving socket uses, with a clock that stands still at a local time.
+class FormSplit : public ::testing::Test
+{
+protected:
+    static constexpr const char* kSender = "192.0.2.7";
+
+    // Splits a datagram as the intake hands it over: its text ends at the first zero byte.
+    LogEntry split(QByteArrayView datagram, int severity = 6)
+    {
+        const qsizetype zero = datagram.indexOf('\0');
+        const QByteArrayView text = zero < 0 ? datagram : datagram.first(zero);
+        const int headerEnd = int(text.indexOf('>'));
+        return LogEntry::from(
+            splitter.split(text, headerEnd, severity, QString::fromLatin1(kSender)));
+    }
+    static LogEntry routers(QByteArrayView datagram, int severity = 6)
+    {
+        return LogEntry::from(splitEntry(datagram, int(datagram.indexOf('>')), severity));
+    }
+    static qint64 localSeconds(int month, int day, int h, int m, int s)
+    {
+        return QDateTime(QDate(2026, month, day), QTime(h, m, s)).toSecsSinceEpoch();
+    }
+
+    qint64 now = localSeconds(12, 7, 14, 5, 9);
+    EntrySplitter splitter{[this] {
+        return now;
+    }};
+};
+
+TEST_F(FormSplit, RoutersClassicHeaderAndOddClocksKeepTheirSplitByteForByte)
+{
+    for (const char* d : {
+             "<131>Mar 14 09:26:53 gateway: Packet blocked", "<134>Dec  7 14:18:06 vm root: text",
+             "<131>Mar 14 09:26:53 my gw: x\n", "<131>Mar 14 09:26:53 gateway:Packet",
+             "<131>Mar 14 09:26:53 link went down", "<131>Mar 14 09:26:53:gw: x",
+             "<aa>Mar 14 09:26:53 gw: x",
+             // Odd router clocks: a time of day in the first 16 bytes, but no known header.
+             "<131>Mar 14 9:26:53 gw: x", "<131>14:26:53 gw: x", "<131>2002-03-14 09:26:53 gw: x",
+             "<131>12/07/2026 14:18 gw: x",
+             "<131>xxxxxxxxxxx14:18 gw: x", // the time of day ends on the 16th byte
+         }) {
+        EXPECT_EQ(split(d), routers(d)) << d;
+        EXPECT_EQ(split(d, 0), routers(d, 0)) << d;
+    }
+    EXPECT_EQ(recogniseHeaderForm("Dec  7 14:18:06 vm root: text"), HeaderForm::Classic);
+    EXPECT_EQ(recogniseHeaderForm("12/07/2026 14:18 gw: x"), HeaderForm::Unknown);
+}
+
+TEST_F(FormSplit, EveryMessageOfTheTrafficGeneratorIsCutAsBefore)
+{
+    QProcess flood;
+    flood.start(QStringLiteral(QUENDAL_FLOOD_BINARY),
+                {QStringLiteral("--print"), QStringLiteral("--count"), QStringLiteral("5000"),
+                 QStringLiteral("--seed"), QStringLiteral("13")});
+    ASSERT_TRUE(flood.waitForFinished(30000));
+    const QList<QByteArray> lines = flood.readAllStandardOutput().split('\n');
+    ASSERT_GT(lines.size(), 4000);
+    for (const QByteArray& d : lines) {
+        if (!d.isEmpty())
+            ASSERT_EQ(split(d), routers(d)) << d.constData();
+    }
+}
+
+TEST_F(FormSplit, Rfc5424FromLoggerAndRsyslog)
+{
+    // logger's default, with its time quality element.
+    EXPECT_EQ(
+        split("<134>1 2026-12-07T14:18:06.007184+00:00 vm root - - [timeQuality tzKnown=\"1\" "
+              "isSynced=\"1\" syncAccuracy=\"123\"] fw emerg"),
+        (LogEntry{"2026-12-07T14:18:06.007184+00:00", "vm",
+                  "root: fw emerg [timeQuality tzKnown=\"1\" isSynced=\"1\" "
+                  "syncAccuracy=\"123\"]",
+                  DEF_TEXT}));
+    // logger --rfc5424=notq,notime,nohost: every nil part left out, the sender as Host.
+    EXPECT_EQ(split("<134>1 - - root - - - text"), (LogEntry{"", kSender, "root: text", DEF_TEXT}));
+    EXPECT_EQ(split("<128>1 - - - - - - text", 0), (LogEntry{"", kSender, "text", RED}));
+    // rsyslog's RSYSLOG_SyslogProtocol23Format ends with a line feed; it stays last.
+    EXPECT_EQ(split("<134>1 2026-12-07T14:20:00.123456+00:00 vm fwtag - - - text\n"),
+              (LogEntry{"2026-12-07T14:20:00.123456+00:00", "vm", "fwtag: text\n", DEF_TEXT}));
+    EXPECT_EQ(
+        split("<134>1 2026-12-07T14:20:00.123456+00:00 vm fwtag 812 - [origin ip=\"10.0.0.1\"] "
+              "text\n"),
+        (LogEntry{"2026-12-07T14:20:00.123456+00:00", "vm",
+                  "fwtag[812]: text [origin ip=\"10.0.0.1\"]\n", DEF_TEXT}));
+}
+
+TEST_F(FormSplit, Rfc5424ExamplesKeepMsgIdAndStructuredDataAndDropTheByteOrderMark)
+{
+    EXPECT_EQ(split("<34>1 2003-10-11T22:14:15.003Z mymachine.example.com su - ID47 - "
+                    "\xEF\xBB\xBF'su root' failed for lonvick on /dev/pts/8"),
+              (LogEntry{"2003-10-11T22:14:15.003Z", "mymachine.example.com",
+                        "su ID47: 'su root' failed for lonvick on /dev/pts/8", DEF_TEXT}));
+    EXPECT_EQ(split("<165>1 2003-08-24T05:14:15.000003-07:00 192.0.2.1 myproc 8710 - - "
+                    "%% It's time to make the do-nuts."),
+              (LogEntry{"2003-08-24T05:14:15.000003-07:00", "192.0.2.1",
+                        "myproc[8710]: %% It's time to make the do-nuts.", DEF_TEXT}));
+    // Structured data only, two elements; a ']' inside a quoted value or escaped does not end
+    // an element.
+    EXPECT_EQ(split("<165>1 2003-10-11T22:14:15.003Z host evntslog - ID47 [exampleSDID@32473 "
+                    "iut=\"3\"][examplePriority@32473 class=\"high\"]"),
+              (LogEntry{"2003-10-11T22:14:15.003Z", "host",
+                        "evntslog ID47: [exampleSDID@32473 iut=\"3\"][examplePriority@32473 "
+                        "class=\"high\"]",
+                        DEF_TEXT}));
+    EXPECT_EQ(split("<134>1 - h a - - [x@1 v=\"]\\\"]\" w=\"\\]\"] m"),
+              (LogEntry{"", "h", "a: m [x@1 v=\"]\\\"]\" w=\"\\]\"]", DEF_TEXT}));
+    // A byte order mark anywhere but at the start of MSG stays.
+    EXPECT_EQ(split("<134>1 - h a - - - x\xEF\xBB\xBF").message, "a: x\xEF\xBB\xBF");
+    // A process id or message id alone still makes a tag.
+    EXPECT_EQ(split("<134>1 - h - 42 - - m").message, "[42]: m");
+    EXPECT_EQ(split("<134>1 - h - - ID9 - m").message, "ID9: m");
+}
+
+TEST_F(FormSplit, Rfc3339TimeInTheClassicLayout)
+{
+    // rsyslog's RSYSLOG_ForwardFormat.
+    EXPECT_EQ(split("<134>2026-12-07T14:20:00.123+00:00 vm fwtag: text"),
+              (LogEntry{"2026-12-07T14:20:00.123+00:00", "vm", "fwtag: text", DEF_TEXT}));
+    EXPECT_EQ(split("<128>2026-12-07t14:20:00z vm a b  c\n", 0),
+              (LogEntry{"2026-12-07t14:20:00z", "vm", "a b  c\n", RED}));
+    // No word behind the time: the sender is the Host.
+    EXPECT_EQ(split("<134>2026-12-07T14:20:00Z"),
+              (LogEntry{"2026-12-07T14:20:00Z", kSender, "", DEF_TEXT}));
+    EXPECT_EQ(split("<134>2026-12-07T14:20:00Z  text"),
+              (LogEntry{"2026-12-07T14:20:00Z", kSender, "text", DEF_TEXT}));
+}
+
+TEST_F(FormSplit, HeaderlessTextGetsTheArrivalTimeAndTheSender)
+{
+    // Python's SysLogHandler: the text and a zero byte, which ends it.
+    EXPECT_EQ(split(QByteArrayView("<132>python plain default handler\0", 34)),
+              (LogEntry{"Dec  7 14:05:09", kSender, "python plain default handler", DEF_TEXT}));
+    EXPECT_EQ(split("<131>short"), (LogEntry{"Dec  7 14:05:09", kSender, "short", DEF_TEXT}));
+    // A time of day that only starts within the first 16 bytes does not make a header.
+    EXPECT_EQ(split("<131>xxxxxxxxxxxx14:18 x").message, "xxxxxxxxxxxx14:18 x");
+    EXPECT_EQ(split("<131>link down at 14:18:06").message, "link down at 14:18:06");
+
+    now = localSeconds(3, 14, 9, 26, 53);
+    EXPECT_EQ(split("<128>a", 0), (LogEntry{"Mar 14 09:26:53", kSender, "a", RED}));
+    now = localSeconds(1, 1, 0, 0, 0);
+    EXPECT_EQ(split("<128>a").time, "Jan  1 00:00:00");
+    now = localSeconds(10, 31, 23, 59, 59);
+    EXPECT_EQ(split("<128>a").time, "Oct 31 23:59:59");
+}
+
+TEST_F(FormSplit, MalformedVariantsAreStoredWithNothingLost)
+{
+    // An RFC 5424 header cut after the version is text without a header.
+    EXPECT_EQ(split("<134>1"), (LogEntry{"Dec  7 14:05:09", kSender, "1", DEF_TEXT}));
+    EXPECT_EQ(split("<134>1 "), (LogEntry{"Dec  7 14:05:09", kSender, "1 ", DEF_TEXT}));
+    EXPECT_EQ(split("<134>1 2026-12"),
+              (LogEntry{"Dec  7 14:05:09", kSender, "1 2026-12", DEF_TEXT}));
+    // Cut later: the parts that came.
+    EXPECT_EQ(split("<134>1 2026-12-07T14:18:06Z"),
+              (LogEntry{"2026-12-07T14:18:06Z", kSender, "", DEF_TEXT}));
+    EXPECT_EQ(split("<134>1 2026-12-07T14:18:06Z vm app 42"),
+              (LogEntry{"2026-12-07T14:18:06Z", "vm", "app[42]:", DEF_TEXT}));
+    // Timestamps with garbage are kept as sent.
+    EXPECT_EQ(split("<134>1 2026-12-07T14:99:xx+garbage vm app - - - text"),
+              (LogEntry{"2026-12-07T14:99:xx+garbage", "vm", "app: text", DEF_TEXT}));
+    EXPECT_EQ(split("<134>2026-12-07Tgarbage!! vm tag: text"),
+              (LogEntry{"2026-12-07Tgarbage!!", "vm", "tag: text", DEF_TEXT}));
+    // A HOSTNAME of 300 bytes, in both forms that name one.
+    const QByteArray longHost(300, 'h');
+    EXPECT_EQ(split("<134>1 - " + longHost + " app - - - text"),
+              (LogEntry{"", longHost, "app: text", DEF_TEXT}));
+    EXPECT_EQ(split("<134>2026-12-07T14:20:00Z " + longHost + " tag: text").host, longHost);
+    EXPECT_EQ(split("<134>Dec  7 14:18:06 " + longHost + ": text").host, longHost);
+    // Only a priority.
+    EXPECT_EQ(split("<134>"), (LogEntry{"Dec  7 14:05:09", kSender, "", DEF_TEXT}));
+    EXPECT_EQ(split("<>"), (LogEntry{"Dec  7 14:05:09", kSender, "", DEF_TEXT}));
+    // Structured data never closed, or garbage where it belongs, is message text.
+    EXPECT_EQ(split("<134>1 - vm app - - [a x=\"y] text").message, "app: [a x=\"y] text");
+    EXPECT_EQ(split("<134>1 - vm app - - [a x=\"y\\").message, "app: [a x=\"y\\");
+    EXPECT_EQ(split("<134>1 - vm app - - -text").message, "app: -text");
+    EXPECT_EQ(split("<134>1 - vm app - - [a]text").message, "app: text [a]");
+}
+
+TEST_F(FormSplit, RearrangedMessagesOfEveryLengthFitTheReusedBuffer)
+{
+    // From an empty MSG to the largest datagram, each split on the same splitter, in both
+    // directions so that a short message follows a long one.
+    std::vector<int> lengths;
+    for (int n = 0; n <= 1500; n += 37)
+        lengths.push_back(n);
+    lengths.insert(lengths.end(), lengths.rbegin(), lengths.rend());
+    for (int n : lengths) {
+        const QByteArray msg(n, 'm');
+        const QByteArray d = ("<134>1 - h app 1 ID [a b=\"c\"] " + msg).left(1500);
+        const LogEntry e = split(d);
+        EXPECT_TRUE(e.message.startsWith("app[1] ID: ")) << n;
+        EXPECT_TRUE(e.message.endsWith("[a b=\"c\"]")) << n;
+        EXPECT_EQ(e.message.count('m'), d.count('m')) << n;
+    }
 }
 
 } // namespace
