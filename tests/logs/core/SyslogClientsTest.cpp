@@ -1,0 +1,236 @@
+// The syslog clients a Linux machine already has, sending over UDP on loopback into a real
+// receiving socket: logger in each of its modes, Python's SysLogHandler, and rsyslog's formats as
+// their bytes. Every entry is checked in its list, in its automatic file, and after a round trip
+// through the file and back through Open.
+#include "app/core/UiText.h"
+#include "logs/core/AutoLogFiles.h"
+#include "logs/core/LogFileReader.h"
+#include "logs/core/LogFileWriter.h"
+#include "logs/core/LogList.h"
+#include "receiver/core/CSysLogSocket.h"
+#include "receiver/core/HostList.h"
+#include "receiver/core/WanStatus.h"
+#include "support/TestSupport.h"
+
+#include <QDateTime>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+
+#include <arpa/inet.h>
+#include <gtest/gtest.h>
+
+namespace quendal {
+namespace {
+
+using test::readFile;
+using test::waitUntil;
+
+// A local time in the classic form, "Mmm dd hh:mm:ss" with a blank before a single-digit day.
+QByteArray classicTime(qint64 secondsSinceEpoch)
+{
+    const QDateTime t = QDateTime::fromSecsSinceEpoch(secondsSinceEpoch);
+    static const char* const kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                          "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+    return QByteArray(kMonths[t.date().month() - 1]) + ' ' +
+           QByteArray::number(t.date().day()).rightJustified(2, ' ') + ' ' +
+           t.time().toString(QStringLiteral("hh:mm:ss")).toLatin1();
+}
+
+std::vector<LogEntry> entries(const LogList& list)
+{
+    std::vector<LogEntry> out;
+    for (qsizetype r = 0; r < list.size(); ++r)
+        out.push_back(LogEntry::from(list.entry(r)));
+    return out;
+}
+
+class SyslogClients : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        files.setReportToStandardError(false);
+        targets.hosts = &hosts;
+        targets.wan = &wan;
+        targets.files = &files;
+        for (int i = 0; i < kCategoryCount; ++i)
+            targets.lists[size_t(i)] = &lists[size_t(i)];
+        receiver = std::make_unique<CSysLogSocket>(targets);
+        QString error;
+        ASSERT_TRUE(receiver->Create(0, &error, htonl(INADDR_LOOPBACK))) << qPrintable(error);
+    }
+
+    // Runs a client to completion and waits until the receiver has stored what it sent; returns
+    // the datagram's text as it arrived.
+    QByteArray run(const QString& program, const QStringList& arguments)
+    {
+        const quint64 before = receiver->counters().stored;
+        QProcess client;
+        client.start(program, arguments);
+        pid = client.processId();
+        EXPECT_TRUE(client.waitForFinished(10000)) << qPrintable(program);
+        EXPECT_EQ(client.exitCode(), 0) << client.readAllStandardError().constData();
+        EXPECT_TRUE(waitUntil([&] { return receiver->counters().stored > before; }));
+        return receiver->datagram().text().toByteArray();
+    }
+
+    QByteArray logger(const QStringList& options, const char* priority = "local0.info")
+    {
+        return run(QStringLiteral("logger"),
+                   QStringList{QStringLiteral("-n"), QStringLiteral("127.0.0.1"),
+                               QStringLiteral("-P"), QString::number(receiver->localPort()),
+                               QStringLiteral("-d"), QStringLiteral("-p"),
+                               QString::fromLatin1(priority), QStringLiteral("-t"),
+                               QStringLiteral("fwtag")} +
+                       options + QStringList{QStringLiteral("hello world")});
+    }
+
+    void send(const QByteArray& datagram)
+    {
+        const quint64 before = receiver->counters().stored;
+        peer.sendTo(receiver->localPort(), datagram);
+        ASSERT_TRUE(waitUntil([&] { return receiver->counters().stored > before; }));
+    }
+
+    LogList& fireWall() { return lists[size_t(categoryIndex(LogCategory::FireWall))]; }
+    LogEntry newest() { return LogEntry::from(fireWall().entry(0)); }
+
+    // The FireWall list as its automatic file and as a saved file give it back through Open.
+    void expectRoundTrips()
+    {
+        LogFileReader reader;
+        LogList opened;
+        QString error;
+        ASSERT_TRUE(reader.load(files.filePath(LogCategory::FireWall), opened, &error))
+            << qPrintable(error);
+        EXPECT_EQ(entries(opened), entries(fireWall()));
+
+        const QString saved = dir.filePath(QStringLiteral("saved.flg"));
+        ASSERT_TRUE(SaveList(saved, fireWall().rows(), &error)) << qPrintable(error);
+        EXPECT_EQ(readFile(saved), readFile(files.filePath(LogCategory::FireWall)));
+        LogList reopened;
+        ASSERT_TRUE(reader.load(saved, reopened, &error)) << qPrintable(error);
+        EXPECT_EQ(entries(reopened), entries(fireWall()));
+    }
+
+    QTemporaryDir dir;
+    HostList hosts{GetUiText(9002)};
+    std::array<LogList, kCategoryCount> lists;
+    WanStatus wan;
+    AutoLogFiles files{dir.path()};
+    IntakeTargets targets;
+    std::unique_ptr<CSysLogSocket> receiver;
+    test::LoopbackPeer peer;
+    qint64 pid = 0;
+};
+
+TEST_F(SyslogClients, LoggerInTheClassicFormatIsCutAsTheRoutersAre)
+{
+    // The Host runs up to the first colon behind the time, so it takes in the tag.
+    const QByteArray sent = logger({QStringLiteral("--rfc3164")});
+    ASSERT_TRUE(sent.startsWith("<134>")) << sent.constData();
+    const QByteArray host = sent.mid(21, sent.indexOf(' ', 21) - 21);
+    EXPECT_EQ(sent, "<134>" + sent.mid(5, 15) + ' ' + host + " fwtag: hello world");
+    EXPECT_EQ(newest(), (LogEntry{sent.mid(5, 15), host + " fwtag", "hello world"}));
+    EXPECT_EQ(readFile(files.filePath(LogCategory::FireWall)),
+              sent.mid(5, 15) + "\r\n" + host + " fwtag\r\nhello world\r\n");
+    expectRoundTrips();
+}
+
+TEST_F(SyslogClients, LoggerInRfc5424)
+{
+    const QRegularExpression isoTime(
+        QStringLiteral(R"(^\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d\.\d{6}[+-]\d\d:\d\d$)"));
+
+    // The default: full header with its time quality element.
+    const QByteArray sent = logger({QStringLiteral("--rfc5424")});
+    ASSERT_TRUE(sent.startsWith("<134>1 ")) << sent.constData();
+    LogEntry e = newest();
+    EXPECT_TRUE(isoTime.match(QString::fromLatin1(e.time)).hasMatch()) << e.time.constData();
+    EXPECT_EQ(sent.mid(7, e.time.size() + 1), e.time + ' ');
+    const QByteArray host = sent.split(' ').at(2);
+    EXPECT_EQ(e.host, host);
+    const qsizetype quality = sent.indexOf("[timeQuality ");
+    ASSERT_GT(quality, 0);
+    const QByteArray data = sent.mid(quality, sent.indexOf(']', quality) + 1 - quality);
+    EXPECT_EQ(e.message, "fwtag: hello world " + data);
+
+    // Without time quality, time and host: the sender stands in for the host.
+    logger({QStringLiteral("--rfc5424=notq,notime,nohost")});
+    EXPECT_EQ(newest(), (LogEntry{"", "127.0.0.1", "fwtag: hello world"}));
+
+    // Process id, message id and structured data of its own, as an emergency: the long time
+    // goes into the file in brackets.
+    logger({QStringLiteral("--rfc5424=notq"), QStringLiteral("-i"), QStringLiteral("--msgid"),
+            QStringLiteral("ID47"), QStringLiteral("--sd-id"), QStringLiteral("origin@1"),
+            QStringLiteral("--sd-param"), QStringLiteral("ip=\"10.0.0.1\"")},
+           "local0.emerg");
+    e = newest();
+    EXPECT_TRUE(isoTime.match(QString::fromLatin1(e.time)).hasMatch()) << e.time.constData();
+    EXPECT_EQ(e.host, host);
+    EXPECT_EQ(e.message, "fwtag[" + QByteArray::number(pid) +
+                             "] ID47: hello world [origin@1 ip=\"10.0.0.1\"]");
+    EXPECT_EQ(e.colour, RED);
+    EXPECT_TRUE(readFile(files.filePath(LogCategory::FireWall))
+                    .endsWith("[" + e.time + "]\r\n" + e.host + "\r\n" + e.message + "\r\n"));
+    expectRoundTrips();
+}
+
+TEST_F(SyslogClients, PythonsSysLogHandlerGetsTheArrivalTimeAndTheSender)
+{
+    const qint64 before = QDateTime::currentSecsSinceEpoch();
+    const QString script = QStringLiteral(
+        "import logging, logging.handlers, sys\n"
+        "h = logging.handlers.SysLogHandler(address=('127.0.0.1', int(sys.argv[1])),\n"
+        "    facility=logging.handlers.SysLogHandler.LOG_LOCAL0)\n"
+        "log = logging.getLogger('t'); log.addHandler(h)\n"
+        "log.warning('python plain default handler')\n");
+    const QByteArray sent =
+        run(QStringLiteral("python3"),
+            {QStringLiteral("-c"), script, QString::number(receiver->localPort())});
+    const qint64 after = QDateTime::currentSecsSinceEpoch();
+    EXPECT_EQ(sent, "<132>python plain default handler");
+    EXPECT_EQ(receiver->datagram().ByteCount, sent.size() + 1); // its zero byte
+
+    const LogEntry e = newest();
+    EXPECT_TRUE(e.time == classicTime(before) || e.time == classicTime(after)) << e.time.data();
+    EXPECT_EQ(e.host, "127.0.0.1");
+    EXPECT_EQ(e.message, "python plain default handler");
+    expectRoundTrips();
+}
+
+TEST_F(SyslogClients, RsyslogFormatsAndMalformedDatagramsSurviveAFileAndOpen)
+{
+    const QByteArray longHost(300, 'h');
+    for (const QByteArray& d : {
+             // RSYSLOG_ForwardFormat and RSYSLOG_SyslogProtocol23Format.
+             QByteArray("<134>2026-12-07T14:20:00.123+00:00 vm fwtag: text"),
+             QByteArray("<128>1 2026-12-07T14:20:00.123456+00:00 vm fwtag - - - text\n"),
+             QByteArray("<134>1"),
+             QByteArray("<134>1 2026-12-07T14:99:xx+garbage vm app - - - text"),
+             QByteArray("<134>2026-12-07Tgarbage!! vm tag: text"),
+             "<134>1 - " + longHost + " app - - - text",
+             QByteArray("<134>"),
+         })
+        send(d);
+    ASSERT_EQ(fireWall().size(), 7);
+    EXPECT_EQ(LogEntry::from(fireWall().entry(6)),
+              (LogEntry{"2026-12-07T14:20:00.123+00:00", "vm", "fwtag: text"}));
+    EXPECT_EQ(LogEntry::from(fireWall().entry(5)),
+              (LogEntry{"2026-12-07T14:20:00.123456+00:00", "vm", "fwtag: text\n", RED}));
+    EXPECT_EQ(fireWall().entry(4).message, "1");
+    EXPECT_EQ(fireWall().entry(1).host, longHost);
+    EXPECT_EQ(fireWall().entry(0).host, "127.0.0.1");
+
+    // The file holds the line feed's entry without it, so read back that one differs by it.
+    LogFileReader reader;
+    LogList opened;
+    ASSERT_TRUE(reader.load(files.filePath(LogCategory::FireWall), opened));
+    std::vector<LogEntry> expected = entries(fireWall());
+    expected[5].message.chop(1);
+    EXPECT_EQ(entries(opened), expected);
+}
+
+} // namespace
+} // namespace quendal
