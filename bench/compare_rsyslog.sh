@@ -11,7 +11,8 @@
 #
 # For every rep, receivers interleaved within the rep:
 #   1. max rate: the highest paced rate of RATES with no loss over COUNT datagrams (the ladder
-#      stops at a receiver's first loss in that rep).
+#      stops at a receiver's first loss in that rep, or where the sender falls more than 5 %
+#      short of the pace; the figure is then a lower bound, and the summary says so).
 #   2. drain:    BACKLOG datagrams queued while the receiver is stopped (SIGSTOP), then the rate
 #      at which it empties its socket after SIGCONT (until its files stop growing).
 #   3. syscalls: system calls per datagram (perf's raw_syscalls, else strace -c -f) while
@@ -178,12 +179,19 @@ for rep in $(seq 1 "$REPS"); do
                 dir=$work/$r
                 start_receiver "$r" "$dir"
                 sent=$(send "$COUNT" "$rate" "$rep")
+                sent=${sent:-0}
                 wait_drained "$dir"
                 got=$(entries "$dir")
                 stop_receiver
                 lost=$((COUNT - got))
                 printf '%-4s %-8s %-9s %10s %10s %10s %10s\n' "$rep" "$r" rate "$rate" "$sent" "$got" "$lost"
-                if [ "$lost" -eq 0 ]; then
+                if [ "$sent" -lt $((rate * 95 / 100)) ]; then
+                    # The sender fell short of the pace: this rung says nothing; stop here.
+                    echo "     (the sender reached only $sent/s: $r's ladder ends, its figure is a lower bound)"
+                    record "$rep" "$r" senderlimited 1
+                    alive=$(echo "$alive" | sed "s/ $r / /")
+                    alive=" $alive "
+                elif [ "$lost" -eq 0 ]; then
                     sed -i "/^$rep\t$r\tmaxrate\t/d" "$results"
                     record "$rep" "$r" maxrate "$rate"
                 else
@@ -261,6 +269,11 @@ names = {"maxrate": "max rate with 0 loss (/s)", "drain": "drain rate (/s)",
          "syscalls": "system calls per datagram"}
 for metric in ("maxrate", "drain", "syscalls"):
     receivers = [r for (m, r) in values if m == metric]
+    if metric == "maxrate":
+        for r in receivers:
+            limited = len(values.get(("senderlimited", r), {}))
+            if limited:
+                print("  (%s: the sender could not keep the pace in %d reps: a lower bound)" % (r, limited))
     if not receivers:
         continue
     print(names[metric])
