@@ -23,8 +23,9 @@
 #   bench/compare_rsyslog.sh                 (build first: scripts/build.sh or cmake --build)
 # Settings through the environment (defaults in brackets):
 #   COUNT [500000]  REPS [3]  RATES ["50000 100000 150000 200000 300000 400000"]
-#   BACKLOG [10000]  SYSCALL_COUNT [200000]  SYSCALL_RATE [50000]  RCVBUF [8388608]
+#   BACKLOG [15000]  SYSCALL_COUNT [200000]  SYSCALL_RATE [50000]  RCVBUF [8388608]
 #   RECEIVERS ["quendal rsyslog c-loop"]  SKIP ["" or any of: rate drain syscalls]
+#   TRACER [perf; strace to count with strace -c -f instead]
 # Needs: rsyslog (scripts/install-deps.sh --bench), cc, python3; perf or strace for step 3.
 set -eu
 script=$(cd "$(dirname "$0")" && pwd)/$(basename "$0")
@@ -38,7 +39,7 @@ fi
 COUNT=${COUNT:-500000}
 REPS=${REPS:-3}
 RATES=${RATES:-50000 100000 150000 200000 300000 400000}
-BACKLOG=${BACKLOG:-10000}
+BACKLOG=${BACKLOG:-15000}
 SYSCALL_COUNT=${SYSCALL_COUNT:-200000}
 SYSCALL_RATE=${SYSCALL_RATE:-50000}
 RCVBUF=${RCVBUF:-8388608}
@@ -223,7 +224,8 @@ for rep in $(seq 1 "$REPS"); do
         for r in $RECEIVERS; do
             dir=$work/$r
             start_receiver "$r" "$dir"
-            if command -v perf >/dev/null && perf stat -e raw_syscalls:sys_enter true 2>/dev/null; then
+            if [ "${TRACER:-perf}" = perf ] && command -v perf >/dev/null &&
+                perf stat -e raw_syscalls:sys_enter true 2>/dev/null; then
                 perf stat -x, -e raw_syscalls:sys_enter -p "$pid" -o "$work/perf.out" &
                 tracer=$!
                 sleep 0.3
@@ -233,14 +235,14 @@ for rep in $(seq 1 "$REPS"); do
                 wait "$tracer" || true
                 calls=$(awk -F, '/raw_syscalls/ { print $1 }' "$work/perf.out")
             elif command -v strace >/dev/null; then
-                strace -c -f -p "$pid" -o "$work/strace.out" &
+                strace -q -c -f -U calls,name -p "$pid" -o "$work/strace.out" &
                 tracer=$!
                 sleep 0.5
                 send "$SYSCALL_COUNT" "$SYSCALL_RATE" "$rep" >/dev/null
                 wait_drained "$dir"
                 kill -INT "$tracer"
                 wait "$tracer" || true
-                calls=$(awk '/^[-]/ { line++ } line == 2 { print $4; exit }' "$work/strace.out")
+                calls=$(awk '/ total$/ { print $1 }' "$work/strace.out")
             else
                 calls=""
             fi
