@@ -3,18 +3,27 @@
 #   scripts/install-deps.sh          what building and running needs
 #   scripts/install-deps.sh --test   also what the tests and benchmarks need
 #   scripts/install-deps.sh --screenshot   also what taking the README's screenshot needs
+#   scripts/install-deps.sh --bench  also what bench/compare_rsyslog.sh needs
 set -eu
 
 # qt6-svg-dev draws the icons; the window needs at least one font, also off screen.
 packages="cmake ninja-build g++ pkg-config qt6-base-dev qt6-svg-dev fonts-dejavu-core libcap2-bin"
 if [ "${1:-}" = "--test" ]; then
     # logger (bsdutils) is the real syslog client of the tests; unshare (util-linux) and ip
-    # (iproute2) give the test run a network of its own.
-    packages="$packages libgtest-dev libbenchmark-dev bsdutils util-linux iproute2"
+    # (iproute2) give the test run a network of its own; logrotate rotates the log files under
+    # a test.
+    packages="$packages libgtest-dev libbenchmark-dev bsdutils util-linux iproute2 logrotate"
 fi
 if [ "${1:-}" = "--screenshot" ]; then
     # A virtual X display, a way to press the dialog's keys, and a way to capture the window.
     packages="$packages xvfb xdotool imagemagick bsdutils"
+fi
+
+if [ "${1:-}" = "--bench" ]; then
+    # rsyslog is the daemon-class anchor (run with the benchmark's own configuration; note that
+    # on a machine with systemd the package also enables the system's syslog service), a C
+    # compiler builds the C anchor, perf or strace count system calls.
+    packages="$packages libbenchmark-dev rsyslog gcc python3 strace linux-perf"
 fi
 
 missing=""

@@ -162,6 +162,9 @@ int runHeadless(const HeadlessOptions& options)
                    .arg(c.forwarded)
                    .arg(c.filtered)
                    .arg(c.malformed));
+    if (files.notWritten() > 0)
+        printError(QStringLiteral("%1 entries could not be written to the log files")
+                       .arg(files.notWritten()));
     return ExitOk;
 }
 

@@ -8,40 +8,103 @@
 #include <QString>
 
 #include <array>
+#include <chrono>
+#include <sys/types.h>
 
 namespace quendal {
 
-// The automatic log files: every stored entry is appended at once to its category's file in the
-// log folder, the file opened and closed around each entry so that nothing stays open between
-// messages. A file that cannot be written is reported once, not once per entry, until a write
-// to it succeeds again; the entry itself stays in its list.
+// The automatic log files: every stored entry is appended to its category's file in the log
+// folder. Each file is opened once (append mode) and kept open. Whoever renames, deletes or
+// replaces a file behind our back (logrotate, a user, a folder made anew) is noticed within
+// kPathCheckInterval: the next entry then goes to a file at the configured path again, as if
+// the file were opened for every entry. Truncating the file in place (logrotate's copytruncate)
+// needs nothing: append mode writes at the new end.
+//
+// A file holds whole entries only: a write that fails or falls short is undone by truncating the
+// file back to where it started, and its entries are counted as not written. A file that cannot
+// be written is reported once, not once per entry, until a write to it succeeds again; the entry
+// itself stays in its list.
+//
+// Used from one thread: the one that appends.
 class AutoLogFiles : public QObject
 {
     Q_OBJECT
 
 public:
+    static constexpr std::chrono::milliseconds kPathCheckInterval{250};
+    // A batch writes a file early once this much is staged for it, so memory stays bounded.
+    static constexpr qsizetype kMaxStagedBytes = 1 << 20;
+
+    // While a scope is alive, appended entries are staged; when the outermost scope ends, each
+    // file gets its staged entries in one write.
+    class BatchScope
+    {
+    public:
+        explicit BatchScope(AutoLogFiles& files);
+        ~BatchScope();
+        BatchScope(const BatchScope&) = delete;
+        BatchScope& operator=(const BatchScope&) = delete;
+
+    private:
+        AutoLogFiles& files_;
+    };
+
     explicit AutoLogFiles(const QString& folder = {}, QObject* parent = nullptr);
+    ~AutoLogFiles() override;
 
     void setFolder(const QString& folder);
     QString folder() const { return folder_; }
     QString filePath(LogCategory c) const;
 
-    // Appends one entry; false when the file could not be opened or written.
+    // Appends one entry: at once, or at the end of the batch while a BatchScope is alive. False
+    // when it was written at once and could not be; a staged entry gives true.
     bool append(LogCategory c, const LogEntryView& entry);
-    bool isFailing(LogCategory c) const { return failing_[size_t(categoryIndex(c))]; }
+    bool isFailing(LogCategory c) const { return files_[size_t(categoryIndex(c))].failing; }
+    // Entries that could not be written to their file since construction.
+    quint64 notWritten() const { return notWritten_; }
 
     // Failures go to standard error as one line each, unless switched off.
     void setReportToStandardError(bool on) { reportToStandardError_ = on; }
 
+public Q_SLOTS:
+    // Closes every file; the next entry of each opens the file at its path again (SIGHUP).
+    void reopen();
+
 Q_SIGNALS:
+    // `path` names the log folder when the folder is missing, otherwise the file.
     void writeFailed(quendal::LogCategory category, const QString& path, const QString& reason);
     void writeRecovered(quendal::LogCategory category, const QString& path);
 
 private:
+    struct File
+    {
+        QByteArray path; // encoded for the system
+        int fd = -1;
+        dev_t device = 0;
+        ino_t inode = 0;
+        bool failing = false;
+        QByteArray staged; // whole entries of the running batch
+        quint64 stagedEntries = 0;
+    };
+
+    void beginBatch() { ++batchDepth_; }
+    void endBatch();
+    void writeStaged(File& file, LogCategory c);
+    // Writes whole entries or nothing; reports a failure or recovery.
+    bool writeEntries(File& file, LogCategory c, const QByteArray& bytes, quint64 entries);
+    int writeWhole(File& file, const QByteArray& bytes);
+    bool openFile(File& file, int* error);
+    void closeFile(File& file);
+    void checkPathsIfDue();
+    void reportFailure(File& file, LogCategory c, int error);
+    void reportRecovery(File& file, LogCategory c);
+
     QString folder_;
-    std::array<QByteArray, kCategoryCount> encodedPaths_;
-    std::array<bool, kCategoryCount> failing_{};
+    std::array<File, kCategoryCount> files_;
     QByteArray buffer_;
+    quint64 notWritten_ = 0;
+    int batchDepth_ = 0;
+    std::chrono::steady_clock::time_point lastPathCheck_{};
     bool reportToStandardError_ = true;
 };
 
