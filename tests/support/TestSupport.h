@@ -27,8 +27,15 @@ bool waitUntil(const std::function<bool()>& predicate,
 // Runs the event loop for a while, for checks that something does not happen.
 void settle(std::chrono::milliseconds time = std::chrono::milliseconds(150));
 
-// A UDP port on 127.0.0.1 that was free a moment ago.
+// A UDP port on 127.0.0.1 that is free and stays reserved for this process until it ends: no
+// other test process is handed the same port, even when many run at once. 0 when none is left.
 quint16 freeUdpPort();
+
+// Makes every complaint of a QAbstractItemModelTester (category "qt.modeltest") fail the running
+// test. Testers in Warning mode report through it; those in the default QtTest mode report to
+// QtTest, which GoogleTest never hears, so tests create theirs in Warning or Fatal mode. The test
+// mains call this once.
+void failTestsOnModelTesterComplaints();
 
 // A UDP socket on a loopback address (127.0.0.1 unless given; any 127.x.y.z works) that sends
 // datagrams to 127.0.0.1 and collects what reaches it.

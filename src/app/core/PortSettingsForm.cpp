@@ -12,6 +12,8 @@ PortSettingsFields openPortSettings(ReceiverSettings& settings, const SettingsSt
     fields.replayPort = kDefaultPortText;
     settings.LogPath = store.logPath().value_or(currentDirectory);
     fields.logPath = settings.LogPath;
+    settings.MaxRowsPerList = store.maxRowsPerList().value_or(settings.MaxRowsPerList);
+    fields.maxRowsPerList = QString::number(settings.MaxRowsPerList);
     if (std::optional<QString> port = store.replayPortText())
         fields.replayPort = *port;
     if (std::optional<QString> address = store.replayAddress())
@@ -39,6 +41,10 @@ PortSettingsOutcome acceptPortSettings(PortSettingsFields& fields, ReceiverSetti
     if (!canAppendToLogFolder(fields.logPath))
         return reject(PortSettingsField::LogPath);
 
+    const std::optional<qsizetype> maxRows = parseMaxRowsText(fields.maxRowsPerList);
+    if (!maxRows)
+        return reject(PortSettingsField::MaxRowsPerList);
+
     std::optional<int> replayPort;
     std::optional<QString> replayAddress;
     if (fields.replayEnabled) {
@@ -58,8 +64,10 @@ PortSettingsOutcome acceptPortSettings(PortSettingsFields& fields, ReceiverSetti
         storedReplay = StoredReplayTarget{fields.replayPort, *replayAddress};
     // A store that cannot be written costs only the next run's defaults; this run goes on.
     (void)store.store(fields.logPath, storedReplay);
+    (void)store.storeMaxRowsPerList(*maxRows);
 
     settings.SyslogPort = *syslogPort;
+    settings.MaxRowsPerList = *maxRows;
     settings.ReplayEnabled = fields.replayEnabled;
     if (fields.replayEnabled) {
         settings.ReplayPort = *replayPort;

@@ -21,6 +21,7 @@ struct PortSettingsFields
     QString replayAddress;
     QString replayPort;
     bool replayEnabled = false;
+    QString maxRowsPerList;
 };
 
 // The field whose check stopped an OK; None when nothing was rejected.
@@ -29,6 +30,7 @@ enum class PortSettingsField
     None,
     SyslogPort,
     LogPath,
+    MaxRowsPerList,
     ReplayPort,
     ReplayAddress
 };
@@ -42,9 +44,10 @@ struct PortSettingsOutcome
 };
 
 // The dialog's contents on opening. Both ports show "514"; the log folder is the stored one,
-// else currentDirectory, and becomes settings.LogPath at once; the Replay port and address come
-// from the store when stored. When Replay is on in this run, its address overrides the stored
-// one, so a second opening shows the Replay choice of the first.
+// else currentDirectory, and becomes settings.LogPath at once; the rows per list are the stored
+// number, else this run's; the Replay port and address come from the store when stored. When
+// Replay is on in this run, its address overrides the stored one, so a second opening shows the
+// Replay choice of the first.
 PortSettingsFields openPortSettings(ReceiverSettings& settings, const SettingsStore& store,
                                     const QString& currentDirectory);
 
@@ -53,11 +56,13 @@ PortSettingsFields openPortSettings(ReceiverSettings& settings, const SettingsSt
 //  1. the syslog port text (a rejected one is reset to "514");
 //  2. the log folder, which becomes settings.LogPath even if the next check fails, must take an
 //     append to its FireWall log file, so that file exists after every accepted OK;
-//  3. with Replay ticked only: the Replay port text (reset to "514" when rejected) and the Replay
+//  3. the rows per list, digits within kFewestRowsPerList and kMostRowsPerList (kept as typed);
+//  4. with Replay ticked only: the Replay port text (reset to "514" when rejected) and the Replay
 //     address, which must be a complete dotted IPv4 address (the field is kept as typed).
-// Then the log folder, and with Replay its port text and address, are stored; a store that
-// cannot be written is ignored and the values apply for this run. Finally the settings take the
-// syslog port, the Replay state and, with Replay, its port and address. Cancel changes nothing:
+// Then the log folder, the rows per list, and with Replay its port text and address, are stored;
+// a store that cannot be written is ignored and the values apply for this run. Finally the
+// settings take the syslog port, the rows per list, the Replay state and, with Replay, its port
+// and address. Cancel changes nothing:
 // the window simply does not call this.
 PortSettingsOutcome acceptPortSettings(PortSettingsFields& fields, ReceiverSettings& settings,
                                        SettingsStore& store);

@@ -36,6 +36,23 @@ std::optional<int> parsePortText(QStringView text)
     return parseBoundedDecimal(text, kHighestPort);
 }
 
+std::optional<qsizetype> parseMaxRowsText(QStringView text)
+{
+    if (text.isEmpty())
+        return std::nullopt;
+    qsizetype value = 0;
+    for (QChar c : text) {
+        if (!isAsciiDigit(c))
+            return std::nullopt;
+        value = value * 10 + (c.unicode() - '0');
+        if (value > kMostRowsPerList)
+            return std::nullopt;
+    }
+    if (value < kFewestRowsPerList)
+        return std::nullopt;
+    return value;
+}
+
 std::optional<QString> parseIpv4Address(QStringView text)
 {
     QString plain;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "logs/core/LogRows.h"
+
 #include <QString>
 #include <QStringView>
 
@@ -24,11 +26,23 @@ struct ReceiverSettings
     bool ReplayEnabled = false;
     // Dotted IPv4 address of the Replay target.
     QString ReplayAddress;
+    // Rows each category list keeps; beyond it the oldest leave (the files keep everything).
+    qsizetype MaxRowsPerList = kDefaultMaxRowsPerList;
 };
+
+// The range the user may choose for MaxRowsPerList: fewer rows than this would hide entries
+// that just arrived; more would let five full lists outgrow the memory of a usual desktop
+// (a row takes about 170 bytes).
+inline constexpr qsizetype kFewestRowsPerList = 1'000;
+inline constexpr qsizetype kMostRowsPerList = 20'000'000;
 
 // A port typed by the user: ASCII digits only and at most 65535; an empty text is port 0.
 // Blanks and signs are not digits. nullopt when the text is rejected.
 std::optional<int> parsePortText(QStringView text);
+
+// A number of rows per list typed by the user: ASCII digits only, within kFewestRowsPerList and
+// kMostRowsPerList. nullopt when the text is rejected.
+std::optional<qsizetype> parseMaxRowsText(QStringView text);
 
 // A complete dotted IPv4 address: four parts of one to three ASCII digits, each at most 255.
 // Returns it in plain form ("192.168.001.010" gives "192.168.1.10"): address parsers read a

@@ -1,5 +1,7 @@
 #include "app/core/SettingsStore.h"
 
+#include "app/core/Settings.h"
+
 #include <QSettings>
 
 namespace quendal {
@@ -9,6 +11,7 @@ constexpr const char* kOrganisation = "QuendalSysLog";
 constexpr const char* kLogPathName = "DefaultLogPath";
 constexpr const char* kReplayPortName = "ReplaySysLogPort";
 constexpr const char* kReplayAddressName = "ReplaySysLogIP";
+constexpr const char* kMaxRowsName = "MaxRowsPerList";
 
 } // namespace
 
@@ -50,6 +53,20 @@ std::optional<QString> SettingsStore::replayPortText() const
 std::optional<QString> SettingsStore::replayAddress() const
 {
     return read(kReplayAddressName);
+}
+
+std::optional<qsizetype> SettingsStore::maxRowsPerList() const
+{
+    const std::optional<QString> text = read(kMaxRowsName);
+    return text ? parseMaxRowsText(*text) : std::nullopt;
+}
+
+bool SettingsStore::storeMaxRowsPerList(qsizetype rows)
+{
+    const std::unique_ptr<QSettings> settings = open();
+    settings->setValue(QString::fromLatin1(kMaxRowsName), QString::number(rows));
+    settings->sync();
+    return settings->status() == QSettings::NoError;
 }
 
 bool SettingsStore::store(const QString& logPath, const std::optional<StoredReplayTarget>& replay)

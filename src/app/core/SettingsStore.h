@@ -16,10 +16,10 @@ struct StoredReplayTarget
     QString address;
 };
 
-// The settings that outlive a run: the log folder and the last Replay target. They are kept in
-// the user's settings of organisation "QuendalSysLog" as the texts "DefaultLogPath",
-// "ReplaySysLogPort" and "ReplaySysLogIP". The syslog port and the Replay on/off state are
-// deliberately not kept.
+// The settings that outlive a run: the log folder, the last Replay target and the rows kept per
+// list. They are kept in the user's settings of organisation "QuendalSysLog" as the texts
+// "DefaultLogPath", "ReplaySysLogPort", "ReplaySysLogIP" and "MaxRowsPerList". The syslog port
+// and the Replay on/off state are deliberately not kept.
 class SettingsStore
 {
 public:
@@ -32,11 +32,16 @@ public:
     std::optional<QString> logPath() const;
     std::optional<QString> replayPortText() const;
     std::optional<QString> replayAddress() const;
+    // The stored number of rows per list, only when it is a number in the range the dialog
+    // allows (a hand-edited store may hold anything).
+    std::optional<qsizetype> maxRowsPerList() const;
 
     // Writes "DefaultLogPath" and, with a Replay target, the two Replay values; without one the
     // stored Replay values stay as they are. Returns false when the store could not be written,
     // in which case nothing of this call is kept.
     bool store(const QString& logPath, const std::optional<StoredReplayTarget>& replay);
+    // Writes "MaxRowsPerList"; false when the store could not be written.
+    bool storeMaxRowsPerList(qsizetype rows);
 
     // Where the values are kept, for messages and diagnostics.
     QString fileName() const;

@@ -11,6 +11,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
 #include <QPushButton>
 #include <QRegularExpressionValidator>
 #include <QVBoxLayout>
@@ -60,13 +61,29 @@ CPortSettingsDlg::CPortSettingsDlg(ReceiverSettings& settings, SettingsStore& st
     grid->addWidget(logPathLabel_, 1, 0);
     grid->addWidget(logPath_, 1, 1, 1, 2);
 
+    // How many rows each list keeps; the range shows beside the field, the check runs on OK.
+    maxRowsLabel_ = rightAlignedLabel(frame);
+    maxRows_ = new QLineEdit(frame);
+    maxRows_->setMaxLength(8);
+    maxRows_->setValidator(new QRegularExpressionValidator(
+        QRegularExpression(QStringLiteral(R"(\d{0,8})")), maxRows_));
+    maxRows_->setFixedWidth(maxRows_->fontMetrics().horizontalAdvance(QStringLiteral("000000000")) +
+                            12);
+    maxRowsLabel_->setBuddy(maxRows_);
+    maxRowsRange_ = new QLabel(frame);
+    auto* maxRowsLine = new QHBoxLayout;
+    maxRowsLine->addWidget(maxRows_);
+    maxRowsLine->addWidget(maxRowsRange_, 1);
+    grid->addWidget(maxRowsLabel_, 2, 0);
+    grid->addLayout(maxRowsLine, 2, 1, 1, 2);
+
     replay_ = new QCheckBox(frame);
-    grid->addWidget(replay_, 2, 0, 1, 2);
+    grid->addWidget(replay_, 3, 0, 1, 2);
 
     auto* separator = new QFrame(frame);
     separator->setFrameShape(QFrame::HLine);
     separator->setFrameShadow(QFrame::Sunken);
-    grid->addWidget(separator, 3, 0, 1, 3);
+    grid->addWidget(separator, 4, 0, 1, 3);
 
     // Dotted IPv4 only: up to four groups of up to three digits. Whether the address is complete
     // is decided on OK.
@@ -78,14 +95,14 @@ CPortSettingsDlg::CPortSettingsDlg(ReceiverSettings& settings, SettingsStore& st
     replayAddress_->setFixedWidth(
         replayAddress_->fontMetrics().horizontalAdvance(QStringLiteral("000.000.000.000")) + 16);
     replayAddressLabel_->setBuddy(replayAddress_);
-    grid->addWidget(replayAddressLabel_, 4, 0);
-    grid->addWidget(replayAddress_, 4, 1, Qt::AlignLeft);
+    grid->addWidget(replayAddressLabel_, 5, 0);
+    grid->addWidget(replayAddress_, 5, 1, Qt::AlignLeft);
 
     replayPortLabel_ = rightAlignedLabel(frame);
     replayPort_ = portEdit(frame);
     replayPortLabel_->setBuddy(replayPort_);
-    grid->addWidget(replayPortLabel_, 5, 0);
-    grid->addWidget(replayPort_, 5, 1, Qt::AlignLeft);
+    grid->addWidget(replayPortLabel_, 6, 0);
+    grid->addWidget(replayPort_, 6, 1, Qt::AlignLeft);
     grid->setColumnStretch(2, 1);
 
     ok_ = new QPushButton(this);
@@ -95,7 +112,7 @@ CPortSettingsDlg::CPortSettingsDlg(ReceiverSettings& settings, SettingsStore& st
     buttons->addStretch(1);
     buttons->addWidget(ok_);
     buttons->addWidget(cancel_);
-    grid->addLayout(buttons, 6, 0, 1, 3);
+    grid->addLayout(buttons, 7, 0, 1, 3);
 
     auto* outer = new QVBoxLayout(this);
     outer->addWidget(frame);
@@ -120,11 +137,16 @@ void CPortSettingsDlg::prepare()
     replay_->setText(GetUiText(9080));
     replayAddressLabel_->setText(GetUiText(9081));
     replayPortLabel_->setText(GetUiText(9082));
+    maxRowsLabel_->setText(QStringLiteral("Rows kept per list:"));
+    maxRowsRange_->setText(
+        QStringLiteral("%1 to %2; the oldest leave first")
+            .arg(QLocale().toString(kFewestRowsPerList), QLocale().toString(kMostRowsPerList)));
 
     const PortSettingsFields fields =
         openPortSettings(settings_, store_, QDir::toNativeSeparators(QDir::currentPath()));
     syslogPort_->setText(fields.syslogPort);
     logPath_->setText(fields.logPath);
+    maxRows_->setText(fields.maxRowsPerList);
     replayAddress_->setText(fields.replayAddress);
     replayPort_->setText(fields.replayPort);
     // Without a signal the fields would keep the enabled state of a previous opening whenever
@@ -141,6 +163,7 @@ void CPortSettingsDlg::accept()
     PortSettingsFields fields;
     fields.syslogPort = syslogPort_->text();
     fields.logPath = logPath_->text();
+    fields.maxRowsPerList = maxRows_->text();
     fields.replayAddress = replayAddress_->text();
     fields.replayPort = replayPort_->text();
     fields.replayEnabled = replay_->isChecked();
@@ -155,7 +178,7 @@ void CPortSettingsDlg::accept()
         // or address is left to be corrected where it stands.
         if (QLineEdit* field = fieldOf(outcome.rejected)) {
             field->setFocus();
-            if (field == syslogPort_ || field == replayPort_)
+            if (field == syslogPort_ || field == replayPort_ || field == maxRows_)
                 field->selectAll();
         }
         return;
@@ -171,6 +194,8 @@ QLineEdit* CPortSettingsDlg::fieldOf(PortSettingsField field) const
         return syslogPort_;
     case PortSettingsField::LogPath:
         return logPath_;
+    case PortSettingsField::MaxRowsPerList:
+        return maxRows_;
     case PortSettingsField::ReplayPort:
         return replayPort_;
     case PortSettingsField::ReplayAddress:

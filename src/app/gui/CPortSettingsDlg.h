@@ -14,9 +14,9 @@ namespace quendal {
 class SettingsStore;
 struct ReceiverSettings;
 
-// "SYSLOG Select Port": the syslog port, the log folder and the Replay target, shown at every
-// Start. OK runs the checks in order; a rejected field keeps the dialog open without a message
-// (a rejected port shows "514" again). Cancel changes nothing.
+// "SYSLOG Select Port": the syslog port, the log folder, the rows kept per list and the Replay
+// target, shown at every Start. OK runs the checks in order; a rejected field keeps the dialog open
+// without a message (a rejected port shows "514" again). Cancel changes nothing.
 class CPortSettingsDlg : public QDialog
 {
     Q_OBJECT
@@ -32,6 +32,7 @@ public:
 
     QLineEdit* syslogPortEdit() const { return syslogPort_; }
     QLineEdit* logPathEdit() const { return logPath_; }
+    QLineEdit* maxRowsEdit() const { return maxRows_; }
     QCheckBox* replayCheck() const { return replay_; }
     QLineEdit* replayAddressEdit() const { return replayAddress_; }
     QLineEdit* replayPortEdit() const { return replayPort_; }
@@ -54,6 +55,9 @@ private:
     QLabel* replayPortLabel_ = nullptr;
     QLineEdit* syslogPort_ = nullptr;
     QLineEdit* logPath_ = nullptr;
+    QLabel* maxRowsLabel_ = nullptr;
+    QLineEdit* maxRows_ = nullptr;
+    QLabel* maxRowsRange_ = nullptr;
     QCheckBox* replay_ = nullptr;
     QLineEdit* replayAddress_ = nullptr;
     QLineEdit* replayPort_ = nullptr;

@@ -80,8 +80,12 @@ CSysLogDlg::CSysLogDlg(const MainWindowOptions& options, QWidget* parent)
     if (options.debugConsole)
         console_.Open();
 
-    for (auto& list : lists_)
+    // The lists are bounded from the start, so that an Open before the first Start keeps to it.
+    settings_.MaxRowsPerList = store_->maxRowsPerList().value_or(settings_.MaxRowsPerList);
+    for (auto& list : lists_) {
         list = new LogList(this);
+        list->setMaxRows(settings_.MaxRowsPerList);
+    }
 
     IntakeTargets targets;
     targets.hosts = hosts_;
@@ -139,6 +143,10 @@ CSysLogDlg::CSysLogDlg(const MainWindowOptions& options, QWidget* parent)
     setCentralWidget(central);
 
     settingsDlg_ = new CPortSettingsDlg(settings_, *store_, this);
+    connect(settingsDlg_, &QDialog::accepted, this, [this] {
+        for (LogList* list : lists_)
+            list->setMaxRows(settings_.MaxRowsPerList);
+    });
     connect(settingsDlg_, &QDialog::accepted, this, &CSysLogDlg::startReceiving);
     clearDlg_ = new CClearLogDlg(this);
     connect(clearDlg_, &QDialog::accepted, this, &CSysLogDlg::clearChosenLists);
@@ -495,13 +503,23 @@ void CSysLogDlg::openIntoPage(const QString& path)
     LogList* list = lists_[size_t(target)];
     QApplication::setOverrideCursor(Qt::WaitCursor);
     QString error;
+    qsizetype inFile = 0;
     // The list is replaced only once the whole file has been read.
-    const bool loaded = reader_.load(path, *list, &error);
+    const bool loaded = reader_.load(path, *list, &error, &inFile);
     QApplication::restoreOverrideCursor();
-    statusBar()->showMessage(
-        loaded ? QStringLiteral("Read %1 entries from %2").arg(list->size()).arg(path)
-               : QStringLiteral("Cannot open log file %1: %2").arg(path, error),
-        kFileReportMs);
+    QString report;
+    if (!loaded)
+        report = QStringLiteral("Cannot open log file %1: %2").arg(path, error);
+    else if (inFile > list->size())
+        report = QStringLiteral("Read the newest %1 of %2 entries from %3 (the list keeps %4 rows; "
+                                "the oldest were left out)")
+                     .arg(list->size())
+                     .arg(inFile)
+                     .arg(path)
+                     .arg(list->maxRows());
+    else
+        report = QStringLiteral("Read %1 entries from %2").arg(list->size()).arg(path);
+    statusBar()->showMessage(report, kFileReportMs);
 }
 
 int CSysLogDlg::ClearList(LogList* list)

@@ -42,7 +42,8 @@ void LogFileReader::discardPending()
     emergency_ = false;
 }
 
-bool LogFileReader::load(const QString& path, LogList& list, QString* error)
+bool LogFileReader::load(const QString& path, LogList& list, QString* error,
+                         qsizetype* entriesInFile)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
@@ -52,7 +53,8 @@ bool LogFileReader::load(const QString& path, LogList& list, QString* error)
     }
     discardPending();
 
-    LogRows batch;
+    // Older entries leave the batch as newer ones are read, as they would leave the list.
+    LogRows batch(list.maxRows());
     QByteArray carry; // the start of a line that runs past the end of a read
     QByteArray chunk(1 << 20, Qt::Uninitialized);
     const auto takeLine = [&](QByteArrayView line) {
@@ -90,6 +92,8 @@ bool LogFileReader::load(const QString& path, LogList& list, QString* error)
     if (!carry.isEmpty())
         AddLoadedLine(batch, carry);
 
+    if (entriesInFile)
+        *entriesInFile = batch.size() + batch.rowsPushedOut();
     list.clear();
     list.prependAll(std::move(batch));
     return true;

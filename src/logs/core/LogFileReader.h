@@ -25,8 +25,11 @@ public:
 
     // Reads a whole file, lines of any length, CR LF or LF. Only once the whole file has been
     // read is `list` emptied and filled with it; a file that cannot be opened or read leaves the
-    // list as it was and returns false with the reason in `error`.
-    bool load(const QString& path, LogList& list, QString* error = nullptr);
+    // list as it was and returns false with the reason in `error`. A file with more entries than
+    // the list keeps fills it with its newest ones: memory stays within the list's bound while
+    // reading, and `entriesInFile` tells how many entries the file held in all.
+    bool load(const QString& path, LogList& list, QString* error = nullptr,
+              qsizetype* entriesInFile = nullptr);
 
 private:
     QByteArray pendingBytes_;

@@ -2,6 +2,7 @@
 
 #include "logs/core/DisplayText.h"
 
+#include <algorithm>
 #include <limits>
 
 namespace quendal {
@@ -71,8 +72,32 @@ void LogList::setColumnCaptions(const QStringList& captions)
     Q_EMIT headerDataChanged(Qt::Horizontal, 0, LogRows::kColumnCount - 1);
 }
 
+void LogList::setMaxRows(qsizetype maxRows)
+{
+    maxRows = std::max<qsizetype>(1, maxRows);
+    if (rows_.size() > maxRows) {
+        beginRemoveRows({}, modelRows(maxRows), modelRows(rows_.size() - 1));
+        rows_.setMaxRows(maxRows);
+        endRemoveRows();
+    } else {
+        rows_.setMaxRows(maxRows);
+    }
+}
+
+void LogList::makeRoomFor(qsizetype incoming)
+{
+    const qsizetype excess = rows_.size() + incoming - rows_.maxRows();
+    if (excess <= 0)
+        return;
+    const qsizetype size = rows_.size();
+    beginRemoveRows({}, modelRows(size - excess), modelRows(size - 1));
+    rows_.pushOutOldest(excess);
+    endRemoveRows();
+}
+
 void LogList::prepend(const LogEntryView& entry)
 {
+    makeRoomFor(1);
     beginInsertRows({}, 0, 0);
     rows_.prepend(entry);
     endInsertRows();
@@ -80,6 +105,7 @@ void LogList::prepend(const LogEntryView& entry)
 
 qsizetype LogList::insert(qsizetype row, const LogEntryView& entry)
 {
+    makeRoomFor(1);
     const qsizetype at = (row < 0 || row > rows_.size()) ? rows_.size() : row;
     beginInsertRows({}, modelRows(at), modelRows(at));
     rows_.insert(at, entry);
@@ -111,7 +137,10 @@ void LogList::prependAll(LogRows&& batch)
 {
     if (batch.isEmpty())
         return;
-    beginInsertRows({}, 0, modelRows(batch.size() - 1));
+    // The rows take only the newest part of a batch larger than the bound.
+    const qsizetype incoming = std::min(batch.size(), rows_.maxRows());
+    makeRoomFor(incoming);
+    beginInsertRows({}, 0, modelRows(incoming - 1));
     rows_.prependAll(std::move(batch));
     endInsertRows();
 }

@@ -8,7 +8,9 @@
 namespace quendal {
 
 // One category list as an item model: Time, Host and Message, newest entry at row 0. The rows
-// keep the received bytes; text for the screen is decoded when a view asks for it.
+// keep the received bytes; text for the screen is decoded when a view asks for it. The list keeps
+// at most maxRows() rows: once full, the bottom row is removed (and reported to views as such)
+// before each new one goes on top.
 class LogList : public QAbstractTableModel
 {
     Q_OBJECT
@@ -39,6 +41,10 @@ public:
     qsizetype size() const { return rows_.size(); }
     LogEntryView entry(qsizetype row) const { return rows_.at(row); }
 
+    qsizetype maxRows() const { return rows_.maxRows(); }
+    // A new bound of at least one row; rows beyond it are removed from the bottom at once.
+    void setMaxRows(qsizetype maxRows);
+
     // The newest entry, on top.
     void prepend(const LogEntryView& entry);
     // Inserts so that the entry becomes `row`; a row beyond the end appends at the bottom.
@@ -46,13 +52,17 @@ public:
     qsizetype insert(qsizetype row, const LogEntryView& entry);
     bool remove(qsizetype row);
     bool setTextColour(qsizetype row, int column, int colourIndex);
-    // Puts a whole batch on top in one step (a file read back, for instance).
+    // Puts a whole batch on top in one step (a file read back, a drain of the receiver). Of a
+    // batch larger than the bound only its newest rows are kept.
     void prependAll(LogRows&& batch);
     // Empties the list at once.
     void clear();
 
 private:
-    LogRows rows_;
+    // Removes bottom rows so that `incoming` more fit under the bound.
+    void makeRoomFor(qsizetype incoming);
+
+    LogRows rows_{kDefaultMaxRowsPerList};
     QStringList captions_;
 };
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <limits>
+#include <utility>
 
 namespace quendal {
 namespace {
@@ -23,13 +24,57 @@ std::uint32_t clampedLength(QByteArrayView text)
 
 } // namespace
 
-LogRows::Record LogRows::makeRecord(const LogEntryView& entry)
+LogRows::LogRows(qsizetype maxRows) : maxRows_(std::max<qsizetype>(1, maxRows))
+{}
+
+LogRows::~LogRows()
+{
+    clear();
+}
+
+LogRows::LogRows(LogRows&& other) noexcept
+{
+    *this = std::move(other);
+}
+
+LogRows& LogRows::operator=(LogRows&& other) noexcept
+{
+    if (this == &other)
+        return *this;
+    clear();
+    arena_ = std::move(other.arena_);
+    records_ = std::move(other.records_);
+    other.records_.clear();
+    maxRows_ = other.maxRows_;
+    pushedOut_ = std::exchange(other.pushedOut_, 0);
+    ownTextBytes_ = std::exchange(other.ownTextBytes_, 0);
+    return *this;
+}
+
+void LogRows::setMaxRows(qsizetype maxRows)
+{
+    maxRows_ = std::max<qsizetype>(1, maxRows);
+    if (size() > maxRows_)
+        pushOutOldest(size() - maxRows_);
+}
+
+LogRows::Record LogRows::makeRecord(const LogEntryView& entry, bool inArena)
 {
     Record r{};
     r.timeLength = clampedLength(entry.time);
     r.hostLength = clampedLength(entry.host);
     r.messageLength = clampedLength(entry.message);
-    char* text = arena_.allocate(std::size_t(r.timeLength) + r.hostLength + r.messageLength);
+    const std::size_t total = std::size_t(r.timeLength) + r.hostLength + r.messageLength;
+    char* text = nullptr;
+    if (total > 0) {
+        if (inArena) {
+            text = arena_.allocate(total);
+        } else {
+            text = new char[total];
+            ownTextBytes_ += total;
+            r.ownText = true;
+        }
+    }
     if (r.timeLength)
         std::memcpy(text, entry.time.data(), r.timeLength);
     if (r.hostLength)
@@ -39,6 +84,16 @@ LogRows::Record LogRows::makeRecord(const LogEntryView& entry)
     r.text = text;
     std::fill(std::begin(r.colours), std::end(r.colours), storedColour(entry.colour));
     return r;
+}
+
+void LogRows::releaseText(const Record& r)
+{
+    if (r.ownText) {
+        ownTextBytes_ -= std::size_t(r.timeLength) + r.hostLength + r.messageLength;
+        delete[] r.text;
+    } else {
+        arena_.release(r.text);
+    }
 }
 
 LogEntryView LogRows::at(qsizetype row) const
@@ -62,32 +117,84 @@ void LogRows::setTextColour(qsizetype row, int column, int colourIndex)
     record(row).colours[column] = storedColour(colourIndex);
 }
 
+void LogRows::makeRoomForOne()
+{
+    if (isFull())
+        pushOutOldest(size() - maxRows_ + 1);
+}
+
 void LogRows::prepend(const LogEntryView& entry)
 {
-    records_.push_back(makeRecord(entry));
+    makeRoomForOne();
+    records_.push_back(makeRecord(entry, true));
 }
 
 void LogRows::insert(qsizetype row, const LogEntryView& entry)
 {
-    records_.insert(records_.end() - row, makeRecord(entry));
+    if (row <= 0) {
+        prepend(entry);
+        return;
+    }
+    makeRoomForOne();
+    row = std::min(row, size());
+    // Only rows added on top are in arrival order; the rest keep their texts apart.
+    records_.insert(records_.end() - row, makeRecord(entry, false));
 }
 
 void LogRows::remove(qsizetype row)
 {
-    records_.erase(records_.end() - 1 - row);
+    const auto it = records_.end() - 1 - row;
+    releaseText(*it);
+    records_.erase(it);
+}
+
+void LogRows::removeOldest(qsizetype count)
+{
+    count = std::min(count, size());
+    for (qsizetype i = 0; i < count; ++i) {
+        releaseText(records_.front());
+        records_.pop_front();
+    }
+}
+
+void LogRows::pushOutOldest(qsizetype count)
+{
+    count = std::min(count, size());
+    removeOldest(count);
+    pushedOut_ += count;
 }
 
 void LogRows::clear()
 {
+    for (const Record& r : records_)
+        if (r.ownText)
+            delete[] r.text;
     std::deque<Record>().swap(records_);
     arena_.clear();
+    pushedOut_ = 0;
+    ownTextBytes_ = 0;
 }
 
 void LogRows::prependAll(LogRows&& batch)
 {
+    if (batch.size() > maxRows_) {
+        const qsizetype excess = batch.size() - maxRows_;
+        batch.removeOldest(excess);
+        pushedOut_ += excess;
+    }
+    if (const qsizetype excess = size() + batch.size() - maxRows_; excess > 0)
+        pushOutOldest(excess);
     arena_.adopt(std::move(batch.arena_));
     records_.insert(records_.end(), batch.records_.begin(), batch.records_.end());
+    ownTextBytes_ += std::exchange(batch.ownTextBytes_, 0);
+    // The texts belong to this list now: the batch forgets them without freeing any.
+    batch.records_.clear();
     batch.clear();
+}
+
+std::size_t LogRows::textBytesReserved() const
+{
+    return arena_.bytesReserved() + ownTextBytes_;
 }
 
 } // namespace quendal
