@@ -64,6 +64,8 @@ public:
     {
         if (engine_.controlGeneration_.load(std::memory_order_acquire) != seenGeneration_)
             applyControl(nullptr);
+        if (observer)
+            observer->beforeDatagram();
     }
 
     void entryStored(LogCategory category, const LogEntryView& entry) override
