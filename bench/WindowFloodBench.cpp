@@ -12,10 +12,15 @@
 #include "app/gui/CPortSettingsDlg.h"
 #include "app/gui/CSysLogDlg.h"
 #include "controls/gui/CColorListCtrl.h"
+#include "logs/core/AutoLogFiles.h"
 #include "logs/core/LogList.h"
 #include "logs/gui/CCategoryPage.h"
 #include "receiver/core/CSysLogSocket.h"
+#include "receiver/core/HostFilter.h"
+#include "receiver/core/ReceptionBatch.h"
+#include "receiver/core/ReceptionEngine.h"
 #include "receiver/core/UdpSocket.h"
+#include "receiver/core/WanStatus.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -160,7 +165,7 @@ void floodRun(CSysLogDlg& window, quint16 port, const Options& options)
     StallMeter stalls;
     QProcess generator;
     generator.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    const quint64 storedBefore = window.receiver()->counters().stored;
+    const quint64 storedBefore = window.reception()->counters().stored;
 
     // A user clicks through the log tabs while the flood runs.
     QTimer clicks;
@@ -185,13 +190,13 @@ void floodRun(CSysLogDlg& window, quint16 port, const Options& options)
     // Let what is still queued in the socket come in.
     quint64 last = 0;
     do {
-        last = window.receiver()->counters().stored;
+        last = window.reception()->counters().stored;
         processEventsFor(300);
-    } while (window.receiver()->counters().stored != last);
+    } while (window.reception()->counters().stored != last);
     stalls.stop();
     clicks.stop();
 
-    const quint64 stored = window.receiver()->counters().stored - storedBefore;
+    const quint64 stored = window.reception()->counters().stored - storedBefore;
     std::printf("stored %llu of %d (%.2f %% lost) in %.2f s: %.0f entries/s\n",
                 static_cast<unsigned long long>(stored), count,
                 100.0 * double(count - qint64(stored)) / count, sendSeconds,
@@ -200,12 +205,61 @@ void floodRun(CSysLogDlg& window, quint16 port, const Options& options)
                 stalls.longestMs(), stalls.over100ms(), paints.count);
 }
 
+// The intake as the receiver thread runs it, on this thread, its batches put on the window's
+// lists every 64 entries as the window puts them, and its files in the window's log folder.
+class DirectIntake : public IntakeSink
+{
+public:
+    explicit DirectIntake(CSysLogDlg& window)
+        : window_(window), files_(window.settings().LogPath), socket_(targets())
+    {}
+    ~DirectIntake() override { flush(); }
+
+    void takeIn(const QByteArray& datagram, const sockaddr_in& from)
+    {
+        socket_.takeIn(datagram, from);
+        if (++count_ % 64 == 0)
+            flush();
+    }
+    void flush()
+    {
+        for (LogCategory c : kAllCategories) {
+            LogRows& rows = batch_.rows[size_t(categoryIndex(c))];
+            if (!rows.isEmpty())
+                window_.list(c)->prependAll(std::move(rows));
+        }
+    }
+    void entryStored(LogCategory c, const LogEntryView& entry) override
+    {
+        batch_.rows[size_t(categoryIndex(c))].prepend(entry);
+    }
+
+private:
+    IntakeTargets targets()
+    {
+        IntakeTargets t;
+        t.hosts = &hosts_;
+        t.sink = this;
+        t.wan = &wan_;
+        t.files = &files_;
+        return t;
+    }
+
+    CSysLogDlg& window_;
+    HostFilter hosts_{QStringLiteral("Any")};
+    WanStatus wan_;
+    AutoLogFiles files_;
+    ReceptionBatch batch_;
+    CSysLogSocket socket_;
+    quint64 count_ = 0;
+};
+
 void millionRun(CSysLogDlg& window)
 {
     std::printf("== One list filled to 1,000,000 rows through the intake\n");
     window.sheet()->setCurrentIndex(int(LogCategory::FireWall));
     LogList* list = window.list(LogCategory::FireWall);
-    CSysLogSocket* intake = window.receiver();
+    DirectIntake intake(window);
     const sockaddr_in from = routerOnLoopback();
 
     const qsizetype start = list->size();
@@ -215,11 +269,12 @@ void millionRun(CSysLogDlg& window)
     t.start();
     for (qint64 i = 0; list->size() < 1'000'000; ++i) {
         const QByteArray d = datagram(16, i);
-        intake->takeIn(d, from);
+        intake.takeIn(d, from);
         textBytes += size_t(d.size() - 5 - 1 - 2); // less the prefix, separator and ": "
         if (i % 10'000 == 0)
             QCoreApplication::processEvents();
     }
+    intake.flush();
     const double fillSeconds = double(t.nsecsElapsed()) / 1e9;
     processEventsFor(50);
     const size_t heapAfter = heapInUse();
@@ -236,7 +291,7 @@ void millionRun(CSysLogDlg& window)
 double insertCost(CSysLogDlg& window, LogCategory category, int facility)
 {
     window.sheet()->setCurrentIndex(int(category));
-    CSysLogSocket* intake = window.receiver();
+    DirectIntake intake(window);
     const sockaddr_in from = routerOnLoopback();
     constexpr int kEntries = 20'000;
     std::vector<QByteArray> datagrams;
@@ -245,7 +300,7 @@ double insertCost(CSysLogDlg& window, LogCategory category, int facility)
     QElapsedTimer t;
     t.start();
     for (int i = 0; i < kEntries; ++i) {
-        intake->takeIn(datagrams[size_t(i)], from);
+        intake.takeIn(datagrams[size_t(i)], from);
         if (i % 100 == 0) // a repaint every hundred entries, as a busy event loop would
             window.categoryPage(category)->listCtrl()->viewport()->repaint();
     }

@@ -6,16 +6,12 @@
 #include "app/core/SettingsStore.h"
 #include "app/core/UiText.h"
 #include "app/core/UnixSignalWatcher.h"
-#include "logs/core/AutoLogFiles.h"
-#include "receiver/core/CReplaySocket.h"
-#include "receiver/core/CSysLogSocket.h"
-#include "receiver/core/HostList.h"
+#include "receiver/core/ReceptionEngine.h"
 #include "receiver/core/UdpSocket.h"
 #include "receiver/core/WanStatus.h"
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QTimer>
 
 #include <csignal>
 #include <cstdio>
@@ -29,37 +25,38 @@ void printError(const QString& text)
     std::fprintf(stderr, "quendal-syslog: %s\n", qPrintable(text));
 }
 
-// Entry lines share standard output's buffer with the console echo, so both keep their order.
-// Standard output is block-buffered unless it is a terminal; a short timer pushes out whatever
-// waits, so a reader at the other end of a pipe is never far behind.
-class LineOutput
+// Entry and status lines, written on the receiver thread as each datagram is taken in, so they
+// share standard output's buffer with the console echo in the order of the datagrams. Standard
+// output is block-buffered unless it is a terminal and is pushed out at the end of each drain,
+// so a reader at the other end of a pipe is never behind.
+class LineOutput : public IntakeSink
 {
 public:
     LineOutput()
     {
         if (!::isatty(STDOUT_FILENO))
             std::setvbuf(stdout, nullptr, _IOFBF, 1 << 16);
-        flushTimer_.setSingleShot(true);
-        flushTimer_.setInterval(100);
-        QObject::connect(&flushTimer_, &QTimer::timeout, [] { std::fflush(stdout); });
     }
-    ~LineOutput() { std::fflush(stdout); }
+    ~LineOutput() override { std::fflush(stdout); }
 
-    QByteArray& line()
+    void entryStored(LogCategory category, const LogEntryView& entry) override
     {
         line_.truncate(0); // keeps its capacity for the next line
-        return line_;
+        appendEntryLine(line_, category, entry);
+        write();
     }
-    void write()
+    void statusChanged(const WanStatus& status) override
     {
-        std::fwrite(line_.constData(), 1, size_t(line_.size()), stdout);
-        if (!flushTimer_.isActive())
-            flushTimer_.start();
+        line_.truncate(0);
+        appendStatusLine(line_, status);
+        write();
     }
+    void drainEnded() override { std::fflush(stdout); }
 
 private:
+    void write() { std::fwrite(line_.constData(), 1, size_t(line_.size()), stdout); }
+
     QByteArray line_;
-    QTimer flushTimer_;
 };
 
 QString defaultLogFolder()
@@ -86,47 +83,22 @@ int runHeadless(const HeadlessOptions& options)
     if (options.debug || commandLineHasDebugSwitch(QCoreApplication::arguments()))
         console.Open();
 
-    HostList hosts(GetUiText(9002));
-    if (options.host) {
-        hosts.add(*options.host);
-        hosts.setSelectedRow(1);
-    }
-    WanStatus wan;
-    AutoLogFiles files(logFolder);
-
-    IntakeTargets targets;
-    targets.hosts = &hosts;
-    targets.wan = &wan;
-    targets.files = &files;
-    targets.console = &console;
-    CSysLogSocket receiver(targets);
-
-    CReplaySocket replay;
-    if (options.replayAddress) {
-        QString error;
-        if (!replay.Create(*options.replayAddress, options.replayPort, &error)) {
-            printError(QStringLiteral("cannot forward to %1:%2: %3")
-                           .arg(*options.replayAddress)
-                           .arg(options.replayPort)
-                           .arg(error));
-            return ExitFailure;
-        }
-        receiver.setReplay(&replay);
-    }
+    ReceptionSettings settings;
+    settings.port = options.port;
+    settings.folder = logFolder;
+    if (options.host)
+        settings.selectedHost = *options.host;
+    if (options.replayAddress)
+        settings.replay = ReplayTarget{*options.replayAddress, options.replayPort};
 
     LineOutput output;
-    QObject::connect(&receiver, &CSysLogSocket::entryStored,
-                     [&](LogCategory category, const LogEntryView& entry) {
-                         appendEntryLine(output.line(), category, entry);
-                         output.write();
-                     });
-    QObject::connect(&wan, &WanStatus::changed, [&] {
-        appendStatusLine(output.line(), wan);
-        output.write();
-    });
+    ReceptionEngine engine(&console);
+    engine.setObserver(&output);
+    engine.setBatchesWanted(false); // nothing to show but the lines above
 
     QString error;
-    if (!receiver.Create(options.port, &error)) {
+    QString replayError;
+    if (!engine.start(settings, &error, &replayError)) {
         QString hint = bindPrivilegeHint(options.port);
         if (!hint.isEmpty())
             hint = QStringLiteral(" (%1; use --port with a port above 1023)").arg(hint);
@@ -135,10 +107,18 @@ int runHeadless(const HeadlessOptions& options)
                        .arg(error, hint));
         return ExitFailure;
     }
+    if (!replayError.isEmpty()) {
+        engine.stop();
+        printError(QStringLiteral("cannot forward to %1:%2: %3")
+                       .arg(*options.replayAddress)
+                       .arg(options.replayPort)
+                       .arg(replayError));
+        return ExitFailure;
+    }
 
     printError(
         QStringLiteral("receiving syslog on UDP port %1, log files in %2%3%4")
-            .arg(receiver.localPort())
+            .arg(engine.localPort())
             .arg(logFolder)
             .arg(options.replayAddress ? QStringLiteral(", forwarding to %1:%2")
                                              .arg(*options.replayAddress)
@@ -146,25 +126,36 @@ int runHeadless(const HeadlessOptions& options)
                                        : QString())
             .arg(options.host ? QStringLiteral(", only from %1").arg(*options.host) : QString()));
 
-    UnixSignalWatcher signalWatcher({SIGINT, SIGTERM});
-    QObject::connect(&signalWatcher, &UnixSignalWatcher::received,
-                     [] { QCoreApplication::quit(); });
+    // SIGHUP opens the log files afresh, as daemons do after logrotate.
+    UnixSignalWatcher signalWatcher({SIGINT, SIGTERM, SIGHUP});
+    QObject::connect(&signalWatcher, &UnixSignalWatcher::received, [&](int signalNumber) {
+        if (signalNumber == SIGHUP)
+            engine.reopenFiles();
+        else
+            QCoreApplication::quit();
+    });
     QCoreApplication::exec();
 
-    receiver.Close();
+    engine.stop();
     std::fflush(stdout);
-    const IntakeCounters& c = receiver.counters();
-    printError(QStringLiteral("stopped: %1 datagrams read, %2 entries stored, %3 status reports, "
-                              "%4 forwarded, %5 from other senders, %6 without a priority")
-                   .arg(c.read)
-                   .arg(c.stored)
-                   .arg(c.statusReports)
-                   .arg(c.forwarded)
-                   .arg(c.filtered)
-                   .arg(c.malformed));
-    if (files.notWritten() > 0)
+    const IntakeCounters& c = engine.counters();
+    QString summary =
+        QStringLiteral("stopped: %1 datagrams read, %2 entries stored, %3 status reports, "
+                       "%4 forwarded, %5 from other senders, %6 without a priority")
+            .arg(c.read)
+            .arg(c.stored)
+            .arg(c.statusReports)
+            .arg(c.forwarded)
+            .arg(c.filtered)
+            .arg(c.malformed);
+    if (c.cut > 0)
+        summary += QStringLiteral(", %1 cut to 1500 bytes").arg(c.cut);
+    if (c.kernelDrops > 0)
+        summary += QStringLiteral(", dropped by the system: %1").arg(c.kernelDrops);
+    printError(summary);
+    if (c.notWritten > 0)
         printError(QStringLiteral("%1 entries could not be written to the log files")
-                       .arg(files.notWritten()));
+                       .arg(c.notWritten));
     return ExitOk;
 }
 

@@ -5,11 +5,11 @@
 #include "app/gui/CClearLogDlg.h"
 #include "app/gui/CPortSettingsDlg.h"
 #include "app/gui/CSystemTray.h"
+#include "app/gui/DropCountLabel.h"
 #include "app/gui/LogFileDialog.h"
 #include "app/gui/StatusPanels.h"
 #include "app/gui/TrayIconBackend.h"
 #include "controls/gui/CHoverButton.h"
-#include "logs/core/AutoLogFiles.h"
 #include "logs/core/LogFileWriter.h"
 #include "logs/core/LogList.h"
 #include "logs/gui/CCategoryPage.h"
@@ -17,8 +17,9 @@
 #include "netinfo/core/LinuxAdapterInfo.h"
 #include "netinfo/core/ProcSocketTables.h"
 #include "netinfo/gui/NetworkPages.h"
-#include "receiver/core/CSysLogSocket.h"
 #include "receiver/core/HostList.h"
+#include "receiver/core/ReceptionEngine.h"
+#include "receiver/core/ReceptionView.h"
 #include "receiver/core/UdpSocket.h"
 #include "receiver/core/WanStatus.h"
 
@@ -74,7 +75,7 @@ CSysLogDlg::CSysLogDlg(const MainWindowOptions& options, QWidget* parent)
     : QMainWindow(parent), ownStore_(options.store ? nullptr : std::make_unique<SettingsStore>()),
       store_(options.store ? options.store : ownStore_.get()),
       listenAddress_(options.listenAddress), hosts_(new HostList(GetUiText(9002), this)),
-      wan_(new WanStatus(this)), files_(new AutoLogFiles(QString(), this)),
+      wan_(new WanStatus(this)), reception_(new ReceptionEngine(&console_, this)),
       ownTrayIcon_(options.trayIcon ? nullptr : std::make_unique<SystemTrayIconBackend>())
 {
     if (options.debugConsole)
@@ -87,13 +88,8 @@ CSysLogDlg::CSysLogDlg(const MainWindowOptions& options, QWidget* parent)
         list->setMaxRows(settings_.MaxRowsPerList);
     }
 
-    IntakeTargets targets;
-    targets.hosts = hosts_;
-    targets.lists = lists_;
-    targets.wan = wan_;
-    targets.files = files_;
-    targets.console = &console_;
-    receiver_ = std::make_unique<CSysLogSocket>(targets);
+    // Entries reach the lists in batches from the receiver thread.
+    new ReceptionView(reception_, hosts_, lists_, wan_, this);
 
     setWindowIcon(QIcon(kNormalImage));
 
@@ -133,10 +129,10 @@ CSysLogDlg::CSysLogDlg(const MainWindowOptions& options, QWidget* parent)
         sheet_->addTab(page, QString());
     const auto adapters = options.adapterInfo ? options.adapterInfo : systemAdapterInfo();
     const auto tables = options.socketTables ? options.socketTables : systemSocketTables();
-    sheet_->addTab(new CClientControlPage(CIpHelper(adapters, nullptr),
-                                          options.routerSearch.value_or(defaultRouterSearchTarget()),
-                                          sheet_),
-                   QString());
+    sheet_->addTab(
+        new CClientControlPage(CIpHelper(adapters, nullptr),
+                               options.routerSearch.value_or(defaultRouterSearchTarget()), sheet_),
+        QString());
     sheet_->addTab(new CTcpTablePage(CIpHelper(nullptr, tables), sheet_), QString());
     sheet_->addTab(new CUdpTablePage(CIpHelper(nullptr, tables), sheet_), QString());
     layout->addWidget(sheet_, 1);
@@ -169,11 +165,11 @@ CSysLogDlg::CSysLogDlg(const MainWindowOptions& options, QWidget* parent)
     connect(hosts_, &HostList::selectedRowChanged, hostBox_, &QComboBox::setCurrentIndex);
     hostBox_->setCurrentIndex(0);
 
-    connect(files_, &AutoLogFiles::writeFailed, this,
+    connect(reception_, &ReceptionEngine::fileWriteFailed, this,
             [this](LogCategory, const QString& path, const QString& reason) {
                 showLogFileFailure(path, reason);
             });
-    connect(files_, &AutoLogFiles::writeRecovered, this, [this] {
+    connect(reception_, &ReceptionEngine::fileWriteRecovered, this, [this] {
         if (showingFileFailure_ && isRunning())
             setStateText(GetUiText(9015));
         showingFileFailure_ = false;
@@ -250,6 +246,8 @@ void CSysLogDlg::buildStatusBar()
         std::max(kClockPartWidth,
                  clockLabel_->fontMetrics().horizontalAdvance(QStringLiteral("00:00:00")) + 8));
     statusBar()->addWidget(stateLabel_, 1);
+    dropLabel_ = new DropCountLabel(reception_, this);
+    statusBar()->addPermanentWidget(dropLabel_);
     statusBar()->addPermanentWidget(clockLabel_);
     statusBar()->setSizeGripEnabled(true);
 
@@ -293,7 +291,7 @@ void CSysLogDlg::UpdateFileButtons(int pageIndex)
 
 bool CSysLogDlg::isRunning() const
 {
-    return receiver_->isOpen();
+    return reception_->isRunning();
 }
 
 QString CSysLogDlg::stateText() const
@@ -317,10 +315,17 @@ void CSysLogDlg::OnStart()
 
 void CSysLogDlg::startReceiving()
 {
-    files_->setFolder(settings_.LogPath);
+    ReceptionSettings reception;
+    reception.port = quint16(settings_.SyslogPort);
+    reception.address = listenAddress_;
+    reception.folder = settings_.LogPath;
+    reception.selectedHost = hosts_->selectedText();
+    if (settings_.ReplayEnabled)
+        reception.replay = ReplayTarget{settings_.ReplayAddress, quint16(settings_.ReplayPort)};
     QString error;
-    const auto port = quint16(settings_.SyslogPort);
-    if (!receiver_->Create(port, &error, listenAddress_)) {
+    QString replayError;
+    const auto port = reception.port;
+    if (!reception_->start(reception, &error, &replayError)) {
         QString text = QStringLiteral("Cannot receive on UDP port %1: %2").arg(port).arg(error);
         if (const QString hint = bindPrivilegeHint(port); !hint.isEmpty())
             text += QStringLiteral(" (%1)").arg(hint);
@@ -328,15 +333,11 @@ void CSysLogDlg::startReceiving()
         setStateText(text);
         return;
     }
-    if (settings_.ReplayEnabled) {
-        if (replay_.Create(settings_.ReplayAddress, quint16(settings_.ReplayPort), &error))
-            receiver_->setReplay(&replay_);
-        else
-            reportOnStandardError(QStringLiteral("cannot forward to %1:%2: %3")
-                                      .arg(settings_.ReplayAddress)
-                                      .arg(settings_.ReplayPort)
-                                      .arg(error));
-    }
+    if (!replayError.isEmpty())
+        reportOnStandardError(QStringLiteral("cannot forward to %1:%2: %3")
+                                  .arg(settings_.ReplayAddress)
+                                  .arg(settings_.ReplayPort)
+                                  .arg(replayError));
     tray_->ChangeImageFromResource(kRunningImage);
     startButton()->setEnabled(false);
     stopButton()->setEnabled(true);
@@ -356,10 +357,9 @@ void CSysLogDlg::OnStop()
     tray_->SetItemState(CSystemTray::StartCommand, CSystemTray::ItemEnabled);
     tray_->SetItemState(CSystemTray::StopCommand, CSystemTray::ItemGrayed);
     UpdateFileButtons(sheet_->currentIndex());
+    // What came in before Stop is shown first; then the senders are forgotten.
+    reception_->stop();
     hosts_->resetToFirst();
-    receiver_->setReplay(nullptr);
-    receiver_->Close();
-    replay_.Close();
     hostBox_->setCurrentIndex(0);
     Q_EMIT runningChanged(false);
 }
@@ -553,9 +553,7 @@ void CSysLogDlg::OnDestroy()
     if (destroyed_)
         return;
     destroyed_ = true;
-    receiver_->setReplay(nullptr);
-    receiver_->Close();
-    replay_.Close();
+    reception_->stop();
     console_.Close();
     clockTimer_->stop();
 }

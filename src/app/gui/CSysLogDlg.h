@@ -6,7 +6,6 @@
 #include "logs/core/LogFileReader.h"
 #include "netinfo/core/NetworkInfo.h"
 #include "netinfo/core/RouterSearch.h"
-#include "receiver/core/CReplaySocket.h"
 
 #include <QFileDialog>
 #include <QMainWindow>
@@ -26,15 +25,15 @@ class QTimer;
 
 namespace quendal {
 
-class AutoLogFiles;
 class CCategoryPage;
 class CClearLogDlg;
 class CHoverButton;
 class CPortSettingsDlg;
 class CSystemTray;
-class CSysLogSocket;
+class DropCountLabel;
 class HostList;
 class LogList;
+class ReceptionEngine;
 class SettingsStore;
 class SocketTableSource;
 class StatusPanels;
@@ -105,7 +104,7 @@ public:
     WanStatus* wanStatus() const { return wan_; }
     StatusPanels* statusPanels() const { return panels_; }
     CPortSettingsDlg* settingsDialog() const { return settingsDlg_; }
-    CSysLogSocket* receiver() const { return receiver_.get(); }
+    ReceptionEngine* reception() const { return reception_; }
     const ReceiverSettings& settings() const { return settings_; }
     QString stateText() const;
     QString clockText() const;
@@ -178,9 +177,7 @@ private:
     HostList* hosts_;
     WanStatus* wan_;
     std::array<LogList*, kCategoryCount> lists_{};
-    AutoLogFiles* files_;
-    std::unique_ptr<CSysLogSocket> receiver_;
-    CReplaySocket replay_;
+    ReceptionEngine* reception_;
 
     std::array<CHoverButton*, ButtonCount> buttons_{};
     QComboBox* hostBox_ = nullptr;
@@ -190,6 +187,7 @@ private:
     CPortSettingsDlg* settingsDlg_ = nullptr;
     QLabel* stateLabel_ = nullptr;
     QLabel* clockLabel_ = nullptr;
+    DropCountLabel* dropLabel_ = nullptr;
     QTimer* clockTimer_ = nullptr;
     QAction* aboutAction_ = nullptr;
     QPointer<QMessageBox> aboutBox_;

@@ -1,12 +1,10 @@
 #include "receiver/core/CSysLogSocket.h"
 
 #include "app/core/CDebugConsole.h"
-#include "app/core/UiText.h"
 #include "logs/core/AutoLogFiles.h"
 #include "logs/core/EntrySplitter.h"
-#include "logs/core/LogList.h"
 #include "receiver/core/CReplaySocket.h"
-#include "receiver/core/HostList.h"
+#include "receiver/core/HostFilter.h"
 #include "receiver/core/PriorityDecoder.h"
 #include "receiver/core/WanStatus.h"
 
@@ -16,11 +14,11 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 
 namespace quendal {
 namespace {
 
-constexpr int kAnyHostText = 9002;
 constexpr int kStatusFacility = 21;
 
 bool isLoopback(quint32 networkOrderAddress)
@@ -34,6 +32,7 @@ CSysLogSocket::CSysLogSocket(const IntakeTargets& targets, QObject* parent)
     : QObject(parent), targets_(targets)
 {
     Q_ASSERT(targets_.hosts);
+    Q_ASSERT(targets_.sink);
 }
 
 CSysLogSocket::~CSysLogSocket()
@@ -41,12 +40,14 @@ CSysLogSocket::~CSysLogSocket()
     Close();
 }
 
-bool CSysLogSocket::Create(quint16 port, QString* error, quint32 address)
+bool CSysLogSocket::Create(quint16 port, QString* error, quint32 address, int receiveBufferBytes)
 {
     Close();
     if (!socket_.open(port, address, error))
         return false;
-    receiveBufferBytes_ = socket_.requestReceiveBuffer(kReceiveBufferBytes);
+    receiveBufferBytes_ = socket_.requestReceiveBuffer(receiveBufferBytes);
+    socket_.enableDropCounter();
+    reader_.resetKernelDrops();
     counters_ = {};
     notifier_ = std::make_unique<QSocketNotifier>(socket_.descriptor(), QSocketNotifier::Read);
     connect(notifier_.get(), &QSocketNotifier::activated, this, &CSysLogSocket::OnReceive);
@@ -82,28 +83,40 @@ bool CSysLogSocket::isOwnForward(const sockaddr_in& from) const
 
 void CSysLogSocket::OnReceive()
 {
-    sockaddr_in from{};
-    const qsizetype n = socket_.receive(current_.Text.data(), CurrentDatagram::kTextSize, &from);
-    if (n < 0)
+    const int n = reader_.read(socket_.descriptor(), kDrainLimit);
+    if (n == 0)
         return; // nothing to read after all
-    intake(n, from);
+    {
+        // The entries of one drain reach each file in one write.
+        std::optional<AutoLogFiles::BatchScope> scope;
+        if (targets_.files)
+            scope.emplace(*targets_.files);
+        for (int i = 0; i < n; ++i)
+            intake(reader_.data(i), reader_.size(i), reader_.from(i));
+        counters_.kernelDrops = reader_.kernelDrops();
+    }
+    if (targets_.files)
+        counters_.notWritten = targets_.files->notWritten();
+    targets_.sink->drainEnded();
 }
 
 void CSysLogSocket::takeIn(QByteArrayView datagram, const sockaddr_in& from)
 {
-    const qsizetype n = std::min<qsizetype>(datagram.size(), CurrentDatagram::kTextSize);
-    std::memcpy(current_.Text.data(), datagram.data(), size_t(n));
-    intake(n, from);
+    intake(datagram.data(), datagram.size(), from);
 }
 
-void CSysLogSocket::intake(qsizetype n, const sockaddr_in& from)
+void CSysLogSocket::intake(const char* data, qsizetype size, const sockaddr_in& from)
 {
+    targets_.sink->beforeDatagram();
     CurrentDatagram& d = current_;
     d.Severity = d.Facility = d.Priority = d.HeaderEnd = 0;
-    d.Text[size_t(n)] = 0;
-    d.ByteCount = n;
-    d.TextLength = qsizetype(::strnlen(d.Text.data(), size_t(n)));
+    d.Text = data;
+    d.WholeSize = size;
+    d.ByteCount = std::min<qsizetype>(size, CurrentDatagram::kTextSize);
+    d.TextLength = qsizetype(::strnlen(data, size_t(d.ByteCount)));
     ++counters_.read;
+    if (size > CurrentDatagram::kTextSize)
+        ++counters_.cut;
 
     if (isOwnForward(from)) {
         ++counters_.ownForwards;
@@ -122,7 +135,7 @@ void CSysLogSocket::intake(qsizetype n, const sockaddr_in& from)
         ++counters_.filtered;
         return;
     }
-    if (d.Text[0] != '<') {
+    if (d.ByteCount == 0 || d.Text[0] != '<') {
         ++counters_.malformed;
         return;
     }
@@ -133,8 +146,8 @@ void CSysLogSocket::intake(qsizetype n, const sockaddr_in& from)
         return;
     }
     if (replay_ && replay_->isOpen()) {
-        // Exactly the bytes that came in, zeros and all.
-        replay_->forward(d.Text.data(), size_t(d.ByteCount));
+        // Exactly the bytes that came in, zeros and all, however long the datagram.
+        replay_->forward(d.Text, size_t(d.WholeSize));
         ++counters_.forwarded;
     }
     dispatch();
@@ -142,13 +155,12 @@ void CSysLogSocket::intake(qsizetype n, const sockaddr_in& from)
 
 bool CSysLogSocket::acceptedByHostFilter()
 {
-    HostList& hosts = *targets_.hosts;
+    HostFilter& hosts = *targets_.hosts;
     const QString& source = current_.SourceAddress;
-    const QString& selected = hosts.selectedText();
-    const bool accepted = selected == source || selected == GetUiText(kAnyHostText);
     // New senders are recorded whether or not their datagram passes.
-    hosts.add(source);
-    return accepted;
+    if (hosts.record(source))
+        targets_.sink->senderAdded(source);
+    return hosts.accepts(source);
 }
 
 void CSysLogSocket::dispatch()
@@ -160,7 +172,7 @@ void CSysLogSocket::dispatch()
     d.Severity = p.severity;
 
     if (const auto category = categoryForFacility(d.Facility)) {
-        StoreEntry(targets_.lists[size_t(categoryIndex(*category))], *category);
+        StoreEntry(*category);
     } else if (d.Facility == kStatusFacility) {
         ShowWanStatus();
     } else {
@@ -168,30 +180,29 @@ void CSysLogSocket::dispatch()
     }
 }
 
-int CSysLogSocket::StoreEntry(LogList* list, LogCategory category)
+int CSysLogSocket::StoreEntry(LogCategory category)
 {
     if (categoryIndex(category) < 0 || categoryIndex(category) >= kCategoryCount)
         return 0;
     const LogEntryView entry = splitter_.split(current_.text(), current_.HeaderEnd,
                                                current_.Severity, current_.SourceAddress);
-    if (list)
-        list->prepend(entry);
     if (targets_.files)
         targets_.files->append(category, entry);
     ++counters_.stored;
-    Q_EMIT entryStored(category, entry);
+    targets_.sink->entryStored(category, entry);
     return 1;
 }
 
 void CSysLogSocket::ShowWanStatus()
 {
     ++counters_.statusReports;
-    if (!targets_.wan)
+    WanStatus* wan = targets_.wan;
+    if (!wan)
         return;
-    if (targets_.hosts->selectedText() == GetUiText(kAnyHostText))
-        targets_.wan->reset();
-    else
-        targets_.wan->apply(current_.text());
+    const bool changed =
+        targets_.hosts->acceptsEverySender() ? wan->reset() : wan->apply(current_.text());
+    if (changed)
+        targets_.sink->statusChanged(*wan);
 }
 
 } // namespace quendal

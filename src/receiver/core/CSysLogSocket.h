@@ -3,6 +3,7 @@
 #include "logs/core/EntrySplitter.h"
 #include "logs/core/LogCategory.h"
 #include "logs/core/LogEntry.h"
+#include "receiver/core/DatagramReader.h"
 #include "receiver/core/UdpSocket.h"
 
 #include <QByteArrayView>
@@ -10,7 +11,6 @@
 #include <QSet>
 #include <QString>
 
-#include <array>
 #include <memory>
 
 class QSocketNotifier;
@@ -20,17 +20,32 @@ namespace quendal {
 class AutoLogFiles;
 class CDebugConsole;
 class CReplaySocket;
-class HostList;
-class LogList;
+class HostFilter;
 class WanStatus;
 
-// Where an intake puts what it takes in. Only the host list is required: a missing category
-// list keeps no rows (the headless receiver prints entries instead), missing files are not
-// written, a missing console prints nothing.
+// What an intake hands on, on the thread the intake runs on, in the order the datagrams came.
+class IntakeSink
+{
+public:
+    virtual ~IntakeSink() = default;
+    // Before each datagram: settings changed meanwhile take effect here, never inside one.
+    virtual void beforeDatagram() {}
+    // A stored entry. The views point into the datagram in hand: copy what must outlive the call.
+    virtual void entryStored(LogCategory category, const LogEntryView& entry) = 0;
+    // A sender seen for the first time since Start.
+    virtual void senderAdded(const QString& address) { Q_UNUSED(address); }
+    // The status panels' values changed.
+    virtual void statusChanged(const WanStatus& status) { Q_UNUSED(status); }
+    // The datagrams waiting at one readiness have all been taken in.
+    virtual void drainEnded() {}
+};
+
+// Where an intake puts what it takes in. The host filter and the sink are required; missing
+// status values are not kept, missing files are not written, a missing console prints nothing.
 struct IntakeTargets
 {
-    HostList* hosts = nullptr;
-    std::array<LogList*, kCategoryCount> lists{};
+    HostFilter* hosts = nullptr;
+    IntakeSink* sink = nullptr;
     WanStatus* wan = nullptr;
     AutoLogFiles* files = nullptr;
     CDebugConsole* console = nullptr;
@@ -39,26 +54,29 @@ struct IntakeTargets
 // The datagram in hand, as the intake left it.
 struct CurrentDatagram
 {
+    // What is kept of a datagram for its texts; Replay forwards the whole datagram.
     static constexpr int kTextSize = 1500;
 
     int Facility = 0;
-    std::array<char, kTextSize + 1> Text{}; // one more byte, always zero
-    qsizetype ByteCount = 0;                // bytes read, zeros included
-    qsizetype TextLength = 0;               // bytes before the first zero
+    const char* Text = nullptr; // the datagram as received
+    qsizetype WholeSize = 0;    // bytes received
+    qsizetype ByteCount = 0;    // bytes kept: at most kTextSize, zeros included
+    qsizetype TextLength = 0;   // kept bytes before the first zero
     int HeaderEnd = 0;
     quint32 SourcePort = 0;
     QString SourceAddress;
     int Severity = 0;
     int Priority = 0;
 
-    // The datagram's text: its bytes up to the first zero byte.
-    QByteArrayView text() const { return QByteArrayView(Text.data(), TextLength); }
-    // Every byte read; the priority prefix is looked for here, zero bytes and all.
-    QByteArrayView bytes() const { return QByteArrayView(Text.data(), ByteCount); }
+    // The datagram's text: its kept bytes up to the first zero byte.
+    QByteArrayView text() const { return QByteArrayView(Text, TextLength); }
+    // Every kept byte; the priority prefix is looked for here, zero bytes and all.
+    QByteArrayView bytes() const { return QByteArrayView(Text, ByteCount); }
+    // The whole datagram, for Replay.
+    QByteArrayView whole() const { return QByteArrayView(Text, WholeSize); }
 };
 
-// What the intake has done since the socket was created; read by the headless receiver and the
-// benchmarks.
+// What the intake has done since the socket was created.
 struct IntakeCounters
 {
     quint64 read = 0;          // datagrams read
@@ -69,26 +87,33 @@ struct IntakeCounters
     quint64 stored = 0;        // listed and written to a category
     quint64 statusReports = 0; // WAN status messages
     quint64 ignored = 0;       // other facilities
+    quint64 cut = 0;           // longer than what is kept for the texts
+    quint64 kernelDrops = 0;   // dropped by the system before they could be read
+    quint64 notWritten = 0;    // stored but could not be written to their file
 };
 
-// The receiving socket. Each time it is readable it takes in exactly one datagram: echo to the
-// console, the sender filter of the host list, the priority prefix, Replay, decoding, and the
-// dispatch of facilities 16 to 20 to their category and 21 to the WAN status.
+// The receiving socket. Each time it is readable it takes in the datagrams waiting (up to a
+// cap, in arrival order), each exactly as if it had come alone: echo to the console, the sender
+// filter, the priority prefix, Replay, decoding, and the dispatch of facilities 16 to 20 to
+// their category and 21 to the WAN status. Runs on one thread; nothing in it is locked.
 class CSysLogSocket : public QObject
 {
     Q_OBJECT
 
 public:
     // The receive buffer asked for: bursts of several thousand datagrams wait in the kernel
-    // while the window is busy. Unprivileged processes get the system's limit instead.
+    // while the thread is busy. Unprivileged processes get the system's limit instead.
     static constexpr int kReceiveBufferBytes = 8 * 1024 * 1024;
+    // The most datagrams taken in at one readiness, so that Stop is never kept waiting long.
+    static constexpr int kDrainLimit = DatagramReader::kSlots;
 
     explicit CSysLogSocket(const IntakeTargets& targets, QObject* parent = nullptr);
     ~CSysLogSocket() override;
 
     // Binds `port` on all interfaces (or on `address`, network order) and starts taking in
     // datagrams. false, with the reason in `error`, when the port cannot be bound.
-    bool Create(quint16 port, QString* error = nullptr, quint32 address = INADDR_ANY);
+    bool Create(quint16 port, QString* error = nullptr, quint32 address = INADDR_ANY,
+                int receiveBufferBytes = kReceiveBufferBytes);
     void Close();
     bool isOpen() const { return socket_.isOpen(); }
     quint16 localPort() const { return socket_.localPort(); }
@@ -102,31 +127,28 @@ public:
     const CurrentDatagram& datagram() const { return current_; }
     const IntakeCounters& counters() const { return counters_; }
 
-    // Takes in one datagram, if one is waiting.
+    // Takes in the datagrams waiting, up to kDrainLimit.
     void OnReceive();
     // Takes in a datagram that was read elsewhere, as if it had come from `from` (benchmarks
-    // measure the intake without the system call this way).
+    // measure the intake without the system call this way). The bytes must stay valid until
+    // the call returns.
     void takeIn(QByteArrayView datagram, const sockaddr_in& from);
-    // Files the datagram in hand under a category: Time, Host and Message on top of the list and
+    // Files the datagram in hand under a category: Time, Host and Message to the sink and
     // appended to the category's file. Returns 1 when stored.
-    int StoreEntry(LogList* list, LogCategory category);
-    // Updates the status panels from the datagram in hand, or resets them while every sender
+    int StoreEntry(LogCategory category);
+    // Updates the status values from the datagram in hand, or resets them while every sender
     // is accepted.
     void ShowWanStatus();
 
-Q_SIGNALS:
-    // A stored entry. The views point into the datagram in hand: connect directly, and copy
-    // what must outlive the call.
-    void entryStored(quendal::LogCategory category, const quendal::LogEntryView& entry);
-
 private:
-    void intake(qsizetype byteCount, const sockaddr_in& from);
+    void intake(const char* data, qsizetype size, const sockaddr_in& from);
     bool acceptedByHostFilter();
     bool isOwnForward(const sockaddr_in& from) const;
     void dispatch();
 
     IntakeTargets targets_;
     UdpSocket socket_;
+    DatagramReader reader_;
     std::unique_ptr<QSocketNotifier> notifier_;
     int receiveBufferBytes_ = 0;
     CReplaySocket* replay_ = nullptr;

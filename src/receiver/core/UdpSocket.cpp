@@ -68,6 +68,12 @@ int UdpSocket::requestReceiveBuffer(int bytes)
     return granted;
 }
 
+bool UdpSocket::enableDropCounter()
+{
+    const int on = 1;
+    return fd_ >= 0 && ::setsockopt(fd_, SOL_SOCKET, SO_RXQ_OVFL, &on, sizeof on) == 0;
+}
+
 qsizetype UdpSocket::receive(char* buffer, size_t capacity, sockaddr_in* from)
 {
     socklen_t length = sizeof *from;

@@ -27,6 +27,9 @@ public:
 
     // Asks for a receive buffer of `bytes`; returns the size the kernel granted.
     int requestReceiveBuffer(int bytes);
+    // Has the kernel attach its count of datagrams dropped for want of buffer space to each
+    // datagram read (see DatagramReader).
+    bool enableDropCounter();
 
     // Reads one datagram of at most `capacity` bytes (a longer one is cut); -1 when none was read.
     qsizetype receive(char* buffer, size_t capacity, sockaddr_in* from);

@@ -59,7 +59,16 @@ QString WanStatus::caption() const
     return text;
 }
 
-void WanStatus::reset()
+void WanStatus::restore(const Snapshot& snapshot)
+{
+    if (snapshot.values == values_ && snapshot.mode == mode_)
+        return;
+    values_ = snapshot.values;
+    mode_ = snapshot.mode;
+    Q_EMIT changed();
+}
+
+bool WanStatus::reset()
 {
     bool different = mode_.has_value();
     for (int i = 0; i < kWanFieldCount; ++i) {
@@ -72,9 +81,10 @@ void WanStatus::reset()
     mode_.reset();
     if (different)
         Q_EMIT changed();
+    return different;
 }
 
-void WanStatus::apply(QByteArrayView text)
+bool WanStatus::apply(QByteArrayView text)
 {
     bool different = false;
     for (int i = 0; i < kWanFieldCount; ++i) {
@@ -93,6 +103,7 @@ void WanStatus::apply(QByteArrayView text)
     }
     if (different)
         Q_EMIT changed();
+    return different;
 }
 
 } // namespace quendal

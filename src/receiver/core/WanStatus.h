@@ -43,12 +43,22 @@ public:
     // The WAN panel's caption: "WAN Status", followed by "( mode )" once a mode is known.
     QString caption() const;
 
+    // Every value at once, to carry the status from the receiver thread to the window's.
+    struct Snapshot
+    {
+        std::array<QByteArray, kWanFieldCount> values;
+        std::optional<QByteArray> mode;
+    };
+    Snapshot snapshot() const { return {values_, mode_}; }
+    void restore(const Snapshot& snapshot);
+
     // Neutral values: "0" for counters and rates, "...." for the two addresses, no mode.
-    void reset();
+    // Returns whether anything changed.
+    bool reset();
     // Takes every key found in a status message: a key counts at its first occurrence anywhere
     // in the text, its value runs up to the next blank, and a value without a blank after it is
-    // not taken.
-    void apply(QByteArrayView text);
+    // not taken. Returns whether anything changed.
+    bool apply(QByteArrayView text);
 
 Q_SIGNALS:
     void changed();

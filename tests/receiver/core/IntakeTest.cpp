@@ -1,10 +1,11 @@
 #include "app/core/CDebugConsole.h"
 #include "app/core/UiText.h"
-#include "logs/core/AutoLogFiles.h"
+#include "logs/core/LogCategory.h"
 #include "logs/core/LogList.h"
-#include "receiver/core/CReplaySocket.h"
-#include "receiver/core/CSysLogSocket.h"
 #include "receiver/core/HostList.h"
+#include "receiver/core/ReceptionEngine.h"
+#include "receiver/core/ReceptionTestSupport.h"
+#include "receiver/core/ReceptionView.h"
 #include "receiver/core/WanStatus.h"
 #include "support/TestSupport.h"
 
@@ -25,39 +26,46 @@ using test::waitUntil;
 
 const QByteArray kFireWall = "<134>Mar 14 09:26:53 gateway: Packet blocked";
 
-// A receiver on 127.0.0.1 with every target of the window: host list, five lists, status
-// panels and files in a temporary folder.
+// A reception engine on 127.0.0.1 shown the way the window shows it: host list, five lists and
+// status values, with the files in a temporary folder.
 class Intake : public ::testing::Test
 {
 protected:
     void SetUp() override
     {
-        files.setReportToStandardError(false);
-        targets.hosts = &hosts;
-        targets.wan = &wan;
-        targets.files = &files;
-        for (int i = 0; i < kCategoryCount; ++i)
-            targets.lists[size_t(i)] = &lists[size_t(i)];
-        receiver = std::make_unique<CSysLogSocket>(targets);
-        QString error;
-        ASSERT_TRUE(receiver->Create(0, &error, htonl(INADDR_LOOPBACK))) << qPrintable(error);
-        port = receiver->localPort();
         ASSERT_TRUE(second.bind(QHostAddress(QStringLiteral("127.0.0.2")), 0));
+        start();
+    }
+    void TearDown() override { gate.open(); }
+
+    void start(const std::function<void(ReceptionSettings&)>& adjust = {})
+    {
+        ReceptionSettings settings;
+        settings.port = 0;
+        settings.address = htonl(INADDR_LOOPBACK);
+        settings.folder = dir.path();
+        settings.selectedHost = hosts.selectedText();
+        if (adjust)
+            adjust(settings);
+        QString error;
+        ASSERT_TRUE(engine.start(settings, &error)) << qPrintable(error);
+        port = engine.localPort();
     }
 
-    // Sends from 127.0.0.1 (or 127.0.0.2) and waits until the receiver has read it.
+    // Sends from 127.0.0.1 (or 127.0.0.2) and waits until the engine has read it.
     void send(const QByteArray& datagram, bool fromSecond = false)
     {
-        const quint64 before = receiver->counters().read;
+        const quint64 before = engine.counters().read;
         if (fromSecond)
             second.writeDatagram(datagram, QHostAddress::LocalHost, port);
         else
             first.sendTo(port, datagram);
-        ASSERT_TRUE(waitUntil([&] { return receiver->counters().read > before; }));
+        ASSERT_TRUE(waitUntil([&] { return engine.counters().read > before; }));
     }
 
     LogList& list(LogCategory c) { return lists[size_t(categoryIndex(c))]; }
-    QByteArray file(LogCategory c) { return readFile(files.filePath(c)); }
+    QString filePath(LogCategory c) const { return autoLogFilePath(dir.path(), c); }
+    QByteArray file(LogCategory c) { return readFile(filePath(c)); }
     qsizetype totalRows()
     {
         qsizetype n = 0;
@@ -65,14 +73,21 @@ protected:
             n += l.size();
         return n;
     }
+    std::array<LogList*, kCategoryCount> listPointers()
+    {
+        std::array<LogList*, kCategoryCount> out{};
+        for (int i = 0; i < kCategoryCount; ++i)
+            out[size_t(i)] = &lists[size_t(i)];
+        return out;
+    }
 
     QTemporaryDir dir;
+    test::ReceiverGate gate; // opened before the engine goes
     HostList hosts{GetUiText(9002)};
     std::array<LogList, kCategoryCount> lists;
     WanStatus wan;
-    AutoLogFiles files{dir.path()};
-    IntakeTargets targets;
-    std::unique_ptr<CSysLogSocket> receiver;
+    ReceptionEngine engine;
+    ReceptionView view{&engine, &hosts, listPointers(), &wan};
     quint16 port = 0;
     test::LoopbackPeer first;
     QUdpSocket second;
@@ -97,7 +112,7 @@ TEST_F(Intake, FacilitiesSixteenToTwentyAreListedNewestFirstAndWritten)
     EXPECT_EQ(file(LogCategory::FireWall), "Mar 14 09:26:53\r\ngateway\r\nPacket blocked\r\n");
     EXPECT_EQ(file(LogCategory::Wan),
               "Mar 14 09:26:54\r\ngw\r\nwan five\r\n[Mar 14 09:26:55]\r\ngw\r\nx\r\n");
-    EXPECT_FALSE(QFile::exists(files.filePath(LogCategory::VPN)));
+    EXPECT_FALSE(QFile::exists(filePath(LogCategory::VPN)));
 }
 
 TEST_F(Intake, OtherFacilitiesAndStatusMessagesMakeNoRowAndNoFile)
@@ -107,10 +122,10 @@ TEST_F(Intake, OtherFacilitiesAndStatusMessagesMakeNoRowAndNoFile)
           "<176>Mar 14 09:26:53 gw: b", "<13>Mar 14 09:26:53 gw: c", "<>d", "<1a>e", "<999>f"})
         send(d);
     EXPECT_EQ(totalRows(), 0);
-    EXPECT_EQ(receiver->counters().statusReports, 1u);
-    EXPECT_EQ(receiver->counters().ignored, 6u);
+    EXPECT_EQ(engine.counters().statusReports, 1u);
+    EXPECT_EQ(engine.counters().ignored, 6u);
     for (LogCategory c : kAllCategories)
-        EXPECT_FALSE(QFile::exists(files.filePath(c)));
+        EXPECT_FALSE(QFile::exists(filePath(c)));
 }
 
 TEST_F(Intake, AnyAcceptsEverySenderAndListsEachOnce)
@@ -132,7 +147,7 @@ TEST_F(Intake, SelectedSenderDropsOthersButStillListsThem)
     send("<134>Mar 14 09:26:53 other: dropped", true);
     EXPECT_EQ(list(LogCategory::FireWall).size(), 1);
     EXPECT_EQ(hosts.size(), 3);
-    EXPECT_EQ(receiver->counters().filtered, 1u);
+    EXPECT_EQ(engine.counters().filtered, 1u);
 
     send("<134>Mar 14 09:26:53 gateway: kept");
     EXPECT_EQ(list(LogCategory::FireWall).entry(0).message, "kept");
@@ -149,7 +164,7 @@ TEST_F(Intake, DatagramsWithoutAPriorityPrefixAreDroppedAfterTheirSenderIsListed
     send("<1345>Mar 14 09:26:53 gw: four digits");
     send("<134");
     EXPECT_EQ(totalRows(), 0);
-    EXPECT_EQ(receiver->counters().malformed, 3u);
+    EXPECT_EQ(engine.counters().malformed, 3u);
     EXPECT_EQ(hosts.size(), 3);
 }
 
@@ -159,21 +174,19 @@ TEST_F(Intake, TextEndsAtTheFirstZeroByteAndLongDatagramsAreCut)
     EXPECT_EQ(list(LogCategory::FireWall).entry(0).message, "ab");
     // A zero inside the prefix still counts as one of its characters (with value 0).
     send(QByteArray("<16\0>Mar 14 09:26:53 gw: x", 27));
-    EXPECT_EQ(receiver->datagram().Priority, 160);
-    EXPECT_EQ(list(LogCategory::Wan).size(), 1);
+    EXPECT_EQ(list(LogCategory::Wan).size(), 1); // priority 160: facility 20
+    EXPECT_EQ(engine.counters().cut, 0u);
 
     const QByteArray head = "<134>Mar 14 09:26:53 gw: ";
     send(head + QByteArray(2000, 'x'));
-    EXPECT_EQ(receiver->datagram().ByteCount, 1500);
     EXPECT_EQ(list(LogCategory::FireWall).entry(0).message.size(), 1500 - head.size());
+    EXPECT_EQ(engine.counters().cut, 1u);
 }
 
 TEST_F(Intake, ReplayForwardsEveryAcceptedDatagramUnchanged)
 {
     test::LoopbackPeer target;
-    CReplaySocket replay;
-    ASSERT_TRUE(replay.Create(QStringLiteral("127.0.0.1"), target.port()));
-    receiver->setReplay(&replay);
+    engine.setReplay(ReplayTarget{QStringLiteral("127.0.0.1"), target.port()});
 
     const QByteArray withZero("<134>Mar 14 09:26:53 gw: a\0b\xff", 30);
     const QByteArray unlisted = "<13>Mar 14 09:26:53 gw: user facility";
@@ -188,19 +201,17 @@ TEST_F(Intake, ReplayForwardsEveryAcceptedDatagramUnchanged)
     ASSERT_TRUE(target.waitForDatagrams(3));
     test::settle();
     EXPECT_EQ(target.received(), (std::vector<QByteArray>{withZero, unlisted, "<>"}));
-    EXPECT_EQ(receiver->counters().forwarded, 3u);
+    EXPECT_EQ(engine.counters().forwarded, 3u);
 }
 
 TEST_F(Intake, ReplayAimedAtThisReceiverDoesNotLoop)
 {
-    CReplaySocket replay;
-    ASSERT_TRUE(replay.Create(QStringLiteral("127.0.0.1"), port));
-    receiver->setReplay(&replay);
+    engine.setReplay(ReplayTarget{QStringLiteral("127.0.0.1"), port});
     send(kFireWall);
-    ASSERT_TRUE(waitUntil([&] { return receiver->counters().ownForwards >= 1; }));
+    ASSERT_TRUE(waitUntil([&] { return engine.counters().ownForwards >= 1; }));
     test::settle();
-    EXPECT_EQ(receiver->counters().ownForwards, 1u);
-    EXPECT_EQ(receiver->counters().forwarded, 1u);
+    EXPECT_EQ(engine.counters().ownForwards, 1u);
+    EXPECT_EQ(engine.counters().forwarded, 1u);
     EXPECT_EQ(list(LogCategory::FireWall).size(), 1);
     EXPECT_EQ(hosts.size(), 2); // the forward's own sender is not listed
 }
@@ -237,9 +248,11 @@ TEST_F(Intake, DebugConsoleWritesEveryDatagramVerbatim)
     }
     CDebugConsole console;
     console.Open(logPath);
-    targets.console = &console;
-    CSysLogSocket withConsole(targets);
-    ASSERT_TRUE(withConsole.Create(0, nullptr, htonl(INADDR_LOOPBACK)));
+    ReceptionEngine withConsole(&console);
+    ReceptionSettings settings;
+    settings.port = 0;
+    settings.address = htonl(INADDR_LOOPBACK);
+    ASSERT_TRUE(withConsole.start(settings));
 
     for (const QByteArray& d :
          {QByteArray("<134>100% %s %n %d%%"), QByteArray("two\nlines"), QByteArray("no prefix")}) {
@@ -247,6 +260,7 @@ TEST_F(Intake, DebugConsoleWritesEveryDatagramVerbatim)
         first.sendTo(withConsole.localPort(), d);
         ASSERT_TRUE(waitUntil([&] { return withConsole.counters().read > before; }));
     }
+    withConsole.stop();
     EXPECT_EQ(readFile(logPath), "<134>100% %s %n %d%%\r\ntwo\r\nlines\r\nno prefix\r\n");
 }
 

@@ -1,0 +1,32 @@
+#pragma once
+
+#include "logs/core/LogCategory.h"
+#include "logs/core/LogRows.h"
+#include "receiver/core/CSysLogSocket.h"
+#include "receiver/core/WanStatus.h"
+
+#include <QStringList>
+
+#include <array>
+#include <optional>
+
+namespace quendal {
+
+// What the receiver thread hands to the window's thread in one go: the entries stored since the
+// last batch (owning their bytes), the senders seen for the first time, the status values when
+// they changed, and the counters as they stood at the batch's end.
+struct ReceptionBatch
+{
+    std::array<LogRows, kCategoryCount> rows; // per category, newest at row 0
+    QStringList newSenders;                   // in order of arrival
+    std::optional<WanStatus::Snapshot> status;
+    IntakeCounters counters;
+
+    // Whether there is anything but counters in it.
+    bool hasContent() const;
+    // Puts a later batch behind this one, keeping every order; `later` is left empty and can be
+    // filled again.
+    void append(ReceptionBatch&& later);
+};
+
+} // namespace quendal

@@ -1,0 +1,281 @@
+#include "receiver/core/ReceptionEngine.h"
+
+#include "app/core/UiText.h"
+#include "logs/core/AutoLogFiles.h"
+#include "receiver/core/CReplaySocket.h"
+#include "receiver/core/HostFilter.h"
+#include "receiver/core/WanStatus.h"
+
+#include <QMutexLocker>
+
+namespace quendal {
+
+// The receiver thread's side: the socket and everything a datagram reaches, and the batch it is
+// filling. Lives on the engine's thread; the engine reaches it through queued calls and the
+// control block alone.
+class ReceptionWorker : public QObject, public IntakeSink
+{
+public:
+    ReceptionWorker(ReceptionEngine& engine, CDebugConsole* console)
+        : engine_(engine), filter_(GetUiText(9002)), wan_(new WanStatus(this)),
+          files_(new AutoLogFiles(QString(), this))
+    {
+        IntakeTargets targets;
+        targets.hosts = &filter_;
+        targets.sink = this;
+        targets.wan = wan_;
+        targets.files = files_;
+        targets.console = console;
+        socket_ = new CSysLogSocket(targets, this);
+        connect(files_, &AutoLogFiles::writeFailed, &engine_, &ReceptionEngine::fileWriteFailed);
+        connect(files_, &AutoLogFiles::writeRecovered, &engine_,
+                &ReceptionEngine::fileWriteRecovered);
+    }
+
+    IntakeSink* observer = nullptr;
+    bool batchesWanted = true;
+
+    bool open(const ReceptionSettings& settings, QString* error, QString* replayError)
+    {
+        close();
+        filter_.forgetSenders();
+        applyControl(replayError);
+        if (!socket_->Create(settings.port, error, settings.address, settings.receiveBufferBytes)) {
+            useReplay(std::nullopt, nullptr);
+            return false;
+        }
+        return true;
+    }
+
+    void close()
+    {
+        if (!socket_->isOpen())
+            return;
+        socket_->Close();
+        useReplay(std::nullopt, nullptr);
+        publish();
+    }
+
+    quint16 localPort() const { return socket_->localPort(); }
+    int receiveBufferBytes() const { return socket_->receiveBufferBytes(); }
+    void reopenFiles() { files_->reopen(); }
+
+    void beforeDatagram() override
+    {
+        if (engine_.controlGeneration_.load(std::memory_order_acquire) != seenGeneration_)
+            applyControl(nullptr);
+        if (observer)
+            observer->beforeDatagram();
+    }
+
+    void entryStored(LogCategory category, const LogEntryView& entry) override
+    {
+        if (observer)
+            observer->entryStored(category, entry);
+        if (batchesWanted)
+            batch_.rows[size_t(categoryIndex(category))].prepend(entry);
+    }
+
+    void senderAdded(const QString& address) override
+    {
+        if (observer)
+            observer->senderAdded(address);
+        if (batchesWanted)
+            batch_.newSenders.append(address);
+    }
+
+    void statusChanged(const WanStatus& status) override
+    {
+        if (observer)
+            observer->statusChanged(status);
+        if (batchesWanted)
+            batch_.status = status.snapshot();
+    }
+
+    void drainEnded() override
+    {
+        if (observer)
+            observer->drainEnded();
+        publish();
+    }
+
+private:
+    void publish()
+    {
+        batch_.counters = socket_->counters();
+        engine_.post(std::move(batch_));
+    }
+
+    void applyControl(QString* replayError)
+    {
+        ReceptionEngine::Control control;
+        {
+            QMutexLocker lock(&engine_.controlMutex_);
+            control = std::exchange(engine_.control_, {});
+            seenGeneration_ = engine_.controlGeneration_.load(std::memory_order_relaxed);
+        }
+        if (control.selectedHost)
+            filter_.select(*control.selectedHost);
+        if (control.folder)
+            files_->setFolder(*control.folder);
+        if (control.replay) {
+            QString reason;
+            if (!useReplay(*control.replay, &reason)) {
+                if (replayError)
+                    *replayError = reason;
+                else
+                    Q_EMIT engine_.replayFailed(reason);
+            }
+        }
+    }
+
+    bool useReplay(const std::optional<ReplayTarget>& target, QString* error)
+    {
+        socket_->setReplay(nullptr);
+        replay_.Close();
+        if (!target)
+            return true;
+        if (!replay_.Create(target->address, target->port, error))
+            return false;
+        socket_->setReplay(&replay_);
+        return true;
+    }
+
+    ReceptionEngine& engine_;
+    HostFilter filter_;
+    WanStatus* wan_;
+    AutoLogFiles* files_;
+    CReplaySocket replay_;
+    CSysLogSocket* socket_;
+    ReceptionBatch batch_;
+    quint64 seenGeneration_ = 0;
+};
+
+ReceptionEngine::ReceptionEngine(CDebugConsole* console, QObject* parent)
+    : QObject(parent), worker_(new ReceptionWorker(*this, console))
+{
+    thread_.setObjectName(QStringLiteral("reception"));
+    worker_->moveToThread(&thread_);
+    // The worker and its sockets go with the thread, on the thread.
+    connect(&thread_, &QThread::finished, worker_, &QObject::deleteLater);
+    thread_.start();
+}
+
+ReceptionEngine::~ReceptionEngine()
+{
+    stop();
+    thread_.quit();
+    thread_.wait();
+}
+
+bool ReceptionEngine::start(const ReceptionSettings& settings, QString* error, QString* replayError)
+{
+    stop();
+    changeControl([&](Control& c) {
+        c.selectedHost = settings.selectedHost;
+        c.folder = settings.folder;
+        c.replay = settings.replay;
+    });
+    bool opened = false;
+    QMetaObject::invokeMethod(
+        worker_,
+        [&] {
+            opened = worker_->open(settings, error, replayError);
+            localPort_ = opened ? worker_->localPort() : 0;
+            receiveBufferBytes_ = opened ? worker_->receiveBufferBytes() : 0;
+        },
+        Qt::BlockingQueuedConnection);
+    if (!opened)
+        return false;
+    counters_ = {};
+    state_ = State::Running;
+    Q_EMIT runningChanged(true);
+    return true;
+}
+
+void ReceptionEngine::stop()
+{
+    if (state_ != State::Running)
+        return;
+    QMetaObject::invokeMethod(
+        worker_, [this] { worker_->close(); }, Qt::BlockingQueuedConnection);
+    state_ = State::Stopped;
+    localPort_ = 0;
+    deliverPending();
+    Q_EMIT runningChanged(false);
+}
+
+template <typename Change> void ReceptionEngine::changeControl(Change change)
+{
+    QMutexLocker lock(&controlMutex_);
+    change(control_);
+    controlGeneration_.fetch_add(1, std::memory_order_release);
+}
+
+void ReceptionEngine::setSelectedHost(const QString& text)
+{
+    changeControl([&](Control& c) { c.selectedHost = text; });
+}
+
+void ReceptionEngine::setFolder(const QString& folder)
+{
+    changeControl([&](Control& c) { c.folder = folder; });
+}
+
+void ReceptionEngine::setReplay(const std::optional<ReplayTarget>& target)
+{
+    changeControl([&](Control& c) { c.replay = target; });
+}
+
+void ReceptionEngine::reopenFiles()
+{
+    QMetaObject::invokeMethod(
+        worker_, [this] { worker_->reopenFiles(); }, Qt::QueuedConnection);
+}
+
+void ReceptionEngine::setObserver(IntakeSink* observer)
+{
+    Q_ASSERT(!isRunning());
+    worker_->observer = observer;
+}
+
+void ReceptionEngine::setBatchesWanted(bool wanted)
+{
+    Q_ASSERT(!isRunning());
+    worker_->batchesWanted = wanted;
+}
+
+void ReceptionEngine::post(ReceptionBatch&& batch)
+{
+    bool postNow = false;
+    {
+        QMutexLocker lock(&outboxMutex_);
+        outbox_.append(std::move(batch));
+        outboxFilled_ = true;
+        postNow = !deliveryPosted_;
+        deliveryPosted_ = true;
+    }
+    // One delivery in flight at a time: while this thread is busy, batches grow instead of
+    // queueing up.
+    if (postNow)
+        QMetaObject::invokeMethod(this, &ReceptionEngine::deliverPending, Qt::QueuedConnection);
+}
+
+void ReceptionEngine::deliverPending()
+{
+    ReceptionBatch batch;
+    {
+        QMutexLocker lock(&outboxMutex_);
+        deliveryPosted_ = false;
+        if (!outboxFilled_)
+            return; // delivered already, by stop()
+        batch.append(std::move(outbox_));
+        outboxFilled_ = false;
+    }
+    counters_ = batch.counters;
+    if (batch.hasContent())
+        Q_EMIT batchArrived(&batch);
+    Q_EMIT countersUpdated();
+}
+
+} // namespace quendal

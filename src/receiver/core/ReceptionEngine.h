@@ -1,0 +1,133 @@
+#pragma once
+
+#include "receiver/core/CSysLogSocket.h"
+#include "receiver/core/ReceptionBatch.h"
+
+#include <QMutex>
+#include <QObject>
+#include <QString>
+#include <QThread>
+
+#include <atomic>
+#include <optional>
+
+namespace quendal {
+
+class CDebugConsole;
+class ReceptionWorker;
+
+// Where Replay forwards to.
+struct ReplayTarget
+{
+    QString address; // dotted IPv4
+    quint16 port = 514;
+};
+
+// What reception starts with.
+struct ReceptionSettings
+{
+    quint16 port = 514;
+    quint32 address = INADDR_ANY; // network order
+    QString folder;               // of the automatic log files
+    std::optional<ReplayTarget> replay;
+    QString selectedHost; // the host list's selected entry; empty for every sender
+    int receiveBufferBytes = CSysLogSocket::kReceiveBufferBytes;
+};
+
+// Reception as one object: the receiving socket, the sender filter, Replay, decoding, the status
+// values and the automatic files all run on a thread of their own, so nothing the window does
+// can keep a datagram waiting. What was taken in reaches this object's thread as batches
+// (batchArrived), in the order it came; Start, Stop and every setting take effect between two
+// datagrams, never inside one.
+class ReceptionEngine : public QObject
+{
+    Q_OBJECT
+
+public:
+    enum class State
+    {
+        Stopped,
+        Running
+    };
+
+    // `console`, when given, echoes every datagram; it is used on the receiver thread.
+    explicit ReceptionEngine(CDebugConsole* console = nullptr, QObject* parent = nullptr);
+    ~ReceptionEngine() override;
+
+    // Binds the port and starts taking in datagrams. false, with the reason in `error`, when the
+    // port cannot be bound. A Replay target that cannot be used leaves reception running without
+    // Replay and says why in `replayError`.
+    bool start(const ReceptionSettings& settings, QString* error = nullptr,
+               QString* replayError = nullptr);
+    // Closes the socket after the datagram in hand; what was taken in until then is delivered
+    // before this returns.
+    void stop();
+
+    State state() const { return state_; }
+    bool isRunning() const { return state_ == State::Running; }
+    quint16 localPort() const { return localPort_; }
+    int receiveBufferBytes() const { return receiveBufferBytes_; }
+    // The counters as of the last batch delivered.
+    const IntakeCounters& counters() const { return counters_; }
+
+    // Settings that may change while running; each takes effect before the next datagram.
+    void setSelectedHost(const QString& text);
+    void setFolder(const QString& folder);
+    void setReplay(const std::optional<ReplayTarget>& target);
+    // The automatic files are opened afresh (after logrotate, on SIGHUP).
+    void reopenFiles();
+
+    // Called on the receiver thread for every datagram's results, in order, before they are
+    // batched: for output that must keep step with the console echo. Set while stopped.
+    void setObserver(IntakeSink* observer);
+    // Whether batches carry entries, senders and status values, or counters only (for a
+    // receiver without a window). On by default; set while stopped.
+    void setBatchesWanted(bool wanted);
+
+    // Delivers what the receiver thread has taken in so far, at once.
+    void deliverPending();
+
+Q_SIGNALS:
+    void runningChanged(bool running);
+    // Entries taken in, on this object's thread. Receivers may take the rows out of the batch.
+    void batchArrived(quendal::ReceptionBatch* batch);
+    // counters() moved on.
+    void countersUpdated();
+    void fileWriteFailed(quendal::LogCategory category, const QString& path, const QString& reason);
+    void fileWriteRecovered(quendal::LogCategory category, const QString& path);
+    // A Replay target set while running cannot be used.
+    void replayFailed(const QString& reason);
+
+private:
+    friend class ReceptionWorker;
+
+    // Settings handed to the receiver thread, applied before its next datagram.
+    struct Control
+    {
+        std::optional<QString> selectedHost;
+        std::optional<QString> folder;
+        std::optional<std::optional<ReplayTarget>> replay;
+    };
+    template <typename Change> void changeControl(Change change);
+
+    // Called by the receiver thread at the end of a drain.
+    void post(ReceptionBatch&& batch);
+
+    QThread thread_;
+    ReceptionWorker* worker_;
+    State state_ = State::Stopped;
+    quint16 localPort_ = 0;
+    int receiveBufferBytes_ = 0;
+    IntakeCounters counters_;
+
+    QMutex controlMutex_;
+    Control control_;
+    std::atomic<quint64> controlGeneration_{0};
+
+    QMutex outboxMutex_;
+    ReceptionBatch outbox_;
+    bool outboxFilled_ = false;
+    bool deliveryPosted_ = false;
+};
+
+} // namespace quendal
