@@ -52,15 +52,6 @@ public:
     explicit AutoLogFiles(const QString& folder = {}, QObject* parent = nullptr);
     ~AutoLogFiles() override;
 
-    // Entries appended while a scope is alive are written whole when it ends, one write per file.
-    class BatchScope
-    {
-    public:
-        explicit BatchScope(AutoLogFiles&) {}
-    };
-    // Opens the files afresh, after they were rotated away.
-    void reopen() {}
-
     void setFolder(const QString& folder);
     QString folder() const { return folder_; }
     QString filePath(LogCategory c) const;
