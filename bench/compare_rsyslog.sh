@@ -271,14 +271,14 @@ names = {"maxrate": "max rate with 0 loss (/s)", "drain": "drain rate (/s)",
          "syscalls": "system calls per datagram"}
 for metric in ("maxrate", "drain", "syscalls"):
     receivers = [r for (m, r) in values if m == metric]
+    if not receivers:
+        continue
+    print(names[metric])
     if metric == "maxrate":
         for r in receivers:
             limited = len(values.get(("senderlimited", r), {}))
             if limited:
                 print("  (%s: the sender could not keep the pace in %d reps: a lower bound)" % (r, limited))
-    if not receivers:
-        continue
-    print(names[metric])
     for r in receivers:
         v = list(values[(metric, r)].values())
         print("  %-8s min %10.3f  median %10.3f  max %10.3f  (%d reps)" %
