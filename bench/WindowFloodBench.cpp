@@ -201,6 +201,8 @@ void floodRun(CSysLogDlg& window, quint16 port, const Options& options)
                 static_cast<unsigned long long>(stored), count,
                 100.0 * double(count - qint64(stored)) / count, sendSeconds,
                 double(stored) / sendSeconds);
+    std::printf("dropped by the system: %llu\n",
+                static_cast<unsigned long long>(window.reception()->counters().kernelDrops));
     std::printf("longest event-loop stall %.1f ms, stalls over 100 ms: %d, list repaints: %d\n",
                 stalls.longestMs(), stalls.over100ms(), paints.count);
 }

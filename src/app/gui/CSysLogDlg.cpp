@@ -129,10 +129,10 @@ CSysLogDlg::CSysLogDlg(const MainWindowOptions& options, QWidget* parent)
         sheet_->addTab(page, QString());
     const auto adapters = options.adapterInfo ? options.adapterInfo : systemAdapterInfo();
     const auto tables = options.socketTables ? options.socketTables : systemSocketTables();
-    sheet_->addTab(
-        new CClientControlPage(CIpHelper(adapters, nullptr),
-                               options.routerSearch.value_or(defaultRouterSearchTarget()), sheet_),
-        QString());
+    sheet_->addTab(new CClientControlPage(CIpHelper(adapters, nullptr),
+                                          options.routerSearch.value_or(defaultRouterSearchTarget()),
+                                          sheet_),
+                   QString());
     sheet_->addTab(new CTcpTablePage(CIpHelper(nullptr, tables), sheet_), QString());
     sheet_->addTab(new CUdpTablePage(CIpHelper(nullptr, tables), sheet_), QString());
     layout->addWidget(sheet_, 1);

@@ -14,7 +14,7 @@ ReceptionView::ReceptionView(ReceptionEngine* engine, HostList* hosts,
 {
     connect(engine, &ReceptionEngine::batchArrived, this,
             [this](ReceptionBatch* batch) { apply(*batch); });
-    connect(hosts_, &HostList::selectedRowChanged, engine,
+    connect(hosts_, &HostList::selectedRowChanged, this,
             [this, engine] { engine->setSelectedHost(hosts_->selectedText()); });
 }
 
