@@ -64,9 +64,9 @@ struct BatchSink : IntakeSink
 
 // The receiver's intake on its own (no system call), with or without the automatic files; every
 // 64 entries the batch goes onto the lists, as the window takes it.
-void intake(benchmark::State& state, bool withFiles)
+void intake(benchmark::State& state, bool withFiles,
+            const std::vector<QByteArray>& datagrams = sampleDatagrams())
 {
-    const auto& datagrams = sampleDatagrams();
     QTemporaryDir dir;
     HostFilter hosts(QStringLiteral("Any"));
     std::array<LogList, kCategoryCount> lists;
@@ -231,28 +231,7 @@ void BM_IntakeRfc5424ToList(benchmark::State& state)
         }
         return out;
     }();
-    HostList hosts(QStringLiteral("Any"));
-    std::array<LogList, kCategoryCount> lists;
-    WanStatus wan;
-    IntakeTargets targets;
-    targets.hosts = &hosts;
-    targets.wan = &wan;
-    for (int i = 0; i < kCategoryCount; ++i)
-        targets.lists[size_t(i)] = &lists[size_t(i)];
-    CSysLogSocket receiver(targets);
-    sockaddr_in from{};
-    from.sin_family = AF_INET;
-    from.sin_addr.s_addr = htonl(0xC0A80101); // 192.168.1.1
-    from.sin_port = htons(514);
-
-    size_t i = 0;
-    for (auto _ : state) {
-        receiver.takeIn(datagrams[i], from);
-        if (++i == datagrams.size())
-            i = 0;
-    }
-    state.SetItemsProcessed(state.iterations());
-    state.counters["stored"] = double(receiver.counters().stored);
+    intake(state, false, datagrams);
 }
 BENCHMARK(BM_IntakeRfc5424ToList)->MinTime(2.0);
 
