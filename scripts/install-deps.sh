@@ -11,6 +11,8 @@ if [ "${1:-}" = "--test" ]; then
     # logger (bsdutils) is the real syslog client of the tests; unshare (util-linux) and ip
     # (iproute2) give the test run a network of its own.
     packages="$packages libgtest-dev libbenchmark-dev bsdutils util-linux iproute2"
+    # python3 and rsyslog are further real syslog clients of the message-format tests.
+    packages="$packages python3 rsyslog"
 fi
 if [ "${1:-}" = "--screenshot" ]; then
     # A virtual X display, a way to press the dialog's keys, and a way to capture the window.
