@@ -13,6 +13,8 @@ if [ "${1:-}" = "--test" ]; then
     # (iproute2) give the test run a network of its own; logrotate rotates the log files under
     # a test.
     packages="$packages libgtest-dev libbenchmark-dev bsdutils util-linux iproute2 logrotate"
+    # python3 and rsyslog are further real syslog clients of the message-format tests.
+    packages="$packages python3 rsyslog"
 fi
 if [ "${1:-}" = "--screenshot" ]; then
     # A virtual X display, a way to press the dialog's keys, and a way to capture the window.

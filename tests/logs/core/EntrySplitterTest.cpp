@@ -135,6 +135,10 @@ TEST_F(FormSplit, Rfc5424FromLoggerAndRsyslog)
                   "root: fw emerg [timeQuality tzKnown=\"1\" isSynced=\"1\" "
                   "syncAccuracy=\"123\"]",
                   DEF_TEXT}));
+    EXPECT_EQ(split("<134>1 2026-12-07T14:18:06.007184+00:00 vm fwtag 812 - [timeQuality "
+                    "tzKnown=\"1\"] text"),
+              (LogEntry{"2026-12-07T14:18:06.007184+00:00", "vm",
+                        "fwtag[812]: text [timeQuality tzKnown=\"1\"]", DEF_TEXT}));
     // logger --rfc5424=notq,notime,nohost: every nil part left out, the sender as Host.
     EXPECT_EQ(split("<134>1 - - root - - - text"), (LogEntry{"", kSender, "root: text", DEF_TEXT}));
     EXPECT_EQ(split("<128>1 - - - - - - text", 0), (LogEntry{"", kSender, "text", RED}));

@@ -1,18 +1,20 @@
 // The syslog clients a Linux machine already has, sending over UDP on loopback into a real
-// receiving socket: logger in each of its modes, Python's SysLogHandler, and rsyslog's formats as
-// their bytes. Every entry is checked in its list, in its automatic file, and after a round trip
-// through the file and back through Open.
+// receiving socket: logger in each of its modes, Python's SysLogHandler, rsyslog relaying logger
+// in its forwarding formats, and those formats and malformed datagrams as bytes. Entries are
+// checked in their list, in their automatic file, and after a round trip through the file and
+// back through Open.
 #include "app/core/UiText.h"
 #include "logs/core/AutoLogFiles.h"
 #include "logs/core/LogFileReader.h"
 #include "logs/core/LogFileWriter.h"
 #include "logs/core/LogList.h"
 #include "receiver/core/CSysLogSocket.h"
-#include "receiver/core/HostList.h"
+#include "receiver/core/HostFilter.h"
 #include "receiver/core/WanStatus.h"
 #include "support/TestSupport.h"
 
 #include <QDateTime>
+#include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -52,10 +54,9 @@ protected:
     {
         files.setReportToStandardError(false);
         targets.hosts = &hosts;
+        targets.sink = &sink;
         targets.wan = &wan;
         targets.files = &files;
-        for (int i = 0; i < kCategoryCount; ++i)
-            targets.lists[size_t(i)] = &lists[size_t(i)];
         receiver = std::make_unique<CSysLogSocket>(targets);
         QString error;
         ASSERT_TRUE(receiver->Create(0, &error, htonl(INADDR_LOOPBACK))) << qPrintable(error);
@@ -114,9 +115,20 @@ protected:
         EXPECT_EQ(entries(reopened), entries(fireWall()));
     }
 
+    // The receiver on this thread, each stored entry going straight onto its list.
+    struct ListSink : IntakeSink
+    {
+        std::array<LogList, kCategoryCount>* lists;
+        void entryStored(LogCategory c, const LogEntryView& entry) override
+        {
+            (*lists)[size_t(categoryIndex(c))].prepend(entry);
+        }
+    };
+
     QTemporaryDir dir;
-    HostList hosts{GetUiText(9002)};
+    HostFilter hosts{GetUiText(9002)};
     std::array<LogList, kCategoryCount> lists;
+    ListSink sink{{}, &lists};
     WanStatus wan;
     AutoLogFiles files{dir.path()};
     IntakeTargets targets;
@@ -230,6 +242,71 @@ TEST_F(SyslogClients, RsyslogFormatsAndMalformedDatagramsSurviveAFileAndOpen)
     std::vector<LogEntry> expected = entries(fireWall());
     expected[5].message.chop(1);
     EXPECT_EQ(entries(opened), expected);
+}
+
+// rsyslog relays a classic message from logger in its two forwarding formats.
+TEST_F(SyslogClients, RsyslogForwardsInItsIsoAndRfc5424Formats)
+{
+    const QString rsyslogd = QStringLiteral("/usr/sbin/rsyslogd");
+    if (!QFile::exists(rsyslogd))
+        GTEST_SKIP() << "rsyslog is not installed";
+    const quint16 relayPort = test::freeUdpPort();
+    QFile conf(dir.filePath(QStringLiteral("rsyslog.conf")));
+    ASSERT_TRUE(conf.open(QIODevice::WriteOnly));
+    conf.write(
+        QStringLiteral("global(workDirectory=\"%1\")\n"
+                       "module(load=\"imudp\")\n"
+                       "input(type=\"imudp\" address=\"127.0.0.1\" port=\"%2\")\n"
+                       "action(type=\"omfwd\" target=\"127.0.0.1\" port=\"%3\" protocol=\"udp\" "
+                       "template=\"RSYSLOG_ForwardFormat\")\n"
+                       "action(type=\"omfwd\" target=\"127.0.0.1\" port=\"%3\" protocol=\"udp\" "
+                       "template=\"RSYSLOG_SyslogProtocol23Format\")\n")
+            .arg(dir.path())
+            .arg(relayPort)
+            .arg(receiver->localPort())
+            .toUtf8());
+    conf.close();
+    QProcess relay;
+    relay.start(rsyslogd, {QStringLiteral("-n"), QStringLiteral("-f"), conf.fileName(),
+                           QStringLiteral("-i"), dir.filePath(QStringLiteral("rsyslogd.pid"))});
+    ASSERT_TRUE(relay.waitForStarted());
+
+    // Until rsyslog listens, what logger sends is lost; each try has a message of its own.
+    QByteArray text;
+    for (int attempt = 0; attempt < 50 && fireWall().size() < 2; ++attempt) {
+        text = "via rsyslog " + QByteArray::number(attempt);
+        QProcess::execute(QStringLiteral("logger"),
+                          {QStringLiteral("-n"), QStringLiteral("127.0.0.1"), QStringLiteral("-P"),
+                           QString::number(relayPort), QStringLiteral("-d"),
+                           QStringLiteral("--rfc3164"), QStringLiteral("-p"),
+                           QStringLiteral("local0.info"), QStringLiteral("-t"),
+                           QStringLiteral("fwtag"), QString::fromLatin1(text)});
+        waitUntil([&] { return fireWall().size() >= 2; }, std::chrono::milliseconds(200));
+    }
+    relay.terminate();
+    relay.waitForFinished(5000);
+    ASSERT_GE(fireWall().size(), 2) << relay.readAllStandardError().constData();
+
+    const QRegularExpression isoTime(
+        QStringLiteral(R"(^\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d(\.\d+)?([+-]\d\d:\d\d|Z)$)"));
+    bool forwardFormat = false;
+    bool protocol23 = false;
+    for (qsizetype r = 0; r < fireWall().size(); ++r) {
+        const LogEntry e = LogEntry::from(fireWall().entry(r));
+        if (!e.message.contains(text))
+            continue;
+        EXPECT_TRUE(isoTime.match(QString::fromLatin1(e.time)).hasMatch()) << e.time.data();
+        EXPECT_FALSE(e.host.isEmpty());
+        // RFC 5424 carries rsyslog's MSG with its leading blank, and a line feed at the end.
+        if (e.message == "fwtag: " + text)
+            forwardFormat = true;
+        else if (e.message == "fwtag:  " + text + "\n")
+            protocol23 = true;
+        else
+            ADD_FAILURE() << e.message.constData();
+    }
+    EXPECT_TRUE(forwardFormat);
+    EXPECT_TRUE(protocol23);
 }
 
 } // namespace
