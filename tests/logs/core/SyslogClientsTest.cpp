@@ -118,6 +118,7 @@ protected:
     // The receiver on this thread, each stored entry going straight onto its list.
     struct ListSink : IntakeSink
     {
+        explicit ListSink(std::array<LogList, kCategoryCount>* l) : lists(l) {}
         std::array<LogList, kCategoryCount>* lists;
         void entryStored(LogCategory c, const LogEntryView& entry) override
         {
@@ -128,7 +129,7 @@ protected:
     QTemporaryDir dir;
     HostFilter hosts{GetUiText(9002)};
     std::array<LogList, kCategoryCount> lists;
-    ListSink sink{{}, &lists};
+    ListSink sink{&lists};
     WanStatus wan;
     AutoLogFiles files{dir.path()};
     IntakeTargets targets;
