@@ -10,7 +10,10 @@ packages="cmake ninja-build g++ pkg-config qt6-base-dev qt6-svg-dev fonts-dejavu
 if [ "${1:-}" = "--test" ]; then
     # logger (bsdutils) is the real syslog client of the tests; unshare (util-linux) and ip
     # (iproute2) give the test run a network of its own.
+    # dnsmasq (its binary only: dnsmasq-base, no system service) and dhclient build the private
+    # DHCP network of the lease tests; setpriv (util-linux) runs dhclient without root there.
     packages="$packages libgtest-dev libbenchmark-dev bsdutils util-linux iproute2"
+    packages="$packages dnsmasq-base isc-dhcp-client"
 fi
 if [ "${1:-}" = "--screenshot" ]; then
     # A virtual X display, a way to press the dialog's keys, and a way to capture the window.
