@@ -15,6 +15,9 @@ if [ "${1:-}" = "--test" ]; then
     packages="$packages libgtest-dev libbenchmark-dev bsdutils util-linux iproute2 logrotate"
     # python3 and rsyslog are further real syslog clients of the message-format tests.
     packages="$packages python3 rsyslog"
+    # dnsmasq (its binary only: dnsmasq-base, no system service) and dhclient build the private
+    # DHCP network of the lease tests; setpriv (util-linux) runs dhclient without root there.
+    packages="$packages dnsmasq-base isc-dhcp-client"
 fi
 if [ "${1:-}" = "--screenshot" ]; then
     # A virtual X display, a way to press the dialog's keys, and a way to capture the window.

@@ -4,10 +4,8 @@ namespace quendal {
 
 CIpHelper::CIpHelper(std::shared_ptr<AdapterInfoSource> adapters,
                      std::shared_ptr<SocketTableSource> tables)
-    : adapters_(std::move(adapters))
-    , tables_(std::move(tables))
-{
-}
+    : adapters_(std::move(adapters)), tables_(std::move(tables))
+{}
 
 // A missing source reads as a failed read: the page then shows nothing, as for any failure.
 bool CIpHelper::ReadNetworkInfo(NetworkInfo& info)
@@ -16,14 +14,18 @@ bool CIpHelper::ReadNetworkInfo(NetworkInfo& info)
     return adapters_ && adapters_->readNetworkInfo(info);
 }
 
-bool CIpHelper::ReleaseLease(quint32 adapterIndex)
+LeaseOutcome CIpHelper::ReleaseLease(quint32 adapterIndex)
 {
-    return adapters_ && adapters_->releaseLease(adapterIndex);
+    if (!adapters_)
+        return {false, QStringLiteral("no adapter information")};
+    return adapters_->releaseLease(adapterIndex);
 }
 
-bool CIpHelper::RenewLease(quint32 adapterIndex)
+LeaseOutcome CIpHelper::RenewLease(quint32 adapterIndex)
 {
-    return adapters_ && adapters_->renewLease(adapterIndex);
+    if (!adapters_)
+        return {false, QStringLiteral("no adapter information")};
+    return adapters_->renewLease(adapterIndex);
 }
 
 bool CIpHelper::CanChangeLeases() const

@@ -16,9 +16,6 @@
 namespace quendal {
 namespace {
 
-// Waiting for a DHCP server may take a while; the page waits with the user, as it is meant to.
-constexpr int kLeaseCommandTimeoutMs = 30000;
-
 std::optional<QString> readText(const QString& path)
 {
     if (const auto bytes = readWholeFile(path))
@@ -39,8 +36,8 @@ QString describe(const QString& interfaceName)
                          .symLinkTarget()
                          .section(QLatin1Char('/'), -1);
     if (driver.isEmpty()) {
-        const QString uevent =
-            readText(sysNetPath(interfaceName, QStringLiteral("device/uevent"))).value_or(QString());
+        const QString uevent = readText(sysNetPath(interfaceName, QStringLiteral("device/uevent")))
+                                   .value_or(QString());
         for (const QString& line : uevent.split(QLatin1Char('\n')))
             if (line.startsWith(QLatin1String("DRIVER=")))
                 driver = line.mid(7);
@@ -48,23 +45,12 @@ QString describe(const QString& interfaceName)
     return driver.isEmpty() ? interfaceName : QStringLiteral("%1 (%2)").arg(interfaceName, driver);
 }
 
-void fillHostAndDns(NetworkInfo& info)
-{
-    info.HostName = QSysInfo::machineHostName();
-    info.DnsServers.fill(QString());
-    const QStringList servers =
-        chooseDnsServers(readText(QStringLiteral("/etc/resolv.conf")).value_or(QString()),
-                         readText(QStringLiteral("/run/systemd/resolve/resolv.conf")));
-    for (qsizetype i = 0; i < servers.size() && i < kDnsServerSlots; ++i)
-        info.DnsServers[size_t(i)] = servers[i];
-}
-
 std::optional<DhcpLease> networkManagerLease(const QString& interfaceName)
 {
     QProcess nmcli;
-    nmcli.start(QStringLiteral("nmcli"), {QStringLiteral("-t"), QStringLiteral("-f"),
-                                          QStringLiteral("DHCP4"), QStringLiteral("device"),
-                                          QStringLiteral("show"), interfaceName});
+    nmcli.start(QStringLiteral("nmcli"),
+                {QStringLiteral("-t"), QStringLiteral("-f"), QStringLiteral("DHCP4"),
+                 QStringLiteral("device"), QStringLiteral("show"), interfaceName});
     if (!nmcli.waitForFinished(3000) || nmcli.exitCode() != 0)
         return std::nullopt;
     return parseNmcliDhcp4(QString::fromUtf8(nmcli.readAllStandardOutput()));
@@ -79,13 +65,45 @@ std::optional<DhcpLease> networkdLease(quint32 index)
     return parseNetworkdLease(*text, QFileInfo(path).lastModified().toSecsSinceEpoch());
 }
 
-// dhclient keeps one file per interface or one for all; the lease that expires last is newest.
-std::optional<DhcpLease> dhclientLease(const QString& interfaceName)
+} // namespace
+
+LinuxAdapterInfo::LinuxAdapterInfo(LeaseSetup setup) : setup_(std::move(setup))
+{}
+
+LeaseManager LinuxAdapterInfo::manager() const
 {
+    if (!setup_.manager)
+        setup_.manager = detectLeaseManager(setup_.programFolders);
+    return *setup_.manager;
+}
+
+// resolved's upstream servers stand in for its local stub, unless the resolver file was chosen.
+void LinuxAdapterInfo::fillHostAndDns(NetworkInfo& info) const
+{
+    info.HostName = QSysInfo::machineHostName();
+    info.DnsServers.fill(QString());
+    const bool systemResolver = setup_.resolverFile == LeaseSetup().resolverFile;
+    const QStringList servers = chooseDnsServers(
+        readText(setup_.resolverFile).value_or(QString()),
+        systemResolver ? readText(QStringLiteral("/run/systemd/resolve/resolv.conf"))
+                       : std::nullopt);
+    for (qsizetype i = 0; i < servers.size() && i < kDnsServerSlots; ++i)
+        info.DnsServers[size_t(i)] = servers[i];
+}
+
+// dhclient keeps one file per interface or one for all; the lease that expires last is newest.
+std::optional<DhcpLease> LinuxAdapterInfo::dhclientLease(const QString& interfaceName) const
+{
+    if (!setup_.dhclientLeaseFile.isEmpty()) {
+        const auto text = readText(setup_.dhclientLeaseFile);
+        return text ? parseDhclientLeases(*text, interfaceName) : std::nullopt;
+    }
     std::optional<DhcpLease> newest;
-    for (const QString& folder : {QStringLiteral("/var/lib/dhcp"), QStringLiteral("/var/lib/dhclient")}) {
+    for (const QString& folder :
+         {QStringLiteral("/var/lib/dhcp"), QStringLiteral("/var/lib/dhclient")}) {
         const QDir dir(folder);
-        for (const QString& name : dir.entryList({QStringLiteral("dhclient*.leases")}, QDir::Files)) {
+        for (const QString& name :
+             dir.entryList({QStringLiteral("dhclient*.leases")}, QDir::Files)) {
             const auto text = readText(dir.filePath(name));
             const auto lease = text ? parseDhclientLeases(*text, interfaceName) : std::nullopt;
             if (lease && (!newest || lease->expires > newest->expires))
@@ -95,17 +113,12 @@ std::optional<DhcpLease> dhclientLease(const QString& interfaceName)
     return newest;
 }
 
-} // namespace
-
-LeaseManager LinuxAdapterInfo::manager() const
+std::optional<DhcpLease> LinuxAdapterInfo::leaseOf(const QString& interfaceName,
+                                                   quint32 index) const
 {
-    if (!manager_)
-        manager_ = detectLeaseManager();
-    return *manager_;
-}
-
-std::optional<DhcpLease> LinuxAdapterInfo::leaseOf(const QString& interfaceName, quint32 index) const
-{
+    // A dhclient of one's own keeps its leases in the file it was given, and nowhere else.
+    if (!setup_.dhclientLeaseFile.isEmpty())
+        return dhclientLease(interfaceName);
     if (manager() == LeaseManager::NetworkManager)
         if (auto lease = networkManagerLease(interfaceName))
             return lease;
@@ -155,21 +168,22 @@ bool LinuxAdapterInfo::readNetworkInfo(NetworkInfo& info)
     return true;
 }
 
-bool LinuxAdapterInfo::changeLease(quint32 adapterIndex, LeaseAction action)
+LeaseOutcome LinuxAdapterInfo::changeLease(quint32 adapterIndex, LeaseAction action)
 {
     const QNetworkInterface interface = QNetworkInterface::interfaceFromIndex(int(adapterIndex));
     if (!interface.isValid())
-        return false;
-    return runLeaseCommands(leaseCommands(manager(), action, interface.name()),
-                            kLeaseCommandTimeoutMs);
+        return {false, QStringLiteral("no adapter with index %1").arg(adapterIndex)};
+    const bool running = manager() == LeaseManager::Dhclient && dhclientRunning(setup_);
+    return runLeaseCommands(leaseCommands(manager(), action, interface.name(), setup_, running),
+                            setup_.timeoutMs, setup_.programFolders);
 }
 
-bool LinuxAdapterInfo::releaseLease(quint32 adapterIndex)
+LeaseOutcome LinuxAdapterInfo::releaseLease(quint32 adapterIndex)
 {
     return changeLease(adapterIndex, LeaseAction::Release);
 }
 
-bool LinuxAdapterInfo::renewLease(quint32 adapterIndex)
+LeaseOutcome LinuxAdapterInfo::renewLease(quint32 adapterIndex)
 {
     return changeLease(adapterIndex, LeaseAction::Renew);
 }
@@ -179,9 +193,9 @@ bool LinuxAdapterInfo::canChangeLeases() const
     return manager() != LeaseManager::None;
 }
 
-std::shared_ptr<AdapterInfoSource> systemAdapterInfo()
+std::shared_ptr<AdapterInfoSource> systemAdapterInfo(const LeaseSetup& setup)
 {
-    return std::make_shared<LinuxAdapterInfo>();
+    return std::make_shared<LinuxAdapterInfo>(setup);
 }
 
 } // namespace quendal

@@ -15,21 +15,25 @@ namespace quendal {
 class LinuxAdapterInfo : public AdapterInfoSource
 {
 public:
+    explicit LinuxAdapterInfo(LeaseSetup setup = {});
+
     bool readNetworkInfo(NetworkInfo& info) override;
-    bool releaseLease(quint32 adapterIndex) override;
-    bool renewLease(quint32 adapterIndex) override;
+    LeaseOutcome releaseLease(quint32 adapterIndex) override;
+    LeaseOutcome renewLease(quint32 adapterIndex) override;
     bool canChangeLeases() const override;
 
 private:
     LeaseManager manager() const;
     std::optional<DhcpLease> leaseOf(const QString& interfaceName, quint32 index) const;
-    bool changeLease(quint32 adapterIndex, LeaseAction action);
+    LeaseOutcome changeLease(quint32 adapterIndex, LeaseAction action);
+    void fillHostAndDns(NetworkInfo& info) const;
+    std::optional<DhcpLease> dhclientLease(const QString& interfaceName) const;
 
-    // Found out on first need: asking NetworkManager starts a process.
-    mutable std::optional<LeaseManager> manager_;
+    // The manager is found out on first need: asking NetworkManager starts a process.
+    mutable LeaseSetup setup_;
 };
 
 // The source for this machine.
-std::shared_ptr<AdapterInfoSource> systemAdapterInfo();
+std::shared_ptr<AdapterInfoSource> systemAdapterInfo(const LeaseSetup& setup = {});
 
 } // namespace quendal

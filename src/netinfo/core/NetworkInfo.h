@@ -1,5 +1,7 @@
 #pragma once
 
+#include "netinfo/core/LeaseControl.h"
+
 #include <QList>
 #include <QString>
 
@@ -42,15 +44,17 @@ struct NetworkInfo
 };
 
 // Where adapter information comes from, and who releases and renews DHCP leases. The system's
-// implementation reads the machine; tests hand in a fake.
+// implementation reads the machine; tests hand in a fake. Every call may block for as long as the
+// machine's tools take (a release or renew up to its timeout): the page calls them on a thread of
+// its own, one call at a time.
 class AdapterInfoSource
 {
 public:
     virtual ~AdapterInfoSource() = default;
     // Fills `info` in place; false when the system could not be read.
     virtual bool readNetworkInfo(NetworkInfo& info) = 0;
-    virtual bool releaseLease(quint32 adapterIndex) = 0;
-    virtual bool renewLease(quint32 adapterIndex) = 0;
+    virtual LeaseOutcome releaseLease(quint32 adapterIndex) = 0;
+    virtual LeaseOutcome renewLease(quint32 adapterIndex) = 0;
     // Whether release and renew can work on this machine at all (a network manager or DHCP
     // client that takes the request).
     virtual bool canChangeLeases() const = 0;

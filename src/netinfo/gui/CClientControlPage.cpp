@@ -1,11 +1,11 @@
 #include "netinfo/gui/CClientControlPage.h"
 
 #include "app/core/UiText.h"
+#include "netinfo/core/BackgroundCall.h"
 #include "netinfo/core/CSearchSocket.h"
 #include "netinfo/core/DnsCycle.h"
 #include "netinfo/core/RouterList.h"
 
-#include <QApplication>
 #include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -34,6 +34,20 @@ QString shown(const QString& text)
     return text.endsWith(QLatin1Char('\n')) ? text.chopped(1) : text;
 }
 
+// What one read hands back to the page.
+struct AdapterRead
+{
+    NetworkInfo info;
+    bool changeable = false;
+};
+
+// Fills `info` as a read in place does: a failed read keeps what it got before failing.
+AdapterRead readWith(CIpHelper& helper, NetworkInfo info)
+{
+    helper.ReadNetworkInfo(info);
+    return {std::move(info), helper.CanChangeLeases()};
+}
+
 } // namespace
 
 CClientControlPage::CClientControlPage(CIpHelper helper, const RouterSearchTarget& searchTarget,
@@ -56,9 +70,46 @@ CClientControlPage::CClientControlPage(CIpHelper helper, const RouterSearchTarge
 
     info_.AdapterCount = 0;
     SendSearchRequest();
-    helper_.ReadNetworkInfo(info_);
     ShowAdapter(0);
     enableLeaseButtons(0);
+    readAdapters();
+}
+
+// The page shows empty fields until the first read is done, then adapter 0.
+void CClientControlPage::readAdapters()
+{
+    setBusy(true);
+    statusLabel_->setText(tr("Reading the adapters..."));
+    runInBackground(
+        this, [helper = helper_, info = info_]() mutable { return readWith(helper, info); },
+        [this](AdapterRead read) {
+            info_ = std::move(read.info);
+            leasesChangeable_ = read.changeable;
+            setBusy(false);
+            statusLabel_->setText(noLeaseManagerNote());
+            ShowAdapter(0);
+            enableLeaseButtons(0);
+            Q_EMIT adaptersRead();
+        });
+}
+
+// Said once the adapters are known: why Release and Renew stay greyed for a DHCP adapter.
+QString CClientControlPage::noLeaseManagerNote() const
+{
+    for (int a = 0; a < info_.AdapterCount && a < info_.Adapters.size(); ++a)
+        if (info_.Adapters[a].DhcpEnabled && !leasesChangeable_)
+            return tr("No DHCP client or network manager here to release or renew a lease.");
+    return {};
+}
+
+void CClientControlPage::setBusy(bool busy)
+{
+    busy_ = busy;
+    if (busy) {
+        releaseButton_->setEnabled(false);
+        renewButton_->setEnabled(false);
+    }
+    adapterBox_->setEnabled(!busy);
 }
 
 QGroupBox* CClientControlPage::buildRouterFrame()
@@ -102,8 +153,8 @@ QGroupBox* CClientControlPage::buildAdapterFrame()
     addField(DnsServerField);
     nextDnsButton_ = new QPushButton(QStringLiteral("..."), frame);
     nextDnsButton_->setAutoDefault(false);
-    nextDnsButton_->setMaximumWidth(nextDnsButton_->fontMetrics().horizontalAdvance(
-                                        QStringLiteral("....")) + 16);
+    nextDnsButton_->setMaximumWidth(
+        nextDnsButton_->fontMetrics().horizontalAdvance(QStringLiteral("....")) + 16);
     grid->addWidget(nextDnsButton_, row - 1, 2);
 
     descriptionLabel_ = new QLabel(frame);
@@ -114,9 +165,9 @@ QGroupBox* CClientControlPage::buildAdapterFrame()
     grid->addWidget(adapterBox_, row, 1, 1, 2);
     ++row;
 
-    for (Field field : {PhysicalAddressField, IpAddressField, SubnetMaskField,
-                        DefaultGatewayField, DhcpServerField, PrimaryWinsField,
-                        SecondaryWinsField, LeaseObtainedField, LeaseExpiresField})
+    for (Field field : {PhysicalAddressField, IpAddressField, SubnetMaskField, DefaultGatewayField,
+                        DhcpServerField, PrimaryWinsField, SecondaryWinsField, LeaseObtainedField,
+                        LeaseExpiresField})
         addField(field);
     // Kept for their values; a Linux machine has no WINS servers to show.
     for (Field field : {PrimaryWinsField, SecondaryWinsField}) {
@@ -126,7 +177,11 @@ QGroupBox* CClientControlPage::buildAdapterFrame()
 
     grid->setRowStretch(row++, 1);
     auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
+    // What a read, release or renew is doing, then how it went.
+    statusLabel_ = new QLabel(frame);
+    statusLabel_->setTextFormat(Qt::PlainText);
+    statusLabel_->setWordWrap(true);
+    buttons->addWidget(statusLabel_, 1);
     releaseButton_ = new QPushButton(frame);
     releaseButton_->setDefault(true);
     renewButton_ = new QPushButton(frame);
@@ -193,7 +248,7 @@ void CClientControlPage::showAdapterFields(int i)
 void CClientControlPage::enableLeaseButtons(int i)
 {
     const AdapterRecord* adapter = adapterAt(i);
-    const bool dhcp = adapter && adapter->DhcpEnabled && helper_.CanChangeLeases();
+    const bool dhcp = adapter && adapter->DhcpEnabled && leasesChangeable_ && !busy_;
     releaseButton_->setEnabled(dhcp);
     renewButton_->setEnabled(dhcp);
 }
@@ -220,23 +275,46 @@ void CClientControlPage::resetDnsIndex()
     s_dnsIndex = 0;
 }
 
-// The system call blocks, as it does for the user: the page waits with a busy cursor, then shows
-// whatever state the adapter is in now, success or not.
+// The command runs on a thread of its own; meanwhile the page shows that it runs and keeps the
+// adapter shown. Afterwards the adapters are read again and the outcome is shown.
 void CClientControlPage::changeLease(bool release)
 {
     const int selected = adapterBox_->currentIndex();
     const AdapterRecord* adapter = adapterAt(selected);
-    if (!adapter)
+    if (!adapter || busy_)
         return;
     const quint32 index = adapter->Index;
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    if (release)
-        helper_.ReleaseLease(index);
-    else
-        helper_.RenewLease(index);
-    helper_.ReadNetworkInfo(info_);
-    QApplication::restoreOverrideCursor();
-    ShowAdapter(selected);
+    setBusy(true);
+    statusLabel_->setText(release ? tr("Releasing the lease of %1...").arg(adapter->Description)
+                                  : tr("Renewing the lease of %1...").arg(adapter->Description));
+    struct Done
+    {
+        LeaseOutcome outcome;
+        AdapterRead read;
+    };
+    runInBackground(
+        this,
+        [helper = helper_, info = info_, index, release]() mutable {
+            Done done;
+            done.outcome = release ? helper.ReleaseLease(index) : helper.RenewLease(index);
+            done.read = readWith(helper, std::move(info));
+            return done;
+        },
+        [this, selected, release](Done done) {
+            info_ = std::move(done.read.info);
+            leasesChangeable_ = done.read.changeable;
+            setBusy(false);
+            ShowAdapter(selected);
+            enableLeaseButtons(selected);
+            const LeaseOutcome& outcome = done.outcome;
+            if (outcome.ok)
+                statusLabel_->setText(release ? tr("Lease released.") : tr("Lease renewed."));
+            else
+                statusLabel_->setText(release ? tr("Release failed: %1").arg(outcome.error)
+                                              : tr("Renew failed: %1").arg(outcome.error));
+            Q_EMIT adaptersRead();
+            Q_EMIT leaseChangeFinished(outcome.ok, outcome.error);
+        });
 }
 
 } // namespace quendal

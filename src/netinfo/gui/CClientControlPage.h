@@ -21,7 +21,10 @@ class RouterList;
 
 // The "Client" tab: the machine's host name and DNS servers, one adapter at a time with its
 // addresses and DHCP lease (Release and Renew for DHCP adapters), and the routers that answered
-// the search. Built complete: the constructor sends the first search and reads the adapters.
+// the search. The constructor sends the first search and starts reading the adapters; reading and
+// every release or renew run on a thread of their own, so the window never waits for the
+// machine's tools. While one runs, Release and Renew are greyed and the status line says what is
+// going on; then it shows the outcome, with the tool's own words when it failed.
 class CClientControlPage : public QWidget
 {
     Q_OBJECT
@@ -57,6 +60,9 @@ public:
     // Back to entry 0, for a fresh start (tests).
     static void resetDnsIndex();
 
+    // Whether a read, release or renew is still running.
+    bool isBusy() const { return busy_; }
+
     // The parts, for tests.
     QLabel* value(Field field) const { return values_[field]; }
     QLabel* label(Field field) const { return labels_[field]; }
@@ -66,9 +72,16 @@ public:
     QPushButton* releaseButton() const { return releaseButton_; }
     QPushButton* renewButton() const { return renewButton_; }
     QPushButton* searchButton() const { return searchButton_; }
+    QLabel* statusLabel() const { return statusLabel_; }
     QTreeView* routerView() const { return routerView_; }
     RouterList* routers() const { return routers_; }
     CSearchSocket* searchSocket() const { return searchSocket_; }
+
+Q_SIGNALS:
+    // The adapters were read (at set-up, or again after a release or renew).
+    void adaptersRead();
+    // A release or renew ended; `error` is empty on success.
+    void leaseChangeFinished(bool ok, const QString& error);
 
 private:
     QGroupBox* buildRouterFrame();
@@ -81,9 +94,15 @@ private:
     void OnSelchangeAdapter(int i);
     void OnNextDns();
     void changeLease(bool release);
+    void readAdapters();
+    void setBusy(bool busy);
+    QString noLeaseManagerNote() const;
 
     CIpHelper helper_;
     NetworkInfo info_;
+    // Known from the last read: asking who manages leases may start a process.
+    bool leasesChangeable_ = false;
+    bool busy_ = false;
     RouterList* routers_;
     CSearchSocket* searchSocket_;
 
@@ -95,6 +114,7 @@ private:
     QPushButton* releaseButton_ = nullptr;
     QPushButton* renewButton_ = nullptr;
     QPushButton* searchButton_ = nullptr;
+    QLabel* statusLabel_ = nullptr;
     QTreeView* routerView_ = nullptr;
 };
 

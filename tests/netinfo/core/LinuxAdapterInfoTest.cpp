@@ -46,8 +46,10 @@ TEST(LinuxAdapterInfo, LeaseChangesForAnUnknownAdapterFailWithoutEffect)
 {
     LinuxAdapterInfo source;
     // No interface has this index, so nothing is run at all.
-    EXPECT_FALSE(source.releaseLease(0x7FFFFFF0));
-    EXPECT_FALSE(source.renewLease(0x7FFFFFF0));
+    const LeaseOutcome released = source.releaseLease(0x7FFFFFF0);
+    EXPECT_FALSE(released.ok);
+    EXPECT_EQ(released.error, QStringLiteral("no adapter with index 2147483632"));
+    EXPECT_FALSE(source.renewLease(0x7FFFFFF0).ok);
 }
 
 } // namespace

@@ -1,8 +1,9 @@
+#include "netinfo/gui/CClientControlPage.h"
+
 #include "app/gui/CSysLogDlg.h"
 #include "netinfo/core/CSearchSocket.h"
 #include "netinfo/core/LeaseTime.h"
 #include "netinfo/core/RouterList.h"
-#include "netinfo/gui/CClientControlPage.h"
 #include "netinfo/support/FakeAdapterInfo.h"
 #include "netinfo/support/FakeRouterProcess.h"
 #include "support/TestSupport.h"
@@ -66,10 +67,16 @@ protected:
         page_ = std::make_unique<Page>(CIpHelper(fake_, nullptr), target);
         page_->resize(760, 420);
         page_->show();
+        waitIdle();
         return *page_;
     }
     Page& makePage() { return makePage({QHostAddress(QHostAddress::LocalHost), router_.port()}); }
 
+    // The adapters are read, and any release or renew is over.
+    void waitIdle()
+    {
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !page_->isBusy(); }, 10000));
+    }
     QString shown(Page::Field field) const { return page_->value(field)->text(); }
     void select(int adapterIndex) { page_->adapterBox()->setCurrentIndex(adapterIndex); }
     void click(QPushButton* button) { QTest::mouseClick(button, Qt::LeftButton); }
@@ -152,6 +159,9 @@ TEST_F(ClientPageTest, LeaseButtonsStayOffWhereNoOneCanChangeLeasesOrAdapterZero
     fake_->leasesChangeable = false;
     Page& page = makePage();
     EXPECT_FALSE(page.releaseButton()->isEnabled());
+    EXPECT_EQ(
+        page.statusLabel()->text(),
+        QStringLiteral("No DHCP client or network manager here to release or renew a lease."));
     select(2);
     EXPECT_FALSE(page.renewButton()->isEnabled());
 
@@ -173,13 +183,21 @@ TEST_F(ClientPageTest, ReleaseAndRenewAskForTheSelectedAdapterAndShowTheStateAft
     };
     select(2);
     click(page.releaseButton());
+    waitIdle();
     EXPECT_EQ(fake_->released, std::vector<quint32>{3});
     EXPECT_TRUE(fake_->renewed.empty());
     EXPECT_EQ(fake_->reads, 2);
     EXPECT_TRUE(shown(Page::IpAddressField).isEmpty());
     EXPECT_EQ(page.adapterBox()->currentIndex(), 2);
 
+    EXPECT_EQ(page.statusLabel()->text(), QStringLiteral("Lease released."));
+
+    fake_->leaseOutcome = {false, QStringLiteral("dhclient exited with status 2: no lease")};
     click(page.renewButton());
+    waitIdle();
+    EXPECT_EQ(page.statusLabel()->text(),
+              QStringLiteral("Renew failed: dhclient exited with status 2: no lease"));
+    EXPECT_TRUE(page.renewButton()->isEnabled());
     EXPECT_EQ(fake_->renewed, std::vector<quint32>{3});
     EXPECT_EQ(fake_->reads, 3);
     EXPECT_EQ(shown(Page::IpAddressField), QStringLiteral("10.0.0.99"));
@@ -246,12 +264,12 @@ TEST_F(ClientPageTest, RoutersThatAnswerAreListedOnceEachNewestOnTop)
     // A second router, and the first one again in lower case: one new row, on top.
     LoopbackPeer other;
     const quint16 pagePort = page.searchSocket()->localPort();
-    other.sendTo(pagePort, *buildSearchReply({QStringLiteral("0050AABBCCDD"),
-                                              QStringLiteral("192.168.2.1"),
-                                              QStringLiteral("255.255.0.0")}));
-    other.sendTo(pagePort, *buildSearchReply({QStringLiteral("00507fa1b2c3"),
-                                              QStringLiteral("192.168.9.9"),
-                                              QStringLiteral("255.0.0.0")}));
+    other.sendTo(pagePort,
+                 *buildSearchReply({QStringLiteral("0050AABBCCDD"), QStringLiteral("192.168.2.1"),
+                                    QStringLiteral("255.255.0.0")}));
+    other.sendTo(pagePort,
+                 *buildSearchReply({QStringLiteral("00507fa1b2c3"), QStringLiteral("192.168.9.9"),
+                                    QStringLiteral("255.0.0.0")}));
     // Wrong signature, then two 12-byte replies of one all-zero MAC.
     other.sendTo(pagePort, QByteArray::fromHex("DD810036C0A80301FFFFFF00AABBCCDDEEFF"));
     other.sendTo(pagePort, QByteArray::fromHex("DD800000C0A8040100000000"));
@@ -288,6 +306,7 @@ TEST_F(ClientPageTest, TheWindowsClientTabSearchesTheInjectedTargetOnly)
 
     auto* page = qobject_cast<Page*>(window->sheet()->widget(CSysLogDlg::ClientPage));
     ASSERT_NE(page, nullptr);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !page->isBusy(); }, 10000));
     EXPECT_EQ(page->value(Page::HostNameField)->text(), QStringLiteral("workstation"));
     EXPECT_EQ(window->sheet()->tabText(CSysLogDlg::ClientPage), QStringLiteral("Client"));
 

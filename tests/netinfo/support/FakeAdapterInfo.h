@@ -8,7 +8,8 @@
 namespace quendal::test {
 
 // An adapter source that hands out a prepared NetworkInfo and records release and renew
-// requests. `onLeaseChange` may alter `info` to show what the next read then sees.
+// requests. `onLeaseChange` may alter `info` to show what the next read then sees. The page calls
+// it from a thread of its own, one call at a time; tests look at it once the page is idle.
 class FakeAdapterInfo : public AdapterInfoSource
 {
 public:
@@ -23,25 +24,26 @@ public:
         out.AdapterCount = int(info.Adapters.size());
         return true;
     }
-    bool releaseLease(quint32 adapterIndex) override
+    LeaseOutcome releaseLease(quint32 adapterIndex) override
     {
         released.push_back(adapterIndex);
         if (onLeaseChange)
             onLeaseChange(info);
-        return true;
+        return leaseOutcome;
     }
-    bool renewLease(quint32 adapterIndex) override
+    LeaseOutcome renewLease(quint32 adapterIndex) override
     {
         renewed.push_back(adapterIndex);
         if (onLeaseChange)
             onLeaseChange(info);
-        return true;
+        return leaseOutcome;
     }
     bool canChangeLeases() const override { return leasesChangeable; }
 
     NetworkInfo info;
     bool readSucceeds = true;
     bool leasesChangeable = true;
+    LeaseOutcome leaseOutcome{true, {}};
     std::function<void(NetworkInfo&)> onLeaseChange;
     int reads = 0;
     std::vector<quint32> released;
