@@ -1,6 +1,7 @@
 #include "app/core/HeadlessOutput.h"
 
 #include "logs/core/LogFileFormat.h"
+#include "receiver/core/CSysLogSocket.h"
 #include "receiver/core/WanStatus.h"
 
 namespace quendal {
@@ -10,6 +11,8 @@ bool needsEscape(unsigned char c)
 {
     return c < 0x20 || c == 0x7f || c == '\\';
 }
+
+} // namespace
 
 void appendEscaped(QByteArray& out, QByteArrayView text)
 {
@@ -46,8 +49,6 @@ void appendEscaped(QByteArray& out, QByteArrayView text)
     }
 }
 
-} // namespace
-
 void appendEntryLine(QByteArray& out, LogCategory category, const LogEntryView& entry)
 {
     out.append(categoryName(category));
@@ -69,6 +70,27 @@ void appendStatusLine(QByteArray& out, const WanStatus& status)
         appendEscaped(out, *mode);
     }
     out.append('\n');
+}
+
+QString summaryLine(const IntakeCounters& c, quint64 droppedLines)
+{
+    // Datagrams the system dropped before they could be read go at the end, once the receiving
+    // socket counts them: they were never read, so they stand outside the sum.
+    return QStringLiteral("stopped: %1 datagrams read = %2 entries stored + %3 status reports + "
+                          "%4 of other facilities + %5 from other senders + %6 without a priority "
+                          "+ %7 own forwards; %8 entries written to files, %9 forwarded, ")
+               .arg(c.read)
+               .arg(c.stored)
+               .arg(c.statusReports)
+               .arg(c.ignored)
+               .arg(c.filtered)
+               .arg(c.malformed)
+               .arg(c.ownForwards)
+               .arg(c.written)
+               .arg(c.forwarded) +
+           QStringLiteral("%1 forwards failed, %2 lines dropped for a slow reader")
+               .arg(c.forwardFailed)
+               .arg(droppedLines);
 }
 
 } // namespace quendal

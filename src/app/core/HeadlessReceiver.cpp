@@ -2,6 +2,8 @@
 
 #include "app/core/CDebugConsole.h"
 #include "app/core/HeadlessOutput.h"
+#include "app/core/LineWriter.h"
+#include "app/core/ReplayTarget.h"
 #include "app/core/Settings.h"
 #include "app/core/SettingsStore.h"
 #include "app/core/UiText.h"
@@ -15,52 +17,31 @@
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QTimer>
+#include <QFileInfo>
 
 #include <csignal>
-#include <cstdio>
-#include <unistd.h>
 
 namespace quendal {
 namespace {
 
 void printError(const QString& text)
 {
-    std::fprintf(stderr, "quendal-syslog: %s\n", qPrintable(text));
+    printToStandardError(text);
 }
 
-// Entry lines share standard output's buffer with the console echo, so both keep their order.
-// Standard output is block-buffered unless it is a terminal; a short timer pushes out whatever
-// waits, so a reader at the other end of a pipe is never far behind.
-class LineOutput
+// Why log files cannot be written in `folder`, naming the folder; empty when they can.
+QString logFolderProblem(const QString& folder)
 {
-public:
-    LineOutput()
-    {
-        if (!::isatty(STDOUT_FILENO))
-            std::setvbuf(stdout, nullptr, _IOFBF, 1 << 16);
-        flushTimer_.setSingleShot(true);
-        flushTimer_.setInterval(100);
-        QObject::connect(&flushTimer_, &QTimer::timeout, [] { std::fflush(stdout); });
-    }
-    ~LineOutput() { std::fflush(stdout); }
-
-    QByteArray& line()
-    {
-        line_.truncate(0); // keeps its capacity for the next line
-        return line_;
-    }
-    void write()
-    {
-        std::fwrite(line_.constData(), 1, size_t(line_.size()), stdout);
-        if (!flushTimer_.isActive())
-            flushTimer_.start();
-    }
-
-private:
-    QByteArray line_;
-    QTimer flushTimer_;
-};
+    const QFileInfo info(folder);
+    if (!info.exists())
+        return QStringLiteral("log folder %1 does not exist").arg(folder);
+    if (!info.isDir())
+        return QStringLiteral("log folder %1 is not a folder").arg(folder);
+    QString error;
+    if (!canAppendToLogFolder(folder, &error))
+        return QStringLiteral("cannot write log files in folder %1: %2").arg(folder, error);
+    return {};
+}
 
 QString defaultLogFolder()
 {
@@ -75,14 +56,26 @@ int runHeadless(const HeadlessOptions& options)
 {
     LoadUiText();
 
+    if (options.replayAddress) {
+        if (const QString problem = replayTargetProblem(*options.replayAddress, options.replayPort);
+            !problem.isEmpty()) {
+            printError(QStringLiteral("cannot forward to %1:%2: %3")
+                           .arg(*options.replayAddress)
+                           .arg(options.replayPort)
+                           .arg(problem));
+            return ExitFailure;
+        }
+    }
     const QString logFolder = options.logDir.value_or(defaultLogFolder());
-    QString folderError;
-    if (!canAppendToLogFolder(logFolder, &folderError)) {
-        printError(QStringLiteral("cannot write log files in %1: %2").arg(logFolder, folderError));
+    if (const QString problem = logFolderProblem(logFolder); !problem.isEmpty()) {
+        printError(problem);
         return ExitFailure;
     }
 
+    // Entry lines and the console's echo share one writer, so they keep their order.
+    LineWriter output;
     CDebugConsole console;
+    console.setOutput(&output);
     if (options.debug || commandLineHasDebugSwitch(QCoreApplication::arguments()))
         console.Open();
 
@@ -103,26 +96,34 @@ int runHeadless(const HeadlessOptions& options)
 
     CReplaySocket replay;
     if (options.replayAddress) {
+        const QString target =
+            QStringLiteral("%1:%2").arg(*options.replayAddress).arg(options.replayPort);
         QString error;
         if (!replay.Create(*options.replayAddress, options.replayPort, &error)) {
-            printError(QStringLiteral("cannot forward to %1:%2: %3")
-                           .arg(*options.replayAddress)
-                           .arg(options.replayPort)
-                           .arg(error));
+            printError(QStringLiteral("cannot forward to %1: %2").arg(target, error));
             return ExitFailure;
         }
+        replay.setFailureReport([target](const QString& reason) {
+            printError(reason.isEmpty()
+                           ? QStringLiteral("forwarding to %1 works again").arg(target)
+                           : QStringLiteral("cannot forward to %1: %2 (counted as failed "
+                                            "forwards; reception and files go on)")
+                                 .arg(target, reason));
+        });
         receiver.setReplay(&replay);
     }
 
-    LineOutput output;
+    QByteArray line;
     QObject::connect(&receiver, &CSysLogSocket::entryStored,
                      [&](LogCategory category, const LogEntryView& entry) {
-                         appendEntryLine(output.line(), category, entry);
-                         output.write();
+                         line.truncate(0); // keeps its capacity for the next line
+                         appendEntryLine(line, category, entry);
+                         output.write(line);
                      });
     QObject::connect(&wan, &WanStatus::changed, [&] {
-        appendStatusLine(output.line(), wan);
-        output.write();
+        line.truncate(0);
+        appendStatusLine(line, wan);
+        output.write(line);
     });
 
     QString error;
@@ -152,16 +153,9 @@ int runHeadless(const HeadlessOptions& options)
     QCoreApplication::exec();
 
     receiver.Close();
-    std::fflush(stdout);
-    const IntakeCounters& c = receiver.counters();
-    printError(QStringLiteral("stopped: %1 datagrams read, %2 entries stored, %3 status reports, "
-                              "%4 forwarded, %5 from other senders, %6 without a priority")
-                   .arg(c.read)
-                   .arg(c.stored)
-                   .arg(c.statusReports)
-                   .arg(c.forwarded)
-                   .arg(c.filtered)
-                   .arg(c.malformed));
+    // Lines a reader has not taken within this time are given up: the stop never waits on it.
+    output.finish(std::chrono::milliseconds(400));
+    printError(summaryLine(receiver.counters(), output.droppedLines()));
     return ExitOk;
 }
 

@@ -165,6 +165,19 @@ CSysLogDlg::CSysLogDlg(const MainWindowOptions& options, QWidget* parent)
             [this](LogCategory, const QString& path, const QString& reason) {
                 showLogFileFailure(path, reason);
             });
+    // Failed forwards are shown once, on stderr and in the status bar, until sending works again.
+    replay_.setFailureReport([this](const QString& reason) {
+        const QString target =
+            QStringLiteral("%1:%2").arg(settings_.ReplayAddress).arg(settings_.ReplayPort);
+        if (!reason.isEmpty()) {
+            const QString text = QStringLiteral("Cannot forward to %1: %2").arg(target, reason);
+            reportOnStandardError(text);
+            statusBar()->showMessage(text);
+        } else {
+            reportOnStandardError(QStringLiteral("forwarding to %1 works again").arg(target));
+            statusBar()->clearMessage();
+        }
+    });
     connect(files_, &AutoLogFiles::writeRecovered, this, [this] {
         if (showingFileFailure_ && isRunning())
             setStateText(GetUiText(9015));

@@ -134,8 +134,10 @@ void CSysLogSocket::intake(qsizetype n, const sockaddr_in& from)
     }
     if (replay_ && replay_->isOpen()) {
         // Exactly the bytes that came in, zeros and all.
-        replay_->forward(d.Text.data(), size_t(d.ByteCount));
-        ++counters_.forwarded;
+        if (replay_->forward(d.Text.data(), size_t(d.ByteCount)))
+            ++counters_.forwarded;
+        else
+            ++counters_.forwardFailed;
     }
     dispatch();
 }
@@ -175,8 +177,8 @@ int CSysLogSocket::StoreEntry(LogList* list, LogCategory category)
     const LogEntryView entry = splitEntry(current_.text(), current_.HeaderEnd, current_.Severity);
     if (list)
         list->prepend(entry);
-    if (targets_.files)
-        targets_.files->append(category, entry);
+    if (targets_.files && targets_.files->append(category, entry))
+        ++counters_.written;
     ++counters_.stored;
     Q_EMIT entryStored(category, entry);
     return 1;

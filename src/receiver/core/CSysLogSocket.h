@@ -65,7 +65,9 @@ struct IntakeCounters
     quint64 malformed = 0;     // dropped for want of a priority prefix
     quint64 ownForwards = 0;   // our own forwards coming back, dropped
     quint64 forwarded = 0;     // sent on to the Replay host
+    quint64 forwardFailed = 0; // refused by the system on the way to the Replay host
     quint64 stored = 0;        // listed and written to a category
+    quint64 written = 0;       // of those, appended to their log file
     quint64 statusReports = 0; // WAN status messages
     quint64 ignored = 0;       // other facilities
 };
