@@ -3,6 +3,7 @@
 #   scripts/install-deps.sh          what building and running needs
 #   scripts/install-deps.sh --test   also what the tests and benchmarks need
 #   scripts/install-deps.sh --screenshot   also what taking the README's screenshot needs
+#   scripts/install-deps.sh --package      also what building the Debian package needs
 set -eu
 
 # qt6-svg-dev draws the icons; the window needs at least one font, also off screen.
@@ -11,6 +12,10 @@ if [ "${1:-}" = "--test" ]; then
     # logger (bsdutils) is the real syslog client of the tests; unshare (util-linux) and ip
     # (iproute2) give the test run a network of its own.
     packages="$packages libgtest-dev libbenchmark-dev bsdutils util-linux iproute2"
+fi
+if [ "${1:-}" = "--package" ]; then
+    # dpkg-shlibdeps finds the package's dependencies.
+    packages="$packages dpkg-dev"
 fi
 if [ "${1:-}" = "--screenshot" ]; then
     # A virtual X display, a way to press the dialog's keys, and a way to capture the window.
