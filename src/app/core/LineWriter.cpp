@@ -3,7 +3,10 @@
 #include <QByteArray>
 #include <QCoreApplication>
 
+#include <algorithm>
+#include <atomic>
 #include <cerrno>
+#include <climits>
 #include <condition_variable>
 #include <csignal>
 #include <cstdio>
@@ -18,26 +21,43 @@ namespace quendal {
 // left behind in a write that nobody reads.
 struct LineWriter::Shared
 {
+    static constexpr qsizetype kBatchBytes = 64 * 1024;
+    static constexpr std::chrono::milliseconds kGatherTime{2};
+
     std::mutex mutex;
     std::condition_variable wake; // lines queued, or stop
     std::condition_variable idle; // everything written
     QByteArray pending;
-    qsizetype inFlight = 0; // bytes the thread is writing now
+    QByteArray writing;                     // the thread's batch: replaced only under the lock
+    qsizetype inFlight = 0;                 // bytes of it the thread is writing now
+    std::atomic<qsizetype> writtenBytes{0}; // of those, written so far
     bool stopping = false;
     bool stopped = false; // the descriptor failed; nothing more is written
     int error = 0;
     int descriptor = STDOUT_FILENO;
 
     void run();
-    bool writeAll(const QByteArray& bytes);
+    bool writeAll();
+    // Lines queued or being written that have not reached the descriptor. Under the lock.
+    quint64 unwrittenLines() const;
 };
 
-bool LineWriter::Shared::writeAll(const QByteArray& bytes)
+bool LineWriter::Shared::writeAll()
 {
-    const char* p = bytes.constData();
-    qsizetype left = bytes.size();
+    const char* p = writing.constData();
+    qsizetype left = writing.size();
     while (left > 0) {
-        const ssize_t n = ::write(descriptor, p, size_t(left));
+        // Whole lines of at most PIPE_BUF bytes per write: a pipe takes such a write entirely or
+        // not at all, so a stop while the reader stalls never leaves half a line in it, and the
+        // count of what was written stays exact.
+        qsizetype chunk = std::min<qsizetype>(left, PIPE_BUF);
+        if (chunk < left) {
+            const void* lastEnd = ::memrchr(p, '\n', size_t(chunk));
+            const void* firstEnd = ::memchr(p, '\n', size_t(left));
+            const char* end = static_cast<const char*>(lastEnd ? lastEnd : firstEnd);
+            chunk = end ? end - p + 1 : left;
+        }
+        const ssize_t n = ::write(descriptor, p, size_t(chunk));
         if (n < 0) {
             if (errno == EINTR)
                 continue;
@@ -46,8 +66,15 @@ bool LineWriter::Shared::writeAll(const QByteArray& bytes)
         }
         p += n;
         left -= n;
+        writtenBytes.fetch_add(n, std::memory_order_relaxed);
     }
     return true;
+}
+
+quint64 LineWriter::Shared::unwrittenLines() const
+{
+    const qsizetype written = inFlight > 0 ? writtenBytes.load(std::memory_order_relaxed) : 0;
+    return quint64(pending.count('\n') + QByteArrayView(writing).sliced(written).count('\n'));
 }
 
 void LineWriter::Shared::run()
@@ -57,18 +84,25 @@ void LineWriter::Shared::run()
     sigfillset(&all);
     pthread_sigmask(SIG_BLOCK, &all, nullptr);
 
-    QByteArray batch;
     std::unique_lock lock(mutex);
     for (;;) {
         wake.wait(lock, [&] { return !pending.isEmpty() || stopping; });
         if (pending.isEmpty())
             break;
-        batch.swap(pending);
-        inFlight = batch.size();
+        if (!stopping && pending.size() < kBatchBytes) {
+            // Lines arriving meanwhile join this write: under a flood one write carries many
+            // lines instead of one wake-up and one write each.
+            lock.unlock();
+            std::this_thread::sleep_for(kGatherTime);
+            lock.lock();
+        }
+        writing.swap(pending);
+        inFlight = writing.size();
+        writtenBytes.store(0, std::memory_order_relaxed);
         lock.unlock();
-        const bool ok = writeAll(batch);
-        batch.truncate(0);
+        const bool ok = writeAll();
         lock.lock();
+        writing.truncate(0); // keeps its capacity for the next batch
         inFlight = 0;
         if (!ok) {
             stopped = true;
@@ -196,7 +230,7 @@ void LineWriter::finish(std::chrono::milliseconds timeout)
     if (!drained) {
         // The reader reads nothing: what waits is given up, and the thread stays blocked in its
         // write until the process ends.
-        dropped_ += quint64(s.pending.count('\n'));
+        dropped_ += s.unwrittenLines();
         s.pending.clear();
     }
     lock.unlock();

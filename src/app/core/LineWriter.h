@@ -40,8 +40,8 @@ public:
     bool write(QByteArrayView lines);
 
     // Stops taking lines and gives the thread up to `timeout` to write what waits. A reader that
-    // reads nothing cannot hold the process: the thread is then left behind, and the lines it
-    // still held count as dropped.
+    // reads nothing cannot hold the process: the thread is then left behind, and the lines not
+    // yet written (a line cut by the stop included) count as dropped.
     void finish(std::chrono::milliseconds timeout = std::chrono::milliseconds(500));
 
     // Lines dropped because the reader did not keep up.
