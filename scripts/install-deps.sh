@@ -4,6 +4,7 @@
 #   scripts/install-deps.sh --test   also what the tests and benchmarks need
 #   scripts/install-deps.sh --screenshot   also what taking the README's screenshot needs
 #   scripts/install-deps.sh --bench  also what bench/compare_rsyslog.sh needs
+#   scripts/install-deps.sh --package      also what building the Debian package needs
 set -eu
 
 # qt6-svg-dev draws the icons; the window needs at least one font, also off screen.
@@ -18,6 +19,10 @@ if [ "${1:-}" = "--test" ]; then
     # dnsmasq (its binary only: dnsmasq-base, no system service) and dhclient build the private
     # DHCP network of the lease tests; setpriv (util-linux) runs dhclient without root there.
     packages="$packages dnsmasq-base isc-dhcp-client"
+fi
+if [ "${1:-}" = "--package" ]; then
+    # dpkg-shlibdeps finds the package's dependencies.
+    packages="$packages dpkg-dev"
 fi
 if [ "${1:-}" = "--screenshot" ]; then
     # A virtual X display, a way to press the dialog's keys, and a way to capture the window.

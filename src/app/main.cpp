@@ -1,11 +1,12 @@
 #include "app/core/CDebugConsole.h"
+#include "app/core/HeadlessMain.h"
 #include "app/core/HeadlessOptions.h"
 #include "app/core/HeadlessReceiver.h"
 #include "app/core/SingleInstanceLock.h"
+#include "app/core/StandardDescriptors.h"
 #include "app/core/UiText.h"
 #include "app/gui/CSysLogDlg.h"
 #include "netinfo/core/PortDefinitions.h"
-#include "netinfo/core/RouterSearch.h"
 #include "receiver/core/UdpSocket.h"
 
 #include <QApplication>
@@ -40,6 +41,12 @@ bool wantsHelp(const QStringList& arguments)
     return arguments.contains(QStringLiteral("--help")) || arguments.contains(QStringLiteral("-h"));
 }
 
+int runWithoutWindow(int argc, char** argv)
+{
+    return headlessMain(argc, argv, QStringLiteral("quendal-syslog"),
+                        QStringLiteral("quendal-syslog --headless"));
+}
+
 void printUsage()
 {
     std::fputs("Usage: quendal-syslog [-d] [--router-search ADDRESS[:PORT]]\n"
@@ -50,55 +57,6 @@ void printUsage()
                "the receiver without a window:\n\n",
                stdout);
     std::fputs(qPrintable(headlessUsage()), stdout);
-}
-
-// Takes "--router-search VALUE" or "--router-search=VALUE" out of `arguments` and makes it the
-// process's search target. False, with the reason in `error`, when the value is malformed.
-bool takeRouterSearchOption(QStringList& arguments, QString* error)
-{
-    static const QString name = QStringLiteral("--router-search");
-    for (qsizetype i = 0; i < arguments.size(); ++i) {
-        QString value;
-        if (arguments[i] == name && i + 1 < arguments.size()) {
-            value = arguments.takeAt(i + 1);
-        } else if (arguments[i].startsWith(name + QLatin1Char('='))) {
-            value = arguments[i].mid(name.size() + 1);
-        } else if (arguments[i] == name) {
-            *error = QStringLiteral("--router-search needs ADDRESS[:PORT]");
-            return false;
-        } else {
-            continue;
-        }
-        arguments.removeAt(i);
-        const auto target = parseRouterSearchTarget(value);
-        if (!target) {
-            *error = QStringLiteral("--router-search takes IPV4ADDRESS[:PORT], not %1").arg(value);
-            return false;
-        }
-        setDefaultRouterSearchTarget(target->address, target->port);
-        --i;
-    }
-    return true;
-}
-
-int runWithoutWindow(int argc, char** argv)
-{
-    // Without a window nothing needs GLib's event loop, and Qt's own one takes in datagrams
-    // faster under a flood.
-    qputenv("QT_NO_GLIB", "1");
-    QCoreApplication app(argc, argv);
-    QCoreApplication::setApplicationName(QStringLiteral("quendal-syslog"));
-    QString error;
-    // Accepted for a shared command line; without a window there is no search to aim.
-    QStringList arguments = QCoreApplication::arguments().mid(1);
-    std::optional<HeadlessOptions> options;
-    if (takeRouterSearchOption(arguments, &error))
-        options = parseHeadlessOptions(arguments, &error);
-    if (!options) {
-        std::fprintf(stderr, "quendal-syslog: %s (see --help)\n", qPrintable(error));
-        return ExitBadOption;
-    }
-    return runHeadless(*options);
 }
 
 int runWindow(int argc, char** argv)
@@ -162,9 +120,16 @@ int runWindow(int argc, char** argv)
 
 int main(int argc, char** argv)
 {
+    // Before anything opens a descriptor, so that none can become standard output.
+    reopenClosedStandardDescriptors();
+    ignoreBrokenPipe();
     const QStringList arguments = rawArguments(argc, argv).mid(1);
     if (wantsHelp(arguments)) {
         printUsage();
+        return ExitOk;
+    }
+    if (arguments.contains(QStringLiteral("--version"))) {
+        std::printf("%s\n", qPrintable(versionLine(QStringLiteral("quendal-syslog"))));
         return ExitOk;
     }
     if (arguments.contains(QStringLiteral("--headless")))

@@ -1,5 +1,8 @@
 #include "app/core/CDebugConsole.h"
 
+#include "app/core/HeadlessOutput.h"
+#include "app/core/LineWriter.h"
+
 #include <QFile>
 
 #include <unistd.h>
@@ -11,6 +14,8 @@ bool commandLineHasDebugSwitch(const QStringList& arguments)
     return arguments.join(QLatin1Char(' ')).contains(QLatin1StringView(" -d"));
 }
 
+CDebugConsole::CDebugConsole() = default;
+
 CDebugConsole::~CDebugConsole()
 {
     if (logFile_)
@@ -20,10 +25,12 @@ CDebugConsole::~CDebugConsole()
 void CDebugConsole::Open(const QString& logFileName)
 {
     enabled_ = true;
-    if (::isatty(STDOUT_FILENO)) {
-        std::printf("\033]0;%s\007", kTitle);
-        std::fflush(stdout);
+    if (!output_) {
+        ownOutput_ = std::make_unique<LineWriter>();
+        output_ = ownOutput_.get();
     }
+    if (::isatty(STDOUT_FILENO))
+        output_->write(QByteArray("\033]0;") + kTitle + "\007");
     if (!logFileName.isEmpty() && !logFile_) {
         const QByteArray name = QFile::encodeName(logFileName);
         // "w" replaces an older log of a previous run.
@@ -35,9 +42,10 @@ int CDebugConsole::Print(QByteArrayView text)
 {
     if (!enabled_)
         return 0;
-    std::fwrite(text.data(), 1, size_t(text.size()), stdout);
-    std::fputc('\n', stdout);
-    std::fflush(stdout);
+    line_.truncate(0); // keeps its capacity for the next datagram
+    appendEscaped(line_, text);
+    line_.append('\n');
+    output_->write(line_);
     if (logFile_) {
         // The debug log keeps the CR LF line ends of the other log files, inside the text too.
         qsizetype start = 0;

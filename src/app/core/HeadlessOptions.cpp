@@ -22,11 +22,14 @@ bool wantsHeadless(const QStringList& arguments)
     return arguments.mid(1).contains(QStringLiteral("--headless"));
 }
 
-QString headlessUsage()
+QString versionLine(const QString& program)
 {
-    return QStringLiteral(
-        "Usage: quendal-syslog --headless [--port N] [--log-dir DIR] [--replay ADDRESS:PORT]\n"
-        "                      [--host ADDRESS] [-d]\n"
+    return QStringLiteral("%1 %2").arg(program, QStringLiteral(QUENDAL_VERSION));
+}
+
+QString headlessUsage(const QString& command)
+{
+    static const QLatin1StringView description(
         "Receives router syslog over UDP without a window, writes each entry to its category's\n"
         "log file and prints it as one line: category, time, host, message, tab-separated.\n"
         "\n"
@@ -36,7 +39,12 @@ QString headlessUsage()
         "  --replay ADDRESS:PORT  forward every accepted datagram unchanged to that host\n"
         "  --host ADDRESS         accept only this sender (default: every sender)\n"
         "  -d, --debug            echo every datagram and write QuenDalSysLog.log\n"
+        "  --version              show the version\n"
         "  -h, --help             show this help\n");
+    const QString indent(command.size() + 8, QLatin1Char(' '));
+    return QStringLiteral("Usage: %1 [--port N] [--log-dir DIR] [--replay ADDRESS:PORT]\n"
+                          "%2[--host ADDRESS] [-d] [--version]\n%3")
+        .arg(command, indent, description);
 }
 
 std::optional<HeadlessOptions> parseHeadlessOptions(const QStringList& arguments, QString* error)
@@ -71,6 +79,8 @@ std::optional<HeadlessOptions> parseHeadlessOptions(const QStringList& arguments
             options.debug = true;
         } else if (name == QLatin1StringView("-h") || name == QLatin1StringView("--help")) {
             options.help = true;
+        } else if (name == QLatin1StringView("--version")) {
+            options.version = true;
         } else if (name == QLatin1StringView("--port")) {
             const auto text = value();
             const auto port = text ? parsePort(*text) : std::nullopt;

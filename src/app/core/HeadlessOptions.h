@@ -9,7 +9,7 @@ namespace quendal {
 
 // The command line of the receiver without a window:
 //   quendal-syslog --headless [--port N] [--log-dir DIR] [--replay ADDRESS:PORT]
-//                  [--host ADDRESS] [-d]
+//                  [--host ADDRESS] [-d] [--version]
 struct HeadlessOptions
 {
     quint16 port = 514;
@@ -19,6 +19,7 @@ struct HeadlessOptions
     std::optional<QString> host; // none: every sender
     bool debug = false;
     bool help = false;
+    bool version = false;
 };
 
 // Whether the command line asks for the receiver without a window.
@@ -28,6 +29,11 @@ bool wantsHeadless(const QStringList& arguments);
 // anything it does not understand.
 std::optional<HeadlessOptions> parseHeadlessOptions(const QStringList& arguments, QString* error);
 
-QString headlessUsage();
+// The options' help, its first line naming `command` (the program, with --headless for the
+// window's binary).
+QString headlessUsage(const QString& command = QStringLiteral("quendal-syslog --headless"));
+
+// "quendal-syslog 1.0": the program's name and version, for --version.
+QString versionLine(const QString& program);
 
 } // namespace quendal

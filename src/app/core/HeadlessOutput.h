@@ -8,6 +8,11 @@
 namespace quendal {
 
 class WanStatus;
+struct IntakeCounters;
+
+// Received bytes made safe for a terminal: control characters and backslashes escaped (\t, \n,
+// \r, \\, \xHH), every other byte as received.
+void appendEscaped(QByteArray& out, QByteArrayView text);
 
 // One stored entry as one line: category, Time, Host and Message, tab-separated, ending in a
 // line feed. An emergency entry's Time stands in brackets, as in the log files. Control
@@ -17,5 +22,10 @@ void appendEntryLine(QByteArray& out, LogCategory category, const LogEntryView& 
 
 // The status panels as one line: "Status", then key=value for every field and the mode.
 void appendStatusLine(QByteArray& out, const WanStatus& status);
+
+// The summary printed on stop, one line. Its first part adds up: every datagram read is counted
+// in exactly one of the terms after "=". Then what became of the stored entries (written to
+// their files), of the forwards, and of the lines a slow reader of standard output missed.
+QString summaryLine(const IntakeCounters& counters, quint64 droppedLines);
 
 } // namespace quendal

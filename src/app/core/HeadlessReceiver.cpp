@@ -2,6 +2,8 @@
 
 #include "app/core/CDebugConsole.h"
 #include "app/core/HeadlessOutput.h"
+#include "app/core/LineWriter.h"
+#include "app/core/ReplayTarget.h"
 #include "app/core/Settings.h"
 #include "app/core/SettingsStore.h"
 #include "app/core/UiText.h"
@@ -12,52 +14,57 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 
 #include <csignal>
-#include <cstdio>
-#include <unistd.h>
 
 namespace quendal {
 namespace {
 
 void printError(const QString& text)
 {
-    std::fprintf(stderr, "quendal-syslog: %s\n", qPrintable(text));
+    printToStandardError(text);
 }
 
-// Entry and status lines, written on the receiver thread as each datagram is taken in, so they
-// share standard output's buffer with the console echo in the order of the datagrams. Standard
-// output is block-buffered unless it is a terminal and is pushed out at the end of each drain,
-// so a reader at the other end of a pipe is never behind.
+// Entry and status lines, queued on the receiver thread as each datagram is taken in, so they
+// share the writer with the console echo in the order of the datagrams. The writer never blocks
+// intake: a reader that does not keep up loses whole lines, counted.
 class LineOutput : public IntakeSink
 {
 public:
-    LineOutput()
-    {
-        if (!::isatty(STDOUT_FILENO))
-            std::setvbuf(stdout, nullptr, _IOFBF, 1 << 16);
-    }
-    ~LineOutput() override { std::fflush(stdout); }
+    explicit LineOutput(LineWriter& writer) : writer_(writer) {}
 
     void entryStored(LogCategory category, const LogEntryView& entry) override
     {
         line_.truncate(0); // keeps its capacity for the next line
         appendEntryLine(line_, category, entry);
-        write();
+        writer_.write(line_);
     }
     void statusChanged(const WanStatus& status) override
     {
         line_.truncate(0);
         appendStatusLine(line_, status);
-        write();
+        writer_.write(line_);
     }
-    void drainEnded() override { std::fflush(stdout); }
 
 private:
-    void write() { std::fwrite(line_.constData(), 1, size_t(line_.size()), stdout); }
-
+    LineWriter& writer_;
     QByteArray line_;
 };
+
+// Why log files cannot be written in `folder`, naming the folder; empty when they can.
+QString logFolderProblem(const QString& folder)
+{
+    const QFileInfo info(folder);
+    if (!info.exists())
+        return QStringLiteral("log folder %1 does not exist").arg(folder);
+    if (!info.isDir())
+        return QStringLiteral("log folder %1 is not a folder").arg(folder);
+    QString error;
+    if (!canAppendToLogFolder(folder, &error))
+        return QStringLiteral("cannot write log files in folder %1: %2").arg(folder, error);
+    return {};
+}
 
 QString defaultLogFolder()
 {
@@ -72,14 +79,26 @@ int runHeadless(const HeadlessOptions& options)
 {
     LoadUiText();
 
+    if (options.replayAddress) {
+        if (const QString problem = replayTargetProblem(*options.replayAddress, options.replayPort);
+            !problem.isEmpty()) {
+            printError(QStringLiteral("cannot forward to %1:%2: %3")
+                           .arg(*options.replayAddress)
+                           .arg(options.replayPort)
+                           .arg(problem));
+            return ExitFailure;
+        }
+    }
     const QString logFolder = options.logDir.value_or(defaultLogFolder());
-    QString folderError;
-    if (!canAppendToLogFolder(logFolder, &folderError)) {
-        printError(QStringLiteral("cannot write log files in %1: %2").arg(logFolder, folderError));
+    if (const QString problem = logFolderProblem(logFolder); !problem.isEmpty()) {
+        printError(problem);
         return ExitFailure;
     }
 
+    // Entry lines and the console's echo share one writer, so they keep their order.
+    LineWriter output;
     CDebugConsole console;
+    console.setOutput(&output);
     if (options.debug || commandLineHasDebugSwitch(QCoreApplication::arguments()))
         console.Open();
 
@@ -91,10 +110,22 @@ int runHeadless(const HeadlessOptions& options)
     if (options.replayAddress)
         settings.replay = ReplayTarget{*options.replayAddress, options.replayPort};
 
-    LineOutput output;
+    LineOutput lines(output);
     ReceptionEngine engine(&console);
-    engine.setObserver(&output);
+    engine.setObserver(&lines);
     engine.setBatchesWanted(false); // nothing to show but the lines above
+    if (options.replayAddress) {
+        const QString target =
+            QStringLiteral("%1:%2").arg(*options.replayAddress).arg(options.replayPort);
+        QObject::connect(&engine, &ReceptionEngine::forwardingFailed, [target](const QString& why) {
+            printError(QStringLiteral("cannot forward to %1: %2 (counted as failed forwards; "
+                                      "reception and files go on)")
+                           .arg(target, why));
+        });
+        QObject::connect(&engine, &ReceptionEngine::forwardingRecovered, [target] {
+            printError(QStringLiteral("forwarding to %1 works again").arg(target));
+        });
+    }
 
     QString error;
     QString replayError;
@@ -137,25 +168,12 @@ int runHeadless(const HeadlessOptions& options)
     QCoreApplication::exec();
 
     engine.stop();
-    std::fflush(stdout);
-    const IntakeCounters& c = engine.counters();
-    QString summary =
-        QStringLiteral("stopped: %1 datagrams read, %2 entries stored, %3 status reports, "
-                       "%4 forwarded, %5 from other senders, %6 without a priority")
-            .arg(c.read)
-            .arg(c.stored)
-            .arg(c.statusReports)
-            .arg(c.forwarded)
-            .arg(c.filtered)
-            .arg(c.malformed);
-    if (c.cut > 0)
-        summary += QStringLiteral(", %1 cut to 1500 bytes").arg(c.cut);
-    if (c.kernelDrops > 0)
-        summary += QStringLiteral(", dropped by the system: %1").arg(c.kernelDrops);
-    printError(summary);
-    if (c.notWritten > 0)
+    // Lines a reader has not taken within this time are given up: the stop never waits on it.
+    output.finish(std::chrono::milliseconds(400));
+    printError(summaryLine(engine.counters(), output.droppedLines()));
+    if (engine.counters().notWritten > 0)
         printError(QStringLiteral("%1 entries could not be written to the log files")
-                       .arg(c.notWritten));
+                       .arg(engine.counters().notWritten));
     return ExitOk;
 }
 

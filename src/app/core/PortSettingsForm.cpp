@@ -1,5 +1,6 @@
 #include "app/core/PortSettingsForm.h"
 
+#include "app/core/ReplayTarget.h"
 #include "app/core/SettingsStore.h"
 
 namespace quendal {
@@ -49,12 +50,12 @@ PortSettingsOutcome acceptPortSettings(PortSettingsFields& fields, ReceiverSetti
     std::optional<QString> replayAddress;
     if (fields.replayEnabled) {
         replayPort = parsePortText(fields.replayPort);
-        if (!replayPort) {
+        if (!replayPort || *replayPort == 0) {
             fields.replayPort = kDefaultPortText;
             return reject(PortSettingsField::ReplayPort);
         }
         replayAddress = parseIpv4Address(fields.replayAddress);
-        if (!replayAddress)
+        if (!replayAddress || !replayTargetProblem(*replayAddress, quint16(*replayPort)).isEmpty())
             return reject(PortSettingsField::ReplayAddress);
         fields.replayAddress = *replayAddress;
     }

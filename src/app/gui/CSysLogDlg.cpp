@@ -129,10 +129,10 @@ CSysLogDlg::CSysLogDlg(const MainWindowOptions& options, QWidget* parent)
         sheet_->addTab(page, QString());
     const auto adapters = options.adapterInfo ? options.adapterInfo : systemAdapterInfo();
     const auto tables = options.socketTables ? options.socketTables : systemSocketTables();
-    sheet_->addTab(new CClientControlPage(CIpHelper(adapters, nullptr),
-                                          options.routerSearch.value_or(defaultRouterSearchTarget()),
-                                          sheet_),
-                   QString());
+    sheet_->addTab(
+        new CClientControlPage(CIpHelper(adapters, nullptr),
+                               options.routerSearch.value_or(defaultRouterSearchTarget()), sheet_),
+        QString());
     sheet_->addTab(new CTcpTablePage(CIpHelper(nullptr, tables), sheet_), QString());
     sheet_->addTab(new CUdpTablePage(CIpHelper(nullptr, tables), sheet_), QString());
     layout->addWidget(sheet_, 1);
@@ -169,6 +169,21 @@ CSysLogDlg::CSysLogDlg(const MainWindowOptions& options, QWidget* parent)
             [this](LogCategory, const QString& path, const QString& reason) {
                 showLogFileFailure(path, reason);
             });
+    // Failed forwards are shown once, on stderr and in the status bar, until sending works again.
+    const auto replayTarget = [this] {
+        return QStringLiteral("%1:%2").arg(settings_.ReplayAddress).arg(settings_.ReplayPort);
+    };
+    connect(reception_, &ReceptionEngine::forwardingFailed, this,
+            [this, replayTarget](const QString& reason) {
+                const QString text =
+                    QStringLiteral("Cannot forward to %1: %2").arg(replayTarget(), reason);
+                reportOnStandardError(text);
+                statusBar()->showMessage(text);
+            });
+    connect(reception_, &ReceptionEngine::forwardingRecovered, this, [this, replayTarget] {
+        reportOnStandardError(QStringLiteral("forwarding to %1 works again").arg(replayTarget()));
+        statusBar()->clearMessage();
+    });
     connect(reception_, &ReceptionEngine::fileWriteRecovered, this, [this] {
         if (showingFileFailure_ && isRunning())
             setStateText(GetUiText(9015));

@@ -1,5 +1,8 @@
 #include "receiver/core/CReplaySocket.h"
 
+#include <cerrno>
+#include <cstring>
+
 namespace quendal {
 
 bool CReplaySocket::Create(const QString& address, quint16 port, QString* error)
@@ -14,6 +17,22 @@ bool CReplaySocket::Create(const QString& address, quint16 port, QString* error)
         return false;
     localPort_ = socket_.localPort();
     return true;
+}
+
+bool CReplaySocket::forward(const char* data, size_t size)
+{
+    const bool sent = socket_.sendTo(data, size, target_);
+    if (sent != failing_)
+        return sent;
+    failing_ = !sent;
+    if (report_)
+        report_(sent ? QString() : QString::fromLocal8Bit(std::strerror(errno)));
+    return sent;
+}
+
+void CReplaySocket::setFailureReport(std::function<void(const QString& reason)> report)
+{
+    report_ = std::move(report);
 }
 
 void CReplaySocket::Close()

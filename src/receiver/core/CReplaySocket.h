@@ -4,6 +4,8 @@
 
 #include <QString>
 
+#include <functional>
+
 namespace quendal {
 
 // The send-only socket that forwards ("Replay") every accepted datagram, unchanged, to a second
@@ -20,13 +22,20 @@ public:
     // The local port datagrams leave from, so the receiver can recognise its own forwards.
     quint16 localPort() const { return localPort_; }
 
-    // Sends the bytes as one datagram; a failure is left to the network, as for any datagram.
-    bool forward(const char* data, size_t size) { return socket_.sendTo(data, size, target_); }
+    // Sends the bytes as one datagram; false when the system refused the send.
+    bool forward(const char* data, size_t size);
+
+    // Told once when sends start failing (with the reason) and once, with an empty text, when
+    // they work again. The state outlives Close, so a new target clears an old failure report.
+    void setFailureReport(std::function<void(const QString& reason)> report);
+    bool isFailing() const { return failing_; }
 
 private:
     UdpSocket socket_;
     sockaddr_in target_{};
     quint16 localPort_ = 0;
+    bool failing_ = false;
+    std::function<void(const QString&)> report_;
 };
 
 } // namespace quendal

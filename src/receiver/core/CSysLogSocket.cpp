@@ -49,6 +49,8 @@ bool CSysLogSocket::Create(quint16 port, QString* error, quint32 address, int re
     socket_.enableDropCounter();
     reader_.resetKernelDrops();
     counters_ = {};
+    handedToFiles_ = 0;
+    notWrittenAtStart_ = targets_.files ? targets_.files->notWritten() : 0;
     notifier_ = std::make_unique<QSocketNotifier>(socket_.descriptor(), QSocketNotifier::Read);
     connect(notifier_.get(), &QSocketNotifier::activated, this, &CSysLogSocket::OnReceive);
     return true;
@@ -95,8 +97,10 @@ void CSysLogSocket::OnReceive()
             intake(reader_.data(i), reader_.size(i), reader_.from(i));
         counters_.kernelDrops = reader_.kernelDrops();
     }
-    if (targets_.files)
-        counters_.notWritten = targets_.files->notWritten();
+    if (targets_.files) {
+        counters_.notWritten = targets_.files->notWritten() - notWrittenAtStart_;
+        counters_.written = handedToFiles_ - counters_.notWritten;
+    }
     targets_.sink->drainEnded();
 }
 
@@ -147,8 +151,10 @@ void CSysLogSocket::intake(const char* data, qsizetype size, const sockaddr_in& 
     }
     if (replay_ && replay_->isOpen()) {
         // Exactly the bytes that came in, zeros and all, however long the datagram.
-        replay_->forward(d.Text, size_t(d.WholeSize));
-        ++counters_.forwarded;
+        if (replay_->forward(d.Text, size_t(d.WholeSize)))
+            ++counters_.forwarded;
+        else
+            ++counters_.forwardFailed;
     }
     dispatch();
 }
@@ -186,8 +192,11 @@ int CSysLogSocket::StoreEntry(LogCategory category)
         return 0;
     const LogEntryView entry = splitter_.split(current_.text(), current_.HeaderEnd,
                                                current_.Severity, current_.SourceAddress);
-    if (targets_.files)
+    if (targets_.files) {
+        // Staged while a drain lasts; what could not be written is taken off after the drain.
         targets_.files->append(category, entry);
+        ++handedToFiles_;
+    }
     ++counters_.stored;
     targets_.sink->entryStored(category, entry);
     return 1;

@@ -84,7 +84,9 @@ struct IntakeCounters
     quint64 malformed = 0;     // dropped for want of a priority prefix
     quint64 ownForwards = 0;   // our own forwards coming back, dropped
     quint64 forwarded = 0;     // sent on to the Replay host
+    quint64 forwardFailed = 0; // refused by the system on the way to the Replay host
     quint64 stored = 0;        // listed and written to a category
+    quint64 written = 0;       // of those, in their log file (as of the last drain)
     quint64 statusReports = 0; // WAN status messages
     quint64 ignored = 0;       // other facilities
     quint64 cut = 0;           // longer than what is kept for the texts
@@ -157,6 +159,8 @@ private:
     EntrySplitter splitter_; // cuts each stored datagram by the form of its header
     quint32 lastSource_ = 0; // network order, to reuse SourceAddress for a repeated sender
     IntakeCounters counters_;
+    quint64 handedToFiles_ = 0;     // entries appended to the files since Create
+    quint64 notWrittenAtStart_ = 0; // the files' own count of failures at Create
 };
 
 } // namespace quendal

@@ -30,6 +30,13 @@ public:
         connect(files_, &AutoLogFiles::writeFailed, &engine_, &ReceptionEngine::fileWriteFailed);
         connect(files_, &AutoLogFiles::writeRecovered, &engine_,
                 &ReceptionEngine::fileWriteRecovered);
+        // Told on this thread; the engine's receivers get it queued on theirs.
+        replay_.setFailureReport([this](const QString& reason) {
+            if (reason.isEmpty())
+                Q_EMIT engine_.forwardingRecovered();
+            else
+                Q_EMIT engine_.forwardingFailed(reason);
+        });
     }
 
     IntakeSink* observer = nullptr;

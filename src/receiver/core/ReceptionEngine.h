@@ -97,6 +97,9 @@ Q_SIGNALS:
     void fileWriteRecovered(quendal::LogCategory category, const QString& path);
     // A Replay target set while running cannot be used.
     void replayFailed(const QString& reason);
+    // Sends to the Replay target started failing (once, with the reason), and work again.
+    void forwardingFailed(const QString& reason);
+    void forwardingRecovered();
 
 private:
     friend class ReceptionWorker;

@@ -8,6 +8,7 @@
 #include "netinfo/support/DhcpTestNetwork.h"
 #include "netinfo/support/FakeAdapterInfo.h"
 #include "receiver/core/CSysLogSocket.h"
+#include "receiver/core/ReceptionEngine.h"
 #include "support/TestSupport.h"
 
 #include <QComboBox>
@@ -184,7 +185,9 @@ TEST_F(ClientPageInWindow, IntakeGoesOnWhileReleaseWaitsForTheLeaseManager)
         EXPECT_EQ(generator.exitCode(), 0) << generator.readAllStandardError().toStdString();
         const bool busyAtTheEnd = page_->isBusy();
         pumpUntil(
-            [&] { return window_->receiver()->counters().stored - storedBefore == quint64(count); },
+            [&] {
+                return window_->reception()->counters().stored - storedBefore == quint64(count);
+            },
             10000);
         *longestGap = stalls.longestMs();
         return busyAtTheEnd;
@@ -193,7 +196,7 @@ TEST_F(ClientPageInWindow, IntakeGoesOnWhileReleaseWaitsForTheLeaseManager)
     // The anchor: the same flood with no command running.
     qint64 idleGap = 0;
     flood(0, &idleGap);
-    const quint64 idleStored = window_->receiver()->counters().stored;
+    const quint64 idleStored = window_->reception()->counters().stored;
     EXPECT_EQ(idleStored, quint64(count));
     std::printf("idle: %llu of %d datagrams stored; longest event-loop gap %lld ms\n",
                 static_cast<unsigned long long>(idleStored), count,
@@ -210,7 +213,7 @@ TEST_F(ClientPageInWindow, IntakeGoesOnWhileReleaseWaitsForTheLeaseManager)
 
     qint64 releaseGap = 0;
     const bool busyThroughTheFlood = flood(idleStored, &releaseGap);
-    const quint64 stored = window_->receiver()->counters().stored - idleStored;
+    const quint64 stored = window_->reception()->counters().stored - idleStored;
     ASSERT_TRUE(waitIdle());
     const qint64 releaseMs = releaseClock.elapsed();
     EXPECT_EQ(stored, quint64(count));

@@ -1,0 +1,76 @@
+#include "app/core/HeadlessMain.h"
+
+#include "app/core/HeadlessOptions.h"
+#include "app/core/HeadlessReceiver.h"
+#include "app/core/StandardDescriptors.h"
+#include "netinfo/core/RouterSearch.h"
+
+#include <QCoreApplication>
+
+#include <csignal>
+#include <cstdio>
+
+namespace quendal {
+
+bool takeRouterSearchOption(QStringList& arguments, QString* error)
+{
+    static const QString name = QStringLiteral("--router-search");
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        QString value;
+        if (arguments[i] == name && i + 1 < arguments.size()) {
+            value = arguments.takeAt(i + 1);
+        } else if (arguments[i].startsWith(name + QLatin1Char('='))) {
+            value = arguments[i].mid(name.size() + 1);
+        } else if (arguments[i] == name) {
+            *error = QStringLiteral("--router-search needs ADDRESS[:PORT]");
+            return false;
+        } else {
+            continue;
+        }
+        arguments.removeAt(i);
+        const auto target = parseRouterSearchTarget(value);
+        if (!target) {
+            *error = QStringLiteral("--router-search takes IPV4ADDRESS[:PORT], not %1").arg(value);
+            return false;
+        }
+        setDefaultRouterSearchTarget(target->address, target->port);
+        --i;
+    }
+    return true;
+}
+
+int headlessMain(int argc, char** argv, const QString& program, const QString& usageCommand)
+{
+    ignoreBrokenPipe();
+    // SIGHUP is the service's reload request (reopening the log files), never a reason to end:
+    // until something handles it, it is ignored.
+    ::signal(SIGHUP, SIG_IGN);
+    // Without a window nothing needs GLib's event loop, and Qt's own one takes in datagrams
+    // faster under a flood.
+    qputenv("QT_NO_GLIB", "1");
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(program);
+    QCoreApplication::setApplicationVersion(QStringLiteral(QUENDAL_VERSION));
+
+    QString error;
+    // Accepted for a command line shared with the window; without one there is no search.
+    QStringList arguments = QCoreApplication::arguments().mid(1);
+    std::optional<HeadlessOptions> options;
+    if (takeRouterSearchOption(arguments, &error))
+        options = parseHeadlessOptions(arguments, &error);
+    if (!options) {
+        std::fprintf(stderr, "%s: %s (see --help)\n", qPrintable(program), qPrintable(error));
+        return ExitBadOption;
+    }
+    if (options->help) {
+        std::fputs(qPrintable(headlessUsage(usageCommand)), stdout);
+        return ExitOk;
+    }
+    if (options->version) {
+        std::printf("%s\n", qPrintable(versionLine(program)));
+        return ExitOk;
+    }
+    return runHeadless(*options);
+}
+
+} // namespace quendal
