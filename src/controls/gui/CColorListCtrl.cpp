@@ -380,7 +380,10 @@ void CColorListCtrl::scrollContentsBy(int dx, int dy)
             syncScrollBars();
         syncedTop_ = top_;
     }
-    viewport()->update();
+    // A bar that only catches up with rows kept in place changes nothing on screen; whoever moves
+    // the rows while syncing repaints.
+    if (dx != 0 || !syncingScrollBars_)
+        viewport()->update();
 }
 
 void CColorListCtrl::mousePressEvent(QMouseEvent* event)
@@ -554,6 +557,9 @@ void CColorListCtrl::refreshNow()
 void CColorListCtrl::onRowsRemoved(int first, int last)
 {
     const qsizetype count = qsizetype(last) - first + 1;
+    const qsizetype topBefore = top_;
+    // A full list loses its bottom row with every new one: off screen, that needs no repaint.
+    const bool removedOnScreen = first < top_ + touchedRows() && last >= top_;
     const auto adjust = [&](qsizetype& row) {
         if (row > last)
             row -= count;
@@ -572,7 +578,8 @@ void CColorListCtrl::onRowsRemoved(int first, int last)
         top_ = first;
     top_ = std::min(top_, std::max<qsizetype>(0, rowCountInList() - fullyVisibleRows()));
     syncScrollBars();
-    viewport()->update();
+    if (removedOnScreen || top_ != topBefore)
+        viewport()->update();
 }
 
 void CColorListCtrl::onModelReset()
@@ -621,8 +628,11 @@ void CColorListCtrl::updateGeometries()
     setViewportMargins(0, headerHeight, 0, 0);
     const QRect area = viewport()->geometry();
     header_->setGeometry(area.left(), area.top() - headerHeight, area.width(), headerHeight);
+    const qsizetype topBefore = top_;
     top_ = std::min(top_, std::max<qsizetype>(0, rowCountInList() - fullyVisibleRows()));
     syncScrollBars();
+    if (top_ != topBefore)
+        viewport()->update();
 }
 
 void CColorListCtrl::syncScrollBars()

@@ -184,6 +184,14 @@ void LogRows::prependAll(LogRows&& batch)
     }
     if (const qsizetype excess = size() + batch.size() - maxRows_; excess > 0)
         pushOutOldest(excess);
+    if (batch.textBytesReserved() < kAdoptFrom) {
+        // A small batch's first chunks are mostly empty: copying its texts into the current chunk
+        // costs less than keeping those chunks, batch after batch.
+        for (qsizetype row = batch.size() - 1; row >= 0; --row)
+            records_.push_back(batch.record(row).withText(makeRecord(batch.at(row), true)));
+        batch.clear();
+        return;
+    }
     arena_.adopt(std::move(batch.arena_));
     records_.insert(records_.end(), batch.records_.begin(), batch.records_.end());
     ownTextBytes_ += std::exchange(batch.ownTextBytes_, 0);

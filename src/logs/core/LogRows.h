@@ -5,6 +5,7 @@
 
 #include <QtGlobal>
 
+#include <algorithm>
 #include <cstdint>
 #include <deque>
 #include <limits>
@@ -77,8 +78,19 @@ private:
         // The text has an allocation of its own instead of a place in the arena: rows inserted
         // out of arrival order would otherwise pin the arena chunks of their neighbours.
         bool ownText;
+
+        // This record's colours with the text of `copy`.
+        Record withText(const Record& copy) const
+        {
+            Record r = copy;
+            std::copy(std::begin(colours), std::end(colours), std::begin(r.colours));
+            return r;
+        }
     };
     static_assert(sizeof(Record) == 24);
+
+    // A batch holding at least this many text bytes hands its chunks over instead of its texts.
+    static constexpr std::size_t kAdoptFrom = std::size_t(256) << 10;
 
     Record makeRecord(const LogEntryView& entry, bool inArena);
     void releaseText(const Record& r);

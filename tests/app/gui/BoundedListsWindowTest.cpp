@@ -1,10 +1,12 @@
 #include "app/gui/MainWindowFixture.h"
+#include "controls/gui/CColorListCtrl.h"
 #include "logs/core/LogList.h"
 
 #include <QDialogButtonBox>
 #include <QFile>
 #include <QFileDialog>
 #include <QLabel>
+#include <QScrollBar>
 #include <QStatusBar>
 
 using namespace quendal;
@@ -112,6 +114,54 @@ TEST_F(BoundedListsWindowTest, OpenOfALongerFileShowsItsNewestEntriesAndSaysSo)
     EXPECT_EQ(firewall->size(), 20);
     EXPECT_EQ(window_->statusBar()->currentMessage(),
               QStringLiteral("Read 20 entries from %1").arg(path));
+}
+
+// Counts the paint events a widget receives.
+class PaintCounter : public QObject
+{
+public:
+    explicit PaintCounter(QWidget* widget) { widget->installEventFilter(this); }
+    int paints = 0;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        paints += event->type() == QEvent::Paint ? 1 : 0;
+        return false;
+    }
+};
+
+TEST(BoundedListView, AFullListScrolledAwayFromTheTopIsNotRepaintedAsRowsComeAndGo)
+{
+    LogList list;
+    list.setMaxRows(1000);
+    CColorListCtrl view;
+    view.resize(700, 300);
+    view.setList(&list);
+    view.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
+    for (int i = 0; i < 1000; ++i)
+        list.prepend(LogEntryView{"t", "h", QByteArray::number(i), DEF_TEXT});
+    ASSERT_TRUE(waitUntil([&] { return view.verticalScrollBar()->maximum() > 500; }));
+    view.verticalScrollBar()->setValue(400);
+    const QByteArray onTop = list.entry(view.topRow()).message.toByteArray();
+    QCoreApplication::processEvents();
+
+    // The rows on screen stay where they are while the bottom rows leave, so nothing is drawn.
+    PaintCounter counter(view.viewport());
+    for (int i = 0; i < 50; ++i) {
+        list.prepend(LogEntryView{"t", "h", "new", DEF_TEXT});
+        QCoreApplication::processEvents();
+    }
+    EXPECT_EQ(counter.paints, 0);
+    EXPECT_EQ(list.entry(view.topRow()).message, onTop);
+
+    // Scrolled to the very bottom, the rows on screen are the ones leaving: they are redrawn.
+    view.verticalScrollBar()->setValue(view.verticalScrollBar()->maximum());
+    QCoreApplication::processEvents();
+    counter.paints = 0;
+    list.prepend(LogEntryView{"t", "h", "newest", DEF_TEXT});
+    EXPECT_TRUE(waitUntil([&] { return counter.paints > 0; }));
 }
 
 } // namespace

@@ -140,6 +140,30 @@ TEST(BoundedRows, TextMemoryStopsGrowingOnceTheListIsFull)
     EXPECT_EQ(rows.textBytesReserved(), 0u);
 }
 
+// A receiver hands its entries over in small batches: they must cost their text, not the
+// mostly empty first chunks of one arena per batch.
+TEST(BoundedRows, ManySmallBatchesCostAboutTheirTextBytes)
+{
+    LogRows rows;
+    std::size_t textBytes = 0;
+    qint64 i = 0;
+    for (int b = 0; b < 1000; ++b) {
+        LogRows batch;
+        for (int e = 0; e < 64; ++e, ++i) {
+            const LogEntry entry = numbered(i, 80);
+            textBytes += std::size_t(entry.time.size() + entry.host.size() + entry.message.size());
+            batch.prepend(entry.view());
+        }
+        batch.setTextColour(0, 1, RED);
+        rows.prependAll(std::move(batch));
+    }
+    EXPECT_EQ(rows.at(0).message, numbered(i - 1, 80).message);
+    EXPECT_EQ(rows.textColour(0, 1), RED);
+    EXPECT_EQ(rows.textColour(0, 0), DEF_TEXT);
+    EXPECT_EQ(rows.at(rows.size() - 1).message, numbered(0, 80).message);
+    EXPECT_LT(rows.textBytesReserved(), textBytes + textBytes / 4 + (std::size_t(1) << 20));
+}
+
 TEST(TextArena, AChunkIsFreedWhenItsLastTextIsReleasedInWhateverOrder)
 {
     TextArena arena;
