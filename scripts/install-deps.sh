@@ -9,8 +9,8 @@ set -eu
 packages="cmake ninja-build g++ pkg-config qt6-base-dev qt6-svg-dev fonts-dejavu-core libcap2-bin"
 if [ "${1:-}" = "--test" ]; then
     # logger (bsdutils) is the real syslog client of the tests; unshare (util-linux) and ip
-    # (iproute2) give the test run a network of its own.
-    packages="$packages libgtest-dev libbenchmark-dev bsdutils util-linux iproute2"
+    # (iproute2) give the test run a network of its own; desktop-file-validate checks the menu entry.
+    packages="$packages libgtest-dev libbenchmark-dev bsdutils util-linux iproute2 desktop-file-utils"
 fi
 if [ "${1:-}" = "--screenshot" ]; then
     # A virtual X display, a way to press the dialog's keys, and a way to capture the window.

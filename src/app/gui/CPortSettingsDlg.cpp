@@ -2,6 +2,7 @@
 
 #include "app/core/SettingsStore.h"
 #include "app/core/UiText.h"
+#include "app/gui/DialogWidth.h"
 
 #include <QCheckBox>
 #include <QDir>
@@ -120,6 +121,7 @@ void CPortSettingsDlg::prepare()
     replay_->setText(GetUiText(9080));
     replayAddressLabel_->setText(GetUiText(9081));
     replayPortLabel_->setText(GetUiText(9082));
+    fitWidthToTitle(this);
 
     const PortSettingsFields fields =
         openPortSettings(settings_, store_, QDir::toNativeSeparators(QDir::currentPath()));

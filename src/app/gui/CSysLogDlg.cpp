@@ -5,6 +5,7 @@
 #include "app/gui/CClearLogDlg.h"
 #include "app/gui/CPortSettingsDlg.h"
 #include "app/gui/CSystemTray.h"
+#include "app/gui/ElidedLabel.h"
 #include "app/gui/LogFileDialog.h"
 #include "app/gui/StatusPanels.h"
 #include "app/gui/TrayIconBackend.h"
@@ -196,6 +197,8 @@ void CSysLogDlg::installTrayIcon()
     tray_->SetItemState(CSystemTray::StopCommand, CSystemTray::ItemGrayed);
     tray_->Conceal();
     connect(tray_, &CSystemTray::restoreRequested, this, &CSysLogDlg::restoreFromTray);
+    // Without its notification area the hidden window would be out of reach.
+    connect(tray_, &CSystemTray::areaLost, this, &CSysLogDlg::restoreFromTray);
 }
 
 // Tool buttons and popup entries lead to the same handlers.
@@ -235,8 +238,7 @@ QWidget* CSysLogDlg::buildToolStrip()
 
 void CSysLogDlg::buildStatusBar()
 {
-    stateLabel_ = new QLabel(this);
-    stateLabel_->setTextFormat(Qt::PlainText);
+    stateLabel_ = new ElidedLabel(this);
     clockLabel_ = new QLabel(timeOfDay(), this);
     clockLabel_->setMinimumWidth(
         std::max(kClockPartWidth,

@@ -32,6 +32,7 @@ class CClearLogDlg;
 class CHoverButton;
 class CPortSettingsDlg;
 class CSystemTray;
+class ElidedLabel;
 class CSysLogSocket;
 class HostList;
 class LogList;
@@ -116,6 +117,7 @@ public:
     QFileDialog* fileDialog() const { return fileDialog_; }
     CClearLogDlg* clearDialog() const { return clearDlg_; }
     CSystemTray* systemTray() const { return tray_; }
+    ElidedLabel* stateLabel() const { return stateLabel_; }
 
 public Q_SLOTS:
     // Shows the settings dialog; an OK starts reception.
@@ -188,7 +190,7 @@ private:
     QTabWidget* sheet_ = nullptr;
     std::array<CCategoryPage*, kCategoryCount> pages_{};
     CPortSettingsDlg* settingsDlg_ = nullptr;
-    QLabel* stateLabel_ = nullptr;
+    ElidedLabel* stateLabel_ = nullptr;
     QLabel* clockLabel_ = nullptr;
     QTimer* clockTimer_ = nullptr;
     QAction* aboutAction_ = nullptr;

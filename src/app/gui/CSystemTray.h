@@ -6,11 +6,13 @@
 #include <QString>
 #include <QSystemTrayIcon>
 
+#include <chrono>
 #include <map>
 #include <memory>
 
 class QAction;
 class QMenu;
+class QTimer;
 
 namespace quendal {
 
@@ -59,6 +61,10 @@ public:
     // Shows the icon; true when it is shown afterwards, false without a notification area.
     bool Reveal();
 
+    // How often a shown icon checks that its notification area is still there.
+    static constexpr std::chrono::milliseconds kAreaWatchPeriod{1000};
+    void setAreaWatchPeriod(std::chrono::milliseconds period);
+
     // Switches the image, shown or hidden alike.
     void ChangeImageFromResource(const QString& imageResource);
 
@@ -73,12 +79,15 @@ public:
 
 Q_SIGNALS:
     void restoreRequested();
+    // The notification area went away while the icon was shown in it.
+    void areaLost();
 
 private:
     TrayIconBackend* backend_;
     std::unique_ptr<QMenu> menu_;
     std::map<int, QAction*> actions_;
     QElapsedTimer lastClick_;
+    QTimer* areaWatch_ = nullptr;
 };
 
 } // namespace quendal

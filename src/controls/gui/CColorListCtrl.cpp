@@ -215,6 +215,27 @@ ColourValue24 CColorListCtrl::ColourValue(int index) const
     return colourValue(index, palette());
 }
 
+int CColorListCtrl::columnWidth(int column) const
+{
+    return column >= 0 && column < columnCount_ ? widths_.at(column) : 0;
+}
+
+void CColorListCtrl::setColumnWidth(int column, int width)
+{
+    if (column < 0 || column >= columnCount_ || width < 0)
+        return;
+    widths_[column] = width;
+    applyColumnsToHeader();
+    syncScrollBars();
+    viewport()->update();
+}
+
+void CColorListCtrl::setStretchLastColumn(bool on)
+{
+    header_->setStretchLastSection(on);
+    updateGeometries();
+}
+
 QRect CColorListCtrl::GetRowRect(qsizetype row, bool full) const
 {
     if (row < 0 || row >= rowCountInList() || !isRowOnScreen(row))
@@ -603,7 +624,10 @@ void CColorListCtrl::onSectionResized(int logicalIndex, int newSize)
 
 void CColorListCtrl::applyColumnsToHeader()
 {
-    const int sections = std::min(header_->count(), columnCount_);
+    int sections = std::min(header_->count(), columnCount_);
+    // A stretched last column takes its width from the view, not from the list.
+    if (header_->stretchLastSection() && sections == columnCount_)
+        --sections;
     for (int i = 0; i < sections; ++i) {
         if (header_->sectionSize(i) != widths_.at(i))
             header_->resizeSection(i, widths_.at(i));

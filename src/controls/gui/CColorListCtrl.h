@@ -68,6 +68,13 @@ public:
     // The colour value of a colour index with this control's palette.
     ColourValue24 ColourValue(int index) const;
 
+    // A column's width in pixels; setting it is what dragging the header's edge does.
+    int columnWidth(int column) const;
+    void setColumnWidth(int column, int width);
+    // Whether the last column fills the view's remaining width (off by default), so that the
+    // horizontal scroll bar appears only once the other columns are wider than the view.
+    void setStretchLastColumn(bool on);
+
     // Rectangles in viewport coordinates. A row's rectangle spans all columns; a cell's runs
     // from the row's left plus the widths of the columns before it. Without `full` both shrink
     // by one pixel on every side. Null for rows that are not on screen.
