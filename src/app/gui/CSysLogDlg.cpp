@@ -7,6 +7,7 @@
 #include "app/gui/CSystemTray.h"
 #include "app/gui/ElidedLabel.h"
 #include "app/gui/LogFileDialog.h"
+#include "app/gui/MainActions.h"
 #include "app/gui/StatusPanels.h"
 #include "app/gui/TrayIconBackend.h"
 #include "controls/gui/CHoverButton.h"
@@ -14,6 +15,7 @@
 #include "logs/core/LogFileWriter.h"
 #include "logs/core/LogList.h"
 #include "logs/gui/CCategoryPage.h"
+#include "logs/gui/FindBar.h"
 #include "netinfo/core/CIpHelper.h"
 #include "netinfo/core/LinuxAdapterInfo.h"
 #include "netinfo/core/ProcSocketTables.h"
@@ -144,6 +146,7 @@ CSysLogDlg::CSysLogDlg(const MainWindowOptions& options, QWidget* parent)
     clearDlg_ = new CClearLogDlg(this);
     connect(clearDlg_, &QDialog::accepted, this, &CSysLogDlg::clearChosenLists);
     tray_ = new CSystemTray(options.trayIcon ? options.trayIcon : ownTrayIcon_.get(), this);
+    actions_ = new MainActions(this);
 
     aboutAction_ = new QAction(BuiltinUiText(9000), this);
     connect(aboutAction_, &QAction::triggered, this, &CSysLogDlg::showAbout);
@@ -152,9 +155,8 @@ CSysLogDlg::CSysLogDlg(const MainWindowOptions& options, QWidget* parent)
     ApplyUiTexts();
     installTrayIcon();
 
-    startButton()->setEnabled(true);
-    stopButton()->setEnabled(false);
     connectCommands();
+    actions_->setRunning(false);
     UpdateFileButtons(sheet_->currentIndex());
 
     // The host list is the sender filter: its selection is the model's.
@@ -201,20 +203,28 @@ void CSysLogDlg::installTrayIcon()
     connect(tray_, &CSystemTray::areaLost, this, &CSysLogDlg::restoreFromTray);
 }
 
-// Tool buttons and popup entries lead to the same handlers.
+// Tool buttons, popup entries and shortcuts are one action per command.
 void CSysLogDlg::connectCommands()
 {
-    const auto bind = [this](CHoverButton* button, CSystemTray::Command command,
+    const auto bind = [this](CHoverButton* button, CSystemTray::Command command, QAction* action,
                              void (CSysLogDlg::*handler)()) {
-        connect(button, &QAbstractButton::clicked, this, handler);
-        connect(tray_->action(command), &QAction::triggered, this, handler);
+        MainActions::bindButton(button, action);
+        tray_->useAction(command, action);
+        connect(action, &QAction::triggered, this, handler);
     };
-    bind(openButton(), CSystemTray::OpenCommand, &CSysLogDlg::OnOpenLog);
-    bind(saveButton(), CSystemTray::SaveCommand, &CSysLogDlg::OnSaveLog);
-    bind(clearButton(), CSystemTray::ClearCommand, &CSysLogDlg::OnClearLog);
-    bind(stopButton(), CSystemTray::StopCommand, &CSysLogDlg::OnStop);
-    bind(startButton(), CSystemTray::StartCommand, &CSysLogDlg::OnStart);
-    connect(tray_->action(CSystemTray::ExitCommand), &QAction::triggered, this, &QWidget::close);
+    bind(openButton(), CSystemTray::OpenCommand, actions_->open(), &CSysLogDlg::OnOpenLog);
+    bind(saveButton(), CSystemTray::SaveCommand, actions_->save(), &CSysLogDlg::OnSaveLog);
+    bind(clearButton(), CSystemTray::ClearCommand, actions_->clear(), &CSysLogDlg::OnClearLog);
+    bind(stopButton(), CSystemTray::StopCommand, actions_->stop(), &CSysLogDlg::OnStop);
+    bind(startButton(), CSystemTray::StartCommand, actions_->start(), &CSysLogDlg::OnStart);
+    tray_->useAction(CSystemTray::ExitCommand, actions_->exit());
+    connect(actions_->exit(), &QAction::triggered, this, &QWidget::close);
+    connect(actions_, &MainActions::tabRequested, sheet_, &QTabWidget::setCurrentIndex);
+    connect(actions_->find(), &QAction::triggered, this, [this] {
+        const int page = sheet_->currentIndex();
+        if (page >= 0 && page < kCategoryCount)
+            pages_[size_t(page)]->findBar()->open();
+    });
     connect(sheet_, &QTabWidget::currentChanged, this, &CSysLogDlg::UpdateFileButtons);
 }
 
@@ -262,11 +272,7 @@ void CSysLogDlg::ApplyUiTexts()
         sheet_->setTabText(i, GetUiText(kTabTexts[size_t(i)]));
     for (CCategoryPage* page : pages_)
         page->OnInitDialog();
-    buttons_[OpenButton]->SetTipText(GetUiText(9021));
-    buttons_[SaveButton]->SetTipText(GetUiText(9020));
-    buttons_[ClearButton]->SetTipText(GetUiText(9019));
-    buttons_[StopButton]->SetTipText(GetUiText(9018));
-    buttons_[StartButton]->SetTipText(GetUiText(9017));
+    actions_->applyUiTexts();
 }
 
 void CSysLogDlg::startUp()
@@ -277,12 +283,7 @@ void CSysLogDlg::startUp()
 
 void CSysLogDlg::UpdateFileButtons(int pageIndex)
 {
-    const bool logPage = pageIndex >= 0 && pageIndex < kCategoryCount;
-    openButton()->setEnabled(logPage);
-    saveButton()->setEnabled(logPage);
-    const auto state = logPage ? CSystemTray::ItemEnabled : CSystemTray::ItemGrayed;
-    tray_->SetItemState(CSystemTray::OpenCommand, state);
-    tray_->SetItemState(CSystemTray::SaveCommand, state);
+    actions_->setLogPageShown(pageIndex >= 0 && pageIndex < kCategoryCount);
 }
 
 bool CSysLogDlg::isRunning() const
@@ -332,10 +333,7 @@ void CSysLogDlg::startReceiving()
                                       .arg(error));
     }
     tray_->ChangeImageFromResource(kRunningImage);
-    startButton()->setEnabled(false);
-    stopButton()->setEnabled(true);
-    tray_->SetItemState(CSystemTray::StartCommand, CSystemTray::ItemGrayed);
-    tray_->SetItemState(CSystemTray::StopCommand, CSystemTray::ItemEnabled);
+    actions_->setRunning(true);
     UpdateFileButtons(sheet_->currentIndex());
     setStateText(GetUiText(9015));
     Q_EMIT runningChanged(true);
@@ -345,10 +343,7 @@ void CSysLogDlg::OnStop()
 {
     tray_->ChangeImageFromResource(kNormalImage);
     setStateText(GetUiText(9014));
-    startButton()->setEnabled(true);
-    stopButton()->setEnabled(false);
-    tray_->SetItemState(CSystemTray::StartCommand, CSystemTray::ItemEnabled);
-    tray_->SetItemState(CSystemTray::StopCommand, CSystemTray::ItemGrayed);
+    actions_->setRunning(false);
     UpdateFileButtons(sheet_->currentIndex());
     hosts_->resetToFirst();
     receiver_->setReplay(nullptr);

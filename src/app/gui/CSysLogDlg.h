@@ -36,6 +36,7 @@ class ElidedLabel;
 class CSysLogSocket;
 class HostList;
 class LogList;
+class MainActions;
 class SettingsStore;
 class SocketTableSource;
 class StatusPanels;
@@ -118,6 +119,7 @@ public:
     CClearLogDlg* clearDialog() const { return clearDlg_; }
     CSystemTray* systemTray() const { return tray_; }
     ElidedLabel* stateLabel() const { return stateLabel_; }
+    MainActions* actions() const { return actions_; }
 
 public Q_SLOTS:
     // Shows the settings dialog; an OK starts reception.
@@ -197,6 +199,7 @@ private:
     QPointer<QMessageBox> aboutBox_;
     std::unique_ptr<TrayIconBackend> ownTrayIcon_;
     CSystemTray* tray_ = nullptr;
+    MainActions* actions_ = nullptr;
     CClearLogDlg* clearDlg_ = nullptr;
     QPointer<QFileDialog> fileDialog_;
     QString lastFileFolder_;

@@ -111,6 +111,18 @@ void CSystemTray::SetItemState(Command command, ItemState state)
         item->setEnabled(state == ItemEnabled);
 }
 
+void CSystemTray::useAction(Command command, QAction* shared)
+{
+    QAction* own = action(command);
+    if (!own || !shared || own == shared)
+        return;
+    menu_->insertAction(own, shared);
+    menu_->removeAction(own);
+    actions_[command] = shared;
+    if (own->parent() == menu_.get())
+        delete own;
+}
+
 QAction* CSystemTray::action(Command command) const
 {
     const auto found = actions_.find(command);
@@ -123,8 +135,9 @@ void CSystemTray::HandleNotification(QSystemTrayIcon::ActivationReason reason)
     // areas that speak the StatusNotifierItem protocol report every click as a single one, so
     // two of them within the desktop's double-click time count as the double click.
     if (reason == QSystemTrayIcon::Trigger) {
-        const bool second = lastClick_.isValid()
-                            && lastClick_.elapsed() <= QGuiApplication::styleHints()->mouseDoubleClickInterval();
+        const bool second =
+            lastClick_.isValid() &&
+            lastClick_.elapsed() <= QGuiApplication::styleHints()->mouseDoubleClickInterval();
         if (!second) {
             lastClick_.start();
             return;

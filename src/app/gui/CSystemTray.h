@@ -71,6 +71,10 @@ public:
     void SetItemText(Command command, const QString& text);
     void SetItemState(Command command, ItemState state);
 
+    // The popup offers `shared` for the command from now on, in the same place: the window's
+    // own action, so that its enabled state is decided in one place. Not owned.
+    void useAction(Command command, QAction* shared);
+
     QMenu* menu() const { return menu_.get(); }
     QAction* action(Command command) const;
 

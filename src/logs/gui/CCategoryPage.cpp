@@ -2,6 +2,8 @@
 
 #include "app/core/UiText.h"
 #include "controls/gui/CColorListCtrl.h"
+#include "logs/gui/EntryCommands.h"
+#include "logs/gui/FindBar.h"
 
 #include <QVBoxLayout>
 
@@ -36,8 +38,11 @@ CCategoryPage::CCategoryPage(LogCategory category, LogList* list, QWidget* paren
     listCtrl_->setList(list);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(6, 6, 6, 6);
+    findBar_ = new FindBar(listCtrl_, this);
+    layout->addWidget(findBar_);
     layout->addWidget(listCtrl_);
     listCtrl_->setStretchLastColumn(true);
+    commands_ = new EntryCommands(category, listCtrl_);
     OnInitDialog();
 }
 
