@@ -8,6 +8,7 @@
 #include "app/gui/ElidedLabel.h"
 #include "app/gui/LogFileDialog.h"
 #include "app/gui/MainActions.h"
+#include "app/gui/StatusCounters.h"
 #include "app/gui/StatusPanels.h"
 #include "app/gui/TrayIconBackend.h"
 #include "controls/gui/CHoverButton.h"
@@ -254,6 +255,10 @@ void CSysLogDlg::buildStatusBar()
         std::max(kClockPartWidth,
                  clockLabel_->fontMetrics().horizontalAdvance(QStringLiteral("00:00:00")) + 8));
     statusBar()->addWidget(stateLabel_, 1);
+    counters_ = new StatusCounters(this);
+    for (LogList* list : lists_)
+        counters_->watch(list);
+    statusBar()->addPermanentWidget(counters_);
     statusBar()->addPermanentWidget(clockLabel_);
     statusBar()->setSizeGripEnabled(true);
 
@@ -283,7 +288,9 @@ void CSysLogDlg::startUp()
 
 void CSysLogDlg::UpdateFileButtons(int pageIndex)
 {
-    actions_->setLogPageShown(pageIndex >= 0 && pageIndex < kCategoryCount);
+    const bool logPage = pageIndex >= 0 && pageIndex < kCategoryCount;
+    actions_->setLogPageShown(logPage);
+    counters_->setCurrentList(logPage ? lists_[size_t(pageIndex)] : nullptr);
 }
 
 bool CSysLogDlg::isRunning() const

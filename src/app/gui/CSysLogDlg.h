@@ -37,6 +37,7 @@ class CSysLogSocket;
 class HostList;
 class LogList;
 class MainActions;
+class StatusCounters;
 class SettingsStore;
 class SocketTableSource;
 class StatusPanels;
@@ -120,6 +121,8 @@ public:
     CSystemTray* systemTray() const { return tray_; }
     ElidedLabel* stateLabel() const { return stateLabel_; }
     MainActions* actions() const { return actions_; }
+    // Rows, rate, and the losses that other parts report through its setters.
+    StatusCounters* counters() const { return counters_; }
 
 public Q_SLOTS:
     // Shows the settings dialog; an OK starts reception.
@@ -200,6 +203,7 @@ private:
     std::unique_ptr<TrayIconBackend> ownTrayIcon_;
     CSystemTray* tray_ = nullptr;
     MainActions* actions_ = nullptr;
+    StatusCounters* counters_ = nullptr;
     CClearLogDlg* clearDlg_ = nullptr;
     QPointer<QFileDialog> fileDialog_;
     QString lastFileFolder_;
