@@ -7,6 +7,7 @@
 #include "app/gui/CSystemTray.h"
 #include "app/gui/ElidedLabel.h"
 #include "app/gui/LogFileDialog.h"
+#include "app/gui/HiddenAlerts.h"
 #include "app/gui/MainActions.h"
 #include "app/gui/StatusCounters.h"
 #include "app/gui/StatusPanels.h"
@@ -148,6 +149,15 @@ CSysLogDlg::CSysLogDlg(const MainWindowOptions& options, QWidget* parent)
     connect(clearDlg_, &QDialog::accepted, this, &CSysLogDlg::clearChosenLists);
     tray_ = new CSystemTray(options.trayIcon ? options.trayIcon : ownTrayIcon_.get(), this);
     actions_ = new MainActions(this);
+
+    TrayIconBackend* trayIcon = options.trayIcon ? options.trayIcon : ownTrayIcon_.get();
+    alerts_ = new HiddenAlerts(trayIcon, [this] { return !isVisible(); }, this);
+    for (LogCategory c : kAllCategories)
+        alerts_->watch(c, list(c), GetUiText(kTabTexts[size_t(categoryIndex(c))]));
+    alertsAction_ = new QAction(GetUiText(9098), this);
+    alertsAction_->setCheckable(true);
+    alertsAction_->setChecked(true);
+    connect(alertsAction_, &QAction::toggled, alerts_, &HiddenAlerts::setEnabled);
 
     aboutAction_ = new QAction(BuiltinUiText(9000), this);
     connect(aboutAction_, &QAction::triggered, this, &CSysLogDlg::showAbout);
@@ -398,6 +408,7 @@ void CSysLogDlg::contextMenuEvent(QContextMenuEvent* event)
 {
     // Desktops offer no way into a window's system menu, so the About entry lives here.
     QMenu menu(this);
+    menu.addAction(alertsAction_);
     menu.addAction(aboutAction_);
     menu.exec(event->globalPos());
 }

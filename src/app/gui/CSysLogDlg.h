@@ -36,6 +36,7 @@ class ElidedLabel;
 class CSysLogSocket;
 class HostList;
 class LogList;
+class HiddenAlerts;
 class MainActions;
 class StatusCounters;
 class SettingsStore;
@@ -123,6 +124,9 @@ public:
     MainActions* actions() const { return actions_; }
     // Rows, rate, and the losses that other parts report through its setters.
     StatusCounters* counters() const { return counters_; }
+    HiddenAlerts* alerts() const { return alerts_; }
+    // The context menu's switch for the alerts while hidden.
+    QAction* alertsAction() const { return alertsAction_; }
 
 public Q_SLOTS:
     // Shows the settings dialog; an OK starts reception.
@@ -204,6 +208,8 @@ private:
     CSystemTray* tray_ = nullptr;
     MainActions* actions_ = nullptr;
     StatusCounters* counters_ = nullptr;
+    HiddenAlerts* alerts_ = nullptr;
+    QAction* alertsAction_ = nullptr;
     CClearLogDlg* clearDlg_ = nullptr;
     QPointer<QFileDialog> fileDialog_;
     QString lastFileFolder_;
