@@ -12,8 +12,9 @@ packages="cmake ninja-build g++ pkg-config qt6-base-dev qt6-svg-dev fonts-dejavu
 if [ "${1:-}" = "--test" ]; then
     # logger (bsdutils) is the real syslog client of the tests; unshare (util-linux) and ip
     # (iproute2) give the test run a network of its own; logrotate rotates the log files under
-    # a test.
+    # a test; desktop-file-validate checks the menu entry.
     packages="$packages libgtest-dev libbenchmark-dev bsdutils util-linux iproute2 logrotate"
+    packages="$packages desktop-file-utils"
     # python3 and rsyslog are further real syslog clients of the message-format tests.
     packages="$packages python3 rsyslog"
     # dnsmasq (its binary only: dnsmasq-base, no system service) and dhclient build the private

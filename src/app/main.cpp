@@ -2,6 +2,7 @@
 #include "app/core/HeadlessMain.h"
 #include "app/core/HeadlessOptions.h"
 #include "app/core/HeadlessReceiver.h"
+#include "app/core/InstanceActivation.h"
 #include "app/core/SingleInstanceLock.h"
 #include "app/core/StandardDescriptors.h"
 #include "app/core/UiText.h"
@@ -98,7 +99,9 @@ int runWindow(int argc, char** argv)
     case SingleInstanceLock::Result::Acquired:
         break;
     case SingleInstanceLock::Result::HeldElsewhere:
-        return 1; // silently: the running instance stays as it is
+        // Silently: the running instance stays as it is, only its window comes to the front.
+        InstanceActivation::askRunningInstanceToShow();
+        return 1;
     case SingleInstanceLock::Result::Unavailable:
         std::fprintf(stderr, "quendal-syslog: %s; starting anyway\n", qPrintable(error));
         break;
@@ -107,6 +110,12 @@ int runWindow(int argc, char** argv)
     MainWindowOptions options;
     options.debugConsole = debug;
     CSysLogDlg window(options);
+    InstanceActivation activation;
+    if (QString activationError; !activation.listen(&activationError))
+        std::fprintf(stderr, "quendal-syslog: a second start cannot reach this window: %s\n",
+                     qPrintable(activationError));
+    QObject::connect(&activation, &InstanceActivation::showRequested, &window,
+                     &CSysLogDlg::restoreFromTray);
     // The window may sit hidden in the notification area while a dialog of its own closes; only
     // closing the window itself ends the program.
     QApplication::setQuitOnLastWindowClosed(false);

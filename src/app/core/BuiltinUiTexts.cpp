@@ -92,10 +92,36 @@ QString BuiltinUiText(int number)
         QStringLiteral("Replay"),                                 // 9080
         QStringLiteral("Replay IP:"),                             // 9081
         QStringLiteral("Replay port:"),                           // 9082
+        // Added later; a translation file that stops at 9082 shows these in English.
+        QStringLiteral("Find"),                    // 9083
+        QStringLiteral("Copy"),                    // 9084
+        QStringLiteral("Copy message"),            // 9085
+        QStringLiteral("Details..."),              // 9086
+        QStringLiteral("Match case"),              // 9087
+        QStringLiteral("Regular expression"),      // 9088
+        QStringLiteral("Only matching rows"),      // 9089
+        QStringLiteral("Host:"),                   // 9090
+        QStringLiteral("%1 of %2"),                // 9091
+        QStringLiteral("Facility"),                // 9092
+        QStringLiteral("Severity"),                // 9093
+        QStringLiteral("Sender address"),          // 9094
+        QStringLiteral("Raw bytes (hex)"),         // 9095
+        QStringLiteral("Entry details"),           // 9096
+        QStringLiteral("Close"),                   // 9097
+        QStringLiteral("Alerts while hidden"),     // 9098
+        QStringLiteral("Start receiving with these settings next time"), // 9099
+        QStringLiteral("%1 rows"),                 // 9100
+        QStringLiteral("%1 entries/s"),            // 9101
+        QStringLiteral("dropped by the system: %1"), // 9102
+        QStringLiteral("failed forwards: %1"),      // 9103
+        QStringLiteral("Emergency in %1"),         // 9104
+        QStringLiteral("and %1 more"),             // 9105
+        QStringLiteral("No match"),                // 9106
+        QStringLiteral("not kept with the entry"), // 9107
     };
-    static_assert(std::size(texts) == kUiTextCount);
+    static_assert(std::size(texts) == kAllUiTextCount);
 
-    if (number < kFirstUiText || number > kLastUiText)
+    if (number < kFirstUiText || number > kLastAddedUiText)
         return {};
     return texts[number - kFirstUiText];
 }

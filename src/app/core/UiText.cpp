@@ -8,6 +8,7 @@
 #include <QSettings>
 
 #include <array>
+#include <utility>
 
 namespace quendal {
 namespace {
@@ -15,7 +16,8 @@ namespace {
 // Filled once at start-up, before any window exists, and only read afterwards.
 struct UiTextTable
 {
-    std::array<QString, kUiTextCount> texts;
+    std::array<QString, kAllUiTextCount> texts;
+    int lines = 0; // how many of them the file supplied
     bool loaded = false;
 };
 
@@ -25,24 +27,29 @@ UiTextTable& table()
     return instance;
 }
 
-// The first kUiTextCount lines of the file, or nullopt when it cannot be opened or read or has
-// fewer lines.
-std::optional<std::array<QString, kUiTextCount>> readUiTextFile(const QString& path)
+// Up to kAllUiTextCount lines of the file and how many there were, or nullopt when it cannot be
+// opened or read or has fewer than kUiTextCount lines.
+std::optional<std::pair<std::array<QString, kAllUiTextCount>, int>>
+readUiTextFile(const QString& path)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return std::nullopt;
-    std::array<QString, kUiTextCount> texts;
+    std::array<QString, kAllUiTextCount> texts;
+    int count = 0;
     for (QString& text : texts) {
         if (file.atEnd())
-            return std::nullopt;
+            break;
         const QByteArray line = file.readLine();
         // Short of the end, even an empty line still brings its LF: nothing at all is an error.
         if (line.isEmpty())
             return std::nullopt;
         text = decodeForDisplay(withoutLineEnd(line));
+        ++count;
     }
-    return texts;
+    if (count < kUiTextCount)
+        return std::nullopt;
+    return std::make_pair(std::move(texts), count);
 }
 
 } // namespace
@@ -65,12 +72,13 @@ QString uiTextFilePath(const QString& folder)
 bool LoadUiTextFrom(const QString& folder)
 {
     UiTextTable& t = table();
-    std::optional<std::array<QString, kUiTextCount>> texts = readUiTextFile(uiTextFilePath(folder));
+    auto texts = readUiTextFile(uiTextFilePath(folder));
     if (!texts) {
         ResetUiText();
         return false;
     }
-    t.texts = std::move(*texts);
+    t.texts = std::move(texts->first);
+    t.lines = texts->second;
     t.loaded = true;
     return true;
 }
@@ -87,10 +95,10 @@ bool LoadUiText(const std::optional<QString>& companionFolder, const QString& cu
 
 QString GetUiText(int number)
 {
-    if (number < kFirstUiText || number > kLastUiText)
+    if (number < kFirstUiText || number > kLastAddedUiText)
         return {};
     const UiTextTable& t = table();
-    if (!t.loaded)
+    if (!t.loaded || number - kFirstUiText >= t.lines)
         return BuiltinUiText(number);
     return t.texts[static_cast<size_t>(number - kFirstUiText)];
 }
@@ -99,6 +107,7 @@ void ResetUiText()
 {
     UiTextTable& t = table();
     t.loaded = false;
+    t.lines = 0;
     t.texts = {};
 }
 

@@ -1,6 +1,7 @@
 #include "app/gui/CClearLogDlg.h"
 
 #include "app/core/UiText.h"
+#include "app/gui/DialogWidth.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
@@ -83,6 +84,12 @@ void CClearLogDlg::OnInitDialog()
     }
     ok_->setText(GetUiText(9036));
     cancel_->setText(GetUiText(9037));
+    fitWidthToTitle(this);
+    // A button keeps the default role while it has the focus: after an earlier Cancel by mouse,
+    // Enter would cancel again. OK is the default at every opening.
+    cancel_->setDefault(false);
+    ok_->setDefault(true);
+    ok_->setFocus();
 }
 
 void CClearLogDlg::accept()

@@ -2,6 +2,7 @@
 
 #include "app/core/SettingsStore.h"
 #include "app/core/UiText.h"
+#include "app/gui/DialogWidth.h"
 
 #include <QCheckBox>
 #include <QDir>
@@ -141,6 +142,7 @@ void CPortSettingsDlg::prepare()
     maxRowsRange_->setText(
         QStringLiteral("%1 to %2; the oldest leave first")
             .arg(QLocale().toString(kFewestRowsPerList), QLocale().toString(kMostRowsPerList)));
+    fitWidthToTitle(this);
 
     const PortSettingsFields fields =
         openPortSettings(settings_, store_, QDir::toNativeSeparators(QDir::currentPath()));

@@ -5,14 +5,18 @@
 #include "app/gui/CClearLogDlg.h"
 #include "app/gui/CPortSettingsDlg.h"
 #include "app/gui/CSystemTray.h"
-#include "app/gui/DropCountLabel.h"
+#include "app/gui/ElidedLabel.h"
 #include "app/gui/LogFileDialog.h"
+#include "app/gui/HiddenAlerts.h"
+#include "app/gui/MainActions.h"
+#include "app/gui/StatusCounters.h"
 #include "app/gui/StatusPanels.h"
 #include "app/gui/TrayIconBackend.h"
 #include "controls/gui/CHoverButton.h"
 #include "logs/core/LogFileWriter.h"
 #include "logs/core/LogList.h"
 #include "logs/gui/CCategoryPage.h"
+#include "logs/gui/FindBar.h"
 #include "netinfo/core/CIpHelper.h"
 #include "netinfo/core/LinuxAdapterInfo.h"
 #include "netinfo/core/ProcSocketTables.h"
@@ -147,6 +151,16 @@ CSysLogDlg::CSysLogDlg(const MainWindowOptions& options, QWidget* parent)
     clearDlg_ = new CClearLogDlg(this);
     connect(clearDlg_, &QDialog::accepted, this, &CSysLogDlg::clearChosenLists);
     tray_ = new CSystemTray(options.trayIcon ? options.trayIcon : ownTrayIcon_.get(), this);
+    actions_ = new MainActions(this);
+
+    TrayIconBackend* trayIcon = options.trayIcon ? options.trayIcon : ownTrayIcon_.get();
+    alerts_ = new HiddenAlerts(trayIcon, [this] { return !isVisible(); }, this);
+    for (LogCategory c : kAllCategories)
+        alerts_->watch(c, list(c), GetUiText(kTabTexts[size_t(categoryIndex(c))]));
+    alertsAction_ = new QAction(GetUiText(9098), this);
+    alertsAction_->setCheckable(true);
+    alertsAction_->setChecked(true);
+    connect(alertsAction_, &QAction::toggled, alerts_, &HiddenAlerts::setEnabled);
 
     aboutAction_ = new QAction(BuiltinUiText(9000), this);
     connect(aboutAction_, &QAction::triggered, this, &CSysLogDlg::showAbout);
@@ -155,9 +169,8 @@ CSysLogDlg::CSysLogDlg(const MainWindowOptions& options, QWidget* parent)
     ApplyUiTexts();
     installTrayIcon();
 
-    startButton()->setEnabled(true);
-    stopButton()->setEnabled(false);
     connectCommands();
+    actions_->setRunning(false);
     UpdateFileButtons(sheet_->currentIndex());
 
     // The host list is the sender filter: its selection is the model's.
@@ -215,22 +228,32 @@ void CSysLogDlg::installTrayIcon()
     tray_->SetItemState(CSystemTray::StopCommand, CSystemTray::ItemGrayed);
     tray_->Conceal();
     connect(tray_, &CSystemTray::restoreRequested, this, &CSysLogDlg::restoreFromTray);
+    // Without its notification area the hidden window would be out of reach.
+    connect(tray_, &CSystemTray::areaLost, this, &CSysLogDlg::restoreFromTray);
 }
 
-// Tool buttons and popup entries lead to the same handlers.
+// Tool buttons, popup entries and shortcuts are one action per command.
 void CSysLogDlg::connectCommands()
 {
-    const auto bind = [this](CHoverButton* button, CSystemTray::Command command,
+    const auto bind = [this](CHoverButton* button, CSystemTray::Command command, QAction* action,
                              void (CSysLogDlg::*handler)()) {
-        connect(button, &QAbstractButton::clicked, this, handler);
-        connect(tray_->action(command), &QAction::triggered, this, handler);
+        MainActions::bindButton(button, action);
+        tray_->useAction(command, action);
+        connect(action, &QAction::triggered, this, handler);
     };
-    bind(openButton(), CSystemTray::OpenCommand, &CSysLogDlg::OnOpenLog);
-    bind(saveButton(), CSystemTray::SaveCommand, &CSysLogDlg::OnSaveLog);
-    bind(clearButton(), CSystemTray::ClearCommand, &CSysLogDlg::OnClearLog);
-    bind(stopButton(), CSystemTray::StopCommand, &CSysLogDlg::OnStop);
-    bind(startButton(), CSystemTray::StartCommand, &CSysLogDlg::OnStart);
-    connect(tray_->action(CSystemTray::ExitCommand), &QAction::triggered, this, &QWidget::close);
+    bind(openButton(), CSystemTray::OpenCommand, actions_->open(), &CSysLogDlg::OnOpenLog);
+    bind(saveButton(), CSystemTray::SaveCommand, actions_->save(), &CSysLogDlg::OnSaveLog);
+    bind(clearButton(), CSystemTray::ClearCommand, actions_->clear(), &CSysLogDlg::OnClearLog);
+    bind(stopButton(), CSystemTray::StopCommand, actions_->stop(), &CSysLogDlg::OnStop);
+    bind(startButton(), CSystemTray::StartCommand, actions_->start(), &CSysLogDlg::OnStart);
+    tray_->useAction(CSystemTray::ExitCommand, actions_->exit());
+    connect(actions_->exit(), &QAction::triggered, this, &QWidget::close);
+    connect(actions_, &MainActions::tabRequested, sheet_, &QTabWidget::setCurrentIndex);
+    connect(actions_->find(), &QAction::triggered, this, [this] {
+        const int page = sheet_->currentIndex();
+        if (page >= 0 && page < kCategoryCount)
+            pages_[size_t(page)]->findBar()->open();
+    });
     connect(sheet_, &QTabWidget::currentChanged, this, &CSysLogDlg::UpdateFileButtons);
 }
 
@@ -254,15 +277,17 @@ QWidget* CSysLogDlg::buildToolStrip()
 
 void CSysLogDlg::buildStatusBar()
 {
-    stateLabel_ = new QLabel(this);
-    stateLabel_->setTextFormat(Qt::PlainText);
+    stateLabel_ = new ElidedLabel(this);
     clockLabel_ = new QLabel(timeOfDay(), this);
     clockLabel_->setMinimumWidth(
         std::max(kClockPartWidth,
                  clockLabel_->fontMetrics().horizontalAdvance(QStringLiteral("00:00:00")) + 8));
     statusBar()->addWidget(stateLabel_, 1);
-    dropLabel_ = new DropCountLabel(reception_, this);
-    statusBar()->addPermanentWidget(dropLabel_);
+    counters_ = new StatusCounters(this);
+    for (LogList* list : lists_)
+        counters_->watch(list);
+    counters_->follow(reception_);
+    statusBar()->addPermanentWidget(counters_);
     statusBar()->addPermanentWidget(clockLabel_);
     statusBar()->setSizeGripEnabled(true);
 
@@ -281,11 +306,7 @@ void CSysLogDlg::ApplyUiTexts()
         sheet_->setTabText(i, GetUiText(kTabTexts[size_t(i)]));
     for (CCategoryPage* page : pages_)
         page->OnInitDialog();
-    buttons_[OpenButton]->SetTipText(GetUiText(9021));
-    buttons_[SaveButton]->SetTipText(GetUiText(9020));
-    buttons_[ClearButton]->SetTipText(GetUiText(9019));
-    buttons_[StopButton]->SetTipText(GetUiText(9018));
-    buttons_[StartButton]->SetTipText(GetUiText(9017));
+    actions_->applyUiTexts();
 }
 
 void CSysLogDlg::startUp()
@@ -297,11 +318,8 @@ void CSysLogDlg::startUp()
 void CSysLogDlg::UpdateFileButtons(int pageIndex)
 {
     const bool logPage = pageIndex >= 0 && pageIndex < kCategoryCount;
-    openButton()->setEnabled(logPage);
-    saveButton()->setEnabled(logPage);
-    const auto state = logPage ? CSystemTray::ItemEnabled : CSystemTray::ItemGrayed;
-    tray_->SetItemState(CSystemTray::OpenCommand, state);
-    tray_->SetItemState(CSystemTray::SaveCommand, state);
+    actions_->setLogPageShown(logPage);
+    counters_->setCurrentList(logPage ? lists_[size_t(pageIndex)] : nullptr);
 }
 
 bool CSysLogDlg::isRunning() const
@@ -354,10 +372,7 @@ void CSysLogDlg::startReceiving()
                                   .arg(settings_.ReplayPort)
                                   .arg(replayError));
     tray_->ChangeImageFromResource(kRunningImage);
-    startButton()->setEnabled(false);
-    stopButton()->setEnabled(true);
-    tray_->SetItemState(CSystemTray::StartCommand, CSystemTray::ItemGrayed);
-    tray_->SetItemState(CSystemTray::StopCommand, CSystemTray::ItemEnabled);
+    actions_->setRunning(true);
     UpdateFileButtons(sheet_->currentIndex());
     setStateText(GetUiText(9015));
     Q_EMIT runningChanged(true);
@@ -367,10 +382,7 @@ void CSysLogDlg::OnStop()
 {
     tray_->ChangeImageFromResource(kNormalImage);
     setStateText(GetUiText(9014));
-    startButton()->setEnabled(true);
-    stopButton()->setEnabled(false);
-    tray_->SetItemState(CSystemTray::StartCommand, CSystemTray::ItemEnabled);
-    tray_->SetItemState(CSystemTray::StopCommand, CSystemTray::ItemGrayed);
+    actions_->setRunning(false);
     UpdateFileButtons(sheet_->currentIndex());
     // What came in before Stop is shown first; then the senders are forgotten.
     reception_->stop();
@@ -417,6 +429,7 @@ void CSysLogDlg::contextMenuEvent(QContextMenuEvent* event)
 {
     // Desktops offer no way into a window's system menu, so the About entry lives here.
     QMenu menu(this);
+    menu.addAction(alertsAction_);
     menu.addAction(aboutAction_);
     menu.exec(event->globalPos());
 }

@@ -30,10 +30,13 @@ class CClearLogDlg;
 class CHoverButton;
 class CPortSettingsDlg;
 class CSystemTray;
-class DropCountLabel;
+class ElidedLabel;
+class HiddenAlerts;
 class HostList;
 class LogList;
+class MainActions;
 class ReceptionEngine;
+class StatusCounters;
 class SettingsStore;
 class SocketTableSource;
 class StatusPanels;
@@ -115,6 +118,13 @@ public:
     QFileDialog* fileDialog() const { return fileDialog_; }
     CClearLogDlg* clearDialog() const { return clearDlg_; }
     CSystemTray* systemTray() const { return tray_; }
+    ElidedLabel* stateLabel() const { return stateLabel_; }
+    MainActions* actions() const { return actions_; }
+    // Rows, rate, and the losses that other parts report through its setters.
+    StatusCounters* counters() const { return counters_; }
+    HiddenAlerts* alerts() const { return alerts_; }
+    // The context menu's switch for the alerts while hidden.
+    QAction* alertsAction() const { return alertsAction_; }
 
 public Q_SLOTS:
     // Shows the settings dialog; an OK starts reception.
@@ -185,14 +195,17 @@ private:
     QTabWidget* sheet_ = nullptr;
     std::array<CCategoryPage*, kCategoryCount> pages_{};
     CPortSettingsDlg* settingsDlg_ = nullptr;
-    QLabel* stateLabel_ = nullptr;
+    ElidedLabel* stateLabel_ = nullptr;
     QLabel* clockLabel_ = nullptr;
-    DropCountLabel* dropLabel_ = nullptr;
     QTimer* clockTimer_ = nullptr;
     QAction* aboutAction_ = nullptr;
     QPointer<QMessageBox> aboutBox_;
     std::unique_ptr<TrayIconBackend> ownTrayIcon_;
     CSystemTray* tray_ = nullptr;
+    MainActions* actions_ = nullptr;
+    StatusCounters* counters_ = nullptr;
+    HiddenAlerts* alerts_ = nullptr;
+    QAction* alertsAction_ = nullptr;
     CClearLogDlg* clearDlg_ = nullptr;
     QPointer<QFileDialog> fileDialog_;
     QString lastFileFolder_;

@@ -6,6 +6,7 @@
 #include <QGuiApplication>
 #include <QStyleHints>
 #include <QMenu>
+#include <QTimer>
 
 namespace quendal {
 namespace {
@@ -35,6 +36,21 @@ CSystemTray::CSystemTray(TrayIconBackend* backend, QObject* parent)
     menu_->addSeparator();
     actions_[ExitCommand] = menu_->addAction(QStringLiteral("E&xit"));
     connect(backend_, &TrayIconBackend::activated, this, &CSystemTray::HandleNotification);
+    // No desktop announces that its notification area went away (a panel restarted or
+    // crashed): while the icon is the window's only way back, look every so often.
+    areaWatch_ = new QTimer(this);
+    areaWatch_->setInterval(kAreaWatchPeriod);
+    connect(areaWatch_, &QTimer::timeout, this, [this] {
+        if (isAvailable())
+            return;
+        areaWatch_->stop();
+        Q_EMIT areaLost();
+    });
+}
+
+void CSystemTray::setAreaWatchPeriod(std::chrono::milliseconds period)
+{
+    areaWatch_->setInterval(period);
 }
 
 CSystemTray::~CSystemTray()
@@ -62,6 +78,7 @@ bool CSystemTray::isAvailable() const
 
 bool CSystemTray::Conceal()
 {
+    areaWatch_->stop();
     backend_->setVisible(false);
     return true;
 }
@@ -73,6 +90,7 @@ bool CSystemTray::Reveal()
     if (!isAvailable())
         return false;
     backend_->setVisible(true);
+    areaWatch_->start();
     return true;
 }
 
@@ -93,6 +111,18 @@ void CSystemTray::SetItemState(Command command, ItemState state)
         item->setEnabled(state == ItemEnabled);
 }
 
+void CSystemTray::useAction(Command command, QAction* shared)
+{
+    QAction* own = action(command);
+    if (!own || !shared || own == shared)
+        return;
+    menu_->insertAction(own, shared);
+    menu_->removeAction(own);
+    actions_[command] = shared;
+    if (own->parent() == menu_.get())
+        delete own;
+}
+
 QAction* CSystemTray::action(Command command) const
 {
     const auto found = actions_.find(command);
@@ -105,8 +135,9 @@ void CSystemTray::HandleNotification(QSystemTrayIcon::ActivationReason reason)
     // areas that speak the StatusNotifierItem protocol report every click as a single one, so
     // two of them within the desktop's double-click time count as the double click.
     if (reason == QSystemTrayIcon::Trigger) {
-        const bool second = lastClick_.isValid()
-                            && lastClick_.elapsed() <= QGuiApplication::styleHints()->mouseDoubleClickInterval();
+        const bool second =
+            lastClick_.isValid() &&
+            lastClick_.elapsed() <= QGuiApplication::styleHints()->mouseDoubleClickInterval();
         if (!second) {
             lastClick_.start();
             return;

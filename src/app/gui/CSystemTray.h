@@ -6,11 +6,13 @@
 #include <QString>
 #include <QSystemTrayIcon>
 
+#include <chrono>
 #include <map>
 #include <memory>
 
 class QAction;
 class QMenu;
+class QTimer;
 
 namespace quendal {
 
@@ -59,11 +61,19 @@ public:
     // Shows the icon; true when it is shown afterwards, false without a notification area.
     bool Reveal();
 
+    // How often a shown icon checks that its notification area is still there.
+    static constexpr std::chrono::milliseconds kAreaWatchPeriod{1000};
+    void setAreaWatchPeriod(std::chrono::milliseconds period);
+
     // Switches the image, shown or hidden alike.
     void ChangeImageFromResource(const QString& imageResource);
 
     void SetItemText(Command command, const QString& text);
     void SetItemState(Command command, ItemState state);
+
+    // The popup offers `shared` for the command from now on, in the same place: the window's
+    // own action, so that its enabled state is decided in one place. Not owned.
+    void useAction(Command command, QAction* shared);
 
     QMenu* menu() const { return menu_.get(); }
     QAction* action(Command command) const;
@@ -73,12 +83,15 @@ public:
 
 Q_SIGNALS:
     void restoreRequested();
+    // The notification area went away while the icon was shown in it.
+    void areaLost();
 
 private:
     TrayIconBackend* backend_;
     std::unique_ptr<QMenu> menu_;
     std::map<int, QAction*> actions_;
     QElapsedTimer lastClick_;
+    QTimer* areaWatch_ = nullptr;
 };
 
 } // namespace quendal

@@ -39,4 +39,9 @@ bool SystemTrayIconBackend::isVisible() const
     return icon_->isVisible();
 }
 
+void SystemTrayIconBackend::showMessage(const QString& title, const QString& text)
+{
+    icon_->showMessage(title, text, QSystemTrayIcon::Critical);
+}
+
 } // namespace quendal

@@ -26,6 +26,8 @@ public:
     virtual void setContextMenu(QMenu* menu) = 0;
     virtual void setVisible(bool visible) = 0;
     virtual bool isVisible() const = 0;
+    // A message beside the icon, for what must not wait until the window is back.
+    virtual void showMessage(const QString& title, const QString& text) = 0;
 
 Q_SIGNALS:
     void activated(QSystemTrayIcon::ActivationReason reason);
@@ -44,6 +46,7 @@ public:
     void setContextMenu(QMenu* menu) override;
     void setVisible(bool visible) override;
     bool isVisible() const override;
+    void showMessage(const QString& title, const QString& text) override;
 
 private:
     QSystemTrayIcon* icon_;

@@ -98,11 +98,57 @@ void CColorListCtrl::setList(LogList* list)
         return;
     if (list_)
         disconnect(list_, nullptr, this, nullptr);
+    if (shown_)
+        disconnect(shown_, nullptr, this, nullptr);
+    shown_ = nullptr;
     list_ = list;
+    header_->setModel(list);
+    if (list) {
+        connect(list, &QObject::destroyed, this, [this] {
+            list_ = nullptr;
+            onModelReset();
+        });
+        if (!captions_.isEmpty())
+            list->setColumnCaptions(captions_);
+        applyColumnsToHeader();
+    }
+    connectModel(list);
+}
+
+void CColorListCtrl::setDisplayModel(QAbstractItemModel* model)
+{
+    if (model == shown_)
+        return;
+    if (shown_)
+        disconnect(shown_, nullptr, this, nullptr);
+    if (list_)
+        disconnect(list_, nullptr, this, nullptr);
+    shown_ = model;
+    if (list_)
+        connect(list_, &QObject::destroyed, this, [this] {
+            list_ = nullptr;
+            onModelReset();
+        });
+    if (model)
+        connect(model, &QObject::destroyed, this, [this] {
+            shown_ = nullptr;
+            connectModel(list_);
+        });
+    connectModel(model ? model : static_cast<QAbstractItemModel*>(list_.data()));
+}
+
+QAbstractItemModel* CColorListCtrl::displayModel() const
+{
+    if (shown_)
+        return shown_;
+    return list_;
+}
+
+void CColorListCtrl::connectModel(QAbstractItemModel* list)
+{
     top_ = 0;
     current_ = -1;
     anchor_ = -1;
-    header_->setModel(list);
     if (list) {
         connect(list, &QAbstractItemModel::rowsInserted, this,
                 [this](const QModelIndex& parent, int first, int last) {
@@ -124,14 +170,8 @@ void CColorListCtrl::setList(LogList* list)
                 [this](const QModelIndex& topLeft, const QModelIndex& bottomRight) {
                     onDataChanged(topLeft.row(), bottomRight.row());
                 });
-        connect(list, &QObject::destroyed, this, [this] {
-            list_ = nullptr;
-            onModelReset();
-        });
-        if (!captions_.isEmpty())
-            list->setColumnCaptions(captions_);
-        applyColumnsToHeader();
     }
+    syncScrollBars();
     updateGeometries();
     viewport()->update();
 }
@@ -215,6 +255,27 @@ ColourValue24 CColorListCtrl::ColourValue(int index) const
     return colourValue(index, palette());
 }
 
+int CColorListCtrl::columnWidth(int column) const
+{
+    return column >= 0 && column < columnCount_ ? widths_.at(column) : 0;
+}
+
+void CColorListCtrl::setColumnWidth(int column, int width)
+{
+    if (column < 0 || column >= columnCount_ || width < 0)
+        return;
+    widths_[column] = width;
+    applyColumnsToHeader();
+    syncScrollBars();
+    viewport()->update();
+}
+
+void CColorListCtrl::setStretchLastColumn(bool on)
+{
+    header_->setStretchLastSection(on);
+    updateGeometries();
+}
+
 QRect CColorListCtrl::GetRowRect(qsizetype row, bool full) const
 {
     if (row < 0 || row >= rowCountInList() || !isRowOnScreen(row))
@@ -272,6 +333,24 @@ bool CColorListCtrl::isRowSelected(qsizetype row) const
     return row >= std::min(anchor_, current_) && row <= std::max(anchor_, current_);
 }
 
+std::pair<qsizetype, qsizetype> CColorListCtrl::selectedRange() const
+{
+    if (anchor_ < 0 || current_ < 0)
+        return {-1, -1};
+    return {std::min(anchor_, current_), std::max(anchor_, current_)};
+}
+
+void CColorListCtrl::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    const qsizetype row = rowAt(event->position().toPoint());
+    if (event->button() == Qt::LeftButton && row >= 0) {
+        moveCurrent(row, false);
+        Q_EMIT rowActivated(row);
+        return;
+    }
+    QAbstractScrollArea::mouseDoubleClickEvent(event);
+}
+
 void CColorListCtrl::clearSelection()
 {
     if (current_ < 0 && anchor_ < 0)
@@ -316,13 +395,14 @@ void CColorListCtrl::paintEvent(QPaintEvent* event)
     const QPalette& pal = palette();
     const QRect area = event->rect();
     painter.fillRect(area, colourOf(DEF_BACKGROUND, pal));
-    if (!list_ || columnCount_ == 0)
+    const QAbstractItemModel* model = displayModel();
+    if (!model || columnCount_ == 0)
         return;
 
     const qsizetype rows = rowCountInList();
     const qsizetype first = top_ + std::max(0, area.top()) / rowHeight_;
     const qsizetype last = std::min(rows - 1, top_ + area.bottom() / rowHeight_);
-    const int columns = std::min(columnCount_, list_->columnCount());
+    const int columns = std::min(columnCount_, model->columnCount());
     const QColor grid = pal.color(QPalette::Midlight);
     const bool focusFrame = hasFocus();
 
@@ -332,10 +412,13 @@ void CColorListCtrl::paintEvent(QPaintEvent* event)
             const QRect cell = GetCellRect(row, column, true);
             if (!cell.intersects(area))
                 continue;
-            const QModelIndex index = list_->index(int(row), column);
+            const QModelIndex index = model->index(int(row), column);
             const int textIndex =
-                look.text >= 0 ? look.text : list_->data(index, LogList::ColourIndexRole).toInt();
-            painter.fillRect(cell, colourOf(look.background, pal));
+                look.text >= 0 ? look.text : model->data(index, LogList::ColourIndexRole).toInt();
+            if (look.background == DEF_BACKGROUND && model->data(index, MarkedRole).toBool())
+                painter.fillRect(cell, pal.color(QPalette::ToolTipBase));
+            else
+                painter.fillRect(cell, colourOf(look.background, pal));
             const QRect inner = cell.adjusted(1, 1, -1, -1);
             painter.save();
             painter.setClipRect(inner);
@@ -343,7 +426,7 @@ void CColorListCtrl::paintEvent(QPaintEvent* event)
             painter.drawText(
                 inner.adjusted(kTextIndent - 1, 0, 0, 0),
                 Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
-                singleLine(list_->data(index, Qt::DisplayRole).toString(), inner.width() + 1));
+                singleLine(model->data(index, Qt::DisplayRole).toString(), inner.width() + 1));
             painter.restore();
             painter.setPen(grid);
             painter.drawLine(cell.topRight(), cell.bottomRight());
@@ -460,6 +543,15 @@ void CColorListCtrl::keyPressEvent(QKeyEvent* event)
     case Qt::Key_End:
         to = rows - 1;
         break;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        if (current_ >= 0 && current_ < rows) {
+            Q_EMIT rowActivated(current_);
+            event->accept();
+            return;
+        }
+        QAbstractScrollArea::keyPressEvent(event);
+        return;
     default:
         QAbstractScrollArea::keyPressEvent(event);
         return;
@@ -610,7 +702,10 @@ void CColorListCtrl::onSectionResized(int logicalIndex, int newSize)
 
 void CColorListCtrl::applyColumnsToHeader()
 {
-    const int sections = std::min(header_->count(), columnCount_);
+    int sections = std::min(header_->count(), columnCount_);
+    // A stretched last column takes its width from the view, not from the list.
+    if (header_->stretchLastSection() && sections == columnCount_)
+        --sections;
     for (int i = 0; i < sections; ++i) {
         if (header_->sectionSize(i) != widths_.at(i))
             header_->resizeSection(i, widths_.at(i));
@@ -679,7 +774,8 @@ void CColorListCtrl::moveCurrent(qsizetype row, bool extend)
 
 qsizetype CColorListCtrl::rowCountInList() const
 {
-    return list_ ? list_->rowCount() : 0;
+    const QAbstractItemModel* model = displayModel();
+    return model ? model->rowCount() : 0;
 }
 
 qsizetype CColorListCtrl::fullyVisibleRows() const
@@ -737,10 +833,11 @@ QRect CColorListCtrl::selectionOnScreen() const
 
 QString CColorListCtrl::cellText(qsizetype row, int column) const
 {
-    if (!list_ || row < 0 || row >= rowCountInList() || column < 0 ||
-        column >= list_->columnCount())
+    const QAbstractItemModel* model = displayModel();
+    if (!model || row < 0 || row >= rowCountInList() || column < 0 ||
+        column >= model->columnCount())
         return {};
-    return list_->data(list_->index(int(row), column), Qt::DisplayRole).toString();
+    return model->data(model->index(int(row), column), Qt::DisplayRole).toString();
 }
 
 bool CColorListCtrl::isCellCutOff(qsizetype row, int column) const

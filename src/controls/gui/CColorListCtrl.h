@@ -2,12 +2,15 @@
 
 #include "controls/core/ColourIndex.h"
 
+#include <QAbstractItemModel>
 #include <QAbstractScrollArea>
 #include <QByteArray>
 #include <QList>
 #include <QPointer>
 #include <QStringList>
 #include <QTimer>
+
+#include <utility>
 
 class QHeaderView;
 
@@ -47,6 +50,12 @@ public:
     // The rows shown. The list is not owned; it must outlive the control or be unset first.
     void setList(LogList* list);
     LogList* list() const;
+    // A model over the list to show instead of it (a filter), with the same columns and roles;
+    // null shows the list itself. Row numbers of the selection and of rowActivated are this
+    // model's. Rows for which it answers true to MarkedRole are drawn highlighted. Not owned.
+    void setDisplayModel(QAbstractItemModel* model);
+    QAbstractItemModel* displayModel() const;
+    static constexpr int MarkedRole = Qt::UserRole + 20;
     int columnCount() const { return columnCount_; }
 
     // Column captions and widths in percent of totalWidth pixels (each rounded down). Creates no
@@ -68,6 +77,13 @@ public:
     // The colour value of a colour index with this control's palette.
     ColourValue24 ColourValue(int index) const;
 
+    // A column's width in pixels; setting it is what dragging the header's edge does.
+    int columnWidth(int column) const;
+    void setColumnWidth(int column, int width);
+    // Whether the last column fills the view's remaining width (off by default), so that the
+    // horizontal scroll bar appears only once the other columns are wider than the view.
+    void setStretchLastColumn(bool on);
+
     // Rectangles in viewport coordinates. A row's rectangle spans all columns; a cell's runs
     // from the row's left plus the widths of the columns before it. Without `full` both shrink
     // by one pixel on every side. Null for rows that are not on screen.
@@ -85,6 +101,8 @@ public:
     qsizetype currentRow() const { return current_; }
     void setCurrentRow(qsizetype row);
     bool isRowSelected(qsizetype row) const;
+    // The selected rows, top to bottom; {-1, -1} without a selection.
+    std::pair<qsizetype, qsizetype> selectedRange() const;
     void clearSelection();
     // The first row on screen, and the height of every row.
     qsizetype topRow() const;
@@ -94,7 +112,12 @@ public:
     int columnAt(int viewportX) const;
     QHeaderView* header() const { return header_; }
 
+Q_SIGNALS:
+    // A double click on a row, or Enter on the current row.
+    void rowActivated(qsizetype row);
+
 protected:
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void scrollContentsBy(int dx, int dy) override;
@@ -115,6 +138,7 @@ private:
         int text;
     };
 
+    void connectModel(QAbstractItemModel* model);
     void onRowsInserted(int first, int last);
     // Brings the scroll bars, and with `repaint` the rows, up to date at the next refresh tick.
     void scheduleRefresh(bool repaint);
@@ -147,6 +171,7 @@ private:
 
     int columnCount_;
     QPointer<LogList> list_;
+    QPointer<QAbstractItemModel> shown_;
     QHeaderView* header_ = nullptr;
     int rowHeight_ = 0;
     qsizetype current_ = -1;

@@ -5,6 +5,8 @@
 #include <QFocusEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QStyle>
+#include <QStyleOptionFocusRect>
 #include <QStringList>
 #include <QToolTip>
 
@@ -129,6 +131,14 @@ void CHoverButton::paintEvent(QPaintEvent*)
     const QIcon& icon = elsewhere && !secondIcon_.isNull() ? secondIcon_ : icon_;
     icon.paint(&painter, iconRect(), Qt::AlignCenter,
                isEnabled() ? QIcon::Normal : QIcon::Disabled);
+    // Tab reaches the button and Space presses it, so the keyboard user must see where it is.
+    if (hasFocus()) {
+        QStyleOptionFocusRect option;
+        option.initFrom(this);
+        option.rect = rect().adjusted(2, 2, -2, -2);
+        option.backgroundColor = colours.color(QPalette::Button);
+        style()->drawPrimitive(QStyle::PE_FrameFocusRect, &option, &painter, this);
+    }
 }
 
 void CHoverButton::enterEvent(QEnterEvent* event)

@@ -7,6 +7,8 @@
 namespace quendal {
 
 class CColorListCtrl;
+class EntryCommands;
+class FindBar;
 class LogList;
 
 // A category's tab: one colour list of its entries, Time, Host and Message, newest on top.
@@ -22,6 +24,10 @@ public:
 
     LogCategory category() const { return category_; }
     CColorListCtrl* listCtrl() const { return listCtrl_; }
+    // Copy, Copy message and the details of the list's rows.
+    EntryCommands* commands() const { return commands_; }
+    // Ctrl+F: the bar above the list.
+    FindBar* findBar() const { return findBar_; }
 
     // Column captions from the UI texts and the column widths; run again after the texts change.
     void OnInitDialog();
@@ -29,6 +35,8 @@ public:
 private:
     LogCategory category_;
     CColorListCtrl* listCtrl_;
+    EntryCommands* commands_ = nullptr;
+    FindBar* findBar_ = nullptr;
 };
 
 // The five category pages, in the order of their tabs: each is the page of its category.

@@ -123,7 +123,7 @@ QGroupBox* CClientControlPage::buildRouterFrame()
     routerView_->setSortingEnabled(false);
     routerView_->setUniformRowHeights(true);
     routerView_->setSelectionBehavior(QAbstractItemView::SelectRows);
-    routerView_->header()->setStretchLastSection(false);
+    routerView_->header()->setStretchLastSection(true);
     for (int c = 0; c < RouterList::ColumnCount; ++c)
         routerView_->setColumnWidth(c, kRouterColumnWidth);
     column->addWidget(routerView_, 1);

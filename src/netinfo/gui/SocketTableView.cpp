@@ -2,9 +2,32 @@
 
 #include <QHeaderView>
 #include <QHelpEvent>
+#include <QStyledItemDelegate>
 #include <QToolTip>
 
+#include <algorithm>
+
 namespace quendal {
+namespace {
+
+// Space above and below a row's text, as in the log lists.
+constexpr int kRowPadding = 4;
+
+// Whole rows are selected, so a frame around one cell only says which column was clicked last.
+class NoCellFocusDelegate : public QStyledItemDelegate
+{
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override
+    {
+        QStyleOptionViewItem plain(option);
+        plain.state &= ~QStyle::State_HasFocus;
+        QStyledItemDelegate::paint(painter, plain, index);
+    }
+};
+
+} // namespace
 
 SocketTableView::SocketTableView(QWidget* parent) : QTableView(parent)
 {
@@ -14,17 +37,24 @@ SocketTableView::SocketTableView(QWidget* parent) : QTableView(parent)
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setSortingEnabled(false);
     setWordWrap(false);
+    setItemDelegate(new NoCellFocusDelegate(this));
     verticalHeader()->hide();
+    // The rows of the log lists: the text's height and a little air, not the style's 30 px.
+    verticalHeader()->setMinimumSectionSize(1);
+    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    verticalHeader()->setDefaultSectionSize(fontMetrics().height() + kRowPadding);
     horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    horizontalHeader()->setStretchLastSection(false);
+    horizontalHeader()->setStretchLastSection(true);
     horizontalHeader()->setSectionsClickable(false);
 }
 
 void SocketTableView::setModelWithWidths(QAbstractItemModel* model, const QList<int>& widths)
 {
     setModel(model);
+    // A caption is never cut: "RemotePort" is wider than its column in many fonts.
     for (int column = 0; column < widths.size(); ++column)
-        setColumnWidth(column, widths[column]);
+        setColumnWidth(column,
+                       std::max(widths[column], horizontalHeader()->sectionSizeHint(column)));
 }
 
 bool SocketTableView::isCutOff(const QModelIndex& index) const

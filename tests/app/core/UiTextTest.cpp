@@ -47,7 +47,7 @@ TEST(BuiltinUiText, HoldsTheEnglishTextsOfTheTable)
 TEST(BuiltinUiText, EveryNumberHasADistinctTextAndNothingOutsideTheRange)
 {
     QStringList seen;
-    for (int number = kFirstUiText; number <= kLastUiText; ++number) {
+    for (int number = kFirstUiText; number <= kLastAddedUiText; ++number) {
         const QString text = BuiltinUiText(number);
         EXPECT_FALSE(text.isEmpty()) << number;
         // A duplicate would mean a line slipped and every later number shows its neighbour.
@@ -55,9 +55,9 @@ TEST(BuiltinUiText, EveryNumberHasADistinctTextAndNothingOutsideTheRange)
         seen.append(text);
     }
     EXPECT_TRUE(BuiltinUiText(kFirstUiText - 1).isEmpty());
-    EXPECT_TRUE(BuiltinUiText(kLastUiText + 1).isEmpty());
+    EXPECT_TRUE(BuiltinUiText(kLastAddedUiText + 1).isEmpty());
     EXPECT_TRUE(GetUiText(kFirstUiText - 1).isEmpty());
-    EXPECT_TRUE(GetUiText(kLastUiText + 1).isEmpty());
+    EXPECT_TRUE(GetUiText(kLastAddedUiText + 1).isEmpty());
 }
 
 class UiTextFile : public ::testing::Test
@@ -103,11 +103,33 @@ TEST_F(UiTextFile, FileShortOfOneLineIsIgnoredWhole)
 
 TEST_F(UiTextFile, CompleteFileReplacesEveryTextAndLinesBeyondAreIgnored)
 {
-    writeFile(filePath(), translatedLines(90));
+    writeFile(filePath(), translatedLines(kAllUiTextCount + 7));
     EXPECT_TRUE(LoadUiTextFrom(folder()));
-    for (int number = kFirstUiText; number <= kLastUiText; ++number)
+    for (int number = kFirstUiText; number <= kLastAddedUiText; ++number)
         EXPECT_EQ(GetUiText(number), translated(number));
-    EXPECT_TRUE(GetUiText(kLastUiText + 1).isEmpty());
+    EXPECT_TRUE(GetUiText(kLastAddedUiText + 1).isEmpty());
+}
+
+TEST_F(UiTextFile, AClassicFileOf83LinesShowsTheAddedTextsInEnglish)
+{
+    writeFile(filePath(), translatedLines(kUiTextCount + 2));
+    ASSERT_TRUE(LoadUiTextFrom(folder()));
+    EXPECT_EQ(GetUiText(9082), translated(9082));
+    EXPECT_EQ(GetUiText(9083), translated(9083));
+    EXPECT_EQ(GetUiText(9084), translated(9084));
+    for (int number = 9085; number <= kLastAddedUiText; ++number)
+        EXPECT_EQ(GetUiText(number), BuiltinUiText(number)) << number;
+}
+
+TEST(UiTextSample, TheShippedSampleHoldsEveryBuiltinTextInOrder)
+{
+    QFile sample(QStringLiteral(QUENDAL_SOURCE_DIR "/resources/lang/SysLogLang.txt"));
+    ASSERT_TRUE(sample.open(QIODevice::ReadOnly));
+    const QList<QByteArray> lines = sample.readAll().split('\n');
+    ASSERT_EQ(lines.size(), kAllUiTextCount + 1); // the last line end leaves an empty piece
+    for (int number = kFirstUiText; number <= kLastAddedUiText; ++number)
+        EXPECT_EQ(QString::fromUtf8(lines.at(number - kFirstUiText).chopped(1)),
+                  BuiltinUiText(number));
 }
 
 TEST_F(UiTextFile, EmptyLineGivesAnEmptyTextWhileTheBuiltinTextStaysAvailable)

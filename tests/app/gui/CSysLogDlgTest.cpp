@@ -205,8 +205,9 @@ TEST_F(MainWindowTest, PanelsAndLabelsCarryTheirColoursAndTexts)
     for (int i = 0; i < tabs.size(); ++i)
         EXPECT_EQ(window_->sheet()->tabText(i), tabs[i]);
     EXPECT_EQ(window_->windowTitle(), QStringLiteral("QuenDalSysLog"));
-    EXPECT_EQ(window_->startButton()->toolTip(), QStringLiteral("Start"));
-    EXPECT_EQ(window_->openButton()->toolTip(), QStringLiteral("Open"));
+    // The UI text, and the shortcut beside it.
+    EXPECT_EQ(window_->startButton()->toolTip(), QStringLiteral("Start (F5)"));
+    EXPECT_EQ(window_->openButton()->toolTip(), QStringLiteral("Open (Ctrl+O)"));
 }
 
 TEST_F(MainWindowTest, OpenAndSaveAreOfferedOnLogTabsOnly)

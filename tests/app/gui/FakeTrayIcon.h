@@ -25,6 +25,11 @@ public:
     void setContextMenu(QMenu* m) override { menu = m; }
     void setVisible(bool v) override { visible = v; }
     bool isVisible() const override { return visible; }
+    void showMessage(const QString& title, const QString& text) override
+    {
+        messages.append({title, text});
+    }
+    QList<std::pair<QString, QString>> messages;
 
     // The desktop reporting a click on the icon.
     void click(QSystemTrayIcon::ActivationReason reason) { Q_EMIT activated(reason); }

@@ -125,8 +125,9 @@ TEST_F(ClientPageTest, SetUpSearchesOnceAndShowsTheFirstAdapterWithEveryText)
     EXPECT_TRUE(page.releaseButton()->isEnabled());
     EXPECT_TRUE(page.renewButton()->isEnabled());
 
-    for (int c = 0; c < 3; ++c)
+    for (int c = 0; c < 2; ++c)
         EXPECT_EQ(page.routerView()->columnWidth(c), 105);
+    EXPECT_GE(page.routerView()->columnWidth(2), 105); // the last one fills the header
     EXPECT_EQ(page.routerView()->model()->headerData(0, Qt::Horizontal).toString(),
               QStringLiteral("MAC Address"));
 }

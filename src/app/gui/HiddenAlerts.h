@@ -1,0 +1,54 @@
+#pragma once
+
+#include "logs/core/LogCategory.h"
+
+#include <QElapsedTimer>
+#include <QObject>
+#include <QString>
+
+#include <array>
+#include <chrono>
+#include <functional>
+
+class QTimer;
+
+namespace quendal {
+
+class LogList;
+class TrayIconBackend;
+
+// While the window is hidden in the notification area, an emergency (a red row) shows a message
+// there naming the tab and the first words of the entry. At most one message per period: what
+// arrives meanwhile is counted and told as "and N more" when the period is over.
+class HiddenAlerts : public QObject
+{
+    Q_OBJECT
+
+public:
+    static constexpr std::chrono::milliseconds kPeriod{10000};
+
+    // `isHidden` says whether the window is out of sight now. `tray` is not owned.
+    HiddenAlerts(TrayIconBackend* tray, std::function<bool()> isHidden, QObject* parent = nullptr);
+
+    void watch(LogCategory category, LogList* list, const QString& tabName);
+    void setEnabled(bool on) { enabled_ = on; }
+    bool isEnabled() const { return enabled_; }
+    void setPeriod(std::chrono::milliseconds period);
+
+private:
+    void onEmergency(int tab, const QString& message);
+    void flush();
+
+    TrayIconBackend* tray_;
+    std::function<bool()> isHidden_;
+    std::array<QString, kCategoryCount> tabNames_;
+    bool enabled_ = true;
+    QElapsedTimer lastShown_;
+    std::chrono::milliseconds period_ = kPeriod;
+    QTimer* flushTimer_;
+    int pending_ = 0;
+    QString pendingTitle_;
+    QString pendingText_;
+};
+
+} // namespace quendal

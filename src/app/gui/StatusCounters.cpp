@@ -1,0 +1,105 @@
+#include "app/gui/StatusCounters.h"
+
+#include "app/core/UiText.h"
+#include "logs/core/LogList.h"
+#include "receiver/core/ReceptionEngine.h"
+
+#include <QLocale>
+#include <QTimer>
+
+namespace quendal {
+namespace {
+
+constexpr int kRefreshMs = 500;
+
+} // namespace
+
+StatusCounters::StatusCounters(QWidget* parent) : QLabel(parent), timer_(new QTimer(this))
+{
+    setTextFormat(Qt::PlainText);
+    clock_.start();
+    timer_->setInterval(kRefreshMs);
+    connect(timer_, &QTimer::timeout, this, &StatusCounters::refresh);
+    timer_->start();
+    refresh();
+}
+
+void StatusCounters::watch(LogList* list)
+{
+    connect(list, &QAbstractItemModel::rowsInserted, this,
+            [this](const QModelIndex&, int first, int last) { countArrivals(last - first + 1); });
+}
+
+void StatusCounters::follow(const ReceptionEngine* engine)
+{
+    connect(engine, &ReceptionEngine::countersUpdated, this, [this, engine] {
+        const IntakeCounters& c = engine->counters();
+        if (c.kernelDrops == dropped_ && c.forwardFailed == failedForwards_)
+            return;
+        dropped_ = c.kernelDrops;
+        failedForwards_ = c.forwardFailed;
+        refresh();
+    });
+}
+
+void StatusCounters::setCurrentList(LogList* list)
+{
+    current_ = list;
+    refresh();
+}
+
+void StatusCounters::setDroppedBySystem(quint64 count)
+{
+    dropped_ = count;
+    refresh();
+}
+
+void StatusCounters::setFailedForwards(quint64 count)
+{
+    failedForwards_ = count;
+    refresh();
+}
+
+void StatusCounters::advance()
+{
+    const qint64 second = clock_.elapsed() / 1000;
+    // Seconds without arrivals count as zero.
+    for (qint64 s = bucketSecond_ + 1; s <= second && s <= bucketSecond_ + kRateSeconds + 1; ++s)
+        buckets_[size_t(s % buckets_.size())] = 0;
+    bucketSecond_ = std::max(bucketSecond_, second);
+}
+
+void StatusCounters::countArrivals(int count)
+{
+    advance();
+    buckets_[size_t(bucketSecond_ % buckets_.size())] += quint64(count);
+}
+
+double StatusCounters::rate() const
+{
+    const_cast<StatusCounters*>(this)->advance();
+    // The whole seconds before the current one, which is still filling.
+    quint64 total = 0;
+    for (qint64 s = bucketSecond_ - kRateSeconds; s < bucketSecond_; ++s) {
+        if (s >= 0)
+            total += buckets_[size_t(s % buckets_.size())];
+    }
+    const qint64 seconds = std::min<qint64>(kRateSeconds, std::max<qint64>(1, bucketSecond_));
+    return double(total) / double(seconds);
+}
+
+void StatusCounters::refresh()
+{
+    const QLocale locale;
+    QStringList parts;
+    if (current_)
+        parts << GetUiText(9100).arg(locale.toString(current_->size()));
+    parts << GetUiText(9101).arg(locale.toString(rate(), 'f', rate() < 10 ? 1 : 0));
+    if (dropped_ > 0)
+        parts << GetUiText(9102).arg(locale.toString(dropped_));
+    if (failedForwards_ > 0)
+        parts << GetUiText(9103).arg(locale.toString(failedForwards_));
+    setText(parts.join(QStringLiteral("  \u00b7  ")));
+}
+
+} // namespace quendal

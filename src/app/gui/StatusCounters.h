@@ -1,0 +1,59 @@
+#pragma once
+
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QPointer>
+
+#include <array>
+
+class QTimer;
+
+namespace quendal {
+
+class LogList;
+class ReceptionEngine;
+
+// The status bar's counts: the rows of the tab shown, the entries per second arriving in all
+// lists over the last few seconds, and, only when there were any, the datagrams the system
+// dropped before reception read them and the forwards that failed. Updated twice a second, not
+// per entry.
+class StatusCounters : public QLabel
+{
+    Q_OBJECT
+
+public:
+    // Seconds the rate is averaged over.
+    static constexpr int kRateSeconds = 5;
+
+    explicit StatusCounters(QWidget* parent = nullptr);
+
+    // Every list whose arrivals count towards the rate.
+    void watch(LogList* list);
+    // The list whose rows are counted; null for a tab without one.
+    void setCurrentList(LogList* list);
+    // Takes the datagrams dropped by the system and the failed forwards from the engine's
+    // counters as they move on.
+    void follow(const ReceptionEngine* engine);
+    // Totals since reception started, from the reception and forwarding side.
+    void setDroppedBySystem(quint64 count);
+    void setFailedForwards(quint64 count);
+
+    // Entries per second over the last kRateSeconds whole seconds.
+    double rate() const;
+    // Brings the text up to date now.
+    void refresh();
+
+private:
+    void countArrivals(int count);
+    void advance();
+
+    QPointer<LogList> current_;
+    QElapsedTimer clock_;
+    std::array<quint64, kRateSeconds + 1> buckets_{}; // per second, ring
+    qint64 bucketSecond_ = 0;
+    quint64 dropped_ = 0;
+    quint64 failedForwards_ = 0;
+    QTimer* timer_;
+};
+
+} // namespace quendal

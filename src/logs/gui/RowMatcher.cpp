@@ -1,0 +1,94 @@
+#include "logs/gui/RowMatcher.h"
+
+#include "logs/core/DisplayText.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace quendal {
+namespace {
+
+char asciiLower(char c)
+{
+    return (c >= 'A' && c <= 'Z') ? char(c + ('a' - 'A')) : c;
+}
+
+bool isAscii(const QString& text)
+{
+    return std::all_of(text.cbegin(), text.cend(), [](QChar c) { return c.unicode() < 0x80; });
+}
+
+// `needle` is lower case ASCII; bytes beyond ASCII never equal one of its bytes, so UTF-8 text
+// is searched correctly byte by byte.
+bool containsIgnoringAsciiCase(QByteArrayView haystack, QByteArrayView needle)
+{
+    if (needle.isEmpty())
+        return true;
+    if (haystack.size() < needle.size())
+        return false;
+    const char first = needle.front();
+    const char firstUpper = (first >= 'a' && first <= 'z') ? char(first - ('a' - 'A')) : first;
+    const char* data = haystack.data();
+    const qsizetype lastStart = haystack.size() - needle.size();
+    for (qsizetype i = 0; i <= lastStart; ++i) {
+        if (data[i] != first && data[i] != firstUpper)
+            continue;
+        qsizetype j = 1;
+        while (j < needle.size() && asciiLower(data[i + j]) == needle[j])
+            ++j;
+        if (j == needle.size())
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+RowMatcher::RowMatcher(const FindQuery& query) : query_(query)
+{
+    if (query_.regularExpression && !query_.text.isEmpty()) {
+        regex_.setPattern(query_.text);
+        if (!query_.caseSensitive)
+            regex_.setPatternOptions(QRegularExpression::CaseInsensitiveOption);
+        valid_ = regex_.isValid();
+        if (valid_)
+            regex_.optimize();
+        decode_ = true;
+    } else if (query_.caseSensitive) {
+        needle_ = query_.text.toUtf8();
+    } else if (isAscii(query_.text)) {
+        needle_ = query_.text.toLower().toUtf8();
+    } else {
+        decode_ = true;
+    }
+    hostNeedle_ = query_.host.toLower().toUtf8();
+}
+
+bool RowMatcher::textMatches(QByteArrayView bytes) const
+{
+    if (query_.text.isEmpty())
+        return true;
+    if (!decode_) {
+        return query_.caseSensitive ? bytes.contains(QByteArrayView(needle_))
+                                    : containsIgnoringAsciiCase(bytes, needle_);
+    }
+    const QString text = decodeForDisplay(bytes);
+    if (query_.regularExpression)
+        return regex_.match(text).hasMatch();
+    return text.contains(query_.text, Qt::CaseInsensitive);
+}
+
+bool RowMatcher::matches(const LogEntryView& entry) const
+{
+    if (!valid_)
+        return false;
+    if (!query_.host.isEmpty()) {
+        if (isAscii(query_.host)
+                ? !containsIgnoringAsciiCase(entry.host, hostNeedle_)
+                : !decodeForDisplay(entry.host).contains(query_.host, Qt::CaseInsensitive))
+            return false;
+    }
+    return textMatches(entry.message) || textMatches(entry.time) || textMatches(entry.host);
+}
+
+} // namespace quendal

@@ -1,0 +1,47 @@
+#pragma once
+
+#include "logs/core/LogEntry.h"
+
+#include <QByteArray>
+#include <QRegularExpression>
+#include <QString>
+
+namespace quendal {
+
+// What the find bar looks for, and the test of one entry against it. Plain text is searched in
+// the received bytes themselves (Time, Host and Message), so a million rows take a few tens of
+// milliseconds; only a regular expression or a text with non-ASCII characters under "ignore
+// case" decodes each row.
+struct FindQuery
+{
+    QString text;
+    bool caseSensitive = false;
+    bool regularExpression = false;
+    // Sender filter of the find bar: a part of the Host column, case-insensitive; empty for all.
+    QString host;
+
+    bool isEmpty() const { return text.isEmpty() && host.isEmpty(); }
+    friend bool operator==(const FindQuery&, const FindQuery&) = default;
+};
+
+class RowMatcher
+{
+public:
+    explicit RowMatcher(const FindQuery& query = {});
+
+    // False for an invalid regular expression: then nothing matches.
+    bool isValid() const { return valid_; }
+    bool matches(const LogEntryView& entry) const;
+
+private:
+    bool textMatches(QByteArrayView bytes) const;
+
+    FindQuery query_;
+    bool valid_ = true;
+    bool decode_ = false;   // compare decoded text instead of bytes
+    QByteArray needle_;     // UTF-8; lower case when the case is ignored
+    QByteArray hostNeedle_; // UTF-8, lower case
+    QRegularExpression regex_;
+};
+
+} // namespace quendal
