@@ -3,14 +3,20 @@
 #   scripts/install-deps.sh          what building and running needs
 #   scripts/install-deps.sh --test   also what the tests and benchmarks need
 #   scripts/install-deps.sh --screenshot   also what taking the README's screenshot needs
+#   scripts/install-deps.sh --fuzz   also what fuzzing needs
 set -eu
 
 # qt6-svg-dev draws the icons; the window needs at least one font, also off screen.
 packages="cmake ninja-build g++ pkg-config qt6-base-dev qt6-svg-dev fonts-dejavu-core libcap2-bin"
 if [ "${1:-}" = "--test" ]; then
     # logger (bsdutils) is the real syslog client of the tests; unshare (util-linux) and ip
-    # (iproute2) give the test run a network of its own.
-    packages="$packages libgtest-dev libbenchmark-dev bsdutils util-linux iproute2"
+    # (iproute2) give the test run a network of its own; ccache keeps the second, sanitized build
+    # of the test run quick.
+    packages="$packages libgtest-dev libbenchmark-dev bsdutils util-linux iproute2 ccache"
+fi
+if [ "${1:-}" = "--fuzz" ]; then
+    # clang with libFuzzer and the sanitizer runtimes, and what the targets build against.
+    packages="$packages clang libclang-rt-dev libgtest-dev"
 fi
 if [ "${1:-}" = "--screenshot" ]; then
     # A virtual X display, a way to press the dialog's keys, and a way to capture the window.
