@@ -1,7 +1,6 @@
 // The lease parsers (dhclient, systemd-networkd, NetworkManager) and the lease time form: any
 // text and any time. Times are unknown (-1) or real; a shown time is a real date or empty.
 #include "FuzzSupport.h"
-
 #include "netinfo/core/DhcpLease.h"
 #include "netinfo/core/LeaseTime.h"
 

@@ -1,7 +1,6 @@
 // The lines the receiver without a window prints: any entry gives exactly one line of four
 // tab-separated fields, and unescaping the fields gives the entry's bytes back.
 #include "FuzzSupport.h"
-
 #include "app/core/HeadlessOutput.h"
 
 namespace {

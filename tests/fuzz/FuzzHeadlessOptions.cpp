@@ -1,7 +1,6 @@
 // The command line of the receiver without a window: any arguments (split at zero bytes). A
 // rejection comes with a one-line reason, whatever the arguments held.
 #include "FuzzSupport.h"
-
 #include "app/core/HeadlessOptions.h"
 #include "app/core/Settings.h"
 

@@ -1,7 +1,6 @@
 // The log-file writer: a stored entry is always exactly three CR LF lines, and reads back as it
 // was stored except where the format itself is ambiguous (see the checks).
 #include "FuzzSupport.h"
-
 #include "logs/core/LogFileFormat.h"
 #include "logs/core/LogFileReader.h"
 

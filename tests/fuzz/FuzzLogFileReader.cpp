@@ -1,7 +1,6 @@
 // The log-file reader (Open): any bytes as a file, CR LF or LF lines of any length, NULs and
 // brackets. Every third line completes an entry; what was read saves and reads back equal.
 #include "FuzzSupport.h"
-
 #include "logs/core/LogFileReader.h"
 #include "logs/core/LogFileWriter.h"
 #include "logs/core/LogList.h"
@@ -39,8 +38,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         const QByteArrayView timeLine = lines[3 * e];
         const bool emergency = timeLine.startsWith('[') && timeLine.lastIndexOf(']') > 0;
         FUZZ_CHECK((entry.colour == RED) == emergency);
-        FUZZ_CHECK(entry.time == (emergency ? timeLine.sliced(1, timeLine.lastIndexOf(']') - 1)
-                                            : timeLine));
+        FUZZ_CHECK(entry.time ==
+                   (emergency ? timeLine.sliced(1, timeLine.lastIndexOf(']') - 1) : timeLine));
         FUZZ_CHECK(entry.host == lines[3 * e + 1]);
         FUZZ_CHECK(entry.message == lines[3 * e + 2]);
     }

@@ -1,7 +1,6 @@
 // The port-definition file and its index: any bytes as Portdef.dat. Every UDP port gets the
 // line the plain rule gives it (the last line whose first "<port>/udp" follows a space).
 #include "FuzzSupport.h"
-
 #include "netinfo/core/PortDefinitions.h"
 
 #include <QFile>

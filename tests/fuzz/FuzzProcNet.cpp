@@ -1,7 +1,6 @@
 // The /proc/net/tcp and udp tables and /proc/net/route: any text. A table is read whole or not
 // at all, every field exactly as the kernel prints it.
 #include "FuzzSupport.h"
-
 #include "app/core/Settings.h"
 #include "netinfo/core/ProcNetParser.h"
 #include "netinfo/core/RouteTable.h"

@@ -1,6 +1,5 @@
 // The router search: any datagram as a reply, and any text as the --router-search target.
 #include "FuzzSupport.h"
-
 #include "app/core/Settings.h"
 #include "netinfo/core/RouterSearch.h"
 

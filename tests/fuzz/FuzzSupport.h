@@ -18,13 +18,12 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size);
 
 // Aborts, so that libFuzzer keeps the input and the replay run fails.
-#define FUZZ_CHECK(condition)                                                                  \
-    do {                                                                                       \
-        if (!(condition)) {                                                                    \
-            std::fprintf(stderr, "%s:%d: invariant broken: %s\n", __FILE__, __LINE__,         \
-                         #condition);                                                          \
-            std::abort();                                                                      \
-        }                                                                                      \
+#define FUZZ_CHECK(condition)                                                                      \
+    do {                                                                                           \
+        if (!(condition)) {                                                                        \
+            std::fprintf(stderr, "%s:%d: invariant broken: %s\n", __FILE__, __LINE__, #condition); \
+            std::abort();                                                                          \
+        }                                                                                          \
     } while (false)
 
 namespace quendal::fuzz {
@@ -35,8 +34,7 @@ class FuzzInput
 public:
     FuzzInput(const uint8_t* data, size_t size)
         : data_(reinterpret_cast<const char*>(data)), size_(size)
-    {
-    }
+    {}
 
     bool empty() const { return size_ == 0; }
     // The next byte, 0 once the input is used up.
@@ -91,8 +89,8 @@ inline QString scratchFolder()
 // Whether `part` lies inside `whole`: a parser's views may never point past its input.
 inline bool isInside(QByteArrayView part, QByteArrayView whole)
 {
-    return part.isEmpty() ||
-           (part.data() >= whole.data() && part.data() + part.size() <= whole.data() + whole.size());
+    return part.isEmpty() || (part.data() >= whole.data() &&
+                              part.data() + part.size() <= whole.data() + whole.size());
 }
 
 // The lines of a text file as the system's readers take them: each ends at LF with one CR

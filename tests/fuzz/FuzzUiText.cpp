@@ -1,6 +1,5 @@
 // The UI-text loader: any bytes as SysLogLang.txt. All 83 texts come from the file or none.
 #include "FuzzSupport.h"
-
 #include "app/core/UiText.h"
 #include "logs/core/DisplayText.h"
 

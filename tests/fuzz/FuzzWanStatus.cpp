@@ -1,7 +1,6 @@
 // WAN status parsing: the keys of a status message and their values, and the status line the
 // receiver without a window prints from them.
 #include "FuzzSupport.h"
-
 #include "app/core/HeadlessOutput.h"
 #include "receiver/core/WanStatus.h"
 
@@ -42,8 +41,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             FUZZ_CHECK(!status.value(WanField(i)).contains(' '));
         }
         const auto mode = expectedValue(message, "BBandMode=");
-        FUZZ_CHECK(status.mode() == (mode ? std::optional<QByteArray>(mode->toByteArray())
-                                          : previousMode));
+        FUZZ_CHECK(status.mode() ==
+                   (mode ? std::optional<QByteArray>(mode->toByteArray()) : previousMode));
 
         // The status line: one line, "Status" and a key=value field per panel field and mode.
         QByteArray line;
