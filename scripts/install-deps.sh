@@ -5,6 +5,7 @@
 #   scripts/install-deps.sh --screenshot   also what taking the README's screenshot needs
 #   scripts/install-deps.sh --bench  also what bench/compare_rsyslog.sh needs
 #   scripts/install-deps.sh --package      also what building the Debian package needs
+#   scripts/install-deps.sh --fuzz   also what fuzzing needs
 set -eu
 
 # qt6-svg-dev draws the icons; the window needs at least one font, also off screen.
@@ -15,6 +16,8 @@ if [ "${1:-}" = "--test" ]; then
     # a test; desktop-file-validate checks the menu entry.
     packages="$packages libgtest-dev libbenchmark-dev bsdutils util-linux iproute2 logrotate"
     packages="$packages desktop-file-utils"
+    # ccache keeps the second, sanitized build of the test run quick.
+    packages="$packages ccache"
     # python3 and rsyslog are further real syslog clients of the message-format tests.
     packages="$packages python3 rsyslog"
     # dnsmasq (its binary only: dnsmasq-base, no system service) and dhclient build the private
@@ -24,6 +27,10 @@ fi
 if [ "${1:-}" = "--package" ]; then
     # dpkg-shlibdeps finds the package's dependencies.
     packages="$packages dpkg-dev"
+fi
+if [ "${1:-}" = "--fuzz" ]; then
+    # clang with libFuzzer and the sanitizer runtimes, and what the targets build against.
+    packages="$packages clang libclang-rt-dev libgtest-dev"
 fi
 if [ "${1:-}" = "--screenshot" ]; then
     # A virtual X display, a way to press the dialog's keys, and a way to capture the window.

@@ -1,12 +1,15 @@
 #!/bin/sh
-# Installs what is missing, builds, and runs every test. The tests run in a network namespace
-# of their own where the machine allows one, so no test traffic can leave the machine.
+# Installs what is missing, builds, and runs every test twice: in build/ as built for use, then
+# in build-asan/ under AddressSanitizer and UndefinedBehaviorSanitizer (any report fails the run).
+# Both runs replay every fuzz corpus once (tests/fuzz). The tests run in a network namespace of
+# their own where the machine allows one, so no test traffic can leave the machine.
+#   scripts/test.sh                    both runs
+#   scripts/test.sh --no-sanitizers    the first run only
 set -eu
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh --test
 scripts/build.sh
 
-tests='ctest --test-dir build --output-on-failure -j 2 --timeout 300'
 if [ "$(id -u)" -eq 0 ]; then
     isolate="unshare -n"
 else
@@ -14,7 +17,31 @@ else
 fi
 if $isolate true 2>/dev/null; then
     echo "test: running in an isolated network namespace" >&2
-    exec $isolate sh -c "ip link set lo up && $tests"
+else
+    echo "test: no network namespace available here; running on the machine's own network" >&2
+    isolate=""
 fi
-echo "test: no network namespace available here; running on the machine's own network" >&2
-exec $tests
+run_tests() {
+    tests="ctest --test-dir $1 --output-on-failure -j 2 --timeout $2"
+    if [ -n "$isolate" ]; then
+        $isolate sh -c "ip link set lo up && $tests"
+    else
+        $tests
+    fi
+}
+
+run_tests build 300
+[ "${1:-}" = "--no-sanitizers" ] && exit 0
+
+echo "test: the whole suite again under AddressSanitizer and UndefinedBehaviorSanitizer" >&2
+launcher=""
+command -v ccache >/dev/null 2>&1 && launcher="-DCMAKE_CXX_COMPILER_LAUNCHER=ccache"
+cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUENDAL_SANITIZE=ON \
+    -DQUENDAL_BUILD_BENCHMARKS=OFF $launcher >/dev/null
+cmake --build build-asan -j "$(nproc)"
+# Qt is not built with the sanitizers; the suppressions name what it does on its own (see there).
+ASAN_OPTIONS="detect_leaks=1:strict_string_checks=1:detect_stack_use_after_return=1"
+LSAN_OPTIONS="suppressions=$(pwd)/tests/sanitizer/lsan.supp:print_suppressions=0"
+UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
+export ASAN_OPTIONS LSAN_OPTIONS UBSAN_OPTIONS
+run_tests build-asan 600

@@ -109,7 +109,19 @@ std::optional<HeadlessOptions> parseHeadlessOptions(const QStringList& arguments
                 return fail(QStringLiteral("--host needs an IPv4 address, such as 192.168.1.1"));
             options.host = *address;
         } else {
-            return fail(QStringLiteral("unknown option '%1'").arg(name));
+            // The reason stays one line on a terminal: control characters (line feeds and C1
+            // codes too), line separators and backslashes of the option are escaped.
+            QString shown;
+            for (const QChar c : name) {
+                if (c == QLatin1Char('\\'))
+                    shown += QStringLiteral("\\\\");
+                else if (c.category() == QChar::Other_Control || c == QChar::LineSeparator ||
+                         c == QChar::ParagraphSeparator)
+                    shown += QStringLiteral("\\x%1").arg(c.unicode(), 2, 16, QLatin1Char('0'));
+                else
+                    shown += c;
+            }
+            return fail(QStringLiteral("unknown option '%1'").arg(shown));
         }
     }
     return options;

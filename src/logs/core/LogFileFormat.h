@@ -9,7 +9,9 @@ namespace quendal {
 // A log file is a sequence of entries, oldest first, each three lines ending in CR LF: Time
 // (in brackets for an emergency entry), Host, Message. The texts are the received bytes, except
 // that a line break would split an entry: line breaks at the end of a text are dropped and those
-// inside it are written as blanks, so an entry always stays three lines.
+// inside it are written as blanks, so an entry always stays three lines. And since a Time line
+// that starts with '[' and holds a ']' is read as an emergency's, an ordinary entry's Time of
+// that shape is written with a blank for its '['.
 void appendFileEntry(QByteArray& out, const LogEntryView& entry);
 
 // Time, Host and Message through `appendText`, the Time in brackets for an emergency entry, with

@@ -14,7 +14,8 @@ int LogFileReader::AddLoadedLine(LogRows& rows, QByteArrayView line)
         line = line.first(lf);
 
     if (pendingCount_ == 0 && line.startsWith('[')) {
-        if (const qsizetype close = line.indexOf(']'); close >= 0) {
+        // Up to the last ']': an emergency's Time may hold a ']' of its own.
+        if (const qsizetype close = line.lastIndexOf(']'); close > 0) {
             line = line.sliced(1, close - 1);
             emergency_ = true;
         }

@@ -11,7 +11,8 @@
 namespace quendal {
 
 // Reads log files back into a list. Lines are gathered in groups of three (Time, Host, Message);
-// a Time line in brackets marks an emergency entry. Each completed entry goes on top, so a file
+// a Time line in brackets marks an emergency entry, whose Time is what stands between the '['
+// and the line's last ']'. Each completed entry goes on top, so a file
 // read from its beginning leaves its newest entry at row 0.
 class LogFileReader
 {

@@ -4,9 +4,16 @@
 #include <QHash>
 #include <QStringList>
 #include <QTimeZone>
+#include <QtNumeric>
 
 namespace quendal {
 namespace {
+
+// A time before 1970 is as unknown as a missing one.
+qint64 knownTime(qint64 seconds)
+{
+    return seconds >= 0 ? seconds : -1;
+}
 
 // A dhclient time statement's value: "4 2024/01/04 22:00:00" (UTC) or "epoch 1704405600".
 qint64 parseDhclientTime(const QString& value)
@@ -15,7 +22,7 @@ qint64 parseDhclientTime(const QString& value)
     if (words.size() >= 2 && words[0] == QLatin1String("epoch")) {
         bool ok = false;
         const qint64 seconds = words[1].toLongLong(&ok);
-        return ok ? seconds : -1;
+        return ok ? knownTime(seconds) : -1;
     }
     if (words.size() < 3)
         return -1;
@@ -24,7 +31,7 @@ qint64 parseDhclientTime(const QString& value)
     if (!time.isValid())
         return -1;
     time.setTimeZone(QTimeZone::utc());
-    return time.toSecsSinceEpoch();
+    return knownTime(time.toSecsSinceEpoch());
 }
 
 QString unquoted(QString text)
@@ -34,11 +41,23 @@ QString unquoted(QString text)
     return text;
 }
 
+// The files and command output these times come from are not ours: a negative length, or a
+// result before 1970 or past what a time can hold, is unknown (-1), never a wrapped-round date.
 qint64 obtainedFrom(qint64 expires, const QString& leaseSeconds)
 {
     bool ok = false;
     const qint64 length = leaseSeconds.toLongLong(&ok);
-    return expires >= 0 && ok ? expires - length : -1;
+    if (!ok || expires < 0 || length < 0 || length > expires)
+        return -1;
+    return expires - length;
+}
+
+qint64 expiresFrom(qint64 obtained, qint64 lifetime)
+{
+    qint64 expires = -1;
+    if (obtained < 0 || lifetime < 0 || qAddOverflow(obtained, lifetime, &expires))
+        return -1;
+    return expires;
 }
 
 } // namespace
@@ -107,10 +126,10 @@ std::optional<DhcpLease> parseNetworkdLease(const QString& text, qint64 writtenA
     DhcpLease lease;
     lease.address = values.value(QStringLiteral("ADDRESS"));
     lease.server = values.value(QStringLiteral("SERVER_ADDRESS"));
-    lease.obtained = writtenAt;
+    lease.obtained = knownTime(writtenAt);
     bool ok = false;
     const qint64 lifetime = values.value(QStringLiteral("LIFETIME")).toLongLong(&ok);
-    lease.expires = ok && writtenAt >= 0 ? writtenAt + lifetime : -1;
+    lease.expires = ok ? expiresFrom(writtenAt, lifetime) : -1;
     return lease;
 }
 
@@ -134,7 +153,7 @@ std::optional<DhcpLease> parseNmcliDhcp4(const QString& text)
     lease.server = options.value(QStringLiteral("dhcp_server_identifier"));
     bool ok = false;
     const qint64 expiry = options.value(QStringLiteral("expiry")).toLongLong(&ok);
-    lease.expires = ok ? expiry : -1;
+    lease.expires = ok ? knownTime(expiry) : -1;
     lease.obtained = obtainedFrom(lease.expires, options.value(QStringLiteral("dhcp_lease_time")));
     return lease;
 }

@@ -6,8 +6,6 @@
 #include <QDir>
 #include <QFile>
 
-#include <algorithm>
-
 namespace quendal {
 namespace {
 
@@ -35,22 +33,24 @@ bool isDigit(char c)
 // Marks the ports that one line annotates. A port's key "<port>/udp" always ends at some
 // "/udp", so the line's "/udp"s, left to right, meet each key's first occurrence first: the
 // digits just before a "/udp" hold one candidate port per suffix without a leading zero.
-void indexLine(std::vector<int>& index, const QByteArray& line, int lineNumber)
+// `decidedIn[port]` is the last line in which the port's first occurrence was seen, so that
+// each candidate costs one look-up, whatever the number of ports named on the line.
+void indexLine(std::vector<int>& index, std::vector<int>& decidedIn, const QByteArray& line,
+               int lineNumber)
 {
-    std::vector<int> decided; // ports whose first occurrence in this line has been seen
     for (qsizetype at = line.indexOf("/udp"); at >= 0; at = line.indexOf("/udp", at + 1)) {
         qsizetype runStart = at;
         while (runStart > 0 && isDigit(line.at(runStart - 1)))
             --runStart;
-        for (qsizetype start = at - 1; start >= runStart && at - start <= kMaxPortDigits;
-             --start) {
+        for (qsizetype start = at - 1; start >= runStart && at - start <= kMaxPortDigits; --start) {
             if (line.at(start) == '0' && start != at - 1)
                 continue; // "053" is no port's key; its "53" is the next suffix
-            const int port = line.mid(start, at - start).toInt();
-            if (port >= kPortCount
-                || std::find(decided.begin(), decided.end(), port) != decided.end())
+            int port = 0;
+            for (qsizetype i = start; i < at; ++i)
+                port = port * 10 + (line.at(i) - '0');
+            if (port >= kPortCount || decidedIn[size_t(port)] == lineNumber)
                 continue;
-            decided.push_back(port);
+            decidedIn[size_t(port)] = lineNumber;
             if (start > 0 && line.at(start - 1) == ' ')
                 index[size_t(port)] = lineNumber;
         }
@@ -98,9 +98,9 @@ void ResetPortDefinitions()
 
 std::vector<int> indexPortDefinitions(const QList<QByteArray>& lines)
 {
-    std::vector<int> index(kPortCount, -1);
+    std::vector<int> index(kPortCount, -1), decidedIn(kPortCount, -1);
     for (qsizetype i = 0; i < lines.size(); ++i)
-        indexLine(index, lines.at(i), int(i));
+        indexLine(index, decidedIn, lines.at(i), int(i));
     return index;
 }
 

@@ -19,14 +19,22 @@ struct Endpoints
     int linuxState = 0;
 };
 
+int hexDigitValue(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    return -1;
+}
+
 std::optional<quint16> procNetPort(QByteArrayView hex)
 {
     // The kernel prints ports already converted to host order, four hex digits.
-    if (hex.size() != 4)
-        return std::nullopt;
-    bool ok = false;
-    const uint port = QByteArray(hex.data(), hex.size()).toUInt(&ok, 16);
-    return ok ? std::optional<quint16>(quint16(port)) : std::nullopt;
+    const auto port = procNetHex(hex, 4);
+    return port ? std::optional<quint16>(quint16(*port)) : std::nullopt;
 }
 
 bool parseEndpoint(const QByteArray& field, quint32& address, quint16& port)
@@ -52,10 +60,10 @@ std::optional<Endpoints> parseLine(const QByteArray& line)
     if (!parseEndpoint(fields[1], e.localAddress, e.localPort) ||
         !parseEndpoint(fields[2], e.remoteAddress, e.remotePort))
         return std::nullopt;
-    bool ok = false;
-    e.linuxState = fields[3].toInt(&ok, 16);
-    if (!ok)
+    const auto state = procNetHex(fields[3], 2);
+    if (!state)
         return std::nullopt;
+    e.linuxState = int(*state);
     return e;
 }
 
@@ -102,18 +110,30 @@ int tcpStateFromLinux(int linuxState)
     return kScale[size_t(linuxState)];
 }
 
+std::optional<quint32> procNetHex(QByteArrayView text, qsizetype digits)
+{
+    // Number parsers would also take a sign, "0x", blanks, or stop at a zero byte.
+    if (text.size() != digits || digits > 8)
+        return std::nullopt;
+    quint32 value = 0;
+    for (const char c : text) {
+        const int digit = hexDigitValue(c);
+        if (digit < 0)
+            return std::nullopt;
+        value = value << 4 | quint32(digit);
+    }
+    return value;
+}
+
 std::optional<quint32> procNetAddress(QByteArrayView hex)
 {
-    if (hex.size() != 8)
-        return std::nullopt;
-    bool ok = false;
-    const uint printed = QByteArray(hex.data(), hex.size()).toUInt(&ok, 16);
-    if (!ok)
+    const auto printed = procNetHex(hex, 8);
+    if (!printed)
         return std::nullopt;
     // The kernel prints the address's four bytes, as stored in network order, read as one native
     // integer. Reading that integer back from big-endian gives the host-order address on any
     // machine.
-    return qFromBigEndian(quint32(printed));
+    return qFromBigEndian(*printed);
 }
 
 std::optional<std::vector<TcpRow>> parseProcNetTcp(QByteArrayView text)

@@ -20,6 +20,10 @@ inline constexpr int kUnknownTcpState = 0;
 // numbers Linux does not define.
 int tcpStateFromLinux(int linuxState);
 
+// A field the kernel prints with a fixed number of hex digits ("%08X", "%04X", "%02X"): exactly
+// `digits` of 0-9, A-F or a-f and nothing else (at most 8); nullopt otherwise.
+std::optional<quint32> procNetHex(QByteArrayView text, qsizetype digits);
+
 // An address field of eight hex digits in host order (0100007F is 127.0.0.1 on a little-endian
 // machine); nullopt when the field is not eight hex digits.
 std::optional<quint32> procNetAddress(QByteArrayView hex);

@@ -21,15 +21,15 @@ QHash<QString, QString> parseDefaultGateways(const QString& procNetRoute)
         const QStringList fields = lines[i].simplified().split(QLatin1Char(' '));
         if (fields.size() < 8)
             continue;
-        bool destinationOk = false, flagsOk = false, maskOk = false;
-        const uint destination = fields[1].toUInt(&destinationOk, 16);
-        const uint flags = fields[3].toUInt(&flagsOk, 16);
-        const uint mask = fields[7].toUInt(&maskOk, 16);
-        // The gateway word is printed as the socket tables print addresses.
+        // Addresses and the mask are printed as the socket tables print addresses ("%08X"), the
+        // flags as "%04X".
+        const auto destination = procNetAddress(fields[1].toLatin1());
         const auto gateway = procNetAddress(fields[2].toLatin1());
-        if (!destinationOk || !flagsOk || !maskOk || !gateway)
+        const auto flags = procNetHex(fields[3].toLatin1(), 4);
+        const auto mask = procNetAddress(fields[7].toLatin1());
+        if (!destination || !gateway || !flags || !mask)
             continue;
-        if (destination != 0 || mask != 0 || !(flags & kRouteGateway))
+        if (*destination != 0 || *mask != 0 || !(*flags & kRouteGateway))
             continue;
         if (!gateways.contains(fields[0]))
             gateways.insert(fields[0], dottedHostAddress(*gateway));

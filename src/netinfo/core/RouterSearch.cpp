@@ -1,5 +1,6 @@
 #include "netinfo/core/RouterSearch.h"
 
+#include "app/core/Settings.h"
 #include "receiver/core/UdpSocket.h"
 
 #include <QtEndian>
@@ -26,10 +27,10 @@ QByteArray emptySearchDatagram()
 
 bool putDotted(QByteArray& bytes, int offset, const QString& dotted)
 {
-    QHostAddress address;
-    if (!address.setAddress(dotted) || address.protocol() != QAbstractSocket::IPv4Protocol)
+    const std::optional<QString> plain = parseIpv4Address(dotted);
+    if (!plain)
         return false;
-    qToBigEndian<quint32>(address.toIPv4Address(), bytes.data() + offset);
+    qToBigEndian<quint32>(QHostAddress(*plain).toIPv4Address(), bytes.data() + offset);
     return true;
 }
 
@@ -96,17 +97,17 @@ std::optional<RouterSearchTarget> parseRouterSearchTarget(const QString& text)
     const QStringList parts = text.split(QLatin1Char(':'));
     if (parts.size() > 2)
         return std::nullopt;
-    RouterSearchTarget target;
-    if (!target.address.setAddress(parts[0]) ||
-        target.address.protocol() != QAbstractSocket::IPv4Protocol ||
-        parts[0].count(QLatin1Char('.')) != 3)
+    // The settings dialog's address rule: QHostAddress alone would read "010" as octal 8.
+    const std::optional<QString> address = parseIpv4Address(parts[0]);
+    if (!address)
         return std::nullopt;
+    RouterSearchTarget target;
+    target.address = QHostAddress(*address);
     if (parts.size() == 2) {
-        bool ok = false;
-        const uint port = parts[1].toUInt(&ok);
-        if (!ok || port == 0 || port > 65535)
+        const std::optional<int> port = parsePortText(parts[1]);
+        if (!port || *port == 0)
             return std::nullopt;
-        target.port = quint16(port);
+        target.port = quint16(*port);
     }
     return target;
 }

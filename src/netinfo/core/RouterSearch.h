@@ -52,7 +52,9 @@ RouterSearchTarget defaultRouterSearchTarget();
 void setDefaultRouterSearchTarget(const QHostAddress& address, quint16 port = kRouterSearchPort);
 
 // "ADDRESS" or "ADDRESS:PORT" with a dotted IPv4 address (192.168.1.255 for a directed
-// broadcast); none when malformed or the port is 0 or out of range.
+// broadcast), read by the settings dialog's rule: four decimal parts, a leading zero is not
+// octal ("192.168.001.010" is 192.168.1.10), nothing else in the text. None when malformed or
+// the port (ASCII digits) is 0 or out of range.
 std::optional<RouterSearchTarget> parseRouterSearchTarget(const QString& text);
 
 } // namespace quendal

@@ -1,0 +1,142 @@
+// Datagram intake: sender filter, priority, dispatch, splitting and the append to the category's
+// file, through the receiving socket's own path. The first input byte chooses the sender and the
+// filter, the rest is the datagram.
+#include "FuzzSupport.h"
+#include "app/core/UiText.h"
+#include "logs/core/AutoLogFiles.h"
+#include "logs/core/LogFileReader.h"
+#include "logs/core/LogList.h"
+#include "receiver/core/CSysLogSocket.h"
+#include "receiver/core/HostList.h"
+#include "receiver/core/PriorityDecoder.h"
+#include "receiver/core/WanStatus.h"
+
+#include <QFile>
+
+#include <arpa/inet.h>
+
+namespace quendal {
+namespace {
+
+constexpr int kAnyHostText = 9002;
+
+struct Receiver
+{
+    HostList hosts{GetUiText(kAnyHostText)};
+    std::array<LogList, kCategoryCount> lists;
+    WanStatus wan;
+    AutoLogFiles files{fuzz::scratchFolder()};
+    std::unique_ptr<CSysLogSocket> socket;
+
+    Receiver()
+    {
+        files.setReportToStandardError(false);
+        IntakeTargets targets;
+        targets.hosts = &hosts;
+        for (int i = 0; i < kCategoryCount; ++i)
+            targets.lists[size_t(i)] = &lists[size_t(i)];
+        targets.wan = &wan;
+        targets.files = &files;
+        socket = std::make_unique<CSysLogSocket>(targets);
+        hosts.add(QStringLiteral("127.0.0.1"));
+        hosts.add(QStringLiteral("127.0.0.2"));
+    }
+};
+
+qint64 fileSize(const QString& path)
+{
+    return QFile(path).size();
+}
+
+} // namespace
+} // namespace quendal
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    using namespace quendal;
+    static Receiver r;
+    fuzz::FuzzInput input(data, size);
+    const uint8_t choice = input.byte();
+    const QByteArrayView datagram = input.rest();
+
+    // Sender 127.0.0.1 to 127.0.0.4; the filter on "Any", 127.0.0.1 or 127.0.0.2.
+    sockaddr_in from{};
+    from.sin_family = AF_INET;
+    from.sin_addr.s_addr = htonl(0x7f000001u + (choice & 3u));
+    from.sin_port = htons(514);
+    const int selected = (choice >> 2) % 3;
+    r.hosts.setSelectedRow(selected);
+    for (LogList& list : r.lists)
+        list.clear();
+    for (LogCategory c : kAllCategories)
+        QFile::remove(r.files.filePath(c));
+
+    const IntakeCounters before = r.socket->counters();
+    r.socket->takeIn(datagram, from);
+    const IntakeCounters after = r.socket->counters();
+    const CurrentDatagram& d = r.socket->datagram();
+
+    // Exactly one outcome per datagram.
+    FUZZ_CHECK(after.read == before.read + 1);
+    const quint64 outcomes = (after.filtered - before.filtered) +
+                             (after.malformed - before.malformed) + (after.stored - before.stored) +
+                             (after.statusReports - before.statusReports) +
+                             (after.ignored - before.ignored);
+    FUZZ_CHECK(outcomes == 1);
+
+    // The filter: only the chosen sender, or every sender with "Any".
+    const bool accepted = selected == 0 || int(choice & 3u) + 1 == selected;
+    FUZZ_CHECK((after.filtered > before.filtered) == !accepted);
+    FUZZ_CHECK(r.hosts.contains(d.SourceAddress));
+
+    const qsizetype kept = std::min<qsizetype>(datagram.size(), CurrentDatagram::kTextSize);
+    FUZZ_CHECK(d.ByteCount == kept);
+    FUZZ_CHECK(d.TextLength <= d.ByteCount);
+    if (after.stored == before.stored) {
+        for (const LogList& list : r.lists)
+            FUZZ_CHECK(list.size() == 0);
+        return 0;
+    }
+
+    // Priority and dispatch: facility 16 to 20 is the category, severity 0 is red.
+    FUZZ_CHECK(d.Text[0] == '<' && d.HeaderEnd >= 1 && d.HeaderEnd <= 4 &&
+               d.Text[d.HeaderEnd] == '>');
+    const Priority p = decodePriority(d.bytes(), d.HeaderEnd);
+    FUZZ_CHECK(p.facility >= 16 && p.facility <= 20 && p.severity >= 0 && p.severity <= 7);
+    const LogCategory category = *categoryForFacility(p.facility);
+    LogList& list = r.lists[size_t(categoryIndex(category))];
+    FUZZ_CHECK(list.size() == 1);
+    const LogEntryView entry = list.entry(0);
+    FUZZ_CHECK((entry.colour == RED) == (p.severity == 0));
+    FUZZ_CHECK(entry.time.size() <= 15);
+    // The columns come from the datagram's text, in order, and nothing after it.
+    const QByteArrayView text = d.text();
+    FUZZ_CHECK(
+        text.sliced(std::min<qsizetype>(d.HeaderEnd + 1, text.size())).startsWith(entry.time));
+    FUZZ_CHECK(entry.message.isEmpty() || text.endsWith(entry.message));
+    FUZZ_CHECK(entry.time.size() + entry.host.size() + entry.message.size() <= text.size());
+
+    // The file holds the entry as exactly three CR LF lines, and they read back as the entry.
+    QFile file(r.files.filePath(category));
+    FUZZ_CHECK(file.open(QIODevice::ReadOnly));
+    const QByteArray written = file.readAll();
+    FUZZ_CHECK(written.count("\r\n") == 3 && written.count('\n') == 3 && written.count('\r') == 3);
+    FUZZ_CHECK(written.endsWith("\r\n"));
+    for (LogCategory c : kAllCategories)
+        FUZZ_CHECK(c == category || fileSize(r.files.filePath(c)) <= 0);
+    LogRows rows;
+    LogFileReader reader;
+    for (const QByteArrayView line : fuzz::crLfLines(written))
+        reader.AddLoadedLine(rows, line);
+    FUZZ_CHECK(rows.size() == 1);
+    const LogEntryView back = rows.at(0);
+    FUZZ_CHECK(back.colour == entry.colour);
+    FUZZ_CHECK(back.host == fuzz::asFileLine(entry.host));
+    FUZZ_CHECK(back.message == fuzz::asFileLine(entry.message));
+    // An ordinary Time that would read back as an emergency's has its '[' written as a blank.
+    QByteArray time = fuzz::asFileLine(entry.time);
+    if (entry.colour != RED && time.startsWith('[') && time.indexOf(']') > 0)
+        time[0] = ' ';
+    FUZZ_CHECK(back.time == time);
+    return 0;
+}
