@@ -7,7 +7,7 @@
 #include "logs/core/LogFileReader.h"
 #include "logs/core/LogList.h"
 #include "receiver/core/CSysLogSocket.h"
-#include "receiver/core/HostList.h"
+#include "receiver/core/HostFilter.h"
 #include "receiver/core/PriorityDecoder.h"
 #include "receiver/core/WanStatus.h"
 
@@ -20,10 +20,21 @@ namespace {
 
 constexpr int kAnyHostText = 9002;
 
+// Each stored entry straight onto its list, on this thread.
+struct ListSink : IntakeSink
+{
+    std::array<LogList, kCategoryCount> lists;
+    void entryStored(LogCategory c, const LogEntryView& entry) override
+    {
+        lists[size_t(categoryIndex(c))].prepend(entry);
+    }
+};
+
 struct Receiver
 {
-    HostList hosts{GetUiText(kAnyHostText)};
-    std::array<LogList, kCategoryCount> lists;
+    HostFilter hosts{GetUiText(kAnyHostText)};
+    ListSink sink;
+    std::array<LogList, kCategoryCount>& lists = sink.lists;
     WanStatus wan;
     AutoLogFiles files{fuzz::scratchFolder()};
     std::unique_ptr<CSysLogSocket> socket;
@@ -33,13 +44,10 @@ struct Receiver
         files.setReportToStandardError(false);
         IntakeTargets targets;
         targets.hosts = &hosts;
-        for (int i = 0; i < kCategoryCount; ++i)
-            targets.lists[size_t(i)] = &lists[size_t(i)];
+        targets.sink = &sink;
         targets.wan = &wan;
         targets.files = &files;
         socket = std::make_unique<CSysLogSocket>(targets);
-        hosts.add(QStringLiteral("127.0.0.1"));
-        hosts.add(QStringLiteral("127.0.0.2"));
     }
 };
 
@@ -65,11 +73,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     from.sin_addr.s_addr = htonl(0x7f000001u + (choice & 3u));
     from.sin_port = htons(514);
     const int selected = (choice >> 2) % 3;
-    r.hosts.setSelectedRow(selected);
+    static const QString kChoices[] = {GetUiText(kAnyHostText), QStringLiteral("127.0.0.1"),
+                                       QStringLiteral("127.0.0.2")};
+    r.hosts.select(kChoices[selected]);
     for (LogList& list : r.lists)
         list.clear();
     for (LogCategory c : kAllCategories)
         QFile::remove(r.files.filePath(c));
+    r.files.reopen(); // the files are kept open: let go of the removed ones at once
 
     const IntakeCounters before = r.socket->counters();
     r.socket->takeIn(datagram, from);
@@ -87,7 +98,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     // The filter: only the chosen sender, or every sender with "Any".
     const bool accepted = selected == 0 || int(choice & 3u) + 1 == selected;
     FUZZ_CHECK((after.filtered > before.filtered) == !accepted);
-    FUZZ_CHECK(r.hosts.contains(d.SourceAddress));
+    FUZZ_CHECK(!r.hosts.record(d.SourceAddress)); // recorded by the intake already
 
     const qsizetype kept = std::min<qsizetype>(datagram.size(), CurrentDatagram::kTextSize);
     FUZZ_CHECK(d.ByteCount == kept);
@@ -108,13 +119,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     FUZZ_CHECK(list.size() == 1);
     const LogEntryView entry = list.entry(0);
     FUZZ_CHECK((entry.colour == RED) == (p.severity == 0));
-    FUZZ_CHECK(entry.time.size() <= 15);
-    // The columns come from the datagram's text, in order, and nothing after it.
-    const QByteArrayView text = d.text();
-    FUZZ_CHECK(
-        text.sliced(std::min<qsizetype>(d.HeaderEnd + 1, text.size())).startsWith(entry.time));
-    FUZZ_CHECK(entry.message.isEmpty() || text.endsWith(entry.message));
-    FUZZ_CHECK(entry.time.size() + entry.host.size() + entry.message.size() <= text.size());
+    // The columns depend on the header's form (the message splitter's own target checks them);
+    // what matters here is that the entry reaches its file whole.
 
     // The file holds the entry as exactly three CR LF lines, and they read back as the entry.
     QFile file(r.files.filePath(category));
