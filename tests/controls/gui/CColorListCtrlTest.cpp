@@ -3,7 +3,7 @@
 #include "controls/gui/ColourPalette.h"
 #include "logs/core/LogList.h"
 
-#include <QAbstractItemModelTester>
+#include <QAbstractItemModelTester> // its "qt.modeltest" warnings fail the test (TestSupport)
 #include <QApplication>
 #include <QHeaderView>
 #include <QHelpEvent>

@@ -3,7 +3,7 @@
 #include "logs/core/LogRows.h"
 #include "logs/core/TextArena.h"
 
-#include <QAbstractItemModelTester>
+#include <QAbstractItemModelTester> // its "qt.modeltest" warnings fail the test (TestSupport)
 #include <QFile>
 #include <QSignalSpy>
 #include <QTemporaryDir>

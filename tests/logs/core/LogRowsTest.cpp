@@ -2,7 +2,7 @@
 
 #include "logs/core/LogList.h"
 
-#include <QAbstractItemModelTester>
+#include <QAbstractItemModelTester> // its "qt.modeltest" warnings fail the test (TestSupport)
 #include <QSignalSpy>
 
 #include <gtest/gtest.h>
