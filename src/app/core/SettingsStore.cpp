@@ -81,6 +81,23 @@ bool SettingsStore::store(const QString& logPath, const std::optional<StoredRepl
     return settings->status() == QSettings::NoError;
 }
 
+std::optional<QVariant> SettingsStore::value(const QString& name) const
+{
+    const std::unique_ptr<QSettings> settings = open();
+    if (!settings->contains(name))
+        return std::nullopt;
+    return settings->value(name);
+}
+
+bool SettingsStore::storeValues(const QList<std::pair<QString, QVariant>>& values)
+{
+    const std::unique_ptr<QSettings> settings = open();
+    for (const auto& [name, value] : values)
+        settings->setValue(name, value);
+    settings->sync();
+    return settings->status() == QSettings::NoError;
+}
+
 QString SettingsStore::fileName() const
 {
     return open()->fileName();

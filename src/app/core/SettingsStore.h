@@ -1,9 +1,12 @@
 #pragma once
 
+#include <QList>
 #include <QString>
+#include <QVariant>
 
 #include <memory>
 #include <optional>
+#include <utility>
 
 class QSettings;
 
@@ -42,6 +45,11 @@ public:
     bool store(const QString& logPath, const std::optional<StoredReplayTarget>& replay);
     // Writes "MaxRowsPerList"; false when the store could not be written.
     bool storeMaxRowsPerList(qsizetype rows);
+
+    // Any other value by name, for the window's remembered state; nullopt when not stored.
+    std::optional<QVariant> value(const QString& name) const;
+    // Writes the values given; false when the store could not be written.
+    bool storeValues(const QList<std::pair<QString, QVariant>>& values);
 
     // Where the values are kept, for messages and diagnostics.
     QString fileName() const;

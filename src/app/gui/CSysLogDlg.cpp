@@ -12,6 +12,7 @@
 #include "app/gui/StatusCounters.h"
 #include "app/gui/StatusPanels.h"
 #include "app/gui/TrayIconBackend.h"
+#include "app/gui/WindowState.h"
 #include "controls/gui/CHoverButton.h"
 #include "logs/core/LogFileWriter.h"
 #include "logs/core/LogList.h"
@@ -204,6 +205,9 @@ CSysLogDlg::CSysLogDlg(const MainWindowOptions& options, QWidget* parent)
     });
 
     resize(1040, 720);
+    WindowState::restore(*this, *store_);
+    connect(alertsAction_, &QAction::toggled, this,
+            [this](bool on) { WindowState::saveAlertChoice(*store_, on); });
 }
 
 CSysLogDlg::~CSysLogDlg()
@@ -436,6 +440,7 @@ void CSysLogDlg::contextMenuEvent(QContextMenuEvent* event)
 
 void CSysLogDlg::closeEvent(QCloseEvent* event)
 {
+    WindowState::save(*this, *store_);
     OnDestroy();
     QMainWindow::closeEvent(event);
     Q_EMIT closed();
