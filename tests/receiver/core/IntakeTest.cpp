@@ -9,7 +9,7 @@
 #include "receiver/core/WanStatus.h"
 #include "support/TestSupport.h"
 
-#include <QAbstractItemModelTester>
+#include <QAbstractItemModelTester> // its "qt.modeltest" warnings fail the test (TestSupport)
 #include <QFile>
 #include <QHostAddress>
 #include <QTemporaryDir>
