@@ -34,11 +34,10 @@ void StatusCounters::follow(const ReceptionEngine* engine)
 {
     connect(engine, &ReceptionEngine::countersUpdated, this, [this, engine] {
         const IntakeCounters& c = engine->counters();
-        if (c.kernelDrops == dropped_ && c.forwardFailed == failedForwards_)
-            return;
-        dropped_ = c.kernelDrops;
-        failedForwards_ = c.forwardFailed;
-        refresh();
+        if (c.kernelDrops != dropped_)
+            setDroppedBySystem(c.kernelDrops);
+        if (c.forwardFailed != failedForwards_)
+            setFailedForwards(c.forwardFailed);
     });
 }
 
