@@ -215,15 +215,14 @@ void AutoLogFiles::reportFailure(File& file, LogCategory c, int error)
         const QByteArray folder = folderOf(file.path);
         if (reportToStandardError_)
             std::fprintf(stderr,
-                         "quendal-syslog: cannot write log files in %s: the log folder does "
-                         "not exist\n",
-                         folder.constData());
+                         "%s: cannot write log files in %s: the log folder does not exist\n",
+                         program_invocation_short_name, folder.constData());
         Q_EMIT writeFailed(c, QFile::decodeName(folder),
                            QStringLiteral("the log folder does not exist"));
         return;
     }
     if (reportToStandardError_)
-        std::fprintf(stderr, "quendal-syslog: cannot write log file %s: %s\n",
+        std::fprintf(stderr, "%s: cannot write log file %s: %s\n", program_invocation_short_name,
                      file.path.constData(), std::strerror(error));
     Q_EMIT writeFailed(c, filePath(c), QString::fromLocal8Bit(std::strerror(error)));
 }
@@ -234,7 +233,8 @@ void AutoLogFiles::reportRecovery(File& file, LogCategory c)
         return;
     file.failing = false;
     if (reportToStandardError_)
-        std::fprintf(stderr, "quendal-syslog: writing log file %s again\n", file.path.constData());
+        std::fprintf(stderr, "%s: writing log file %s again\n", program_invocation_short_name,
+                     file.path.constData());
     Q_EMIT writeRecovered(c, filePath(c));
 }
 

@@ -1,6 +1,7 @@
 #include "support/TestSupport.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -15,17 +16,25 @@ using test::freeUdpPort;
 using test::LoopbackPeer;
 using test::waitUntil;
 
-// Entries that the headless receiver could not write are shown in its summary, not hidden.
-TEST(AutoLogFilesHeadless, EntriesThatCouldNotBeWrittenAreCountedInTheSummary)
+struct Binary
+{
+    const char* path;
+    QStringList mode;
+    QByteArray name; // what its messages start with
+};
+
+// Entries that the headless receiver could not write are shown in its summary, not hidden, and
+// each binary names itself in the report.
+void expectUnwrittenEntriesCounted(const Binary& binary)
 {
     QTemporaryDir dir;
     const QString folder = dir.filePath(QStringLiteral("logs"));
     ASSERT_TRUE(QDir().mkpath(folder));
     const quint16 port = freeUdpPort();
     QProcess receiver;
-    receiver.start(QStringLiteral(QUENDAL_SYSLOG_BINARY),
-                   {QStringLiteral("--headless"), QStringLiteral("--port"), QString::number(port),
-                    QStringLiteral("--log-dir"), folder});
+    receiver.start(QString::fromLocal8Bit(binary.path),
+                   binary.mode + QStringList{QStringLiteral("--port"), QString::number(port),
+                                             QStringLiteral("--log-dir"), folder});
     QByteArray errors;
     ASSERT_TRUE(waitUntil([&] {
         errors += receiver.readAllStandardError();
@@ -50,6 +59,16 @@ TEST(AutoLogFilesHeadless, EntriesThatCouldNotBeWrittenAreCountedInTheSummary)
     ASSERT_TRUE(receiver.waitForFinished(5000));
     errors += receiver.readAllStandardError();
     EXPECT_TRUE(errors.contains("3 entries could not be written")) << errors.constData();
+    EXPECT_TRUE(errors.contains(binary.name + ": cannot write log files in " +
+                                QFile::encodeName(folder) + ": the log folder does not exist\n"))
+        << errors.constData();
+}
+
+TEST(AutoLogFilesHeadless, EntriesThatCouldNotBeWrittenAreCountedInTheSummary)
+{
+    expectUnwrittenEntriesCounted(
+        {QUENDAL_SYSLOG_BINARY, {QStringLiteral("--headless")}, "quendal-syslog"});
+    expectUnwrittenEntriesCounted({QUENDAL_SYSLOGD_BINARY, {}, "quendal-syslogd"});
 }
 
 } // namespace
