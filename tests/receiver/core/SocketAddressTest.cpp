@@ -149,7 +149,7 @@ TEST(UdpSocketOnEveryInterface, HearsIpv4AndIpv6SendersAndNamesThemApart)
               (QStringList{QStringLiteral("from v4 127.0.0.1"), QStringLiteral("from v6 ::1")}));
 }
 
-TEST(UdpSocketOnEveryInterface, APortTakenByIpv4IsAFailureNotAFallback)
+TEST(UdpSocketOnEveryInterface, APortTakenOnEitherFamilyIsAFailureNotAFallback)
 {
     UdpSocket taken;
     ASSERT_TRUE(taken.open(0, htonl(INADDR_ANY)));
@@ -158,6 +158,12 @@ TEST(UdpSocketOnEveryInterface, APortTakenByIpv4IsAFailureNotAFallback)
     EXPECT_FALSE(socket.openEveryInterface(taken.localPort(), &error));
     EXPECT_FALSE(socket.isOpen());
     EXPECT_TRUE(error.contains(QStringLiteral("in use"))) << qPrintable(error);
+
+    // Taken on IPv6 alone: falling back to IPv4 would leave IPv6 senders unheard.
+    QUENDAL_SKIP_WITHOUT_IPV6_LOOPBACK();
+    ASSERT_TRUE(taken.open(SocketAddress::any(AF_INET6, 0)));
+    EXPECT_FALSE(socket.openEveryInterface(taken.localPort(), &error));
+    EXPECT_FALSE(socket.isOpen());
 }
 
 TEST(UdpSocketOnOneAddress, AnIpv6AddressTakesIpv6Alone)
