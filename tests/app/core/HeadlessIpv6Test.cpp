@@ -7,7 +7,14 @@
 
 #include <QTemporaryDir>
 
+#include <cstddef>
 #include <gtest/gtest.h>
+#include <linux/audit.h>
+#include <linux/filter.h>
+#include <linux/seccomp.h>
+#include <sys/prctl.h>
+#include <sys/socket.h>
+#include <sys/syscall.h>
 
 namespace quendal {
 namespace {
@@ -32,6 +39,35 @@ void loggerSends(const QString& address, quint16 port, const QString& message)
 QStringList withPort(quint16 port, QStringList more)
 {
     return QStringList{QStringLiteral("--port"), QString::number(port)} + more;
+}
+
+#if defined(__x86_64__)
+constexpr quint32 kAuditArch = AUDIT_ARCH_X86_64;
+#elif defined(__aarch64__)
+constexpr quint32 kAuditArch = AUDIT_ARCH_AARCH64;
+#else
+constexpr quint32 kAuditArch = 0;
+#endif
+
+// Run in the receiver's process before it starts: from then on every IPv6 socket is refused as
+// on a system built without IPv6 (EAFNOSUPPORT), the rest of the system calls go through.
+void withoutIpv6Sockets()
+{
+    sock_filter filter[] = {
+        BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, arch)),
+        BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, kAuditArch, 1, 0),
+        BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW),
+        BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, nr)),
+        BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, SYS_socket, 0, 3),
+        BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, args[0])),
+        BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, AF_INET6, 0, 1),
+        BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ERRNO | EAFNOSUPPORT),
+        BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW),
+    };
+    sock_fprog program{static_cast<unsigned short>(std::size(filter)), filter};
+    if (::prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) != 0 ||
+        ::prctl(PR_SET_SECCOMP, SECCOMP_MODE_FILTER, &program) != 0)
+        ::_exit(99);
 }
 
 class HeadlessIpv6 : public ::testing::Test
@@ -175,6 +211,39 @@ TEST_F(HeadlessIpv6, UnusableAddressesAreRefusedAtStartWithOneLine)
         EXPECT_TRUE(receiver.errors().contains(r.says))
             << qPrintable(shown) << ": " << receiver.errors().constData();
         EXPECT_EQ(receiver.errors().count('\n'), 1) << qPrintable(shown);
+    }
+}
+
+TEST(HeadlessWithoutIpv6, ReceivesIpv4AloneAndRefusesIpv6AtStart)
+{
+    if (kAuditArch == 0)
+        GTEST_SKIP() << "no system call filter for this architecture here";
+    QTemporaryDir dir;
+    const quint16 port = test::freeUdpPort();
+    {
+        Headless receiver(withPort(port, {QStringLiteral("--log-dir"), dir.path()}), dir.path(),
+                          true, withoutIpv6Sockets);
+        ASSERT_TRUE(receiver.waitUntilReceiving()) << receiver.errors().constData();
+        test::LoopbackPeer v4;
+        v4.sendTo(port, "<134>still heard");
+        EXPECT_TRUE(waitUntil([&] {
+            return receiver.output().contains("\t127.0.0.1\tstill heard\n");
+        })) << receiver.output().constData();
+        EXPECT_EQ(receiver.stop(), 0);
+    }
+    const std::pair<QStringList, QByteArray> refusals[] = {
+        {{QStringLiteral("--replay"), QStringLiteral("[::1]:514")},
+         "cannot forward to [::1]:514: this system has no IPv6"},
+        {{QStringLiteral("--listen"), QStringLiteral("::1")},
+         QStringLiteral("cannot receive on [::1]:%1: cannot create a UDP socket")
+             .arg(port)
+             .toUtf8()},
+    };
+    for (const auto& [arguments, says] : refusals) {
+        Headless receiver(withPort(port, arguments), dir.path(), true, withoutIpv6Sockets);
+        EXPECT_EQ(receiver.waitForExit(), 1);
+        EXPECT_TRUE(receiver.errors().contains(says)) << receiver.errors().constData();
+        EXPECT_EQ(receiver.errors().count('\n'), 1) << receiver.errors().constData();
     }
 }
 

@@ -5,6 +5,7 @@
 #include <QProcess>
 
 #include <csignal>
+#include <functional>
 
 namespace quendal::test {
 
@@ -13,10 +14,13 @@ class Headless
 {
 public:
     // `quendal-syslog --headless`, or the service binary `quendal-syslogd` when asked for.
+    // `childSetup` runs in the new process just before the program starts.
     explicit Headless(QStringList arguments, const QString& workingDirectory,
-                      bool serviceBinary = false)
+                      bool serviceBinary = false, const std::function<void()>& childSetup = {})
     {
         process_.setWorkingDirectory(workingDirectory);
+        if (childSetup)
+            process_.setChildProcessModifier(childSetup);
         if (serviceBinary)
             process_.start(QStringLiteral(QUENDAL_SYSLOGD_BINARY), arguments);
         else
