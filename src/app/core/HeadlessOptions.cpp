@@ -124,6 +124,10 @@ std::optional<HeadlessOptions> parseHeadlessOptions(const QStringList& arguments
         } else if (name == QLatin1StringView("--replay")) {
             const auto text = value();
             const auto target = text ? parseAddressWithPort(*text) : std::nullopt;
+            if (!target && text && text->count(QLatin1Char(':')) > 1 &&
+                !text->startsWith(QLatin1Char('[')))
+                return fail(QStringLiteral("--replay needs an IPv6 address in brackets before "
+                                           "its port, such as [::1]:514"));
             if (!target)
                 return fail(QStringLiteral("--replay needs an address and a port, such as "
                                            "192.168.1.10:514 or [::1]:514"));

@@ -128,56 +128,6 @@ TEST_F(DualStackIntake, SelectingAnIpv4SenderStillWorksOnTheSharedSocket)
     EXPECT_EQ(engine.counters().filtered, 1u);
 }
 
-TEST_F(DualStackIntake, OneAddressOfEitherFamilyHearsItsOwnFamilyAlone)
-{
-    start([](ReceptionSettings& s) { s.listenAddress = QStringLiteral("127.0.0.1"); });
-    v6.sendTo(port, kHeaderless + " a6");
-    v4.sendTo(port, kHeaderless + " a4");
-    ASSERT_TRUE(waitUntil([&] { return engine.counters().read > 0; }));
-    // Loopback delivers as it sends: had the IPv6 datagram been heard, it would be read by now.
-    test::settle();
-    EXPECT_EQ(engine.counters().read, 1u);
-    EXPECT_EQ(hostTexts().last(), QStringLiteral("127.0.0.1"));
-
-    engine.stop();
-    start([](ReceptionSettings& s) { s.listenAddress = QStringLiteral("::1"); });
-    const quint64 before = engine.counters().read;
-    v4.sendTo(port, kHeaderless + " b4");
-    v6.sendTo(port, kHeaderless + " b6");
-    ASSERT_TRUE(waitUntil([&] { return engine.counters().read > before; }));
-    test::settle();
-    EXPECT_EQ(engine.counters().read, before + 1);
-    EXPECT_EQ(hostTexts().last(), QStringLiteral("::1"));
-}
-
-TEST_F(DualStackIntake, AnAddressThatCannotBeBoundIsRefusedWithTheReason)
-{
-    ReceptionSettings settings;
-    settings.port = test::freeUdpPort();
-    settings.folder = dir.path();
-    QString error;
-    settings.listenAddress = QStringLiteral("2001:db8::1"); // not an address of this machine
-    EXPECT_FALSE(engine.start(settings, &error));
-    EXPECT_TRUE(error.contains(QStringLiteral("cannot bind"))) << qPrintable(error);
-    settings.listenAddress = QStringLiteral("fe80::1%nosuch9");
-    EXPECT_FALSE(engine.start(settings, &error));
-    EXPECT_TRUE(error.contains(QStringLiteral("nosuch9"))) << qPrintable(error);
-    EXPECT_FALSE(engine.isRunning());
-}
-
-TEST_F(DualStackIntake, ReplayToAnIpv6TargetForwardsEveryByte)
-{
-    test::Ipv6LoopbackPeer target;
-    start([&](ReceptionSettings& s) {
-        s.replay = ReplayTarget{QStringLiteral("::1"), target.port()};
-    });
-    const QByteArray datagram("<134>Mar 14 09:26:53 gw: zero\0byte", 34);
-    v4.sendTo(port, datagram);
-    ASSERT_TRUE(target.waitForDatagrams(1));
-    EXPECT_EQ(target.received().front(), datagram);
-    EXPECT_TRUE(waitUntil([&] { return engine.counters().forwarded == 1; }));
-}
-
 TEST_F(DualStackIntake, ReplayAimedAtThisReceiverDoesNotLoopOnEitherFamily)
 {
     start();
@@ -192,18 +142,6 @@ TEST_F(DualStackIntake, ReplayAimedAtThisReceiverDoesNotLoopOnEitherFamily)
         EXPECT_EQ(engine.counters().forwarded, before.forwarded + 1) << qPrintable(address);
         EXPECT_EQ(engine.counters().stored, before.stored + 1) << qPrintable(address);
     }
-}
-
-TEST_F(DualStackIntake, AnIpv6ReplayTargetThatCannotBeUsedLeavesReceptionRunning)
-{
-    QString error;
-    QString replayError;
-    ReceptionSettings settings;
-    settings.port = test::freeUdpPort();
-    settings.folder = dir.path();
-    settings.replay = ReplayTarget{QStringLiteral("fe80::1%nosuch9"), 514};
-    ASSERT_TRUE(engine.start(settings, &error, &replayError)) << qPrintable(error);
-    EXPECT_TRUE(replayError.contains(QStringLiteral("nosuch9"))) << qPrintable(replayError);
 }
 
 } // namespace
