@@ -1,6 +1,7 @@
 #include "app/core/HeadlessOptions.h"
 
 #include "app/core/Settings.h"
+#include "receiver/core/SocketAddress.h"
 
 namespace quendal {
 namespace {
@@ -13,6 +14,24 @@ std::optional<quint16> parsePort(const QString& text)
     if (!port)
         return std::nullopt;
     return quint16(*port);
+}
+
+// "ADDRESS:PORT": dotted IPv4 as it stands, IPv6 in brackets ("[::1]:514"), since its own
+// colons leave the port unclear otherwise.
+std::optional<std::pair<QString, quint16>> parseAddressWithPort(const QString& text)
+{
+    const qsizetype colon = text.lastIndexOf(QLatin1Char(':'));
+    if (colon <= 0)
+        return std::nullopt;
+    const QString host = text.left(colon);
+    const bool bracketed = host.startsWith(QLatin1Char('[')) && host.endsWith(QLatin1Char(']'));
+    if (host.contains(QLatin1Char(':')) && !bracketed)
+        return std::nullopt;
+    const auto port = parsePort(text.mid(colon + 1));
+    const auto address = normalizedHostAddress(host);
+    if (!port || !address)
+        return std::nullopt;
+    return std::pair{*address, *port};
 }
 
 } // namespace
@@ -34,16 +53,19 @@ QString headlessUsage(const QString& command)
         "log file and prints it as one line: category, time, host, message, tab-separated.\n"
         "\n"
         "  --port N               UDP port to receive on (default 514)\n"
+        "  --listen ADDRESS       receive on this IPv4 or IPv6 address only (default: every\n"
+        "                         interface, IPv6 and IPv4 alike)\n"
         "  --log-dir DIR          folder of the log files (default: the stored log folder,\n"
         "                         else the current directory)\n"
         "  --replay ADDRESS:PORT  forward every accepted datagram unchanged to that host\n"
+        "                         (an IPv6 address in brackets: [::1]:514)\n"
         "  --host ADDRESS         accept only this sender (default: every sender)\n"
         "  -d, --debug            echo every datagram and write QuenDalSysLog.log\n"
         "  --version              show the version\n"
         "  -h, --help             show this help\n");
     const QString indent(command.size() + 8, QLatin1Char(' '));
-    return QStringLiteral("Usage: %1 [--port N] [--log-dir DIR] [--replay ADDRESS:PORT]\n"
-                          "%2[--host ADDRESS] [-d] [--version]\n%3")
+    return QStringLiteral("Usage: %1 [--port N] [--listen ADDRESS] [--log-dir DIR]\n"
+                          "%2[--replay ADDRESS:PORT] [--host ADDRESS] [-d] [--version]\n%3")
         .arg(command, indent, description);
 }
 
@@ -87,6 +109,13 @@ std::optional<HeadlessOptions> parseHeadlessOptions(const QStringList& arguments
             if (!port)
                 return fail(QStringLiteral("--port needs a port number from 0 to 65535"));
             options.port = *port;
+        } else if (name == QLatin1StringView("--listen")) {
+            // Checked at start with the bind, so that every unusable address ends alike.
+            const auto text = value();
+            if (!text || text->isEmpty())
+                return fail(QStringLiteral("--listen needs an IPv4 or IPv6 address, such as "
+                                           "127.0.0.1 or ::1"));
+            options.listen = *text;
         } else if (name == QLatin1StringView("--log-dir")) {
             const auto text = value();
             if (!text || text->isEmpty())
@@ -94,19 +123,22 @@ std::optional<HeadlessOptions> parseHeadlessOptions(const QStringList& arguments
             options.logDir = *text;
         } else if (name == QLatin1StringView("--replay")) {
             const auto text = value();
-            const qsizetype colon = text ? text->lastIndexOf(QLatin1Char(':')) : -1;
-            const auto port = colon > 0 ? parsePort(text->mid(colon + 1)) : std::nullopt;
-            const auto address = colon > 0 ? parseIpv4Address(text->left(colon)) : std::nullopt;
-            if (!port || !address)
-                return fail(QStringLiteral("--replay needs an IPv4 address and a port, such as "
-                                           "192.168.1.10:514"));
-            options.replayAddress = *address;
-            options.replayPort = *port;
+            const auto target = text ? parseAddressWithPort(*text) : std::nullopt;
+            if (!target && text && text->count(QLatin1Char(':')) > 1 &&
+                !text->startsWith(QLatin1Char('[')))
+                return fail(QStringLiteral("--replay needs an IPv6 address in brackets before "
+                                           "its port, such as [::1]:514"));
+            if (!target)
+                return fail(QStringLiteral("--replay needs an address and a port, such as "
+                                           "192.168.1.10:514 or [::1]:514"));
+            options.replayAddress = target->first;
+            options.replayPort = target->second;
         } else if (name == QLatin1StringView("--host")) {
             const auto text = value();
-            const auto address = text ? parseIpv4Address(*text) : std::nullopt;
+            const auto address = text ? normalizedHostAddress(*text) : std::nullopt;
             if (!address)
-                return fail(QStringLiteral("--host needs an IPv4 address, such as 192.168.1.1"));
+                return fail(QStringLiteral("--host needs an IPv4 or IPv6 address, such as "
+                                           "192.168.1.1 or ::1"));
             options.host = *address;
         } else {
             // The reason stays one line on a terminal: control characters (line feeds and C1

@@ -8,11 +8,14 @@
 namespace quendal {
 
 // The command line of the receiver without a window:
-//   quendal-syslog --headless [--port N] [--log-dir DIR] [--replay ADDRESS:PORT]
-//                  [--host ADDRESS] [-d] [--version]
+//   quendal-syslog --headless [--port N] [--listen ADDRESS] [--log-dir DIR]
+//                  [--replay ADDRESS:PORT] [--host ADDRESS] [-d] [--version]
+// Addresses are IPv4 or IPv6 ("[::1]:514" with a port), kept as normalizedHostAddress() gives
+// them.
 struct HeadlessOptions
 {
     quint16 port = 514;
+    std::optional<QString> listen; // as typed; none: every interface, IPv6 and IPv4 alike
     std::optional<QString> logDir; // none: the stored log folder, else the current directory
     std::optional<QString> replayAddress;
     quint16 replayPort = 0;

@@ -9,6 +9,7 @@
 #include "app/core/UiText.h"
 #include "app/core/UnixSignalWatcher.h"
 #include "receiver/core/ReceptionEngine.h"
+#include "receiver/core/SocketAddress.h"
 #include "receiver/core/UdpSocket.h"
 #include "receiver/core/WanStatus.h"
 
@@ -82,10 +83,20 @@ int runHeadless(const HeadlessOptions& options)
     if (options.replayAddress) {
         if (const QString problem = replayTargetProblem(*options.replayAddress, options.replayPort);
             !problem.isEmpty()) {
-            printError(QStringLiteral("cannot forward to %1:%2: %3")
-                           .arg(*options.replayAddress)
-                           .arg(options.replayPort)
-                           .arg(problem));
+            printError(
+                QStringLiteral("cannot forward to %1: %2")
+                    .arg(addressWithPort(*options.replayAddress, options.replayPort), problem));
+            return ExitFailure;
+        }
+    }
+    std::optional<QString> listen;
+    if (options.listen) {
+        listen = normalizedHostAddress(*options.listen);
+        if (!listen) {
+            QByteArray shown;
+            appendEscaped(shown, options.listen->toUtf8());
+            printError(QStringLiteral("cannot receive on %1: not an IPv4 or IPv6 address")
+                           .arg(QString::fromUtf8(shown)));
             return ExitFailure;
         }
     }
@@ -104,6 +115,7 @@ int runHeadless(const HeadlessOptions& options)
 
     ReceptionSettings settings;
     settings.port = options.port;
+    settings.listenAddress = listen.value_or(QString());
     settings.folder = logFolder;
     if (options.host)
         settings.selectedHost = *options.host;
@@ -115,8 +127,7 @@ int runHeadless(const HeadlessOptions& options)
     engine.setObserver(&lines);
     engine.setBatchesWanted(false); // nothing to show but the lines above
     if (options.replayAddress) {
-        const QString target =
-            QStringLiteral("%1:%2").arg(*options.replayAddress).arg(options.replayPort);
+        const QString target = addressWithPort(*options.replayAddress, options.replayPort);
         QObject::connect(&engine, &ReceptionEngine::forwardingFailed, [target](const QString& why) {
             printError(QStringLiteral("cannot forward to %1: %2 (counted as failed forwards; "
                                       "reception and files go on)")
@@ -133,28 +144,32 @@ int runHeadless(const HeadlessOptions& options)
         QString hint = bindPrivilegeHint(options.port);
         if (!hint.isEmpty())
             hint = QStringLiteral(" (%1; use --port with a port above 1023)").arg(hint);
-        printError(QStringLiteral("cannot receive on UDP port %1: %2%3")
-                       .arg(options.port)
-                       .arg(error, hint));
+        if (listen)
+            printError(QStringLiteral("cannot receive on %1: %2%3")
+                           .arg(addressWithPort(*listen, options.port), error, hint));
+        else
+            printError(QStringLiteral("cannot receive on UDP port %1: %2%3")
+                           .arg(options.port)
+                           .arg(error, hint));
         return ExitFailure;
     }
     if (!replayError.isEmpty()) {
         engine.stop();
-        printError(QStringLiteral("cannot forward to %1:%2: %3")
-                       .arg(*options.replayAddress)
-                       .arg(options.replayPort)
-                       .arg(replayError));
+        printError(
+            QStringLiteral("cannot forward to %1: %2")
+                .arg(addressWithPort(*options.replayAddress, options.replayPort), replayError));
         return ExitFailure;
     }
 
     printError(
-        QStringLiteral("receiving syslog on UDP port %1, log files in %2%3%4")
-            .arg(engine.localPort())
+        QStringLiteral("receiving syslog on %1, log files in %2%3%4")
+            .arg(listen ? addressWithPort(*listen, engine.localPort())
+                        : QStringLiteral("UDP port %1").arg(engine.localPort()))
             .arg(logFolder)
-            .arg(options.replayAddress ? QStringLiteral(", forwarding to %1:%2")
-                                             .arg(*options.replayAddress)
-                                             .arg(options.replayPort)
-                                       : QString())
+            .arg(options.replayAddress
+                     ? QStringLiteral(", forwarding to %1")
+                           .arg(addressWithPort(*options.replayAddress, options.replayPort))
+                     : QString())
             .arg(options.host ? QStringLiteral(", only from %1").arg(*options.host) : QString()));
 
     // SIGHUP opens the log files afresh, as daemons do after logrotate.

@@ -2,6 +2,7 @@
 
 #include "app/core/ReplayTarget.h"
 #include "app/core/SettingsStore.h"
+#include "receiver/core/SocketAddress.h"
 
 namespace quendal {
 
@@ -54,7 +55,7 @@ PortSettingsOutcome acceptPortSettings(PortSettingsFields& fields, ReceiverSetti
             fields.replayPort = kDefaultPortText;
             return reject(PortSettingsField::ReplayPort);
         }
-        replayAddress = parseIpv4Address(fields.replayAddress);
+        replayAddress = normalizedHostAddress(fields.replayAddress);
         if (!replayAddress || !replayTargetProblem(*replayAddress, quint16(*replayPort)).isEmpty())
             return reject(PortSettingsField::ReplayAddress);
         fields.replayAddress = *replayAddress;

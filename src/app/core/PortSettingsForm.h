@@ -58,8 +58,9 @@ PortSettingsFields openPortSettings(ReceiverSettings& settings, const SettingsSt
 //     append to its FireWall log file, so that file exists after every accepted OK;
 //  3. the rows per list, digits within kFewestRowsPerList and kMostRowsPerList (kept as typed);
 //  4. with Replay ticked only: the Replay port text (reset to "514" when rejected, port 0 too)
-//     and the Replay address, which must be a complete dotted IPv4 address of one host, neither
-//     0.0.0.0 nor 255.255.255.255 (the field is kept as typed).
+//     and the Replay address, which must be a complete address of one host: dotted IPv4, neither
+//     0.0.0.0 nor 255.255.255.255, or IPv6, neither :: nor multicast (the field is kept as
+//     typed). It is taken in the form senders are shown in (normalizedHostAddress()).
 // Then the log folder, the rows per list, and with Replay its port text and address, are stored;
 // a store that cannot be written is ignored and the values apply for this run. Finally the
 // settings take the syslog port, the rows per list, the Replay state and, with Replay, its port

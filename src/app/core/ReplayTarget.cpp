@@ -1,13 +1,21 @@
 #include "app/core/ReplayTarget.h"
 
+#include <QHostAddress>
+
 namespace quendal {
 
-QString replayTargetProblem(const QString& dottedAddress, quint16 port)
+QString replayTargetProblem(const QString& address, quint16 port)
 {
-    if (dottedAddress == QLatin1StringView("0.0.0.0"))
+    if (address == QLatin1StringView("0.0.0.0"))
         return QStringLiteral("0.0.0.0 is not a host to forward to");
-    if (dottedAddress == QLatin1StringView("255.255.255.255"))
+    if (address == QLatin1StringView("255.255.255.255"))
         return QStringLiteral("255.255.255.255 is the broadcast address; forward to one host");
+    if (const QHostAddress a(address); a.protocol() == QAbstractSocket::IPv6Protocol) {
+        if (a.isEqual(QHostAddress::AnyIPv6, QHostAddress::StrictConversion))
+            return QStringLiteral(":: is not a host to forward to");
+        if (a.isMulticast())
+            return QStringLiteral("%1 is a multicast address; forward to one host").arg(address);
+    }
     if (port == 0)
         return QStringLiteral("port 0 is not a port to forward to");
     return {};

@@ -24,7 +24,7 @@ struct ReceiverSettings
     QString LogPath;
     // Whether received datagrams are forwarded; never stored, so every run starts with it off.
     bool ReplayEnabled = false;
-    // Dotted IPv4 address of the Replay target.
+    // Address of the Replay target: dotted IPv4 or IPv6.
     QString ReplayAddress;
     // Rows each category list keeps; beyond it the oldest leave (the files keep everything).
     qsizetype MaxRowsPerList = kDefaultMaxRowsPerList;

@@ -86,13 +86,15 @@ CPortSettingsDlg::CPortSettingsDlg(ReceiverSettings& settings, SettingsStore& st
     separator->setFrameShadow(QFrame::Sunken);
     grid->addWidget(separator, 4, 0, 1, 3);
 
-    // Dotted IPv4 only: up to four groups of up to three digits. Whether the address is complete
-    // is decided on OK.
+    // Dotted IPv4, or IPv6 (hex digits and colons, brackets, an interface after '%'). Whether
+    // the address is complete is decided on OK.
     replayAddressLabel_ = rightAlignedLabel(frame);
     replayAddress_ = new QLineEdit(frame);
-    replayAddress_->setMaxLength(48);
+    replayAddress_->setMaxLength(64);
     replayAddress_->setValidator(new QRegularExpressionValidator(
-        QRegularExpression(QStringLiteral(R"(\d{0,3}(\.\d{0,3}){0,3})")), replayAddress_));
+        QRegularExpression(
+            QStringLiteral(R"(\d{0,3}(\.\d{0,3}){0,3}|\[?[0-9A-Fa-f:.]*(%\w*)?\]?)")),
+        replayAddress_));
     replayAddress_->setFixedWidth(
         replayAddress_->fontMetrics().horizontalAdvance(QStringLiteral("000.000.000.000")) + 16);
     replayAddressLabel_->setBuddy(replayAddress_);

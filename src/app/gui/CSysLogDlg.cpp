@@ -25,6 +25,7 @@
 #include "receiver/core/HostList.h"
 #include "receiver/core/ReceptionEngine.h"
 #include "receiver/core/ReceptionView.h"
+#include "receiver/core/SocketAddress.h"
 #include "receiver/core/UdpSocket.h"
 #include "receiver/core/WanStatus.h"
 
@@ -185,7 +186,7 @@ CSysLogDlg::CSysLogDlg(const MainWindowOptions& options, QWidget* parent)
             });
     // Failed forwards are shown once, on stderr and in the status bar, until sending works again.
     const auto replayTarget = [this] {
-        return QStringLiteral("%1:%2").arg(settings_.ReplayAddress).arg(settings_.ReplayPort);
+        return addressWithPort(settings_.ReplayAddress, quint16(settings_.ReplayPort));
     };
     connect(reception_, &ReceptionEngine::forwardingFailed, this,
             [this, replayTarget](const QString& reason) {
@@ -371,10 +372,10 @@ void CSysLogDlg::startReceiving()
         return;
     }
     if (!replayError.isEmpty())
-        reportOnStandardError(QStringLiteral("cannot forward to %1:%2: %3")
-                                  .arg(settings_.ReplayAddress)
-                                  .arg(settings_.ReplayPort)
-                                  .arg(replayError));
+        reportOnStandardError(
+            QStringLiteral("cannot forward to %1: %2")
+                .arg(addressWithPort(settings_.ReplayAddress, quint16(settings_.ReplayPort)),
+                     replayError));
     tray_->ChangeImageFromResource(kRunningImage);
     actions_->setRunning(true);
     UpdateFileButtons(sheet_->currentIndex());

@@ -8,13 +8,16 @@ namespace quendal {
 bool CReplaySocket::Create(const QString& address, quint16 port, QString* error)
 {
     Close();
-    if (!makeSocketAddress(address, port, &target_)) {
-        if (error)
-            *error = QStringLiteral("not an IPv4 address: ") + address;
+    std::optional<SocketAddress> target = SocketAddress::fromText(address, port, error);
+    if (!target)
+        return false;
+    target_ = *target;
+    // A socket of the target's own family: an IPv4 one cannot reach IPv6 hosts.
+    if (!socket_.open(SocketAddress::any(target_.family(), 0), error)) {
+        if (errno == EAFNOSUPPORT && error)
+            *error = QStringLiteral("this system has no IPv6");
         return false;
     }
-    if (!socket_.open(0, INADDR_ANY, error))
-        return false;
     localPort_ = socket_.localPort();
     return true;
 }

@@ -13,8 +13,9 @@ namespace quendal {
 class CReplaySocket
 {
 public:
-    // Opens the socket on any free port and aims it at address:port. false when the address is
-    // not dotted IPv4 or the socket cannot be created; nothing is forwarded then.
+    // Opens a socket of the address's family on any free port and aims it at address:port.
+    // false when the address is not an IPv4 or IPv6 address, or no socket of its family can be
+    // created (IPv6 on a system without it); nothing is forwarded then.
     bool Create(const QString& address, quint16 port, QString* error = nullptr);
     void Close();
     bool isOpen() const { return socket_.isOpen(); }
@@ -32,7 +33,7 @@ public:
 
 private:
     UdpSocket socket_;
-    sockaddr_in target_{};
+    SocketAddress target_;
     quint16 localPort_ = 0;
     bool failing_ = false;
     std::function<void(const QString&)> report_;

@@ -21,11 +21,6 @@ namespace {
 
 constexpr int kStatusFacility = 21;
 
-bool isLoopback(quint32 networkOrderAddress)
-{
-    return (ntohl(networkOrderAddress) >> 24) == 127;
-}
-
 } // namespace
 
 CSysLogSocket::CSysLogSocket(const IntakeTargets& targets, QObject* parent)
@@ -43,7 +38,21 @@ CSysLogSocket::~CSysLogSocket()
 bool CSysLogSocket::Create(quint16 port, QString* error, quint32 address, int receiveBufferBytes)
 {
     Close();
-    if (!socket_.open(port, address, error))
+    const bool opened = address == INADDR_ANY
+                            ? socket_.openEveryInterface(port, error)
+                            : socket_.open(SocketAddress::ipv4(address, port), error);
+    return startReading(opened, receiveBufferBytes);
+}
+
+bool CSysLogSocket::Create(const SocketAddress& local, QString* error, int receiveBufferBytes)
+{
+    Close();
+    return startReading(socket_.open(local, error), receiveBufferBytes);
+}
+
+bool CSysLogSocket::startReading(bool opened, int receiveBufferBytes)
+{
+    if (!opened)
         return false;
     receiveBufferBytes_ = socket_.requestReceiveBuffer(receiveBufferBytes);
     socket_.enableDropCounter();
@@ -71,16 +80,18 @@ void CSysLogSocket::setReplay(CReplaySocket* replay)
     // Forwards leave from any of this machine's addresses, depending on the route to the target.
     const auto addresses = QNetworkInterface::allAddresses();
     for (const QHostAddress& a : addresses) {
-        if (a.protocol() == QAbstractSocket::IPv4Protocol)
-            ownAddresses_.insert(htonl(a.toIPv4Address()));
+        if (const auto own = SocketAddress::fromText(a.toString(), 0))
+            ownAddresses_.push_back(*own);
     }
 }
 
-bool CSysLogSocket::isOwnForward(const sockaddr_in& from) const
+bool CSysLogSocket::isOwnForward(const SocketAddress& from) const
 {
-    if (!replay_ || !replay_->isOpen() || ntohs(from.sin_port) != replay_->localPort())
+    if (!replay_ || !replay_->isOpen() || from.port() != replay_->localPort())
         return false;
-    return isLoopback(from.sin_addr.s_addr) || ownAddresses_.contains(from.sin_addr.s_addr);
+    return from.isLoopback() ||
+           std::any_of(ownAddresses_.begin(), ownAddresses_.end(),
+                       [&](const SocketAddress& own) { return own.sameHost(from); });
 }
 
 void CSysLogSocket::OnReceive()
@@ -104,12 +115,17 @@ void CSysLogSocket::OnReceive()
     targets_.sink->drainEnded();
 }
 
-void CSysLogSocket::takeIn(QByteArrayView datagram, const sockaddr_in& from)
+void CSysLogSocket::takeIn(QByteArrayView datagram, const SocketAddress& from)
 {
     intake(datagram.data(), datagram.size(), from);
 }
 
-void CSysLogSocket::intake(const char* data, qsizetype size, const sockaddr_in& from)
+void CSysLogSocket::takeIn(QByteArrayView datagram, const sockaddr_in& from)
+{
+    intake(datagram.data(), datagram.size(), SocketAddress(from));
+}
+
+void CSysLogSocket::intake(const char* data, qsizetype size, const SocketAddress& from)
 {
     targets_.sink->beforeDatagram();
     CurrentDatagram& d = current_;
@@ -126,11 +142,12 @@ void CSysLogSocket::intake(const char* data, qsizetype size, const sockaddr_in& 
         ++counters_.ownForwards;
         return;
     }
-    if (from.sin_addr.s_addr != lastSource_ || d.SourceAddress.isEmpty()) {
-        lastSource_ = from.sin_addr.s_addr;
-        d.SourceAddress = dottedAddress(from.sin_addr.s_addr);
+    // The text is made once per change of sender, not per datagram.
+    if (!from.sameHost(lastSource_) || d.SourceAddress.isEmpty()) {
+        lastSource_ = from;
+        d.SourceAddress = from.hostText();
     }
-    d.SourcePort = ntohs(from.sin_port);
+    d.SourcePort = from.port();
 
     if (targets_.console)
         targets_.console->Print(d.text());

@@ -8,10 +8,10 @@
 
 #include <QByteArrayView>
 #include <QObject>
-#include <QSet>
 #include <QString>
 
 #include <memory>
+#include <vector>
 
 class QSocketNotifier;
 
@@ -112,9 +112,13 @@ public:
     explicit CSysLogSocket(const IntakeTargets& targets, QObject* parent = nullptr);
     ~CSysLogSocket() override;
 
-    // Binds `port` on all interfaces (or on `address`, network order) and starts taking in
-    // datagrams. false, with the reason in `error`, when the port cannot be bound.
+    // Binds `port` on all interfaces, IPv6 and IPv4 alike where the system has IPv6 (or on the
+    // IPv4 `address`, network order) and starts taking in datagrams. false, with the reason in
+    // `error`, when the port cannot be bound.
     bool Create(quint16 port, QString* error = nullptr, quint32 address = INADDR_ANY,
+                int receiveBufferBytes = kReceiveBufferBytes);
+    // The same on one address of either family (its port included).
+    bool Create(const SocketAddress& local, QString* error = nullptr,
                 int receiveBufferBytes = kReceiveBufferBytes);
     void Close();
     bool isOpen() const { return socket_.isOpen(); }
@@ -134,6 +138,7 @@ public:
     // Takes in a datagram that was read elsewhere, as if it had come from `from` (benchmarks
     // measure the intake without the system call this way). The bytes must stay valid until
     // the call returns.
+    void takeIn(QByteArrayView datagram, const SocketAddress& from);
     void takeIn(QByteArrayView datagram, const sockaddr_in& from);
     // Files the datagram in hand under a category: Time, Host and Message to the sink and
     // appended to the category's file. Returns 1 when stored.
@@ -143,9 +148,10 @@ public:
     void ShowWanStatus();
 
 private:
-    void intake(const char* data, qsizetype size, const sockaddr_in& from);
+    bool startReading(bool opened, int receiveBufferBytes);
+    void intake(const char* data, qsizetype size, const SocketAddress& from);
     bool acceptedByHostFilter();
-    bool isOwnForward(const sockaddr_in& from) const;
+    bool isOwnForward(const SocketAddress& from) const;
     void dispatch();
 
     IntakeTargets targets_;
@@ -154,10 +160,10 @@ private:
     std::unique_ptr<QSocketNotifier> notifier_;
     int receiveBufferBytes_ = 0;
     CReplaySocket* replay_ = nullptr;
-    QSet<quint32> ownAddresses_; // network order
+    std::vector<SocketAddress> ownAddresses_; // where forwards may leave from
     CurrentDatagram current_;
-    EntrySplitter splitter_; // cuts each stored datagram by the form of its header
-    quint32 lastSource_ = 0; // network order, to reuse SourceAddress for a repeated sender
+    EntrySplitter splitter_;   // cuts each stored datagram by the form of its header
+    SocketAddress lastSource_; // to reuse SourceAddress for a repeated sender
     IntakeCounters counters_;
     quint64 handedToFiles_ = 0;     // entries appended to the files since Create
     quint64 notWrittenAtStart_ = 0; // the files' own count of failures at Create

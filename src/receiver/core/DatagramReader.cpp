@@ -19,8 +19,8 @@ int DatagramReader::read(int fd, int limit)
     limit = std::clamp(limit, 1, kSlots);
     for (size_t i = 0; i < size_t(limit); ++i) {
         msghdr& h = messages_[i].msg_hdr;
-        h.msg_name = &sources_[i];
-        h.msg_namelen = sizeof(sockaddr_in);
+        h.msg_name = sources_[i].get();
+        h.msg_namelen = SocketAddress::capacity();
         h.msg_iov = &vectors_[i];
         h.msg_iovlen = 1;
         h.msg_control = controls_[i].data();

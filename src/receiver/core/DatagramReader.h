@@ -1,5 +1,7 @@
 #pragma once
 
+#include "receiver/core/SocketAddress.h"
+
 #include <QtGlobal>
 
 #include <array>
@@ -27,7 +29,7 @@ public:
 
     const char* data(int i) const { return buffers_.get() + size_t(i) * kSlotBytes; }
     qsizetype size(int i) const { return qsizetype(messages_[size_t(i)].msg_len); }
-    const sockaddr_in& from(int i) const { return sources_[size_t(i)]; }
+    const SocketAddress& from(int i) const { return sources_[size_t(i)]; }
 
     // Datagrams the kernel dropped on this socket since it was created, as of the last read
     // that told (the socket must have its drop counter enabled); counts past 2^32 too.
@@ -44,7 +46,7 @@ private:
     std::unique_ptr<char[]> buffers_; // kSlots slots of kSlotBytes, left uninitialised
     std::array<mmsghdr, kSlots> messages_{};
     std::array<iovec, kSlots> vectors_{};
-    std::array<sockaddr_in, kSlots> sources_{};
+    std::array<SocketAddress, kSlots> sources_{};
     std::array<std::array<char, kControlBytes>, kSlots> controls_{};
     quint32 lastDropCount_ = 0;
     quint64 kernelDrops_ = 0;

@@ -47,11 +47,21 @@ public:
         close();
         filter_.forgetSenders();
         applyControl(replayError);
-        if (!socket_->Create(settings.port, error, settings.address, settings.receiveBufferBytes)) {
+        if (!createSocket(settings, error)) {
             useReplay(std::nullopt, nullptr);
             return false;
         }
         return true;
+    }
+
+    bool createSocket(const ReceptionSettings& settings, QString* error)
+    {
+        if (settings.listenAddress.isEmpty())
+            return socket_->Create(settings.port, error, settings.address,
+                                   settings.receiveBufferBytes);
+        const std::optional<SocketAddress> local =
+            SocketAddress::fromText(settings.listenAddress, settings.port, error);
+        return local && socket_->Create(*local, error, settings.receiveBufferBytes);
     }
 
     void close()

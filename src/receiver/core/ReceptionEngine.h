@@ -19,7 +19,7 @@ class ReceptionWorker;
 // Where Replay forwards to.
 struct ReplayTarget
 {
-    QString address; // dotted IPv4
+    QString address; // IPv4 or IPv6, as normalizedHostAddress() gives it
     quint16 port = 514;
 };
 
@@ -27,8 +27,12 @@ struct ReplayTarget
 struct ReceptionSettings
 {
     quint16 port = 514;
-    quint32 address = INADDR_ANY; // network order
-    QString folder;               // of the automatic log files
+    // The IPv4 address to receive on, network order; INADDR_ANY: every interface, IPv6 and IPv4
+    // alike where the system has IPv6.
+    quint32 address = INADDR_ANY;
+    // One address of either family to receive on instead ("::1", "127.0.0.1"); empty: `address`.
+    QString listenAddress;
+    QString folder; // of the automatic log files
     std::optional<ReplayTarget> replay;
     QString selectedHost; // the host list's selected entry; empty for every sender
     int receiveBufferBytes = CSysLogSocket::kReceiveBufferBytes;

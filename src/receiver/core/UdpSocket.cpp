@@ -15,6 +15,26 @@ UdpSocket::~UdpSocket()
 
 bool UdpSocket::open(quint16 port, quint32 address, QString* error)
 {
+    return open(SocketAddress::ipv4(address, port), error);
+}
+
+bool UdpSocket::open(const SocketAddress& local, QString* error)
+{
+    return openBound(local, true, error);
+}
+
+bool UdpSocket::openEveryInterface(quint16 port, QString* error)
+{
+    if (openBound(SocketAddress::any(AF_INET6, port), false, error))
+        return true;
+    // Only a system without IPv6 falls back; a port in use stays a failure.
+    if (errno != EAFNOSUPPORT && errno != EADDRNOTAVAIL)
+        return false;
+    return openBound(SocketAddress::any(AF_INET, port), false, error);
+}
+
+bool UdpSocket::openBound(const SocketAddress& local, bool ipv6Only, QString* error)
+{
     close();
     const auto fail = [&](const char* what) {
         const int e = errno;
@@ -22,18 +42,21 @@ bool UdpSocket::open(quint16 port, quint32 address, QString* error)
             *error = QString::fromLatin1(what) + QStringLiteral(": ") +
                      QString::fromLocal8Bit(std::strerror(e));
         close();
+        errno = e;
         return false;
     };
 
-    fd_ = ::socket(AF_INET, SOCK_DGRAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    fd_ = ::socket(local.family(), SOCK_DGRAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
     if (fd_ < 0)
         return fail("cannot create a UDP socket");
-
-    sockaddr_in local{};
-    local.sin_family = AF_INET;
-    local.sin_port = htons(port);
-    local.sin_addr.s_addr = address;
-    if (::bind(fd_, reinterpret_cast<const sockaddr*>(&local), sizeof local) != 0)
+    family_ = local.family();
+    if (family_ == AF_INET6) {
+        // Set either way: the system's default (net.ipv6.bindv6only) may be the other one.
+        const int only = ipv6Only ? 1 : 0;
+        if (::setsockopt(fd_, IPPROTO_IPV6, IPV6_V6ONLY, &only, sizeof only) != 0)
+            return fail("cannot set the IPv6 socket option");
+    }
+    if (::bind(fd_, local.get(), local.length()) != 0)
         return fail("cannot bind");
     return true;
 }
@@ -44,15 +67,16 @@ void UdpSocket::close()
         ::close(fd_);
         fd_ = -1;
     }
+    family_ = AF_UNSPEC;
 }
 
 quint16 UdpSocket::localPort() const
 {
-    sockaddr_in local{};
-    socklen_t length = sizeof local;
-    if (fd_ < 0 || ::getsockname(fd_, reinterpret_cast<sockaddr*>(&local), &length) != 0)
+    SocketAddress local;
+    socklen_t length = SocketAddress::capacity();
+    if (fd_ < 0 || ::getsockname(fd_, local.get(), &length) != 0)
         return 0;
-    return ntohs(local.sin_port);
+    return local.port();
 }
 
 int UdpSocket::requestReceiveBuffer(int bytes)
@@ -74,23 +98,28 @@ bool UdpSocket::enableDropCounter()
     return fd_ >= 0 && ::setsockopt(fd_, SOL_SOCKET, SO_RXQ_OVFL, &on, sizeof on) == 0;
 }
 
-qsizetype UdpSocket::receive(char* buffer, size_t capacity, sockaddr_in* from)
+qsizetype UdpSocket::receive(char* buffer, size_t capacity, SocketAddress* from)
 {
-    socklen_t length = sizeof *from;
+    socklen_t length = SocketAddress::capacity();
     ssize_t n;
     do {
-        n = ::recvfrom(fd_, buffer, capacity, 0, reinterpret_cast<sockaddr*>(from), &length);
+        n = ::recvfrom(fd_, buffer, capacity, 0, from->get(), &length);
     } while (n < 0 && errno == EINTR);
     return n;
 }
 
-bool UdpSocket::sendTo(const char* data, size_t size, const sockaddr_in& to)
+bool UdpSocket::sendTo(const char* data, size_t size, const SocketAddress& to)
 {
     ssize_t n;
     do {
-        n = ::sendto(fd_, data, size, 0, reinterpret_cast<const sockaddr*>(&to), sizeof to);
+        n = ::sendto(fd_, data, size, 0, to.get(), to.length());
     } while (n < 0 && errno == EINTR);
     return n == ssize_t(size);
+}
+
+bool UdpSocket::sendTo(const char* data, size_t size, const sockaddr_in& to)
+{
+    return sendTo(data, size, SocketAddress(to));
 }
 
 bool makeSocketAddress(const QString& address, quint16 port, sockaddr_in* out)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "receiver/core/SocketAddress.h"
+
 #include <QString>
 #include <QtGlobal>
 
@@ -7,8 +9,8 @@
 
 namespace quendal {
 
-// A non-blocking IPv4 UDP socket on a plain descriptor: one system call per datagram read, and
-// the receive buffer can be enlarged beyond what a Qt socket asks for.
+// A non-blocking UDP socket of either family on a plain descriptor: one system call per datagram
+// read, and the receive buffer can be enlarged beyond what a Qt socket asks for.
 class UdpSocket
 {
 public:
@@ -17,9 +19,15 @@ public:
     UdpSocket(const UdpSocket&) = delete;
     UdpSocket& operator=(const UdpSocket&) = delete;
 
-    // Creates the socket and binds it to `port` (0: any free port) on `address` (network order;
-    // INADDR_ANY for all interfaces). On failure the reason goes to `error`.
+    // Creates an IPv4 socket and binds it to `port` (0: any free port) on `address` (network
+    // order; INADDR_ANY for all interfaces). On failure the reason goes to `error`.
     bool open(quint16 port, quint32 address = INADDR_ANY, QString* error = nullptr);
+    // Creates a socket of the address's family bound to it; an IPv6 one takes IPv6 alone.
+    bool open(const SocketAddress& local, QString* error = nullptr);
+    // Binds `port` on every interface of both families: IPv6 with IPv4 senders mapped into it,
+    // or IPv4 alone where the system has no IPv6. On failure the reason goes to `error`.
+    bool openEveryInterface(quint16 port, QString* error = nullptr);
+    int family() const { return family_; }
     void close();
     bool isOpen() const { return fd_ >= 0; }
     int descriptor() const { return fd_; }
@@ -32,11 +40,15 @@ public:
     bool enableDropCounter();
 
     // Reads one datagram of at most `capacity` bytes (a longer one is cut); -1 when none was read.
-    qsizetype receive(char* buffer, size_t capacity, sockaddr_in* from);
+    qsizetype receive(char* buffer, size_t capacity, SocketAddress* from);
+    bool sendTo(const char* data, size_t size, const SocketAddress& to);
     bool sendTo(const char* data, size_t size, const sockaddr_in& to);
 
 private:
+    bool openBound(const SocketAddress& local, bool ipv6Only, QString* error);
+
     int fd_ = -1;
+    int family_ = AF_UNSPEC;
 };
 
 // Whether the system lets this process create a UDP socket at all.

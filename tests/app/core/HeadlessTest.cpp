@@ -1,5 +1,6 @@
 #include "app/core/HeadlessOptions.h"
 #include "app/core/HeadlessOutput.h"
+#include "app/core/HeadlessProcess.h"
 #include "receiver/core/UdpSocket.h"
 #include "receiver/core/WanStatus.h"
 #include "support/TestSupport.h"
@@ -16,54 +17,9 @@
 namespace quendal {
 namespace {
 
+using test::Headless;
 using test::readFile;
 using test::waitUntil;
-
-// The receiver without a window, run as its own process in a temporary folder.
-class Headless
-{
-public:
-    explicit Headless(QStringList arguments, const QString& workingDirectory)
-    {
-        process_.setWorkingDirectory(workingDirectory);
-        process_.start(QStringLiteral(QUENDAL_SYSLOG_BINARY),
-                       QStringList{QStringLiteral("--headless")} + arguments);
-    }
-    ~Headless()
-    {
-        if (process_.state() != QProcess::NotRunning) {
-            process_.kill();
-            process_.waitForFinished();
-        }
-    }
-    bool waitUntilReceiving()
-    {
-        return waitUntil([&] {
-                   errors_ += process_.readAllStandardError();
-                   return errors_.contains("receiving syslog") ||
-                          process_.state() == QProcess::NotRunning;
-               }) &&
-               errors_.contains("receiving syslog");
-    }
-    int stop(int signalNumber = SIGTERM)
-    {
-        ::kill(pid_t(process_.processId()), signalNumber);
-        process_.waitForFinished(5000);
-        return process_.exitStatus() == QProcess::NormalExit ? process_.exitCode() : -1;
-    }
-    int waitForExit()
-    {
-        process_.waitForFinished(5000);
-        return process_.exitCode();
-    }
-    QByteArray output() { return output_ += process_.readAllStandardOutput(); }
-    QByteArray errors() { return errors_ += process_.readAllStandardError(); }
-
-private:
-    QProcess process_;
-    QByteArray output_;
-    QByteArray errors_;
-};
 
 TEST(HeadlessReceiver, FileWrittenForALoggerMessageHoldsItsColumnsByteForByte)
 {

@@ -211,6 +211,23 @@ TEST_F(PortSettingsFormTest, ReplayAddressWithLeadingZerosIsTakenAsDecimal)
     EXPECT_EQ(store.replayAddress(), QStringLiteral("192.168.1.10"));
 }
 
+TEST_F(PortSettingsFormTest, ReplayTakesOneIpv6HostInTheFormSendersAreShownIn)
+{
+    PortSettingsFields fields = typed();
+    fields.replayEnabled = true;
+    for (const char* bad : {"::", "[::]", "ff02::1", "::1 ", "::g", "[::1", "1::2::3"}) {
+        fields.replayAddress = QString::fromLatin1(bad);
+        const PortSettingsOutcome outcome = acceptPortSettings(fields, settings, store);
+        EXPECT_EQ(outcome.rejected, PortSettingsField::ReplayAddress) << bad;
+        EXPECT_EQ(fields.replayAddress, QString::fromLatin1(bad));
+    }
+    fields.replayAddress = QStringLiteral("[2001:DB8::0:10]");
+    ASSERT_TRUE(acceptPortSettings(fields, settings, store).accepted);
+    EXPECT_EQ(settings.ReplayAddress, QStringLiteral("2001:db8::10"));
+    EXPECT_EQ(fields.replayAddress, QStringLiteral("2001:db8::10"));
+    EXPECT_EQ(store.replayAddress(), QStringLiteral("2001:db8::10"));
+}
+
 TEST_F(PortSettingsFormTest, AStoreThatCannotBeWrittenStillAcceptsForThisRun)
 {
     QFile(dir.filePath(QStringLiteral("blocker"))).open(QIODevice::WriteOnly);
