@@ -89,6 +89,12 @@ bool RowMatcher::textMatches(QByteArrayView bytes) const
         if (!held && (query_.caseSensitive || isAsciiBytes(bytes)))
             return false;
     }
+    if (query_.regularExpression && isAsciiBytes(bytes)) {
+        // ASCII decodes to the same characters: widened into one buffer, without a string per row.
+        asciiText_.resize(bytes.size());
+        std::copy(bytes.begin(), bytes.end(), asciiText_.data());
+        return regex_.match(QStringView(asciiText_)).hasMatch();
+    }
     const QString text = decodeForDisplay(bytes);
     if (query_.regularExpression)
         return regex_.match(text).hasMatch();

@@ -6,6 +6,8 @@
 #include <QRegularExpression>
 #include <QString>
 
+#include <string>
+
 namespace quendal {
 
 // What the find bar looks for, and the test of one entry against it. Plain text is searched in
@@ -45,6 +47,7 @@ private:
     // Text every match of regex_ contains (lower case when the case is ignored); rows without it
     // are rejected on their bytes. Empty when the pattern names none.
     QByteArray regexLiteral_;
+    mutable std::u16string asciiText_; // reused for the rows that are plain ASCII
 };
 
 } // namespace quendal

@@ -60,8 +60,16 @@ TEST(RegexLiteral, TheMatcherFindsTheSameRowsWithTheShortcut)
         {"rule 9[0-6]$", false, "Packet blocked RULE 95", true},
         {"rule 9[0-6]$", true, "Packet blocked RULE 95", false},
         {"rule 9[0-6]$", false, "Packet blocked rule 97", false},
+        // No literal part: ASCII rows are matched from a reused buffer, the others decoded.
+        {"\\d{2}:\\d{2}\\s", false, "link up at 09:26 on ppp0", true},
+        {"\\d{2}:\\d{2}\\s", false, "link up at 09:26", false},
+        {"^\\w+. \\d+$", false, "caf\xc3\xa9 42", true},
+        {"^\\w+. \\d+$", false, "link 42 ", false},
         // The Kelvin sign and the long s fold onto k and s when the case is ignored.
-        {"kernel", false, "\xe2\x84\xaa" "ernel panic", true},
+        {"kernel", false,
+         "\xe2\x84\xaa"
+         "ernel panic",
+         true},
         {"sshd", false, "\xc5\xbfshd login", true},
         {"sshd", true, "\xc5\xbfshd login", false},
         // Latin-1 bytes that are no UTF-8 still hold their ASCII letters where they are.
