@@ -23,6 +23,8 @@ if [ "${1:-}" = "--test" ]; then
     # dnsmasq (its binary only: dnsmasq-base, no system service) and dhclient build the private
     # DHCP network of the lease tests; setpriv (util-linux) runs dhclient without root there.
     packages="$packages dnsmasq-base isc-dhcp-client"
+    # Xvfb (with xauth) is the X server of the tests that draw the window on a real display.
+    packages="$packages xvfb xauth"
 fi
 if [ "${1:-}" = "--package" ]; then
     # dpkg-shlibdeps finds the package's dependencies.

@@ -1,11 +1,13 @@
 #!/bin/sh
 # Takes docs/screenshot.png: the real window on a virtual X display (Xvfb), started with OK in
 # its settings dialog, after router traffic from the traffic generator and a few emergencies
-# sent with logger. Everything goes over loopback.
-#   scripts/screenshot.sh [output.png]
+# sent with logger; then docs/screenshot-find.png: the same window with the find bar in use, a
+# term typed and its matches marked among all rows. Everything goes over loopback.
+#   scripts/screenshot.sh [output.png [find-output.png]]
 set -eu
 cd "$(dirname "$0")/.."
 output="${1:-docs/screenshot.png}"
+find_output="${2:-docs/screenshot-find.png}"
 scripts/install-deps.sh --screenshot
 scripts/build.sh >/dev/null
 
@@ -52,3 +54,17 @@ window="$(xdotool search --name '^QuenDalSysLog$' | head -n 1)"
 mkdir -p "$(dirname "$output")"
 import -window "$window" "$output"
 echo "screenshot: $output"
+
+# Ctrl+F on the FireWall list, a term, then "Only matching rows" off (three tabs on from the
+# text) so that the matches show marked among the others, and F3 to select the newest match.
+xdotool windowfocus --sync "$window"
+xdotool key --clearmodifiers ctrl+f
+sleep 0.3
+xdotool type --delay 20 "TCP"
+xdotool key Tab Tab Tab space
+sleep 0.3
+xdotool key F3
+sleep 0.3
+mkdir -p "$(dirname "$find_output")"
+import -window "$window" "$find_output"
+echo "screenshot: $find_output"

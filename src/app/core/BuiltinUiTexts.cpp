@@ -118,6 +118,30 @@ QString BuiltinUiText(int number)
         QStringLiteral("and %1 more"),             // 9105
         QStringLiteral("No match"),                // 9106
         QStringLiteral("not kept with the entry"), // 9107
+        // Messages of the window and its pages.
+        QStringLiteral("Rows kept per list:"),                // 9108
+        QStringLiteral("%1 to %2; the oldest leave first"),   // 9109
+        QStringLiteral("Cannot write log file %1: %2"),       // 9110
+        QStringLiteral("Cannot receive on UDP port %1: %2"),  // 9111
+        QStringLiteral("Cannot forward to %1: %2"),           // 9112
+        QStringLiteral("Nothing to save: the list is empty"), // 9113
+        QStringLiteral("Saved %1 entries to %2"),             // 9114
+        QStringLiteral("Cannot save log file %1: %2"),        // 9115
+        QStringLiteral("Cannot open log file %1: %2"),        // 9116
+        // 9117
+        QStringLiteral("Read the newest %1 of %2 entries from %3 (the list keeps %4 rows; the "
+                       "oldest were left out)"),
+        QStringLiteral("Read %1 entries from %2"), // 9118
+        QStringLiteral("Reading the adapters..."), // 9119
+        // 9120
+        QStringLiteral("No DHCP client or network manager here to release or renew a lease."),
+        QStringLiteral("Releasing the lease of %1..."), // 9121
+        QStringLiteral("Renewing the lease of %1..."),  // 9122
+        QStringLiteral("Lease released."),              // 9123
+        QStringLiteral("Lease renewed."),               // 9124
+        QStringLiteral("Release failed: %1"),           // 9125
+        QStringLiteral("Renew failed: %1"),             // 9126
+        QStringLiteral("emergency (0)"),                // 9127
     };
     static_assert(std::size(texts) == kAllUiTextCount);
 

@@ -2,6 +2,8 @@
 
 #include "app/core/ReplayTarget.h"
 #include "app/core/SettingsStore.h"
+#include "app/core/UiText.h"
+#include "logs/core/LogCategory.h"
 #include "receiver/core/SocketAddress.h"
 
 namespace quendal {
@@ -20,6 +22,10 @@ PortSettingsFields openPortSettings(ReceiverSettings& settings, const SettingsSt
         fields.replayPort = *port;
     if (std::optional<QString> address = store.replayAddress())
         fields.replayAddress = *address;
+    if (std::optional<StoredAutoStart> autoStart = store.autoStart()) {
+        fields.autoStart = true;
+        fields.syslogPort = autoStart->portText;
+    }
     fields.replayEnabled = settings.ReplayEnabled;
     if (settings.ReplayEnabled)
         fields.replayAddress = settings.ReplayAddress;
@@ -67,6 +73,9 @@ PortSettingsOutcome acceptPortSettings(PortSettingsFields& fields, ReceiverSetti
     // A store that cannot be written costs only the next run's defaults; this run goes on.
     (void)store.store(fields.logPath, storedReplay);
     (void)store.storeMaxRowsPerList(*maxRows);
+    (void)store.storeAutoStart(
+        fields.autoStart ? std::optional(StoredAutoStart{fields.syslogPort, fields.replayEnabled})
+                         : std::nullopt);
 
     settings.SyslogPort = *syslogPort;
     settings.MaxRowsPerList = *maxRows;
@@ -76,6 +85,42 @@ PortSettingsOutcome acceptPortSettings(PortSettingsFields& fields, ReceiverSetti
         settings.ReplayAddress = *replayAddress;
     }
     return {true, PortSettingsField::None};
+}
+
+AutoStart prepareAutoStart(ReceiverSettings& settings, const SettingsStore& store, QString* problem)
+{
+    const std::optional<StoredAutoStart> choice = store.autoStart();
+    if (!choice)
+        return AutoStart::Off;
+    const std::optional<int> port = parsePortText(choice->portText);
+    const std::optional<QString> folder = store.logPath();
+    std::optional<int> replayPort;
+    std::optional<QString> replayAddress;
+    if (choice->replayEnabled) {
+        replayPort = parsePortText(store.replayPortText().value_or(QString()));
+        replayAddress = parseIpv4Address(store.replayAddress().value_or(QString()));
+    }
+    // A hand-edited store: the dialog shows what is wrong by opening with the usual fields.
+    if (!port || !folder ||
+        (choice->replayEnabled &&
+         (!replayPort || !replayAddress ||
+          !replayTargetProblem(*replayAddress, quint16(*replayPort)).isEmpty())))
+        return AutoStart::Unusable;
+    QString reason;
+    if (!canAppendToLogFolder(*folder, &reason)) {
+        *problem = GetUiText(9110).arg(autoLogFilePath(*folder, LogCategory::FireWall), reason);
+        return AutoStart::Unusable;
+    }
+
+    settings.SyslogPort = *port;
+    settings.LogPath = *folder;
+    settings.MaxRowsPerList = store.maxRowsPerList().value_or(settings.MaxRowsPerList);
+    settings.ReplayEnabled = choice->replayEnabled;
+    if (choice->replayEnabled) {
+        settings.ReplayPort = *replayPort;
+        settings.ReplayAddress = *replayAddress;
+    }
+    return AutoStart::Ready;
 }
 
 } // namespace quendal

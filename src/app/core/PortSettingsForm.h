@@ -22,6 +22,8 @@ struct PortSettingsFields
     QString replayPort;
     bool replayEnabled = false;
     QString maxRowsPerList;
+    // Start receiving with these settings at the next start of the window, without the dialog.
+    bool autoStart = false;
 };
 
 // The field whose check stopped an OK; None when nothing was rejected.
@@ -43,7 +45,8 @@ struct PortSettingsOutcome
     PortSettingsField rejected = PortSettingsField::None;
 };
 
-// The dialog's contents on opening. Both ports show "514"; the log folder is the stored one,
+// The dialog's contents on opening. Both ports show "514" (the syslog port shows the remembered one
+// while starting at once is switched on); the log folder is the stored one,
 // else currentDirectory, and becomes settings.LogPath at once; the rows per list are the stored
 // number, else this run's; the Replay port and address come from the store when stored. When
 // Replay is on in this run, its address overrides the stored one, so a second opening shows the
@@ -61,12 +64,27 @@ PortSettingsFields openPortSettings(ReceiverSettings& settings, const SettingsSt
 //     and the Replay address, which must be a complete address of one host: dotted IPv4, neither
 //     0.0.0.0 nor 255.255.255.255, or IPv6, neither :: nor multicast (the field is kept as
 //     typed). It is taken in the form senders are shown in (normalizedHostAddress()).
-// Then the log folder, the rows per list, and with Replay its port text and address, are stored;
+// Then the log folder, the rows per list, and with Replay its port text and address, are stored,
+// and so is the choice to start at once next time, with the syslog port and the Replay state;
 // a store that cannot be written is ignored and the values apply for this run. Finally the
 // settings take the syslog port, the rows per list, the Replay state and, with Replay, its port
 // and address. Cancel changes nothing:
 // the window simply does not call this.
 PortSettingsOutcome acceptPortSettings(PortSettingsFields& fields, ReceiverSettings& settings,
                                        SettingsStore& store);
+
+enum class AutoStart
+{
+    Off,      // not chosen: the dialog opens as usual
+    Ready,    // the settings hold the remembered values; start receiving with them
+    Unusable, // chosen, but the remembered values do not pass the dialog's checks
+};
+
+// At the window's start: when starting at once is switched on, puts the remembered port, log
+// folder, rows per list and Replay choice into the settings after the same checks as the
+// dialog's OK. A check that fails gives Unusable with the reason in `problem` (the dialog then
+// opens and shows it).
+AutoStart prepareAutoStart(ReceiverSettings& settings, const SettingsStore& store,
+                           QString* problem);
 
 } // namespace quendal

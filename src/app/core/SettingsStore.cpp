@@ -12,6 +12,9 @@ constexpr const char* kLogPathName = "DefaultLogPath";
 constexpr const char* kReplayPortName = "ReplaySysLogPort";
 constexpr const char* kReplayAddressName = "ReplaySysLogIP";
 constexpr const char* kMaxRowsName = "MaxRowsPerList";
+constexpr const char* kAutoStartName = "AutoStart";
+constexpr const char* kAutoStartPortName = "AutoStartPort";
+constexpr const char* kAutoStartReplayName = "AutoStartReplay";
 
 } // namespace
 
@@ -76,6 +79,28 @@ bool SettingsStore::store(const QString& logPath, const std::optional<StoredRepl
     if (replay) {
         settings->setValue(QString::fromLatin1(kReplayPortName), replay->portText);
         settings->setValue(QString::fromLatin1(kReplayAddressName), replay->address);
+    }
+    settings->sync();
+    return settings->status() == QSettings::NoError;
+}
+
+std::optional<StoredAutoStart> SettingsStore::autoStart() const
+{
+    const std::unique_ptr<QSettings> settings = open();
+    const QString port = QString::fromLatin1(kAutoStartPortName);
+    if (!settings->value(QString::fromLatin1(kAutoStartName)).toBool() || !settings->contains(port))
+        return std::nullopt;
+    return StoredAutoStart{settings->value(port).toString(),
+                           settings->value(QString::fromLatin1(kAutoStartReplayName)).toBool()};
+}
+
+bool SettingsStore::storeAutoStart(const std::optional<StoredAutoStart>& choice)
+{
+    const std::unique_ptr<QSettings> settings = open();
+    settings->setValue(QString::fromLatin1(kAutoStartName), choice.has_value());
+    if (choice) {
+        settings->setValue(QString::fromLatin1(kAutoStartPortName), choice->portText);
+        settings->setValue(QString::fromLatin1(kAutoStartReplayName), choice->replayEnabled);
     }
     settings->sync();
     return settings->status() == QSettings::NoError;

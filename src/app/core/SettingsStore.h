@@ -19,10 +19,19 @@ struct StoredReplayTarget
     QString address;
 };
 
+// The choice to start receiving at once next time: the syslog port as typed and whether Replay
+// was on. The other settings it starts with are the stored ones.
+struct StoredAutoStart
+{
+    QString portText;
+    bool replayEnabled = false;
+};
+
 // The settings that outlive a run: the log folder, the last Replay target and the rows kept per
 // list. They are kept in the user's settings of organisation "QuendalSysLog" as the texts
 // "DefaultLogPath", "ReplaySysLogPort", "ReplaySysLogIP" and "MaxRowsPerList". The syslog port
-// and the Replay on/off state are deliberately not kept.
+// and the Replay on/off state are kept only with the choice to start with them next time
+// ("AutoStart", "AutoStartPort", "AutoStartReplay").
 class SettingsStore
 {
 public:
@@ -45,6 +54,12 @@ public:
     bool store(const QString& logPath, const std::optional<StoredReplayTarget>& replay);
     // Writes "MaxRowsPerList"; false when the store could not be written.
     bool storeMaxRowsPerList(qsizetype rows);
+
+    // The choice to start at once, only when it is stored and switched on.
+    std::optional<StoredAutoStart> autoStart() const;
+    // Switches starting at once on with these values, or off (the values stay for the dialog to
+    // forget); false when the store could not be written.
+    bool storeAutoStart(const std::optional<StoredAutoStart>& choice);
 
     // Any other value by name, for the window's remembered state; nullopt when not stored.
     std::optional<QVariant> value(const QString& name) const;

@@ -108,6 +108,15 @@ CPortSettingsDlg::CPortSettingsDlg(ReceiverSettings& settings, SettingsStore& st
     grid->addWidget(replayPort_, 6, 1, Qt::AlignLeft);
     grid->setColumnStretch(2, 1);
 
+    autoStart_ = new QCheckBox(frame);
+    grid->addWidget(autoStart_, 7, 0, 1, 3);
+
+    problem_ = new QLabel(frame);
+    problem_->setWordWrap(true);
+    problem_->setTextFormat(Qt::PlainText);
+    problem_->hide();
+    grid->addWidget(problem_, 8, 0, 1, 3);
+
     ok_ = new QPushButton(this);
     ok_->setDefault(true);
     cancel_ = new QPushButton(this);
@@ -115,7 +124,7 @@ CPortSettingsDlg::CPortSettingsDlg(ReceiverSettings& settings, SettingsStore& st
     buttons->addStretch(1);
     buttons->addWidget(ok_);
     buttons->addWidget(cancel_);
-    grid->addLayout(buttons, 7, 0, 1, 3);
+    grid->addLayout(buttons, 9, 0, 1, 3);
 
     auto* outer = new QVBoxLayout(this);
     outer->addWidget(frame);
@@ -131,6 +140,7 @@ CPortSettingsDlg::CPortSettingsDlg(ReceiverSettings& settings, SettingsStore& st
 void CPortSettingsDlg::prepare()
 {
     lastRejected_ = PortSettingsField::None;
+    showProblem(QString());
 
     cancel_->setText(GetUiText(9037));
     ok_->setText(GetUiText(9036));
@@ -138,12 +148,12 @@ void CPortSettingsDlg::prepare()
     syslogPortLabel_->setText(GetUiText(9039));
     logPathLabel_->setText(GetUiText(9078));
     replay_->setText(GetUiText(9080));
+    autoStart_->setText(GetUiText(9099));
     replayAddressLabel_->setText(GetUiText(9081));
     replayPortLabel_->setText(GetUiText(9082));
-    maxRowsLabel_->setText(QStringLiteral("Rows kept per list:"));
-    maxRowsRange_->setText(
-        QStringLiteral("%1 to %2; the oldest leave first")
-            .arg(QLocale().toString(kFewestRowsPerList), QLocale().toString(kMostRowsPerList)));
+    maxRowsLabel_->setText(GetUiText(9108));
+    maxRowsRange_->setText(GetUiText(9109).arg(QLocale().toString(kFewestRowsPerList),
+                                               QLocale().toString(kMostRowsPerList)));
     fitWidthToTitle(this);
 
     const PortSettingsFields fields =
@@ -155,6 +165,7 @@ void CPortSettingsDlg::prepare()
     replayPort_->setText(fields.replayPort);
     // Without a signal the fields would keep the enabled state of a previous opening whenever
     // the box already shows the right tick.
+    autoStart_->setChecked(fields.autoStart);
     replay_->setChecked(fields.replayEnabled);
     setReplayFieldsEnabled(fields.replayEnabled);
 
@@ -171,6 +182,7 @@ void CPortSettingsDlg::accept()
     fields.replayAddress = replayAddress_->text();
     fields.replayPort = replayPort_->text();
     fields.replayEnabled = replay_->isChecked();
+    fields.autoStart = autoStart_->isChecked();
 
     const PortSettingsOutcome outcome = acceptPortSettings(fields, settings_, store_);
     lastRejected_ = outcome.rejected;
@@ -189,6 +201,17 @@ void CPortSettingsDlg::accept()
     }
     replayAddress_->setText(fields.replayAddress);
     QDialog::accept();
+}
+
+void CPortSettingsDlg::showProblem(const QString& text)
+{
+    problem_->setText(text);
+    problem_->setVisible(!text.isEmpty());
+}
+
+QString CPortSettingsDlg::problemText() const
+{
+    return problem_->text();
 }
 
 QLineEdit* CPortSettingsDlg::fieldOf(PortSettingsField field) const

@@ -14,8 +14,9 @@ namespace quendal {
 class SettingsStore;
 struct ReceiverSettings;
 
-// "SYSLOG Select Port": the syslog port, the log folder, the rows kept per list and the Replay
-// target, shown at every Start. OK runs the checks in order; a rejected field keeps the dialog open
+// "SYSLOG Select Port": the syslog port, the log folder, the rows kept per list, the Replay
+// target and whether the next start of the window starts receiving with them at once, shown at
+// every Start. OK runs the checks in order; a rejected field keeps the dialog open
 // without a message (a rejected port shows "514" again). Cancel changes nothing.
 class CPortSettingsDlg : public QDialog
 {
@@ -27,6 +28,10 @@ public:
     // Fills the fields afresh, as every opening does: both ports "514", the stored folder (else
     // the current directory) and Replay target, and this run's Replay choice.
     void prepare();
+    // Why reception could not start with what the dialog shows; prepare() clears it.
+    void showProblem(const QString& text);
+    QString problemText() const;
+
     // The field the last OK rejected; None after an accepted OK.
     PortSettingsField lastRejected() const { return lastRejected_; }
 
@@ -34,6 +39,7 @@ public:
     QLineEdit* logPathEdit() const { return logPath_; }
     QLineEdit* maxRowsEdit() const { return maxRows_; }
     QCheckBox* replayCheck() const { return replay_; }
+    QCheckBox* autoStartCheck() const { return autoStart_; }
     QLineEdit* replayAddressEdit() const { return replayAddress_; }
     QLineEdit* replayPortEdit() const { return replayPort_; }
     QPushButton* okButton() const { return ok_; }
@@ -61,6 +67,8 @@ private:
     QCheckBox* replay_ = nullptr;
     QLineEdit* replayAddress_ = nullptr;
     QLineEdit* replayPort_ = nullptr;
+    QCheckBox* autoStart_ = nullptr;
+    QLabel* problem_ = nullptr;
     QPushButton* ok_ = nullptr;
     QPushButton* cancel_ = nullptr;
 };

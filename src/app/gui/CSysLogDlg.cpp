@@ -6,8 +6,8 @@
 #include "app/gui/CPortSettingsDlg.h"
 #include "app/gui/CSystemTray.h"
 #include "app/gui/ElidedLabel.h"
-#include "app/gui/LogFileDialog.h"
 #include "app/gui/HiddenAlerts.h"
+#include "app/gui/LogFileDialog.h"
 #include "app/gui/MainActions.h"
 #include "app/gui/StatusCounters.h"
 #include "app/gui/StatusPanels.h"
@@ -190,8 +190,7 @@ CSysLogDlg::CSysLogDlg(const MainWindowOptions& options, QWidget* parent)
     };
     connect(reception_, &ReceptionEngine::forwardingFailed, this,
             [this, replayTarget](const QString& reason) {
-                const QString text =
-                    QStringLiteral("Cannot forward to %1: %2").arg(replayTarget(), reason);
+                const QString text = GetUiText(9112).arg(replayTarget(), reason);
                 reportOnStandardError(text);
                 statusBar()->showMessage(text);
             });
@@ -317,7 +316,15 @@ void CSysLogDlg::ApplyUiTexts()
 void CSysLogDlg::startUp()
 {
     show();
+    QString problem;
+    const AutoStart autoStart = prepareAutoStart(settings_, *store_, &problem);
+    if (autoStart == AutoStart::Ready) {
+        problem = startReceiving();
+        if (problem.isEmpty())
+            return;
+    }
     OnStart();
+    settingsDlg_->showProblem(problem);
 }
 
 void CSysLogDlg::UpdateFileButtons(int pageIndex)
@@ -351,7 +358,7 @@ void CSysLogDlg::OnStart()
     settingsDlg_->open();
 }
 
-void CSysLogDlg::startReceiving()
+QString CSysLogDlg::startReceiving()
 {
     ReceptionSettings reception;
     reception.port = quint16(settings_.SyslogPort);
@@ -364,12 +371,12 @@ void CSysLogDlg::startReceiving()
     QString replayError;
     const auto port = reception.port;
     if (!reception_->start(reception, &error, &replayError)) {
-        QString text = QStringLiteral("Cannot receive on UDP port %1: %2").arg(port).arg(error);
+        QString text = GetUiText(9111).arg(port).arg(error);
         if (const QString hint = bindPrivilegeHint(port); !hint.isEmpty())
             text += QStringLiteral(" (%1)").arg(hint);
         reportOnStandardError(text);
         setStateText(text);
-        return;
+        return text;
     }
     if (!replayError.isEmpty())
         reportOnStandardError(
@@ -381,6 +388,7 @@ void CSysLogDlg::startReceiving()
     UpdateFileButtons(sheet_->currentIndex());
     setStateText(GetUiText(9015));
     Q_EMIT runningChanged(true);
+    return {};
 }
 
 void CSysLogDlg::OnStop()
@@ -404,7 +412,7 @@ void CSysLogDlg::setStateText(const QString& text)
 
 void CSysLogDlg::showLogFileFailure(const QString& path, const QString& reason)
 {
-    setStateText(QStringLiteral("Cannot write log file %1: %2").arg(path, reason));
+    setStateText(GetUiText(9110).arg(path, reason));
     showingFileFailure_ = true;
 }
 
@@ -506,18 +514,16 @@ void CSysLogDlg::saveActiveList(int pageIndex, const QString& path)
 {
     LogList* list = lists_[size_t(pageIndex)];
     if (list->size() == 0) {
-        statusBar()->showMessage(QStringLiteral("Nothing to save: the list is empty"),
-                                 kFileReportMs);
+        statusBar()->showMessage(GetUiText(9113), kFileReportMs);
         return;
     }
     QApplication::setOverrideCursor(Qt::WaitCursor);
     QString error;
     const bool saved = SaveList(path, list->rows(), &error);
     QApplication::restoreOverrideCursor();
-    statusBar()->showMessage(
-        saved ? QStringLiteral("Saved %1 entries to %2").arg(list->size()).arg(path)
-              : QStringLiteral("Cannot save log file %1: %2").arg(path, error),
-        kFileReportMs);
+    statusBar()->showMessage(saved ? GetUiText(9114).arg(list->size()).arg(path)
+                                   : GetUiText(9115).arg(path, error),
+                             kFileReportMs);
 }
 
 void CSysLogDlg::OnOpenLog()
@@ -543,16 +549,11 @@ void CSysLogDlg::openIntoPage(const QString& path)
     QApplication::restoreOverrideCursor();
     QString report;
     if (!loaded)
-        report = QStringLiteral("Cannot open log file %1: %2").arg(path, error);
+        report = GetUiText(9116).arg(path, error);
     else if (inFile > list->size())
-        report = QStringLiteral("Read the newest %1 of %2 entries from %3 (the list keeps %4 rows; "
-                                "the oldest were left out)")
-                     .arg(list->size())
-                     .arg(inFile)
-                     .arg(path)
-                     .arg(list->maxRows());
+        report = GetUiText(9117).arg(list->size()).arg(inFile).arg(path).arg(list->maxRows());
     else
-        report = QStringLiteral("Read %1 entries from %2").arg(list->size()).arg(path);
+        report = GetUiText(9118).arg(list->size()).arg(path);
     statusBar()->showMessage(report, kFileReportMs);
 }
 

@@ -83,7 +83,9 @@ public:
     explicit CSysLogDlg(const MainWindowOptions& options = {}, QWidget* parent = nullptr);
     ~CSysLogDlg() override;
 
-    // Shows the window and then, as the last step of start-up, the settings dialog of Start.
+    // Shows the window and then, as the last step of start-up, the settings dialog of Start; when
+    // the dialog's choice to start at once is on, receives with the remembered settings instead,
+    // and shows the dialog with the reason only when that fails.
     void startUp();
 
     // Enables Open and Save exactly on the category tabs.
@@ -163,7 +165,8 @@ private:
     QWidget* buildToolStrip();
     void buildStatusBar();
     void ApplyUiTexts();
-    void startReceiving();
+    // Starts reception with the settings; the reason when it could not, else an empty text.
+    QString startReceiving();
     void setStateText(const QString& text);
     void showLogFileFailure(const QString& path, const QString& reason);
     void OnTimer();

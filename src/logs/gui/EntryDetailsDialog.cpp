@@ -72,7 +72,7 @@ void EntryDetailsDialog::showEntry(LogCategory category, const LogEntry& entry)
     const int facility = categoryIndex(category) + 16;
     value(9092)->setText(QStringLiteral("local%1 (%2)").arg(facility - 16).arg(facility));
     // Only "emergency or not" survives in the row: its colour.
-    value(9093)->setText(entry.colour == RED ? QStringLiteral("emergency (0)") : GetUiText(9107));
+    value(9093)->setText(entry.colour == RED ? GetUiText(9127) : GetUiText(9107));
     message_->setPlainText(decodeForDisplay(entry.message));
 
     QString raw;

@@ -1,6 +1,7 @@
 #include "logs/gui/RowMatcher.h"
 
 #include "logs/core/DisplayText.h"
+#include "logs/gui/RegexLiteral.h"
 
 #include <algorithm>
 #include <cstring>
@@ -42,6 +43,11 @@ bool containsIgnoringAsciiCase(QByteArrayView haystack, QByteArrayView needle)
     return false;
 }
 
+bool isAsciiBytes(QByteArrayView bytes)
+{
+    return std::all_of(bytes.begin(), bytes.end(), [](char c) { return uchar(c) < 0x80; });
+}
+
 } // namespace
 
 RowMatcher::RowMatcher(const FindQuery& query) : query_(query)
@@ -51,8 +57,12 @@ RowMatcher::RowMatcher(const FindQuery& query) : query_(query)
         if (!query_.caseSensitive)
             regex_.setPatternOptions(QRegularExpression::CaseInsensitiveOption);
         valid_ = regex_.isValid();
-        if (valid_)
+        if (valid_) {
             regex_.optimize();
+            regexLiteral_ = requiredLiteral(query_.text);
+            if (!query_.caseSensitive)
+                regexLiteral_ = regexLiteral_.toLower();
+        }
         decode_ = true;
     } else if (query_.caseSensitive) {
         needle_ = query_.text.toUtf8();
@@ -71,6 +81,19 @@ bool RowMatcher::textMatches(QByteArrayView bytes) const
     if (!decode_) {
         return query_.caseSensitive ? bytes.contains(QByteArrayView(needle_))
                                     : containsIgnoringAsciiCase(bytes, needle_);
+    }
+    if (query_.regularExpression && !regexLiteral_.isEmpty()) {
+        const bool held = query_.caseSensitive ? bytes.contains(QByteArrayView(regexLiteral_))
+                                               : containsIgnoringAsciiCase(bytes, regexLiteral_);
+        // Ignoring case, a few letters beyond ASCII (the Kelvin sign, the long s) match ASCII ones.
+        if (!held && (query_.caseSensitive || isAsciiBytes(bytes)))
+            return false;
+    }
+    if (query_.regularExpression && isAsciiBytes(bytes)) {
+        // ASCII decodes to the same characters: widened into one buffer, without a string per row.
+        asciiText_.resize(bytes.size());
+        std::copy(bytes.begin(), bytes.end(), asciiText_.data());
+        return regex_.match(QStringView(asciiText_)).hasMatch();
     }
     const QString text = decodeForDisplay(bytes);
     if (query_.regularExpression)

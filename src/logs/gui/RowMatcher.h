@@ -6,12 +6,14 @@
 #include <QRegularExpression>
 #include <QString>
 
+#include <string>
+
 namespace quendal {
 
 // What the find bar looks for, and the test of one entry against it. Plain text is searched in
 // the received bytes themselves (Time, Host and Message), so a million rows take a few tens of
 // milliseconds; only a regular expression or a text with non-ASCII characters under "ignore
-// case" decodes each row.
+// case" decodes each row, and a regular expression with a literal part only the rows that hold it.
 struct FindQuery
 {
     QString text;
@@ -42,6 +44,10 @@ private:
     QByteArray needle_;     // UTF-8; lower case when the case is ignored
     QByteArray hostNeedle_; // UTF-8, lower case
     QRegularExpression regex_;
+    // Text every match of regex_ contains (lower case when the case is ignored); rows without it
+    // are rejected on their bytes. Empty when the pattern names none.
+    QByteArray regexLiteral_;
+    mutable std::u16string asciiText_; // reused for the rows that are plain ASCII
 };
 
 } // namespace quendal

@@ -79,7 +79,7 @@ CClientControlPage::CClientControlPage(CIpHelper helper, const RouterSearchTarge
 void CClientControlPage::readAdapters()
 {
     setBusy(true);
-    statusLabel_->setText(tr("Reading the adapters..."));
+    statusLabel_->setText(GetUiText(9119));
     runInBackground(
         this, [helper = helper_, info = info_]() mutable { return readWith(helper, info); },
         [this](AdapterRead read) {
@@ -98,7 +98,7 @@ QString CClientControlPage::noLeaseManagerNote() const
 {
     for (int a = 0; a < info_.AdapterCount && a < info_.Adapters.size(); ++a)
         if (info_.Adapters[a].DhcpEnabled && !leasesChangeable_)
-            return tr("No DHCP client or network manager here to release or renew a lease.");
+            return GetUiText(9120);
     return {};
 }
 
@@ -285,8 +285,8 @@ void CClientControlPage::changeLease(bool release)
         return;
     const quint32 index = adapter->Index;
     setBusy(true);
-    statusLabel_->setText(release ? tr("Releasing the lease of %1...").arg(adapter->Description)
-                                  : tr("Renewing the lease of %1...").arg(adapter->Description));
+    statusLabel_->setText(release ? GetUiText(9121).arg(adapter->Description)
+                                  : GetUiText(9122).arg(adapter->Description));
     struct Done
     {
         LeaseOutcome outcome;
@@ -308,10 +308,10 @@ void CClientControlPage::changeLease(bool release)
             enableLeaseButtons(selected);
             const LeaseOutcome& outcome = done.outcome;
             if (outcome.ok)
-                statusLabel_->setText(release ? tr("Lease released.") : tr("Lease renewed."));
+                statusLabel_->setText(release ? GetUiText(9123) : GetUiText(9124));
             else
-                statusLabel_->setText(release ? tr("Release failed: %1").arg(outcome.error)
-                                              : tr("Renew failed: %1").arg(outcome.error));
+                statusLabel_->setText(release ? GetUiText(9125).arg(outcome.error)
+                                              : GetUiText(9126).arg(outcome.error));
             Q_EMIT adaptersRead();
             Q_EMIT leaseChangeFinished(outcome.ok, outcome.error);
         });

@@ -9,6 +9,7 @@
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+#include <tuple>
 
 namespace quendal {
 namespace {
@@ -240,6 +241,88 @@ TEST_F(PortSettingsFormTest, AStoreThatCannotBeWrittenStillAcceptsForThisRun)
     // The next opening finds nothing stored and falls back to the current directory.
     EXPECT_EQ(openPortSettings(settings, unwritable, QStringLiteral("/cwd")).logPath,
               QStringLiteral("/cwd"));
+}
+
+TEST_F(PortSettingsFormTest, StartingAtOnceIsOffUntilChosenAndRemembersPortAndReplay)
+{
+    QString problem;
+    EXPECT_FALSE(open().autoStart);
+    EXPECT_EQ(prepareAutoStart(settings, store, &problem), AutoStart::Off);
+
+    PortSettingsFields fields = typed();
+    fields.syslogPort = QStringLiteral("1514");
+    fields.maxRowsPerList = QStringLiteral("5000");
+    fields.replayEnabled = true;
+    fields.replayAddress = QStringLiteral("127.0.0.7");
+    fields.replayPort = QStringLiteral("6514");
+    fields.autoStart = true;
+    ASSERT_TRUE(acceptPortSettings(fields, settings, store).accepted);
+
+    // The next run, with settings of its own: the remembered ones are put in without the dialog.
+    ReceiverSettings next;
+    EXPECT_EQ(prepareAutoStart(next, store, &problem), AutoStart::Ready);
+    EXPECT_TRUE(problem.isEmpty());
+    EXPECT_EQ(next.SyslogPort, 1514);
+    EXPECT_EQ(next.LogPath, logFolder);
+    EXPECT_EQ(next.MaxRowsPerList, 5000);
+    EXPECT_TRUE(next.ReplayEnabled);
+    EXPECT_EQ(next.ReplayAddress, QStringLiteral("127.0.0.7"));
+    EXPECT_EQ(next.ReplayPort, 6514);
+    // The dialog, opened by Start, shows the choice and the remembered port.
+    const PortSettingsFields shown = openPortSettings(next, store, QStringLiteral("/cwd"));
+    EXPECT_TRUE(shown.autoStart);
+    EXPECT_EQ(shown.syslogPort, QStringLiteral("1514"));
+
+    // Unticked, the dialog is back at the next start and the port proposed is 514 again.
+    PortSettingsFields unticked = shown;
+    unticked.autoStart = false;
+    ASSERT_TRUE(acceptPortSettings(unticked, next, store).accepted);
+    ReceiverSettings third;
+    EXPECT_EQ(prepareAutoStart(third, store, &problem), AutoStart::Off);
+    EXPECT_EQ(openPortSettings(third, store, QStringLiteral("/cwd")).syslogPort,
+              QStringLiteral("514"));
+}
+
+TEST_F(PortSettingsFormTest, ARejectedOkDoesNotSwitchStartingAtOnceOn)
+{
+    PortSettingsFields fields = typed();
+    fields.syslogPort = QStringLiteral("70000");
+    fields.autoStart = true;
+    ASSERT_FALSE(acceptPortSettings(fields, settings, store).accepted);
+    QString problem;
+    EXPECT_EQ(prepareAutoStart(settings, store, &problem), AutoStart::Off);
+}
+
+TEST_F(PortSettingsFormTest, RememberedSettingsThatFailTheChecksOpenTheDialogInstead)
+{
+    PortSettingsFields fields = typed();
+    fields.autoStart = true;
+    ASSERT_TRUE(acceptPortSettings(fields, settings, store).accepted);
+
+    // The log folder has become a file: the reason names the FireWall file.
+    const QString blocker = dir.filePath(QStringLiteral("blocker"));
+    QFile(blocker).open(QIODevice::WriteOnly);
+    ASSERT_TRUE(store.store(blocker, std::nullopt));
+    ReceiverSettings next;
+    QString problem;
+    EXPECT_EQ(prepareAutoStart(next, store, &problem), AutoStart::Unusable);
+    EXPECT_TRUE(problem.startsWith(QStringLiteral("Cannot write log file ") +
+                                   autoLogFilePath(blocker, LogCategory::FireWall) +
+                                   QStringLiteral(": ")))
+        << problem.toStdString();
+    EXPECT_EQ(next.SyslogPort, 0);
+
+    // A hand-edited port or Replay target is refused as the dialog's OK would refuse it.
+    ASSERT_TRUE(store.store(logFolder, std::nullopt));
+    for (const auto& [port, replay, address] :
+         {std::tuple{"65536", false, "10.0.0.1"}, std::tuple{"514", true, "255.255.255.255"},
+          std::tuple{"514", true, "10.0.0"}}) {
+        ASSERT_TRUE(store.storeAutoStart(StoredAutoStart{QString::fromLatin1(port), replay}));
+        ASSERT_TRUE(store.store(
+            logFolder, StoredReplayTarget{QStringLiteral("514"), QString::fromLatin1(address)}));
+        problem.clear();
+        EXPECT_EQ(prepareAutoStart(next, store, &problem), AutoStart::Unusable) << port << address;
+    }
 }
 
 } // namespace

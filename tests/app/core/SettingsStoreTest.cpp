@@ -67,5 +67,25 @@ TEST(SettingsStore, TheUsersStoreIsTheOrganisationsFileInTheConfigFolder)
     QFile::remove(store.fileName());
 }
 
+TEST(SettingsStore, StartingAtOnceIsKeptOnlyWhileSwitchedOn)
+{
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("settings.conf"));
+    SettingsStore store(file);
+    EXPECT_FALSE(store.autoStart());
+    ASSERT_TRUE(store.storeAutoStart(StoredAutoStart{QStringLiteral("01514"), true}));
+    const std::optional<StoredAutoStart> reread = SettingsStore(file).autoStart();
+    ASSERT_TRUE(reread);
+    EXPECT_EQ(reread->portText, QStringLiteral("01514"));
+    EXPECT_TRUE(reread->replayEnabled);
+
+    ASSERT_TRUE(store.storeAutoStart(std::nullopt));
+    EXPECT_FALSE(SettingsStore(file).autoStart());
+    // Switched on by hand without a port: nothing to start with.
+    QFile::remove(file);
+    ASSERT_TRUE(store.storeValues({{QStringLiteral("AutoStart"), true}}));
+    EXPECT_FALSE(SettingsStore(file).autoStart());
+}
+
 } // namespace
 } // namespace quendal

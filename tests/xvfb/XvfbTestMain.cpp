@@ -1,0 +1,52 @@
+// The window on a real X server: the tests start an Xvfb of their own and draw on it through
+// Qt's xcb platform, where fonts and metrics are those of a desktop rather than the offscreen
+// platform's. Without Xvfb every test is skipped with the reason.
+#include "xvfb/XvfbTestMain.h"
+
+#include "netinfo/core/RouterSearch.h"
+#include "support/TestSupport.h"
+#include "xvfb/XvfbDisplay.h"
+
+#include <QApplication>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+#include <memory>
+
+namespace quendal::test {
+
+QString xvfbUnavailable;
+
+} // namespace quendal::test
+
+int main(int argc, char** argv)
+{
+    using namespace quendal::test;
+    ::testing::InitGoogleTest(&argc, argv);
+    QTemporaryDir configHome;
+    qputenv("XDG_CONFIG_HOME", configHome.path().toLocal8Bit());
+    QTemporaryDir runtimeDir;
+    qputenv("XDG_RUNTIME_DIR", runtimeDir.path().toLocal8Bit());
+    quendal::setDefaultRouterSearchTarget(QHostAddress(QHostAddress::LocalHost), 9);
+
+    // Listing the tests needs no server.
+    XvfbDisplay display;
+    QString error;
+    if (GTEST_FLAG_GET(list_tests)) {
+        xvfbUnavailable = QStringLiteral("only listing");
+    } else if (XvfbDisplay::program().isEmpty()) {
+        xvfbUnavailable = QStringLiteral("Xvfb is not installed (Debian package xvfb)");
+    } else if (!display.start(&error)) {
+        std::fprintf(stderr, "cannot start Xvfb: %s\n", qPrintable(error));
+        return 1;
+    }
+    if (!xvfbUnavailable.isEmpty())
+        return RUN_ALL_TESTS();
+
+    qputenv("DISPLAY", display.name().toLocal8Bit());
+    qputenv("QT_QPA_PLATFORM", "xcb");
+    qunsetenv("WAYLAND_DISPLAY");
+    QApplication app(argc, argv);
+    failTestsOnModelTesterComplaints();
+    return RUN_ALL_TESTS();
+}
