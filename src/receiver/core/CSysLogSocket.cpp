@@ -11,6 +11,7 @@
 #include <QHostAddress>
 #include <QNetworkInterface>
 #include <QSocketNotifier>
+#include <QTimer>
 
 #include <algorithm>
 #include <cstring>
@@ -29,10 +30,16 @@ bool isLoopback(quint32 networkOrderAddress)
 } // namespace
 
 CSysLogSocket::CSysLogSocket(const IntakeTargets& targets, QObject* parent)
-    : QObject(parent), targets_(targets)
+    : QObject(parent), targets_(targets), rest_(new QTimer(this))
 {
     Q_ASSERT(targets_.hosts);
     Q_ASSERT(targets_.sink);
+    rest_->setSingleShot(true);
+    rest_->setInterval(kRestAfterDrainMs);
+    connect(rest_, &QTimer::timeout, this, [this] {
+        if (notifier_)
+            notifier_->setEnabled(true);
+    });
 }
 
 CSysLogSocket::~CSysLogSocket()
@@ -58,6 +65,7 @@ bool CSysLogSocket::Create(quint16 port, QString* error, quint32 address, int re
 
 void CSysLogSocket::Close()
 {
+    rest_->stop();
     notifier_.reset();
     socket_.close();
 }
@@ -102,6 +110,10 @@ void CSysLogSocket::OnReceive()
         counters_.written = handedToFiles_ - counters_.notWritten;
     }
     targets_.sink->drainEnded();
+    if (n < kDrainLimit && notifier_) {
+        notifier_->setEnabled(false);
+        rest_->start();
+    }
 }
 
 void CSysLogSocket::takeIn(QByteArrayView datagram, const sockaddr_in& from)
