@@ -1,12 +1,17 @@
 // Floods the real main window, drawn off screen, and reports how it keeps up:
-//  1. datagrams from the traffic generator at a steady rate over loopback: entries per second,
-//     losses, and the longest stall of the event loop (the window can neither repaint nor answer
-//     a click during a stall);
+//  1. datagrams from the traffic generator at a steady rate over loopback, in reps; each rep
+//     also measures, interleaved, the anchors of the same moment: the event loop's longest stall
+//     with no traffic (the machine's own scheduling delay) and the same flood into the plain C
+//     receiver (bench/c_receiver.c) and into the headless receiver. Reported per rep: the
+//     sender's pace, entries stored and in the files, losses, and the longest stall of the event
+//     loop (the window can neither repaint nor answer a click during a stall); then the window's
+//     figures as ratios to the anchors, with their range over the reps;
 //  2. one list filled to 1,000,000 rows through the intake: memory per row;
 //  3. the cost of a row added on top at 1,000,000 rows against a list of ten;
 //  4. scrolling the million-row list page by page, each step repainted at once.
 //
-//   quendal_window_bench [--rate 20000] [--seconds 5] [--flood-only]
+//   quendal_window_bench [--rate 20000] [--seconds 5] [--reps 1] [--flood-only]
+//                        [--no-anchors]
 
 #include "app/core/SettingsStore.h"
 #include "app/gui/CPortSettingsDlg.h"
@@ -23,10 +28,13 @@
 #include "receiver/core/WanStatus.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFile>
 #include <QLineEdit>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QScrollBar>
 #include <QTabWidget>
 #include <QTemporaryDir>
@@ -37,6 +45,8 @@
 #include <arpa/inet.h>
 #include <cstdio>
 #include <malloc.h>
+#include <signal.h>
+#include <vector>
 
 using namespace quendal;
 
@@ -46,7 +56,9 @@ struct Options
 {
     int rate = 20000;
     int seconds = 5;
+    int reps = 1;
     bool floodOnly = false;
+    bool anchors = true;
 };
 
 Options parse(const QStringList& arguments)
@@ -55,12 +67,16 @@ Options parse(const QStringList& arguments)
     for (qsizetype i = 1; i < arguments.size(); ++i) {
         if (arguments[i] == QLatin1String("--flood-only"))
             options.floodOnly = true;
+        else if (arguments[i] == QLatin1String("--no-anchors"))
+            options.anchors = false;
         else if (i + 1 == arguments.size())
             break;
         else if (arguments[i] == QLatin1String("--rate"))
             options.rate = arguments[++i].toInt();
         else if (arguments[i] == QLatin1String("--seconds"))
             options.seconds = arguments[++i].toInt();
+        else if (arguments[i] == QLatin1String("--reps"))
+            options.reps = std::max(1, arguments[++i].toInt());
     }
     return options;
 }
@@ -131,12 +147,13 @@ protected:
     }
 };
 
+// Runs the event loop for `ms`, sleeping while there is nothing to do as the application's own
+// loop does (a loop that spins would take a core from the receiver and the sender).
 void processEventsFor(int ms)
 {
-    QElapsedTimer t;
-    t.start();
-    while (t.elapsed() < ms)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    QEventLoop loop;
+    QTimer::singleShot(ms, Qt::PreciseTimer, &loop, &QEventLoop::quit);
+    loop.exec();
 }
 
 // The sender of the datagrams handed straight to the intake.
@@ -156,16 +173,132 @@ QByteArray datagram(int facility, qint64 i)
            QByteArray::number(i);
 }
 
-void floodRun(CSysLogDlg& window, quint16 port, const Options& options)
+// Entries in the automatic files of `folder`: three lines each.
+qint64 entriesInFiles(const QString& folder)
 {
-    const int count = options.rate * options.seconds;
-    std::printf("== Flood: %d datagrams at %d/s from the traffic generator over loopback\n", count,
-                options.rate);
+    qint64 lines = 0;
+    const QDir dir(folder);
+    for (LogCategory c : kAllCategories) {
+        QFile file(dir.filePath(autoLogFileName(c)));
+        if (!file.open(QIODevice::ReadOnly))
+            continue;
+        while (!file.atEnd()) {
+            const QByteArray block = file.read(1 << 20);
+            lines += block.count('\n');
+        }
+    }
+    return lines / 3;
+}
+
+// Waits, turning the event loop, until `count` stops changing for 300 ms.
+template <typename Count> void waitUntilSettled(Count count)
+{
+    qint64 last = -1;
+    while (count() != last) {
+        last = count();
+        processEventsFor(300);
+    }
+}
+
+// One flood from the traffic generator; returns the pace it reached, per second.
+class Flood
+{
+public:
+    Flood(quint16 port, int count, int rate)
+    {
+        generator_.start(
+            QStringLiteral(QUENDAL_FLOOD_BINARY),
+            {QStringLiteral("--port"), QString::number(port), QStringLiteral("--count"),
+             QString::number(count), QStringLiteral("--rate"), QString::number(rate),
+             QStringLiteral("--facilities"), QStringLiteral("firewall,vpn,useraccess,call,wan")});
+    }
+    // Runs the event loop until the generator has sent everything.
+    void runEventLoopUntilSent()
+    {
+        QEventLoop loop;
+        QObject::connect(&generator_, &QProcess::finished, &loop, &QEventLoop::quit);
+        if (generator_.state() != QProcess::NotRunning)
+            loop.exec();
+    }
+    double pace()
+    {
+        generator_.waitForFinished(-1);
+        static const QRegularExpression perSecond(QStringLiteral("([0-9]+) per second"));
+        const auto match =
+            perSecond.match(QString::fromLocal8Bit(generator_.readAllStandardError()));
+        return match.hasMatch() ? match.captured(1).toDouble() : 0;
+    }
+
+private:
+    QProcess generator_;
+};
+
+struct FloodResult
+{
+    double pace = 0;    // datagrams per second the sender reached
+    qint64 stored = 0;  // entries the receiver stored
+    qint64 inFiles = 0; // entries found in its files
+    quint64 drops = 0;  // datagrams the system dropped
+    double stallMs = 0; // longest event-loop stall
+    int over100ms = 0;  // stalls over 100 ms
+    int paints = 0;     // repaints of the first list
+};
+
+// The same flood into a receiver of another program (the plain C loop or the headless receiver),
+// its files in a folder of their own; `ready` is what it prints on standard error once bound.
+FloodResult anchorRun(const QString& program, const QStringList& arguments, const QString& folder,
+                      quint16 port, int count, int rate, const QString& ready)
+{
+    QDir(folder).removeRecursively();
+    QDir().mkpath(folder);
+    QProcess receiver;
+    receiver.start(program, arguments);
+    QByteArray err;
+    QElapsedTimer waited;
+    waited.start();
+    while (!err.contains(ready.toLocal8Bit()) && waited.elapsed() < 10'000 &&
+           receiver.state() != QProcess::NotRunning) {
+        receiver.waitForReadyRead(100);
+        err += receiver.readAllStandardError();
+    }
+    FloodResult r;
+    Flood flood(port, count, rate);
+    r.pace = flood.pace();
+    waitUntilSettled([&] { return entriesInFiles(folder); });
+    receiver.terminate();
+    receiver.waitForFinished(10'000);
+    err += receiver.readAllStandardError();
+    r.inFiles = entriesInFiles(folder);
+    r.stored = r.inFiles;
+    static const QRegularExpression drops(QStringLiteral("dropped by the system: ([0-9]+)"));
+    if (const auto m = drops.match(QString::fromLocal8Bit(err)); m.hasMatch())
+        r.drops = m.captured(1).toULongLong();
+    return r;
+}
+
+// The window's longest stall while a user clicks through the tabs for `ms`, with no traffic.
+double idleStallMs(CSysLogDlg& window, int ms)
+{
+    StallMeter stalls;
+    QTimer clicks;
+    int tab = 0;
+    QObject::connect(&clicks, &QTimer::timeout, [&] {
+        tab = (tab + 1) % kCategoryCount;
+        window.sheet()->setCurrentIndex(tab);
+    });
+    stalls.start();
+    clicks.start(200);
+    processEventsFor(ms);
+    return stalls.longestMs();
+}
+
+FloodResult windowRun(CSysLogDlg& window, quint16 port, int count, int rate)
+{
     PaintCounter paints(window.categoryPage(LogCategory::FireWall)->listCtrl()->viewport());
     StallMeter stalls;
-    QProcess generator;
-    generator.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     const quint64 storedBefore = window.reception()->counters().stored;
+    const quint64 dropsBefore = window.reception()->counters().kernelDrops;
+    const qint64 filesBefore = entriesInFiles(window.settings().LogPath);
 
     // A user clicks through the log tabs while the flood runs.
     QTimer clicks;
@@ -177,34 +310,102 @@ void floodRun(CSysLogDlg& window, quint16 port, const Options& options)
 
     stalls.start();
     clicks.start(200);
-    QElapsedTimer elapsed;
-    elapsed.start();
-    generator.start(QStringLiteral(QUENDAL_FLOOD_BINARY),
-                    {QStringLiteral("--port"), QString::number(port), QStringLiteral("--count"),
-                     QString::number(count), QStringLiteral("--rate"),
-                     QString::number(options.rate), QStringLiteral("--facilities"),
-                     QStringLiteral("firewall,vpn,useraccess,call,wan")});
-    while (generator.state() != QProcess::NotRunning)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-    const double sendSeconds = double(elapsed.nsecsElapsed()) / 1e9;
+    Flood flood(port, count, rate);
+    flood.runEventLoopUntilSent();
+    FloodResult r;
+    r.pace = flood.pace();
     // Let what is still queued in the socket come in.
-    quint64 last = 0;
-    do {
-        last = window.reception()->counters().stored;
-        processEventsFor(300);
-    } while (window.reception()->counters().stored != last);
+    waitUntilSettled([&] { return qint64(window.reception()->counters().stored); });
     stalls.stop();
     clicks.stop();
+    // The files are written by the receiver thread at the end of each drain.
+    waitUntilSettled([&] { return entriesInFiles(window.settings().LogPath); });
 
-    const quint64 stored = window.reception()->counters().stored - storedBefore;
-    std::printf("stored %llu of %d (%.2f %% lost) in %.2f s: %.0f entries/s\n",
-                static_cast<unsigned long long>(stored), count,
-                100.0 * double(count - qint64(stored)) / count, sendSeconds,
-                double(stored) / sendSeconds);
-    std::printf("dropped by the system: %llu\n",
-                static_cast<unsigned long long>(window.reception()->counters().kernelDrops));
-    std::printf("longest event-loop stall %.1f ms, stalls over 100 ms: %d, list repaints: %d\n",
-                stalls.longestMs(), stalls.over100ms(), paints.count);
+    r.stored = qint64(window.reception()->counters().stored - storedBefore);
+    r.inFiles = entriesInFiles(window.settings().LogPath) - filesBefore;
+    r.drops = window.reception()->counters().kernelDrops - dropsBefore;
+    r.stallMs = stalls.longestMs();
+    r.over100ms = stalls.over100ms();
+    r.paints = paints.count;
+    return r;
+}
+
+double loadAverage()
+{
+    QFile file(QStringLiteral("/proc/loadavg"));
+    return file.open(QIODevice::ReadOnly) ? file.readAll().split(' ').value(0).toDouble() : 0;
+}
+
+void printRange(const char* what, std::vector<double> v, const char* unit)
+{
+    if (v.empty())
+        return;
+    std::sort(v.begin(), v.end());
+    std::printf("  %-40s median %8.3f%s  range %.3f .. %.3f  (%zu reps)\n", what, v[v.size() / 2],
+                unit, v.front(), v.back(), v.size());
+}
+
+void floodRun(CSysLogDlg& window, quint16 port, const Options& options, const QString& work)
+{
+    const int count = options.rate * options.seconds;
+    std::printf("== Flood: %d datagrams at %d/s from the traffic generator over loopback, %d "
+                "reps, load %.2f\n",
+                count, options.rate, options.reps, loadAverage());
+    std::printf("%-4s %-9s %9s %9s %9s %8s %8s %10s %8s\n", "rep", "receiver", "sent/s", "stored",
+                "in files", "lost", "drops", "stall ms", "repaints");
+    const auto row = [&](int rep, const char* who, const FloodResult& r) {
+        std::printf("%-4d %-9s %9.0f %9lld %9lld %8lld %8llu %10.1f %8d\n", rep, who, r.pace,
+                    static_cast<long long>(r.stored), static_cast<long long>(r.inFiles),
+                    static_cast<long long>(count - r.stored),
+                    static_cast<unsigned long long>(r.drops), r.stallMs, r.paints);
+    };
+    std::vector<double> windowLoss, storedToC, storedToHeadless, stalls, stallToIdle, paceToRate;
+    int fullReps = 0;
+    for (int rep = 1; rep <= options.reps; ++rep) {
+        FloodResult idle;
+        idle.stallMs = idleStallMs(window, options.seconds * 1000);
+        std::printf("%-4d %-9s %9s %9s %9s %8s %8s %10.1f %8s\n", rep, "idle", "-", "-", "-", "-",
+                    "-", idle.stallMs, "-");
+        FloodResult c, headless;
+        if (options.anchors) {
+            const quint16 cPort = freePort();
+            c = anchorRun(QStringLiteral(QUENDAL_C_RECEIVER_BINARY),
+                          {QString::number(cPort), work + QStringLiteral("/c-loop"),
+                           QString::number(CSysLogSocket::kReceiveBufferBytes)},
+                          work + QStringLiteral("/c-loop"), cPort, count, options.rate,
+                          QStringLiteral("ready"));
+            row(rep, "c-loop", c);
+            const quint16 hPort = freePort();
+            headless = anchorRun(QStringLiteral(QUENDAL_HEADLESS_BINARY),
+                                 {QStringLiteral("--headless"), QStringLiteral("--port"),
+                                  QString::number(hPort), QStringLiteral("--log-dir"),
+                                  work + QStringLiteral("/headless")},
+                                 work + QStringLiteral("/headless"), hPort, count, options.rate,
+                                 QStringLiteral("receiving syslog"));
+            row(rep, "headless", headless);
+        }
+        const FloodResult w = windowRun(window, port, count, options.rate);
+        row(rep, "window", w);
+        if (w.stored == count && w.inFiles == count)
+            ++fullReps;
+        windowLoss.push_back(100.0 * double(count - w.stored) / count);
+        paceToRate.push_back(w.pace / options.rate);
+        stalls.push_back(w.stallMs);
+        if (idle.stallMs > 0)
+            stallToIdle.push_back(w.stallMs / idle.stallMs);
+        if (c.stored > 0)
+            storedToC.push_back(double(w.stored) / double(c.stored));
+        if (headless.stored > 0)
+            storedToHeadless.push_back(double(w.stored) / double(headless.stored));
+    }
+    std::printf("window: every entry stored and in the files in %d of %d reps; load %.2f\n",
+                fullReps, options.reps, loadAverage());
+    printRange("window loss", windowLoss, " %");
+    printRange("sender's pace / rate asked (window)", paceToRate, "");
+    printRange("window entries / c-loop entries", storedToC, "");
+    printRange("window entries / headless entries", storedToHeadless, "");
+    printRange("window longest stall", stalls, " ms");
+    printRange("window longest stall / idle stall", stallToIdle, "");
 }
 
 // The intake as the receiver thread runs it, on this thread, its batches put on the window's
@@ -372,7 +573,7 @@ int main(int argc, char** argv)
         return 1;
     }
 
-    floodRun(window, port, options);
+    floodRun(window, port, options, home.filePath(QStringLiteral("anchors")));
     if (options.floodOnly)
         return 0;
     millionRun(window);

@@ -11,6 +11,7 @@
 #include <QHostAddress>
 #include <QNetworkInterface>
 #include <QSocketNotifier>
+#include <QTimer>
 
 #include <algorithm>
 #include <cstring>
@@ -24,10 +25,16 @@ constexpr int kStatusFacility = 21;
 } // namespace
 
 CSysLogSocket::CSysLogSocket(const IntakeTargets& targets, QObject* parent)
-    : QObject(parent), targets_(targets)
+    : QObject(parent), targets_(targets), rest_(new QTimer(this))
 {
     Q_ASSERT(targets_.hosts);
     Q_ASSERT(targets_.sink);
+    rest_->setSingleShot(true);
+    rest_->setInterval(kRestAfterDrainMs);
+    connect(rest_, &QTimer::timeout, this, [this] {
+        if (notifier_)
+            notifier_->setEnabled(true);
+    });
 }
 
 CSysLogSocket::~CSysLogSocket()
@@ -67,6 +74,7 @@ bool CSysLogSocket::startReading(bool opened, int receiveBufferBytes)
 
 void CSysLogSocket::Close()
 {
+    rest_->stop();
     notifier_.reset();
     socket_.close();
 }
@@ -113,6 +121,10 @@ void CSysLogSocket::OnReceive()
         counters_.written = handedToFiles_ - counters_.notWritten;
     }
     targets_.sink->drainEnded();
+    if (n < kDrainLimit && notifier_) {
+        notifier_->setEnabled(false);
+        rest_->start();
+    }
 }
 
 void CSysLogSocket::takeIn(QByteArrayView datagram, const SocketAddress& from)

@@ -176,6 +176,9 @@ ReceptionEngine::ReceptionEngine(CDebugConsole* console, QObject* parent)
     // The worker and its sockets go with the thread, on the thread.
     connect(&thread_, &QThread::finished, worker_, &QObject::deleteLater);
     thread_.start();
+    deliveryTimer_.setSingleShot(true);
+    deliveryTimer_.setTimerType(Qt::PreciseTimer); // a coarse timer may end the interval early
+    connect(&deliveryTimer_, &QTimer::timeout, this, &ReceptionEngine::deliverPending);
 }
 
 ReceptionEngine::~ReceptionEngine()
@@ -275,11 +278,22 @@ void ReceptionEngine::post(ReceptionBatch&& batch)
     // One delivery in flight at a time: while this thread is busy, batches grow instead of
     // queueing up.
     if (postNow)
-        QMetaObject::invokeMethod(this, &ReceptionEngine::deliverPending, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(this, &ReceptionEngine::scheduleDelivery, Qt::QueuedConnection);
+}
+
+void ReceptionEngine::scheduleDelivery()
+{
+    const qint64 since = sinceDelivery_.isValid() ? sinceDelivery_.elapsed() : kDeliveryIntervalMs;
+    if (since >= kDeliveryIntervalMs)
+        deliverPending();
+    else if (!deliveryTimer_.isActive())
+        deliveryTimer_.start(int(kDeliveryIntervalMs - since));
 }
 
 void ReceptionEngine::deliverPending()
 {
+    deliveryTimer_.stop();
+    sinceDelivery_.start();
     ReceptionBatch batch;
     {
         QMutexLocker lock(&outboxMutex_);

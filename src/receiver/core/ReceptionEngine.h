@@ -3,10 +3,12 @@
 #include "receiver/core/CSysLogSocket.h"
 #include "receiver/core/ReceptionBatch.h"
 
+#include <QElapsedTimer>
 #include <QMutex>
 #include <QObject>
 #include <QString>
 #include <QThread>
+#include <QTimer>
 
 #include <atomic>
 #include <optional>
@@ -91,6 +93,11 @@ public:
     // Delivers what the receiver thread has taken in so far, at once.
     void deliverPending();
 
+    // Under a stream of datagrams batches reach this thread at most this often, each holding
+    // everything taken in since the last: lists and counters then change once per interval
+    // instead of once per drain. After a quiet interval the next batch comes at once.
+    static constexpr int kDeliveryIntervalMs = 50;
+
 Q_SIGNALS:
     void runningChanged(bool running);
     // Entries taken in, on this object's thread. Receivers may take the rows out of the batch.
@@ -119,6 +126,8 @@ private:
 
     // Called by the receiver thread at the end of a drain.
     void post(ReceptionBatch&& batch);
+    // On this object's thread: delivers now, or when the interval since the last delivery ends.
+    void scheduleDelivery();
 
     QThread thread_;
     ReceptionWorker* worker_;
@@ -135,6 +144,8 @@ private:
     ReceptionBatch outbox_;
     bool outboxFilled_ = false;
     bool deliveryPosted_ = false;
+    QTimer deliveryTimer_;
+    QElapsedTimer sinceDelivery_;
 };
 
 } // namespace quendal

@@ -9,11 +9,14 @@
 #include "receiver/core/WanStatus.h"
 #include "support/TestSupport.h"
 
+#include <QElapsedTimer>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 
 #include <arpa/inet.h>
+#include <chrono>
 #include <gtest/gtest.h>
+#include <thread>
 
 namespace quendal {
 namespace {
@@ -280,6 +283,63 @@ TEST_F(Reception, ReplayForwardsWholeDatagramsWhileTheStoredTextIsCut)
     EXPECT_EQ(file(LogCategory::FireWall, dir.path()),
               "Mar 14 09:26:53\r\ngw\r\n" + whole.mid(head.size(), 1500 - head.size()) +
                   "\r\nMar 14 09:26:53\r\ngw\r\n1\r\n");
+}
+
+// A stream of datagrams a tenth of a millisecond apart, each sent as the system takes it.
+void sendPaced(quint16 port, int count, int firstNumber = 0)
+{
+    UdpSocket sender;
+    sender.open(0, htonl(INADDR_LOOPBACK));
+    sockaddr_in to{};
+    makeSocketAddress(QStringLiteral("127.0.0.1"), port, &to);
+    QElapsedTimer clock;
+    clock.start();
+    for (int i = 0; i < count; ++i) {
+        while (clock.nsecsElapsed() < qint64(i) * 100'000)
+            std::this_thread::yield();
+        const QByteArray d = numbered(firstNumber + i);
+        sender.sendTo(d.constData(), size_t(d.size()), to);
+    }
+}
+
+TEST_F(Reception, UnderAStreamTheWindowGetsOneBatchPerIntervalWithEverythingInOrder)
+{
+    start();
+    std::vector<qint64> arrivals;
+    QElapsedTimer clock;
+    clock.start();
+    QObject::connect(&engine, &ReceptionEngine::batchArrived,
+                     [&] { arrivals.push_back(clock.elapsed()); });
+    constexpr int kCount = 3000; // about 0.3 s
+    std::thread sender([&] { sendPaced(port, kCount); });
+    const bool allRead = waitForRead(kCount);
+    sender.join();
+    ASSERT_TRUE(allRead);
+
+    // Deliveries start at least an interval apart; each arrival is seen after the previous
+    // batch was put on the lists, which may take a moment, so the whole span is compared.
+    ASSERT_GE(arrivals.size(), 2u);
+    const qint64 span = arrivals.back() - arrivals.front();
+    EXPECT_GE(span, qint64(arrivals.size() - 2) * ReceptionEngine::kDeliveryIntervalMs)
+        << arrivals.size() << " batches in " << span << " ms";
+    const LogList& firewall = list(LogCategory::FireWall);
+    ASSERT_EQ(firewall.size(), kCount);
+    for (qsizetype row = 0; row < firewall.size(); ++row)
+        ASSERT_EQ(firewall.entry(row).message, QByteArray::number(kCount - 1 - row));
+}
+
+TEST_F(Reception, AStreamIsTakenInWithManyDatagramsPerDrain)
+{
+    start();
+    constexpr int kCount = 2000;
+    std::thread sender([&] { sendPaced(port, kCount); });
+    const bool allRead = waitForRead(kCount);
+    sender.join();
+    ASSERT_TRUE(allRead);
+    // Read as each came, the drains would take one or two datagrams each: resting a moment
+    // after a drain lets the next one take what arrived meanwhile with one set of system calls.
+    EXPECT_LT(observer.drains(), kCount / 4) << observer.drains() << " drains";
+    EXPECT_EQ(list(LogCategory::FireWall).size(), kCount);
 }
 
 } // namespace
