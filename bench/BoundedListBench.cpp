@@ -3,24 +3,39 @@
 // it goes: once every list is full it must stay flat, however many entries follow.
 //
 //   quendal_bounded_list_bench [--entries 20000000] [--bound 1000000] [--batch 64]
-//                              [--single]
+//                              [--single | --through-engine]
 //
 // Entries arrive in batches put on top with prependAll, as the window applies what its receiver
-// thread hands over; --single adds them one by one with prepend instead. The anchor of every
+// thread hands over; --single adds them one by one with prepend instead. --through-engine takes
+// the window's whole road instead: datagrams sent over loopback (paced by what the receiver has
+// read, so none is dropped) to a reception engine on its thread, which splits them, writes the
+// automatic files and hands its batches to the lists through a ReceptionView. The anchor of every
 // figure is the same run's own state when the lists have just become full: resident memory as a
 // ratio to it, and the cost of an entry as a ratio to the cost while the lists were filling.
 
 #include "controls/gui/CColorListCtrl.h"
 #include "logs/core/LogList.h"
+#include "receiver/core/HostList.h"
+#include "receiver/core/ReceptionEngine.h"
+#include "receiver/core/ReceptionView.h"
+#include "receiver/core/UdpSocket.h"
+#include "receiver/core/WanStatus.h"
 
 #include <QApplication>
+#include <QEventLoop>
 #include <QFile>
 #include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTimer>
 
 #include <algorithm>
+#include <arpa/inet.h>
 #include <array>
+#include <atomic>
 #include <cstdio>
 #include <ctime>
+#include <sys/socket.h>
+#include <thread>
 #include <unistd.h>
 #include <vector>
 
@@ -34,6 +49,7 @@ struct Options
     qsizetype bound = 1'000'000;
     int batch = 64;
     bool single = false;
+    bool throughEngine = false;
 };
 
 Options parse(const QStringList& arguments)
@@ -42,6 +58,8 @@ Options parse(const QStringList& arguments)
     for (qsizetype i = 1; i < arguments.size(); ++i) {
         if (arguments[i] == QLatin1String("--single"))
             options.single = true;
+        else if (arguments[i] == QLatin1String("--through-engine"))
+            options.throughEngine = true;
         else if (i + 1 == arguments.size())
             break;
         else if (arguments[i] == QLatin1String("--entries"))
@@ -89,6 +107,155 @@ QByteArray message(qint64 i)
            QByteArray(" DPT=443 SYN entry ") + QByteArray::number(i);
 }
 
+// Resident memory as the entries go through: the anchor is its value when every list has just
+// become full; from then on each tenth of the entries is reported as a ratio to it.
+class Tracker
+{
+public:
+    Tracker(const Options& options, const std::array<LogList*, 5>& lists)
+        : options_(options), lists_(lists), cpuStart_(cpuNanoseconds()),
+          step_(std::max<qint64>(1, options.entries / 10))
+    {}
+
+    void check(qint64 i)
+    {
+        if (fullAt_ < 0 && allFull()) {
+            fullAt_ = i;
+            fullClock_ = cpuNanoseconds();
+            fillNsPerEntry_ = double(fullClock_ - cpuStart_) / double(i);
+            fullMiB_ = residentMiB();
+            std::printf("all lists full after %lld entries: resident %.1f MiB (the anchor), "
+                        "text chunks %.1f MiB per list\n",
+                        static_cast<long long>(i), fullMiB_,
+                        double(lists_[0]->rows().textBytesReserved()) / (1024.0 * 1024.0));
+            nextReport_ = i + step_;
+        } else if (fullAt_ >= 0 && i >= nextReport_) {
+            const double mib = residentMiB();
+            const double ratio = mib / fullMiB_;
+            lowestRatio_ = std::min(lowestRatio_, ratio);
+            highestRatio_ = std::max(highestRatio_, ratio);
+            std::printf("after %11lld entries: resident %.1f MiB = %.3f of the anchor\n",
+                        static_cast<long long>(i), mib, ratio);
+            nextReport_ += step_;
+        }
+        std::fflush(stdout);
+    }
+
+    int finish(qint64 i)
+    {
+        const double endMiB = residentMiB();
+        if (fullAt_ < 0) {
+            std::printf("the lists never filled: %.1f MiB at the end\n", endMiB);
+            return 1;
+        }
+        const double endRatio = endMiB / fullMiB_;
+        lowestRatio_ = std::min(lowestRatio_, endRatio);
+        highestRatio_ = std::max(highestRatio_, endRatio);
+        const double fullNsPerEntry =
+            double(cpuNanoseconds() - fullClock_) / double(std::max<qint64>(1, i - fullAt_));
+        const bool flat = highestRatio_ <= 1.10 && lowestRatio_ >= 0.90;
+        std::printf("at the end: resident %.1f MiB = %.3f of the anchor; range after full %.3f "
+                    "to %.3f (%s within 10 %%)\n",
+                    endMiB, endRatio, lowestRatio_, highestRatio_, flat ? "flat" : "NOT");
+        std::printf("CPU per entry: %.0f ns while filling, %.0f ns once full (%.2f times); "
+                    "load %.1f\n",
+                    fillNsPerEntry_, fullNsPerEntry, fullNsPerEntry / fillNsPerEntry_,
+                    loadAverage());
+        return flat ? 0 : 1;
+    }
+
+private:
+    bool allFull() const
+    {
+        return std::all_of(lists_.begin(), lists_.end(),
+                           [&](const LogList* l) { return l->size() >= options_.bound; });
+    }
+
+    const Options& options_;
+    const std::array<LogList*, 5>& lists_;
+    qint64 cpuStart_;
+    qint64 step_;
+    qint64 fullAt_ = -1;
+    double fullMiB_ = 0;
+    double fillNsPerEntry_ = 0;
+    qint64 fullClock_ = 0;
+    double lowestRatio_ = 1e9;
+    double highestRatio_ = 0;
+    qint64 nextReport_ = 0;
+};
+
+// Counts, on the receiver thread, the datagrams it has begun to take in.
+class TakenCounter : public IntakeSink
+{
+public:
+    void beforeDatagram() override { taken.fetch_add(1, std::memory_order_relaxed); }
+    void entryStored(LogCategory, const LogEntryView&) override {}
+    std::atomic<qint64> taken{0};
+};
+
+// The entries as datagrams through a reception engine into the lists, as the window receives.
+int throughEngine(const Options& options, const std::array<LogList*, 5>& lists, Tracker& tracker)
+{
+    QTemporaryDir folder;
+    HostList hosts(QStringLiteral("Any"));
+    WanStatus wan;
+    TakenCounter counter;
+    ReceptionEngine engine;
+    engine.setObserver(&counter);
+    std::array<LogList*, kCategoryCount> targets{};
+    std::copy(lists.begin(), lists.end(), targets.begin());
+    ReceptionView view(&engine, &hosts, targets, &wan);
+    ReceptionSettings settings;
+    settings.port = 0;
+    settings.address = htonl(INADDR_LOOPBACK);
+    settings.folder = folder.path();
+    QString error;
+    if (!engine.start(settings, &error)) {
+        std::printf("cannot receive: %s\n", qPrintable(error));
+        return 1;
+    }
+    std::printf("through a reception engine on 127.0.0.1:%u, files in %s\n", engine.localPort(),
+                qPrintable(folder.path()));
+
+    // Never more in flight than a fraction of what the receive buffer holds: nothing is dropped.
+    constexpr qint64 kInFlight = 2000;
+    std::atomic<bool> sent{false};
+    std::thread sender([&] {
+        UdpSocket socket;
+        socket.open(0, htonl(INADDR_LOOPBACK));
+        sockaddr_in to{};
+        makeSocketAddress(QStringLiteral("127.0.0.1"), engine.localPort(), &to);
+        QByteArray d;
+        for (qint64 i = 0; i < options.entries; ++i) {
+            while (i - counter.taken.load(std::memory_order_relaxed) >= kInFlight)
+                std::this_thread::sleep_for(std::chrono::microseconds(200));
+            // A batch's worth for each category in turn, an emergency now and then.
+            const int facility = 16 + int((i / options.batch) % 5);
+            d = "<" + QByteArray::number(facility * 8 + (i % 50 == 0 ? 0 : 6)) +
+                ">Dec  7 06:07:01 gateway: " + message(i);
+            socket.sendTo(d.constData(), size_t(d.size()), to);
+        }
+        sent = true;
+    });
+
+    QEventLoop loop;
+    QTimer tick;
+    QObject::connect(&tick, &QTimer::timeout, [&] {
+        const qint64 stored = qint64(engine.counters().stored);
+        tracker.check(stored);
+        if (sent && stored + qint64(engine.counters().kernelDrops) >= options.entries)
+            loop.quit();
+    });
+    tick.start(100);
+    loop.exec();
+    sender.join();
+    engine.stop();
+    std::printf("stored %llu, dropped by the system %llu\n",
+                static_cast<unsigned long long>(engine.counters().stored),
+                static_cast<unsigned long long>(engine.counters().kernelDrops));
+    return tracker.finish(qint64(engine.counters().stored));
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -119,20 +286,9 @@ int main(int argc, char** argv)
     const double startMiB = residentMiB();
     std::printf("resident at start: %.1f MiB\n", startMiB);
 
-    const auto allFull = [&] {
-        return std::all_of(lists.begin(), lists.end(),
-                           [&](const LogList* l) { return l->size() >= options.bound; });
-    };
-
-    const qint64 cpuStart = cpuNanoseconds();
-    qint64 fullAt = -1;
-    double fullMiB = 0;
-    double fillNsPerEntry = 0;
-    qint64 fullClock = 0;
-    double lowestRatio = 1e9;
-    double highestRatio = 0;
-    qint64 nextReport = 0;
-    const qint64 step = std::max<qint64>(1, options.entries / 10);
+    Tracker tracker(options, lists);
+    if (options.throughEngine)
+        return throughEngine(options, lists, tracker);
 
     std::array<LogRows, 5> batches;
     qint64 i = 0;
@@ -152,43 +308,7 @@ int main(int argc, char** argv)
                 lists[c]->prependAll(std::move(batches[c]));
         }
         QCoreApplication::processEvents();
-
-        if (fullAt < 0 && allFull()) {
-            fullAt = i;
-            fullClock = cpuNanoseconds();
-            fillNsPerEntry = double(fullClock - cpuStart) / double(i);
-            fullMiB = residentMiB();
-            std::printf("all lists full after %lld entries: resident %.1f MiB (the anchor), "
-                        "text chunks %.1f MiB per list\n",
-                        static_cast<long long>(i), fullMiB,
-                        double(lists[0]->rows().textBytesReserved()) / (1024.0 * 1024.0));
-            nextReport = i + step;
-        } else if (fullAt >= 0 && i >= nextReport) {
-            const double mib = residentMiB();
-            const double ratio = mib / fullMiB;
-            lowestRatio = std::min(lowestRatio, ratio);
-            highestRatio = std::max(highestRatio, ratio);
-            std::printf("after %11lld entries: resident %.1f MiB = %.3f of the anchor\n",
-                        static_cast<long long>(i), mib, ratio);
-            nextReport += step;
-        }
+        tracker.check(i);
     }
-    const double endMiB = residentMiB();
-    if (fullAt < 0) {
-        std::printf("the lists never filled: %.1f MiB at the end\n", endMiB);
-        return 1;
-    }
-    const double endRatio = endMiB / fullMiB;
-    lowestRatio = std::min(lowestRatio, endRatio);
-    highestRatio = std::max(highestRatio, endRatio);
-    const double fullNsPerEntry =
-        double(cpuNanoseconds() - fullClock) / double(std::max<qint64>(1, i - fullAt));
-    std::printf("at the end: resident %.1f MiB = %.3f of the anchor; range after full %.3f to "
-                "%.3f (%s within 10 %%)\n",
-                endMiB, endRatio, lowestRatio, highestRatio,
-                highestRatio <= 1.10 && lowestRatio >= 0.90 ? "flat" : "NOT");
-    std::printf("CPU per entry: %.0f ns while filling, %.0f ns once full (%.2f times); "
-                "load %.1f\n",
-                fillNsPerEntry, fullNsPerEntry, fullNsPerEntry / fillNsPerEntry, loadAverage());
-    return highestRatio <= 1.10 && lowestRatio >= 0.90 ? 0 : 1;
+    return tracker.finish(i);
 }

@@ -32,6 +32,7 @@
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QProcess>
 #include <QRegularExpression>
@@ -44,8 +45,10 @@
 #include <algorithm>
 #include <arpa/inet.h>
 #include <cstdio>
+#include <fcntl.h>
 #include <malloc.h>
 #include <signal.h>
+#include <unistd.h>
 #include <vector>
 
 using namespace quendal;
@@ -95,39 +98,69 @@ quint16 freePort()
     return probe.localPort();
 }
 
-// Measures the gaps between the turns of the event loop with a 1 ms timer.
+// Measures the gaps between the turns of the event loop with a 1 ms timer. Each gap is split by
+// the thread's scheduler statistics (/proc/thread-self/schedstat) into the time it waited for a
+// CPU, which on a loaded machine is the other processes' doing, and the rest: the event loop's
+// own work. The longest gap and the longest own part are kept.
 class StallMeter : public QObject
 {
 public:
-    StallMeter()
+    StallMeter() : schedstat_(::open("/proc/thread-self/schedstat", O_RDONLY | O_CLOEXEC))
     {
         timer_.setTimerType(Qt::PreciseTimer);
         timer_.setInterval(1);
         QObject::connect(&timer_, &QTimer::timeout, this, [this] {
             const qint64 now = clock_.nsecsElapsed();
-            longest_ = std::max(longest_, now - last_);
-            if (now - last_ > 100'000'000)
+            const qint64 waited = runQueueWait();
+            const qint64 gap = now - last_;
+            const qint64 own = gap - std::min(gap, waited - lastWait_);
+            longest_ = std::max(longest_, gap);
+            longestOwn_ = std::max(longestOwn_, own);
+            if (gap > 100'000'000)
                 ++over100ms_;
             last_ = now;
+            lastWait_ = waited;
         });
+    }
+    ~StallMeter() override
+    {
+        if (schedstat_ >= 0)
+            ::close(schedstat_);
     }
     void start()
     {
         clock_.start();
         last_ = 0;
+        lastWait_ = runQueueWait();
         longest_ = 0;
+        longestOwn_ = 0;
         over100ms_ = 0;
         timer_.start();
     }
     void stop() { timer_.stop(); }
     double longestMs() const { return double(longest_) / 1e6; }
+    // The longest gap less the time the thread waited for a CPU in it.
+    double longestOwnMs() const { return double(longestOwn_) / 1e6; }
     int over100ms() const { return over100ms_; }
 
 private:
+    // Nanoseconds this thread has spent runnable but waiting for a CPU.
+    qint64 runQueueWait() const
+    {
+        char text[128] = {};
+        if (schedstat_ < 0 || ::pread(schedstat_, text, sizeof text - 1, 0) <= 0)
+            return 0;
+        unsigned long long running = 0, waiting = 0;
+        return std::sscanf(text, "%llu %llu", &running, &waiting) == 2 ? qint64(waiting) : 0;
+    }
+
+    int schedstat_;
     QTimer timer_;
     QElapsedTimer clock_;
     qint64 last_ = 0;
+    qint64 lastWait_ = 0;
     qint64 longest_ = 0;
+    qint64 longestOwn_ = 0;
     int over100ms_ = 0;
 };
 
@@ -190,6 +223,15 @@ qint64 entriesInFiles(const QString& folder)
     return lines / 3;
 }
 
+// Bytes in the automatic files of `folder`: cheap enough to watch them grow.
+qint64 bytesInFiles(const QString& folder)
+{
+    qint64 bytes = 0;
+    for (LogCategory c : kAllCategories)
+        bytes += QFileInfo(QDir(folder).filePath(autoLogFileName(c))).size();
+    return bytes;
+}
+
 // Waits, turning the event loop, until `count` stops changing for 300 ms.
 template <typename Count> void waitUntilSettled(Count count)
 {
@@ -235,19 +277,48 @@ private:
 
 struct FloodResult
 {
-    double pace = 0;    // datagrams per second the sender reached
-    qint64 stored = 0;  // entries the receiver stored
-    qint64 inFiles = 0; // entries found in its files
-    quint64 drops = 0;  // datagrams the system dropped
-    double stallMs = 0; // longest event-loop stall
-    int over100ms = 0;  // stalls over 100 ms
-    int paints = 0;     // repaints of the first list
+    double pace = 0;       // datagrams per second the sender reached
+    qint64 stored = 0;     // entries the receiver stored
+    qint64 inFiles = 0;    // entries found in its files
+    quint64 drops = 0;     // datagrams the system dropped
+    double stallMs = 0;    // the window's longest event-loop stall
+    double ownStallMs = 0; // the same less the time its thread waited for a CPU
+    int paints = 0;        // repaints of the first list
+};
+
+// The window's event loop, measured while a user clicks through the log tabs.
+class UserAtTheWindow
+{
+public:
+    explicit UserAtTheWindow(CSysLogDlg& window)
+    {
+        QObject::connect(&clicks_, &QTimer::timeout, [this, &window] {
+            tab_ = (tab_ + 1) % kCategoryCount;
+            window.sheet()->setCurrentIndex(tab_);
+        });
+        stalls_.start();
+        clicks_.start(200);
+    }
+    void stop(FloodResult& r)
+    {
+        stalls_.stop();
+        clicks_.stop();
+        r.stallMs = stalls_.longestMs();
+        r.ownStallMs = stalls_.longestOwnMs();
+    }
+
+private:
+    StallMeter stalls_;
+    QTimer clicks_;
+    int tab_ = 0;
 };
 
 // The same flood into a receiver of another program (the plain C loop or the headless receiver),
 // its files in a folder of their own; `ready` is what it prints on standard error once bound.
-FloodResult anchorRun(const QString& program, const QStringList& arguments, const QString& folder,
-                      quint16 port, int count, int rate, const QString& ready)
+// The window, receiving nothing, is measured meanwhile: its stalls under the same load.
+FloodResult anchorRun(CSysLogDlg& window, const QString& program, const QStringList& arguments,
+                      const QString& folder, quint16 port, int count, int rate,
+                      const QString& ready)
 {
     QDir(folder).removeRecursively();
     QDir().mkpath(folder);
@@ -262,9 +333,12 @@ FloodResult anchorRun(const QString& program, const QStringList& arguments, cons
         err += receiver.readAllStandardError();
     }
     FloodResult r;
+    UserAtTheWindow user(window);
     Flood flood(port, count, rate);
+    flood.runEventLoopUntilSent();
     r.pace = flood.pace();
-    waitUntilSettled([&] { return entriesInFiles(folder); });
+    waitUntilSettled([&] { return bytesInFiles(folder); });
+    user.stop(r);
     receiver.terminate();
     receiver.waitForFinished(10'000);
     err += receiver.readAllStandardError();
@@ -276,56 +350,27 @@ FloodResult anchorRun(const QString& program, const QStringList& arguments, cons
     return r;
 }
 
-// The window's longest stall while a user clicks through the tabs for `ms`, with no traffic.
-double idleStallMs(CSysLogDlg& window, int ms)
-{
-    StallMeter stalls;
-    QTimer clicks;
-    int tab = 0;
-    QObject::connect(&clicks, &QTimer::timeout, [&] {
-        tab = (tab + 1) % kCategoryCount;
-        window.sheet()->setCurrentIndex(tab);
-    });
-    stalls.start();
-    clicks.start(200);
-    processEventsFor(ms);
-    return stalls.longestMs();
-}
-
 FloodResult windowRun(CSysLogDlg& window, quint16 port, int count, int rate)
 {
     PaintCounter paints(window.categoryPage(LogCategory::FireWall)->listCtrl()->viewport());
-    StallMeter stalls;
     const quint64 storedBefore = window.reception()->counters().stored;
     const quint64 dropsBefore = window.reception()->counters().kernelDrops;
     const qint64 filesBefore = entriesInFiles(window.settings().LogPath);
 
-    // A user clicks through the log tabs while the flood runs.
-    QTimer clicks;
-    int tab = 0;
-    QObject::connect(&clicks, &QTimer::timeout, [&] {
-        tab = (tab + 1) % kCategoryCount;
-        window.sheet()->setCurrentIndex(tab);
-    });
-
-    stalls.start();
-    clicks.start(200);
+    UserAtTheWindow user(window);
     Flood flood(port, count, rate);
     flood.runEventLoopUntilSent();
     FloodResult r;
     r.pace = flood.pace();
     // Let what is still queued in the socket come in.
     waitUntilSettled([&] { return qint64(window.reception()->counters().stored); });
-    stalls.stop();
-    clicks.stop();
+    user.stop(r);
     // The files are written by the receiver thread at the end of each drain.
-    waitUntilSettled([&] { return entriesInFiles(window.settings().LogPath); });
+    waitUntilSettled([&] { return bytesInFiles(window.settings().LogPath); });
 
     r.stored = qint64(window.reception()->counters().stored - storedBefore);
     r.inFiles = entriesInFiles(window.settings().LogPath) - filesBefore;
     r.drops = window.reception()->counters().kernelDrops - dropsBefore;
-    r.stallMs = stalls.longestMs();
-    r.over100ms = stalls.over100ms();
     r.paints = paints.count;
     return r;
 }
@@ -341,7 +386,7 @@ void printRange(const char* what, std::vector<double> v, const char* unit)
     if (v.empty())
         return;
     std::sort(v.begin(), v.end());
-    std::printf("  %-40s median %8.3f%s  range %.3f .. %.3f  (%zu reps)\n", what, v[v.size() / 2],
+    std::printf("  %-46s median %8.3f%s  range %.3f .. %.3f  (%zu reps)\n", what, v[v.size() / 2],
                 unit, v.front(), v.back(), v.size());
 }
 
@@ -351,32 +396,31 @@ void floodRun(CSysLogDlg& window, quint16 port, const Options& options, const QS
     std::printf("== Flood: %d datagrams at %d/s from the traffic generator over loopback, %d "
                 "reps, load %.2f\n",
                 count, options.rate, options.reps, loadAverage());
-    std::printf("%-4s %-9s %9s %9s %9s %8s %8s %10s %8s\n", "rep", "receiver", "sent/s", "stored",
-                "in files", "lost", "drops", "stall ms", "repaints");
+    std::printf("(the stalls are the window's, also while an anchor receives; \"own\" is a "
+                "stall less the time the thread waited for a CPU)\n");
+    std::printf("%-4s %-9s %9s %9s %9s %8s %8s %9s %8s %8s\n", "rep", "receiver", "sent/s",
+                "stored", "in files", "lost", "drops", "stall ms", "own ms", "repaints");
     const auto row = [&](int rep, const char* who, const FloodResult& r) {
-        std::printf("%-4d %-9s %9.0f %9lld %9lld %8lld %8llu %10.1f %8d\n", rep, who, r.pace,
+        std::printf("%-4d %-9s %9.0f %9lld %9lld %8lld %8llu %9.1f %8.1f %8d\n", rep, who, r.pace,
                     static_cast<long long>(r.stored), static_cast<long long>(r.inFiles),
                     static_cast<long long>(count - r.stored),
-                    static_cast<unsigned long long>(r.drops), r.stallMs, r.paints);
+                    static_cast<unsigned long long>(r.drops), r.stallMs, r.ownStallMs, r.paints);
     };
-    std::vector<double> windowLoss, storedToC, storedToHeadless, stalls, stallToIdle, paceToRate;
+    std::vector<double> windowLoss, storedToC, storedToHeadless, stalls, ownStalls, stallToHeadless,
+        paceToHeadless;
     int fullReps = 0;
     for (int rep = 1; rep <= options.reps; ++rep) {
-        FloodResult idle;
-        idle.stallMs = idleStallMs(window, options.seconds * 1000);
-        std::printf("%-4d %-9s %9s %9s %9s %8s %8s %10.1f %8s\n", rep, "idle", "-", "-", "-", "-",
-                    "-", idle.stallMs, "-");
         FloodResult c, headless;
         if (options.anchors) {
             const quint16 cPort = freePort();
-            c = anchorRun(QStringLiteral(QUENDAL_C_RECEIVER_BINARY),
+            c = anchorRun(window, QStringLiteral(QUENDAL_C_RECEIVER_BINARY),
                           {QString::number(cPort), work + QStringLiteral("/c-loop"),
                            QString::number(CSysLogSocket::kReceiveBufferBytes)},
                           work + QStringLiteral("/c-loop"), cPort, count, options.rate,
                           QStringLiteral("ready"));
             row(rep, "c-loop", c);
             const quint16 hPort = freePort();
-            headless = anchorRun(QStringLiteral(QUENDAL_HEADLESS_BINARY),
+            headless = anchorRun(window, QStringLiteral(QUENDAL_HEADLESS_BINARY),
                                  {QStringLiteral("--headless"), QStringLiteral("--port"),
                                   QString::number(hPort), QStringLiteral("--log-dir"),
                                   work + QStringLiteral("/headless")},
@@ -389,23 +433,26 @@ void floodRun(CSysLogDlg& window, quint16 port, const Options& options, const QS
         if (w.stored == count && w.inFiles == count)
             ++fullReps;
         windowLoss.push_back(100.0 * double(count - w.stored) / count);
-        paceToRate.push_back(w.pace / options.rate);
         stalls.push_back(w.stallMs);
-        if (idle.stallMs > 0)
-            stallToIdle.push_back(w.stallMs / idle.stallMs);
+        ownStalls.push_back(w.ownStallMs);
         if (c.stored > 0)
             storedToC.push_back(double(w.stored) / double(c.stored));
-        if (headless.stored > 0)
+        if (headless.stored > 0) {
             storedToHeadless.push_back(double(w.stored) / double(headless.stored));
+            paceToHeadless.push_back(w.pace / headless.pace);
+            if (headless.stallMs > 0)
+                stallToHeadless.push_back(w.stallMs / headless.stallMs);
+        }
     }
     std::printf("window: every entry stored and in the files in %d of %d reps; load %.2f\n",
                 fullReps, options.reps, loadAverage());
     printRange("window loss", windowLoss, " %");
-    printRange("sender's pace / rate asked (window)", paceToRate, "");
     printRange("window entries / c-loop entries", storedToC, "");
     printRange("window entries / headless entries", storedToHeadless, "");
+    printRange("sender's pace: window / headless", paceToHeadless, "");
     printRange("window longest stall", stalls, " ms");
-    printRange("window longest stall / idle stall", stallToIdle, "");
+    printRange("window longest own stall (less CPU wait)", ownStalls, " ms");
+    printRange("longest stall: receiving / while headless receives", stallToHeadless, "");
 }
 
 // The intake as the receiver thread runs it, on this thread, its batches put on the window's

@@ -1,9 +1,19 @@
 #include "logs/core/TextArena.h"
 
 #include <algorithm>
+#include <new>
+#include <sys/mman.h>
 #include <utility>
 
 namespace quendal {
+
+void TextArena::ChunkFree::operator()(char* bytes) const
+{
+    if (size >= kMapFrom)
+        ::munmap(bytes, size);
+    else
+        delete[] bytes;
+}
 
 TextArena::TextArena(TextArena&& other) noexcept
 {
@@ -28,8 +38,18 @@ TextArena& TextArena::operator=(TextArena&& other) noexcept
 
 TextArena::Chunk& TextArena::newChunk(std::size_t size)
 {
+    char* bytes = nullptr;
+    if (size >= kMapFrom) {
+        void* mapped =
+            ::mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+        if (mapped == MAP_FAILED)
+            throw std::bad_alloc();
+        bytes = static_cast<char*>(mapped);
+    } else {
+        bytes = new char[size];
+    }
     Chunk& chunk = chunks_.emplace_back();
-    chunk.bytes = std::make_unique_for_overwrite<char[]>(size);
+    chunk.bytes = std::unique_ptr<char[], ChunkFree>(bytes, ChunkFree{size});
     chunk.size = size;
     reserved_ += size;
     ++live_;

@@ -33,10 +33,21 @@ public:
 private:
     static constexpr std::size_t kFirstChunk = 4096;
     static constexpr std::size_t kMaxChunk = std::size_t(1) << 20;
+    // Chunks this large are mapped from the system each on its own and unmapped when freed. From
+    // the heap they would stay: the allocator maps a large block only until the first one comes
+    // back, and chunks cut on the receiver thread and freed on the window's leave holes in that
+    // thread's heap that are never returned, so a full list would keep growing.
+    static constexpr std::size_t kMapFrom = std::size_t(128) << 10;
+
+    struct ChunkFree
+    {
+        std::size_t size; // value-initialised to 0 by the pointer that holds it
+        void operator()(char* bytes) const;
+    };
 
     struct Chunk
     {
-        std::unique_ptr<char[]> bytes; // null once freed
+        std::unique_ptr<char[], ChunkFree> bytes; // null once freed
         std::size_t size = 0;
         std::size_t texts = 0; // allocations not yet released
         bool contains(const char* p) const
