@@ -118,6 +118,51 @@ QString BuiltinUiText(int number)
         QStringLiteral("and %1 more"),             // 9105
         QStringLiteral("No match"),                // 9106
         QStringLiteral("not kept with the entry"), // 9107
+        QStringLiteral("Text 9108"), // 9108: taken by texts added on another branch
+        QStringLiteral("Text 9109"), // 9109: taken by texts added on another branch
+        QStringLiteral("Text 9110"), // 9110: taken by texts added on another branch
+        QStringLiteral("Text 9111"), // 9111: taken by texts added on another branch
+        QStringLiteral("Text 9112"), // 9112: taken by texts added on another branch
+        QStringLiteral("Text 9113"), // 9113: taken by texts added on another branch
+        QStringLiteral("Text 9114"), // 9114: taken by texts added on another branch
+        QStringLiteral("Text 9115"), // 9115: taken by texts added on another branch
+        QStringLiteral("Text 9116"), // 9116: taken by texts added on another branch
+        QStringLiteral("Text 9117"), // 9117: taken by texts added on another branch
+        QStringLiteral("Text 9118"), // 9118: taken by texts added on another branch
+        QStringLiteral("Text 9119"), // 9119: taken by texts added on another branch
+        QStringLiteral("Text 9120"), // 9120: taken by texts added on another branch
+        QStringLiteral("Text 9121"), // 9121: taken by texts added on another branch
+        QStringLiteral("Text 9122"), // 9122: taken by texts added on another branch
+        QStringLiteral("Text 9123"), // 9123: taken by texts added on another branch
+        QStringLiteral("Text 9124"), // 9124: taken by texts added on another branch
+        QStringLiteral("Text 9125"), // 9125: taken by texts added on another branch
+        QStringLiteral("Text 9126"), // 9126: taken by texts added on another branch
+        QStringLiteral("Text 9127"), // 9127: taken by texts added on another branch
+        QStringLiteral("Text 9128"), // 9128: taken by texts added on another branch
+        QStringLiteral("Text 9129"), // 9129: taken by texts added on another branch
+        QStringLiteral("Activity"), // 9130
+        QStringLiteral("Last 15 minutes"), // 9131
+        QStringLiteral("Last hour"), // 9132
+        QStringLiteral("Last 24 hours"), // 9133
+        QStringLiteral("Link rates of %1"), // 9134
+        QStringLiteral("Link rates of %1, the last router that reported"), // 9135
+        QStringLiteral("No status report yet"), // 9136
+        QStringLiteral("Mode change"), // 9137
+        QStringLiteral("No report"), // 9138
+        QStringLiteral("Counter reset"), // 9139
+        QStringLiteral("Entries per minute"), // 9140
+        QStringLiteral("Emergencies"), // 9141
+        QStringLiteral("Save picture..."), // 9142
+        QStringLiteral("Save data as CSV..."), // 9143
+        QStringLiteral("Show the emergencies of %2 in %3 (%1)"), // 9144
+        QStringLiteral("As they arrive"), // 9145
+        QStringLiteral("Log files read back"), // 9146
+        QStringLiteral("Mode %1"), // 9147
+        QStringLiteral("%1 entries"), // 9148
+        QStringLiteral("Click to show them"), // 9149
+        QStringLiteral("No status report from %1 yet"), // 9150
+        QStringLiteral("TX packets/s"), // 9151
+        QStringLiteral("RX packets/s"), // 9152
     };
     static_assert(std::size(texts) == kAllUiTextCount);
 

@@ -5,6 +5,8 @@
 namespace quendal {
 namespace {
 
+constexpr int kMaxStatsSeconds = 24 * 60 * 60;
+
 std::optional<quint16> parsePort(const QString& text)
 {
     if (text.isEmpty())
@@ -39,11 +41,13 @@ QString headlessUsage(const QString& command)
         "  --replay ADDRESS:PORT  forward every accepted datagram unchanged to that host\n"
         "  --host ADDRESS         accept only this sender (default: every sender)\n"
         "  -d, --debug            echo every datagram and write QuenDalSysLog.log\n"
+        "  --stats SECONDS        every SECONDS, one line on standard error: entries per\n"
+        "                         category, emergencies, drops and the latest link rates\n"
         "  --version              show the version\n"
         "  -h, --help             show this help\n");
     const QString indent(command.size() + 8, QLatin1Char(' '));
     return QStringLiteral("Usage: %1 [--port N] [--log-dir DIR] [--replay ADDRESS:PORT]\n"
-                          "%2[--host ADDRESS] [-d] [--version]\n%3")
+                          "%2[--host ADDRESS] [-d] [--stats SECONDS] [--version]\n%3")
         .arg(command, indent, description);
 }
 
@@ -102,6 +106,14 @@ std::optional<HeadlessOptions> parseHeadlessOptions(const QStringList& arguments
                                            "192.168.1.10:514"));
             options.replayAddress = *address;
             options.replayPort = *port;
+        } else if (name == QLatin1StringView("--stats")) {
+            const auto text = value();
+            bool ok = false;
+            const int seconds = text ? text->toInt(&ok) : 0;
+            if (!ok || seconds < 1 || seconds > kMaxStatsSeconds)
+                return fail(QStringLiteral("--stats needs a number of seconds from 1 to %1")
+                                .arg(kMaxStatsSeconds));
+            options.statsSeconds = seconds;
         } else if (name == QLatin1StringView("--host")) {
             const auto text = value();
             const auto address = text ? parseIpv4Address(*text) : std::nullopt;

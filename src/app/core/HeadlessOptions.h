@@ -9,7 +9,7 @@ namespace quendal {
 
 // The command line of the receiver without a window:
 //   quendal-syslog --headless [--port N] [--log-dir DIR] [--replay ADDRESS:PORT]
-//                  [--host ADDRESS] [-d] [--version]
+//                  [--host ADDRESS] [-d] [--stats SECONDS] [--version]
 struct HeadlessOptions
 {
     quint16 port = 514;
@@ -18,6 +18,7 @@ struct HeadlessOptions
     quint16 replayPort = 0;
     std::optional<QString> host; // none: every sender
     bool debug = false;
+    std::optional<int> statsSeconds; // a line of activity on stderr every so many seconds
     bool help = false;
     bool version = false;
 };
