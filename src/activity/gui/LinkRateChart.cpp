@@ -54,8 +54,8 @@ LinkRateChart::LinkRateChart(QObject* parent)
     gaps_->setColor(QColor(0x90, 0x90, 0x90, 0x50));
     gaps_->setBorderColor(Qt::transparent);
     chart_->addSeries(gaps_);
-    chart_->addSeries(modes_);
     chart_->addSeries(resets_);
+    chart_->addSeries(modes_); // over a reset at the same time: a reconnection says more
     chart_->addSeries(tx_);
     chart_->addSeries(rx_);
     chart_->addAxis(time_, Qt::AlignBottom);

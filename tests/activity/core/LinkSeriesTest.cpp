@@ -38,6 +38,15 @@ TEST(LinkReport, ReadsRatesCountersAndModeByThePanelsRule)
     EXPECT_FALSE(partial.txPackets);
     EXPECT_EQ(partial.rxPackets, 12u);
     EXPECT_FALSE(partial.mode);
+
+    // Each key at its first occurrence, also inside a longer word and after another key's start;
+    // a value that is a number only in part is none.
+    const LinkReport twice = readLinkReport(
+        "xBBandTxRate=1 BBandRxRate=2e3 BBandTxRate=9 BBandBBandMode=A B BBandRxPkt=12x ", kStart);
+    EXPECT_EQ(twice.txRate, 1);
+    EXPECT_EQ(twice.rxRate, 2000);
+    EXPECT_EQ(twice.mode, QByteArray("A"));
+    EXPECT_FALSE(twice.rxPackets);
 }
 
 TEST(LinkSeries, PointsCarryTheRatesAndPacketRatesFromCounterDifferences)
