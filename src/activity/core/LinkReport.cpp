@@ -19,8 +19,8 @@ enum Key
     Mode,
     KeyCount
 };
-constexpr std::array<std::string_view, KeyCount> kSuffixes = {"TxRate=", "RxRate=", "TxPkt=",
-                                                              "RxPkt=", "Mode="};
+constexpr std::array<std::string_view, KeyCount> kSuffixes = {
+    "TxRate=", "RxRate=", "TxPkt=", "RxPkt=", "Mode="};
 
 double number(std::optional<std::string_view> value)
 {
