@@ -4,6 +4,7 @@
 #include "activity/gui/EntryRateChart.h"
 #include "activity/gui/LinkRateChart.h"
 #include "app/gui/MainWindowFixture.h"
+#include "app/gui/StatusCounters.h"
 #include "logs/core/LogList.h"
 #include "logs/gui/CCategoryPage.h"
 #include "logs/gui/FindBar.h"
@@ -242,6 +243,33 @@ TEST_F(ActivityTabTest, OpenFillsTheEntryChartFromTheTimeColumn)
     EXPECT_TRUE(page()->sourceBox()->isVisible());
     EXPECT_EQ(page()->entryChart()->shown().size(), 2u); // the hour up to the file's last entry
     EXPECT_EQ(page()->entryChart()->emergencySeries()->count(), 1);
+}
+
+TEST_F(ActivityTabTest, StatusBarAndTrayTooltipCountArrivalsButNoFileReadBack)
+{
+    const quint16 port = startOnFreePort();
+    ASSERT_NE(port, 0);
+    // Rows put on a list, as a file read back puts them, are no arrivals.
+    LogRows rows;
+    for (int i = 0; i < 500; ++i)
+        rows.prepend({"Mar 14 09:26:53", "gw", "read back", DEF_TEXT});
+    window_->list(LogCategory::FireWall)->prependAll(std::move(rows));
+    settle(std::chrono::milliseconds(1200));
+    EXPECT_EQ(window_->counters()->rate(), 0.0);
+
+    LoopbackPeer router;
+    for (int i = 0; i < 30; ++i)
+        router.sendTo(port, "<134>Mar 14 09:26:53 gw: blocked " + QByteArray::number(i));
+    ASSERT_TRUE(
+        waitUntil([&] { return window_->counters()->rate() > 0; }, std::chrono::seconds(4)));
+    EXPECT_LE(window_->counters()->rate(), 30.0);
+    ASSERT_TRUE(
+        waitUntil([&] { return !tray_.toolTip.endsWith(QStringLiteral("0.0 entries/s")); }));
+    EXPECT_TRUE(tray_.toolTip.startsWith(QStringLiteral("QuenDalSysLog\n")));
+    EXPECT_TRUE(tray_.toolTip.endsWith(QStringLiteral(" entries/s")))
+        << tray_.toolTip.toStdString();
+    EXPECT_TRUE(window_->counters()->text().contains(tray_.toolTip.section(QLatin1Char('\n'), 1)))
+        << window_->counters()->text().toStdString();
 }
 
 } // namespace
