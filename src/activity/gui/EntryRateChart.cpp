@@ -134,10 +134,6 @@ QString EntryRateChart::tooltipAt(QPointF value) const
     return lines.join(QLatin1Char('\n'));
 }
 
-} // namespace quendal
-
-namespace quendal {
-
 const MinuteCounts* EntryRateChart::emergencyNear(QPointF value) const
 {
     // The step under the point, as drawn.

@@ -12,9 +12,8 @@ constexpr std::array<const char*, kWanFieldCount> kKeys = {
 constexpr const char* kModeKey = "BBandMode=";
 constexpr int kWanStatusText = 9016;
 
-} // namespace
-
-std::optional<QByteArrayView> wanStatusValue(QByteArrayView text, QByteArrayView key)
+// The value of `key` in `text`, if the key occurs and a blank ends its value.
+std::optional<QByteArrayView> keyValue(QByteArrayView text, QByteArrayView key)
 {
     const qsizetype at = text.indexOf(key);
     if (at < 0)
@@ -26,8 +25,6 @@ std::optional<QByteArrayView> wanStatusValue(QByteArrayView text, QByteArrayView
     // A blank inside the key cannot occur, so the value ends at or after its start.
     return text.sliced(start, blank - start);
 }
-
-namespace {
 
 QByteArray neutralValue(WanField field)
 {
@@ -91,14 +88,14 @@ bool WanStatus::apply(QByteArrayView text)
 {
     bool different = false;
     for (int i = 0; i < kWanFieldCount; ++i) {
-        if (const auto value = wanStatusValue(text, QByteArrayView(kKeys[size_t(i)]))) {
+        if (const auto value = keyValue(text, QByteArrayView(kKeys[size_t(i)]))) {
             if (values_[size_t(i)] != *value) {
                 values_[size_t(i)] = value->toByteArray();
                 different = true;
             }
         }
     }
-    if (const auto value = wanStatusValue(text, QByteArrayView(kModeKey))) {
+    if (const auto value = keyValue(text, QByteArrayView(kModeKey))) {
         if (mode_ != *value) {
             mode_ = value->toByteArray();
             different = true;

@@ -27,10 +27,6 @@ inline constexpr int kWanFieldCount = 8;
 // The status key of a field, e.g. "GW_IP=".
 const char* wanFieldKey(WanField field);
 
-// The value of `key` in a status message: the key counts at its first occurrence anywhere in the
-// text, its value runs up to the next blank, and a value without a blank after it is not taken.
-std::optional<QByteArrayView> wanStatusValue(QByteArrayView text, QByteArrayView key);
-
 // The routers' link status, as the selected router last reported it in its status messages.
 // Values are the bytes as received, shown whole whatever their length.
 class WanStatus : public QObject
