@@ -8,8 +8,11 @@
 #   scripts/install-deps.sh --fuzz   also what fuzzing needs
 set -eu
 
-# qt6-svg-dev draws the icons; the window needs at least one font, also off screen.
-packages="cmake ninja-build g++ pkg-config qt6-base-dev qt6-svg-dev fonts-dejavu-core libcap2-bin"
+# qt6-svg-dev draws the icons, qt6-charts-dev the Activity tab (its CMake files need
+# libqt6opengl6-dev, which Debian 12 does not pull in); the window needs at least one font, also
+# off screen.
+packages="cmake ninja-build g++ pkg-config qt6-base-dev qt6-svg-dev qt6-charts-dev"
+packages="$packages libqt6opengl6-dev fonts-dejavu-core libcap2-bin"
 if [ "${1:-}" = "--test" ]; then
     # logger (bsdutils) is the real syslog client of the tests; unshare (util-linux) and ip
     # (iproute2) give the test run a network of its own; logrotate rotates the log files under

@@ -4,10 +4,20 @@
 # sent with logger; then docs/screenshot-find.png: the same window with the find bar in use, a
 # term typed and its matches marked among all rows. Everything goes over loopback.
 #   scripts/screenshot.sh [output.png [find-output.png]]
+# With --activity it takes docs/activity.png instead: the Activity tab after about two minutes
+# of the generator's status reports in two connection modes with a silence between them, and
+# entries of every category with a few emergencies.
+#   scripts/screenshot.sh --activity [output.png]
 set -eu
 cd "$(dirname "$0")/.."
+activity=""
+if [ "${1:-}" = "--activity" ]; then
+    activity=1
+    shift
+fi
 output="${1:-docs/screenshot.png}"
 find_output="${2:-docs/screenshot-find.png}"
+[ -n "$activity" ] && output="${1:-docs/activity.png}"
 scripts/install-deps.sh --screenshot
 scripts/build.sh >/dev/null
 
@@ -40,6 +50,28 @@ xdotool key --clearmodifiers ctrl+a
 xdotool type --delay 20 "$port"
 xdotool key Return
 sleep 0.5
+
+if [ -n "$activity" ]; then
+    # Entries of every category all along, status reports in DHCP mode, a silence, then PPPoE.
+    "$flood" --port "$port" --count 2200 --rate 18 --facilities firewall,vpn,useraccess,call,wan \
+        --seed 5 2>/dev/null &
+    entries=$!
+    "$flood" --port "$port" --count 45 --rate 1 --facilities status --seed 1 2>/dev/null
+    logger -n 127.0.0.1 -P "$port" -d --rfc3164 -p local0.emerg -t kernel \
+        "SYN flood from 203.0.113.9 blocked, 512 packets dropped"
+    sleep 20
+    "$flood" --port "$port" --count 60 --rate 1 --facilities status --seed 3 2>/dev/null
+    logger -n 127.0.0.1 -P "$port" -d --rfc3164 -p local4.emerg -t wan "WAN link lost"
+    wait "$entries" || true
+    window="$(xdotool search --name '^QuenDalSysLog$' | head -n 1)"
+    xdotool windowfocus --sync "$window"
+    xdotool key ctrl+9
+    sleep 2
+    mkdir -p "$(dirname "$output")"
+    import -window "$window" "$output"
+    echo "screenshot: $output"
+    exit 0
+fi
 
 "$flood" --port "$port" --count 40 --rate 200 --facilities firewall --seed 7
 logger -n 127.0.0.1 -P "$port" -d --rfc3164 -p local0.emerg -t kernel \

@@ -93,31 +93,31 @@ QString BuiltinUiText(int number)
         QStringLiteral("Replay IP:"),                             // 9081
         QStringLiteral("Replay port:"),                           // 9082
         // Added later; a translation file that stops at 9082 shows these in English.
-        QStringLiteral("Find"),                    // 9083
-        QStringLiteral("Copy"),                    // 9084
-        QStringLiteral("Copy message"),            // 9085
-        QStringLiteral("Details..."),              // 9086
-        QStringLiteral("Match case"),              // 9087
-        QStringLiteral("Regular expression"),      // 9088
-        QStringLiteral("Only matching rows"),      // 9089
-        QStringLiteral("Host:"),                   // 9090
-        QStringLiteral("%1 of %2"),                // 9091
-        QStringLiteral("Facility"),                // 9092
-        QStringLiteral("Severity"),                // 9093
-        QStringLiteral("Sender address"),          // 9094
-        QStringLiteral("Raw bytes (hex)"),         // 9095
-        QStringLiteral("Entry details"),           // 9096
-        QStringLiteral("Close"),                   // 9097
-        QStringLiteral("Alerts while hidden"),     // 9098
+        QStringLiteral("Find"),                                          // 9083
+        QStringLiteral("Copy"),                                          // 9084
+        QStringLiteral("Copy message"),                                  // 9085
+        QStringLiteral("Details..."),                                    // 9086
+        QStringLiteral("Match case"),                                    // 9087
+        QStringLiteral("Regular expression"),                            // 9088
+        QStringLiteral("Only matching rows"),                            // 9089
+        QStringLiteral("Host:"),                                         // 9090
+        QStringLiteral("%1 of %2"),                                      // 9091
+        QStringLiteral("Facility"),                                      // 9092
+        QStringLiteral("Severity"),                                      // 9093
+        QStringLiteral("Sender address"),                                // 9094
+        QStringLiteral("Raw bytes (hex)"),                               // 9095
+        QStringLiteral("Entry details"),                                 // 9096
+        QStringLiteral("Close"),                                         // 9097
+        QStringLiteral("Alerts while hidden"),                           // 9098
         QStringLiteral("Start receiving with these settings next time"), // 9099
-        QStringLiteral("%1 rows"),                 // 9100
-        QStringLiteral("%1 entries/s"),            // 9101
-        QStringLiteral("dropped by the system: %1"), // 9102
-        QStringLiteral("failed forwards: %1"),      // 9103
-        QStringLiteral("Emergency in %1"),         // 9104
-        QStringLiteral("and %1 more"),             // 9105
-        QStringLiteral("No match"),                // 9106
-        QStringLiteral("not kept with the entry"), // 9107
+        QStringLiteral("%1 rows"),                                       // 9100
+        QStringLiteral("%1 entries/s"),                                  // 9101
+        QStringLiteral("dropped by the system: %1"),                     // 9102
+        QStringLiteral("failed forwards: %1"),                           // 9103
+        QStringLiteral("Emergency in %1"),                               // 9104
+        QStringLiteral("and %1 more"),                                   // 9105
+        QStringLiteral("No match"),                                      // 9106
+        QStringLiteral("not kept with the entry"),                       // 9107
         // Messages of the window and its pages.
         QStringLiteral("Rows kept per list:"),                // 9108
         QStringLiteral("%1 to %2; the oldest leave first"),   // 9109
@@ -142,6 +142,30 @@ QString BuiltinUiText(int number)
         QStringLiteral("Release failed: %1"),           // 9125
         QStringLiteral("Renew failed: %1"),             // 9126
         QStringLiteral("emergency (0)"),                // 9127
+        // The Activity tab.
+        QStringLiteral("Activity"),                                        // 9128
+        QStringLiteral("Last 15 minutes"),                                 // 9129
+        QStringLiteral("Last hour"),                                       // 9130
+        QStringLiteral("Last 24 hours"),                                   // 9131
+        QStringLiteral("Link rates of %1"),                                // 9132
+        QStringLiteral("Link rates of %1, the last router that reported"), // 9133
+        QStringLiteral("No status report yet"),                            // 9134
+        QStringLiteral("Mode change"),                                     // 9135
+        QStringLiteral("No report"),                                       // 9136
+        QStringLiteral("Counter reset"),                                   // 9137
+        QStringLiteral("Entries per minute"),                              // 9138
+        QStringLiteral("Emergencies"),                                     // 9139
+        QStringLiteral("Save picture..."),                                 // 9140
+        QStringLiteral("Save data as CSV..."),                             // 9141
+        QStringLiteral("Show the emergencies of %2 in %3 (%1)"),           // 9142
+        QStringLiteral("As they arrive"),                                  // 9143
+        QStringLiteral("Log files read back"),                             // 9144
+        QStringLiteral("Mode %1"),                                         // 9145
+        QStringLiteral("%1 entries"),                                      // 9146
+        QStringLiteral("Click to show them"),                              // 9147
+        QStringLiteral("No status report from %1 yet"),                    // 9148
+        QStringLiteral("TX packets/s"),                                    // 9149
+        QStringLiteral("RX packets/s"),                                    // 9150
     };
     static_assert(std::size(texts) == kAllUiTextCount);
 

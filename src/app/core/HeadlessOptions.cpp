@@ -6,6 +6,8 @@
 namespace quendal {
 namespace {
 
+constexpr int kMaxStatsSeconds = 24 * 60 * 60;
+
 std::optional<quint16> parsePort(const QString& text)
 {
     if (text.isEmpty())
@@ -61,11 +63,14 @@ QString headlessUsage(const QString& command)
         "                         (an IPv6 address in brackets: [::1]:514)\n"
         "  --host ADDRESS         accept only this sender (default: every sender)\n"
         "  -d, --debug            echo every datagram and write QuenDalSysLog.log\n"
+        "  --stats SECONDS        every SECONDS, one line on standard error: entries per\n"
+        "                         category, emergencies, drops and the latest link rates\n"
         "  --version              show the version\n"
         "  -h, --help             show this help\n");
     const QString indent(command.size() + 8, QLatin1Char(' '));
     return QStringLiteral("Usage: %1 [--port N] [--listen ADDRESS] [--log-dir DIR]\n"
-                          "%2[--replay ADDRESS:PORT] [--host ADDRESS] [-d] [--version]\n%3")
+                          "%2[--replay ADDRESS:PORT] [--host ADDRESS] [-d] [--stats SECONDS]\n"
+                          "%2[--version]\n%3")
         .arg(command, indent, description);
 }
 
@@ -133,6 +138,14 @@ std::optional<HeadlessOptions> parseHeadlessOptions(const QStringList& arguments
                                            "192.168.1.10:514 or [::1]:514"));
             options.replayAddress = target->first;
             options.replayPort = target->second;
+        } else if (name == QLatin1StringView("--stats")) {
+            const auto text = value();
+            bool ok = false;
+            const int seconds = text ? text->toInt(&ok) : 0;
+            if (!ok || seconds < 1 || seconds > kMaxStatsSeconds)
+                return fail(QStringLiteral("--stats needs a number of seconds from 1 to %1")
+                                .arg(kMaxStatsSeconds));
+            options.statsSeconds = seconds;
         } else if (name == QLatin1StringView("--host")) {
             const auto text = value();
             const auto address = text ? normalizedHostAddress(*text) : std::nullopt;

@@ -9,7 +9,7 @@ namespace quendal {
 
 // The command line of the receiver without a window:
 //   quendal-syslog --headless [--port N] [--listen ADDRESS] [--log-dir DIR]
-//                  [--replay ADDRESS:PORT] [--host ADDRESS] [-d] [--version]
+//                  [--replay ADDRESS:PORT] [--host ADDRESS] [-d] [--stats SECONDS] [--version]
 // Addresses are IPv4 or IPv6 ("[::1]:514" with a port), kept as normalizedHostAddress() gives
 // them.
 struct HeadlessOptions
@@ -21,6 +21,7 @@ struct HeadlessOptions
     quint16 replayPort = 0;
     std::optional<QString> host; // none: every sender
     bool debug = false;
+    std::optional<int> statsSeconds; // a line of activity on stderr every so many seconds
     bool help = false;
     bool version = false;
 };

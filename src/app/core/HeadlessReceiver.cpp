@@ -1,5 +1,6 @@
 #include "app/core/HeadlessReceiver.h"
 
+#include "activity/core/ActivityStats.h"
 #include "app/core/CDebugConsole.h"
 #include "app/core/HeadlessOutput.h"
 #include "app/core/LineWriter.h"
@@ -16,6 +17,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QTimer>
 
 #include <csignal>
 
@@ -126,6 +128,18 @@ int runHeadless(const HeadlessOptions& options)
     ReceptionEngine engine(&console);
     engine.setObserver(&lines);
     engine.setBatchesWanted(false); // nothing to show but the lines above
+    // With --stats, the activity counts come with the batches and a line goes out per interval.
+    engine.setActivityWanted(options.statsSeconds.has_value());
+    ActivityStats stats;
+    QTimer statsTimer;
+    if (options.statsSeconds) {
+        QObject::connect(&engine, &ReceptionEngine::batchArrived,
+                         [&stats](ReceptionBatch* batch) { stats.add(batch->activity); });
+        statsTimer.setInterval(std::chrono::seconds(*options.statsSeconds));
+        QObject::connect(&statsTimer, &QTimer::timeout, [&] {
+            printError(QString::fromUtf8(stats.takeLine(*options.statsSeconds, engine.counters())));
+        });
+    }
     if (options.replayAddress) {
         const QString target = addressWithPort(*options.replayAddress, options.replayPort);
         QObject::connect(&engine, &ReceptionEngine::forwardingFailed, [target](const QString& why) {
@@ -171,6 +185,9 @@ int runHeadless(const HeadlessOptions& options)
                            .arg(addressWithPort(*options.replayAddress, options.replayPort))
                      : QString())
             .arg(options.host ? QStringLiteral(", only from %1").arg(*options.host) : QString()));
+
+    if (options.statsSeconds)
+        statsTimer.start();
 
     // SIGHUP opens the log files afresh, as daemons do after logrotate.
     UnixSignalWatcher signalWatcher({SIGINT, SIGTERM, SIGHUP});

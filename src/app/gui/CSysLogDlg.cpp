@@ -1,5 +1,8 @@
 #include "app/gui/CSysLogDlg.h"
 
+#include "activity/core/ActivitySeries.h"
+#include "activity/core/LogTime.h"
+#include "activity/gui/CActivityPage.h"
 #include "app/core/SettingsStore.h"
 #include "app/core/UiText.h"
 #include "app/gui/CClearLogDlg.h"
@@ -14,6 +17,7 @@
 #include "app/gui/TrayIconBackend.h"
 #include "app/gui/WindowState.h"
 #include "controls/gui/CHoverButton.h"
+#include "logs/core/DisplayText.h"
 #include "logs/core/LogFileWriter.h"
 #include "logs/core/LogList.h"
 #include "logs/gui/CCategoryPage.h"
@@ -31,16 +35,21 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QContextMenuEvent>
+#include <QDateTime>
 #include <QFileInfo>
 #include <QFrame>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
+#include <QLocale>
 #include <QMenu>
 #include <QMessageBox>
+#include <QRegularExpression>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTime>
@@ -61,8 +70,8 @@ const QString kNormalImage = QStringLiteral(":/icons/quendal-syslog.svg");
 const QString kRunningImage = QStringLiteral(":/icons/quendal-syslog-running.svg");
 
 // UI texts of the tab labels, in tab order.
-constexpr std::array<int, CSysLogDlg::PageCount> kTabTexts = {9008, 9009, 9006, 9007,
-                                                              9010, 9052, 9053, 9054};
+constexpr std::array<int, CSysLogDlg::PageCount> kTabTexts = {9008, 9009, 9006, 9007, 9010,
+                                                              9052, 9053, 9054, 9128};
 
 QString timeOfDay()
 {
@@ -81,7 +90,8 @@ CSysLogDlg::CSysLogDlg(const MainWindowOptions& options, QWidget* parent)
     : QMainWindow(parent), ownStore_(options.store ? nullptr : std::make_unique<SettingsStore>()),
       store_(options.store ? options.store : ownStore_.get()),
       listenAddress_(options.listenAddress), hosts_(new HostList(GetUiText(9002), this)),
-      wan_(new WanStatus(this)), reception_(new ReceptionEngine(&console_, this)),
+      wan_(new WanStatus(this)), activity_(new ActivitySeries(this)),
+      reception_(new ReceptionEngine(&console_, this)),
       ownTrayIcon_(options.trayIcon ? nullptr : std::make_unique<SystemTrayIconBackend>())
 {
     if (options.debugConsole)
@@ -95,7 +105,8 @@ CSysLogDlg::CSysLogDlg(const MainWindowOptions& options, QWidget* parent)
     }
 
     // Entries reach the lists in batches from the receiver thread.
-    new ReceptionView(reception_, hosts_, lists_, wan_, this);
+    auto* view = new ReceptionView(reception_, hosts_, lists_, wan_, this);
+    view->setActivity(activity_);
 
     setWindowIcon(QIcon(kNormalImage));
 
@@ -141,6 +152,12 @@ CSysLogDlg::CSysLogDlg(const MainWindowOptions& options, QWidget* parent)
         QString());
     sheet_->addTab(new CTcpTablePage(CIpHelper(nullptr, tables), sheet_), QString());
     sheet_->addTab(new CUdpTablePage(CIpHelper(nullptr, tables), sheet_), QString());
+    activityPage_ = new CActivityPage(activity_, hosts_, sheet_);
+    sheet_->addTab(activityPage_, QString());
+    connect(activityPage_, &CActivityPage::emergenciesRequested, this,
+            [this](LogCategory c, qint64 minute, CActivityPage::Source source) {
+                showEmergencies(c, minute, source == CActivityPage::FilesRead);
+            });
     layout->addWidget(sheet_, 1);
     setCentralWidget(central);
 
@@ -232,6 +249,12 @@ void CSysLogDlg::installTrayIcon()
     tray_->SetItemState(CSystemTray::StopCommand, CSystemTray::ItemGrayed);
     tray_->Conceal();
     connect(tray_, &CSystemTray::restoreRequested, this, &CSysLogDlg::restoreFromTray);
+    // The icon's tooltip tells the rate the status bar shows, from the same counters.
+    connect(counters_, &StatusCounters::refreshed, this, [this] {
+        const double rate = counters_->rate();
+        tray_->SetToolTip(BuiltinUiText(9022) + QLatin1Char('\n') +
+                          GetUiText(9101).arg(QLocale().toString(rate, 'f', rate < 10 ? 1 : 0)));
+    });
     // Without its notification area the hidden window would be out of reach.
     connect(tray_, &CSystemTray::areaLost, this, &CSysLogDlg::restoreFromTray);
 }
@@ -288,8 +311,8 @@ void CSysLogDlg::buildStatusBar()
                  clockLabel_->fontMetrics().horizontalAdvance(QStringLiteral("00:00:00")) + 8));
     statusBar()->addWidget(stateLabel_, 1);
     counters_ = new StatusCounters(this);
-    for (LogList* list : lists_)
-        counters_->watch(list);
+    // Arrivals as reception counts them: a file read back is no arrival.
+    counters_->follow(activity_);
     counters_->follow(reception_);
     statusBar()->addPermanentWidget(counters_);
     statusBar()->addPermanentWidget(clockLabel_);
@@ -555,6 +578,9 @@ void CSysLogDlg::openIntoPage(const QString& path)
     else
         report = GetUiText(9118).arg(list->size()).arg(path);
     statusBar()->showMessage(report, kFileReportMs);
+    // The entry chart counts the file's entries by their own times.
+    if (loaded)
+        activity_->addFile(LogCategory(target), list->rows(), QDateTime::currentMSecsSinceEpoch());
 }
 
 int CSysLogDlg::ClearList(LogList* list)
@@ -581,6 +607,41 @@ void CSysLogDlg::clearChosenLists()
     for (LogCategory c : kAllCategories)
         if (clearDlg_->flag(c) != 0)
             ClearList(lists_[size_t(categoryIndex(c))]);
+}
+
+void CSysLogDlg::showEmergencies(LogCategory category, qint64 minute, bool fromFiles)
+{
+    // The find bar marks them among all rows: the entries kept from the chart, or for a file
+    // read back the rows whose Time lies in that minute.
+    QStringList patterns;
+    if (fromFiles) {
+        const qint64 now = QDateTime::currentMSecsSinceEpoch();
+        const LogRows& rows = list(category)->rows();
+        for (qsizetype row = 0; row < rows.size() && patterns.size() < 50; ++row) {
+            const LogEntryView e = rows.at(row);
+            if (e.colour != RED)
+                continue;
+            if (const auto at = readLogTime(e.time, now); at && minuteOf(*at) == minute)
+                patterns << QRegularExpression::escape(decodeForDisplay(e.message));
+        }
+    } else {
+        for (const EmergencySample* e : activity_->emergenciesIn(minute)) {
+            if (e->category == category)
+                patterns << QRegularExpression::escape(decodeForDisplay(e->entry.message));
+        }
+    }
+    patterns.removeDuplicates();
+    sheet_->setCurrentIndex(categoryIndex(category));
+    if (patterns.isEmpty())
+        return;
+    FindBar* bar = categoryPage(category)->findBar();
+    bar->open();
+    bar->regexBox()->setChecked(true);
+    bar->onlyMatchingBox()->setChecked(false);
+    bar->hostEdit()->clear();
+    bar->textEdit()->setText(QStringLiteral("^(?:%1)$").arg(patterns.join(QLatin1Char('|'))));
+    bar->applyNow();
+    bar->findNext();
 }
 
 void CSysLogDlg::OnDestroy()

@@ -25,6 +25,8 @@ class QTimer;
 
 namespace quendal {
 
+class ActivitySeries;
+class CActivityPage;
 class CCategoryPage;
 class CClearLogDlg;
 class CHoverButton;
@@ -62,10 +64,10 @@ struct MainWindowOptions
     std::shared_ptr<SocketTableSource> socketTables;
 };
 
-// The one window: tool strip, host list, the LAN and WAN status panels, the eight tabs (five
-// category lists and three pages about the local machine) and the status bar with the state
-// and a clock. It owns the receiver and starts and stops it. Enter and Esc do nothing here:
-// the window closes only through its close button.
+// The one window: tool strip, host list, the LAN and WAN status panels, the nine tabs (five
+// category lists, three pages about the local machine and the activity charts) and the status
+// bar with the state and a clock. It owns the receiver and starts and stops it. Enter and Esc do
+// nothing here: the window closes only through its close button.
 class CSysLogDlg : public QMainWindow
 {
     Q_OBJECT
@@ -77,7 +79,8 @@ public:
         ClientPage = 5,
         TcpTablePage = 6,
         UdpTablePage = 7,
-        PageCount = 8
+        ActivityPage = 8,
+        PageCount = 9
     };
 
     explicit CSysLogDlg(const MainWindowOptions& options = {}, QWidget* parent = nullptr);
@@ -107,6 +110,8 @@ public:
     LogList* list(LogCategory c) const { return lists_[size_t(categoryIndex(c))]; }
     HostList* hosts() const { return hosts_; }
     WanStatus* wanStatus() const { return wan_; }
+    ActivitySeries* activity() const { return activity_; }
+    CActivityPage* activityPage() const { return activityPage_; }
     StatusPanels* statusPanels() const { return panels_; }
     CPortSettingsDlg* settingsDialog() const { return settingsDlg_; }
     ReceptionEngine* reception() const { return reception_; }
@@ -181,6 +186,8 @@ private:
     void saveActiveList(int pageIndex, const QString& path);
     void openIntoPage(const QString& path);
     void clearChosenLists();
+    // Switches to a category's tab and marks the emergencies of one minute there.
+    void showEmergencies(LogCategory category, qint64 minute, bool fromFiles);
 
     ReceiverSettings settings_;
     std::unique_ptr<SettingsStore> ownStore_;
@@ -189,6 +196,8 @@ private:
     CDebugConsole console_;
     HostList* hosts_;
     WanStatus* wan_;
+    ActivitySeries* activity_;
+    CActivityPage* activityPage_ = nullptr;
     std::array<LogList*, kCategoryCount> lists_{};
     ReceptionEngine* reception_;
 

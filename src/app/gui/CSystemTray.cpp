@@ -94,6 +94,11 @@ bool CSystemTray::Reveal()
     return true;
 }
 
+void CSystemTray::SetToolTip(const QString& toolTip)
+{
+    backend_->setToolTip(toolTip);
+}
+
 void CSystemTray::ChangeImageFromResource(const QString& imageResource)
 {
     backend_->setIcon(QIcon(imageResource));

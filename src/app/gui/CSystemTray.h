@@ -65,6 +65,9 @@ public:
     static constexpr std::chrono::milliseconds kAreaWatchPeriod{1000};
     void setAreaWatchPeriod(std::chrono::milliseconds period);
 
+    // A new tooltip for the icon.
+    void SetToolTip(const QString& toolTip);
+
     // Switches the image, shown or hidden alike.
     void ChangeImageFromResource(const QString& imageResource);
 

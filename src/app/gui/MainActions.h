@@ -20,8 +20,8 @@ class MainActions : public QObject
     Q_OBJECT
 
 public:
-    // Log tabs and network tabs reached with Ctrl+1 to Ctrl+8.
-    static constexpr int kTabCount = 8;
+    // Log tabs, network tabs and the Activity tab, reached with Ctrl+1 to Ctrl+9.
+    static constexpr int kTabCount = 9;
 
     // The actions' shortcuts work while `window` or any of its children has the focus.
     explicit MainActions(QWidget* window);

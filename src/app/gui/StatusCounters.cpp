@@ -1,11 +1,14 @@
 #include "app/gui/StatusCounters.h"
 
+#include "activity/core/ActivitySeries.h"
 #include "app/core/UiText.h"
 #include "logs/core/LogList.h"
 #include "receiver/core/ReceptionEngine.h"
 
 #include <QLocale>
 #include <QTimer>
+
+#include <climits>
 
 namespace quendal {
 namespace {
@@ -28,6 +31,12 @@ void StatusCounters::watch(LogList* list)
 {
     connect(list, &QAbstractItemModel::rowsInserted, this,
             [this](const QModelIndex&, int first, int last) { countArrivals(last - first + 1); });
+}
+
+void StatusCounters::follow(const ActivitySeries* activity)
+{
+    connect(activity, &ActivitySeries::entriesArrived, this,
+            [this](quint64 count) { countArrivals(int(std::min<quint64>(count, INT_MAX))); });
 }
 
 void StatusCounters::follow(const ReceptionEngine* engine)
@@ -99,6 +108,7 @@ void StatusCounters::refresh()
     if (failedForwards_ > 0)
         parts << GetUiText(9103).arg(locale.toString(failedForwards_));
     setText(parts.join(QStringLiteral("  \u00b7  ")));
+    Q_EMIT refreshed();
 }
 
 } // namespace quendal

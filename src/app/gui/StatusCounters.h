@@ -10,6 +10,7 @@ class QTimer;
 
 namespace quendal {
 
+class ActivitySeries;
 class LogList;
 class ReceptionEngine;
 
@@ -29,6 +30,9 @@ public:
 
     // Every list whose arrivals count towards the rate.
     void watch(LogList* list);
+    // Or the entries as reception counts them for the activity charts, so that a file read
+    // back or a cleared list does not count.
+    void follow(const ActivitySeries* activity);
     // The list whose rows are counted; null for a tab without one.
     void setCurrentList(LogList* list);
     // Takes the datagrams dropped by the system and the failed forwards from the engine's
@@ -42,6 +46,10 @@ public:
     double rate() const;
     // Brings the text up to date now.
     void refresh();
+
+Q_SIGNALS:
+    // The text was brought up to date (twice a second).
+    void refreshed();
 
 private:
     void countArrivals(int count);

@@ -234,6 +234,7 @@ int CSysLogSocket::StoreEntry(LogCategory category)
 void CSysLogSocket::ShowWanStatus()
 {
     ++counters_.statusReports;
+    targets_.sink->statusReported(current_.SourceAddress, current_.text());
     WanStatus* wan = targets_.wan;
     if (!wan)
         return;

@@ -35,6 +35,12 @@ public:
     virtual void entryStored(LogCategory category, const LogEntryView& entry) = 0;
     // A sender seen for the first time since Start.
     virtual void senderAdded(const QString& address) { Q_UNUSED(address); }
+    // A status message (facility 21) of an accepted sender, whatever the panels make of it.
+    virtual void statusReported(const QString& sender, QByteArrayView text)
+    {
+        Q_UNUSED(sender);
+        Q_UNUSED(text);
+    }
     // The status panels' values changed.
     virtual void statusChanged(const WanStatus& status) { Q_UNUSED(status); }
     // The datagrams waiting at one readiness have all been taken in.

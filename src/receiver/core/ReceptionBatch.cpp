@@ -8,7 +8,7 @@ bool ReceptionBatch::hasContent() const
         if (!r.isEmpty())
             return true;
     }
-    return !newSenders.isEmpty() || status.has_value();
+    return !newSenders.isEmpty() || status.has_value() || !activity.isEmpty();
 }
 
 void ReceptionBatch::append(ReceptionBatch&& later)
@@ -23,6 +23,7 @@ void ReceptionBatch::append(ReceptionBatch&& later)
         status = std::move(later.status);
         later.status.reset();
     }
+    activity.append(std::move(later.activity));
     counters = later.counters;
 }
 

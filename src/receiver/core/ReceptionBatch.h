@@ -1,5 +1,6 @@
 #pragma once
 
+#include "activity/core/ActivityTally.h"
 #include "logs/core/LogCategory.h"
 #include "logs/core/LogRows.h"
 #include "receiver/core/CSysLogSocket.h"
@@ -14,12 +15,14 @@ namespace quendal {
 
 // What the receiver thread hands to the window's thread in one go: the entries stored since the
 // last batch (owning their bytes), the senders seen for the first time, the status values when
-// they changed, and the counters as they stood at the batch's end.
+// they changed, what the activity charts count, and the counters as they stood at the batch's
+// end.
 struct ReceptionBatch
 {
     std::array<LogRows, kCategoryCount> rows; // per category, newest at row 0
     QStringList newSenders;                   // in order of arrival
     std::optional<WanStatus::Snapshot> status;
+    ActivityTally activity;
     IntakeCounters counters;
 
     // Whether there is anything but counters in it.

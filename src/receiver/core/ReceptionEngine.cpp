@@ -6,6 +6,7 @@
 #include "receiver/core/HostFilter.h"
 #include "receiver/core/WanStatus.h"
 
+#include <QDateTime>
 #include <QMutexLocker>
 
 namespace quendal {
@@ -41,6 +42,7 @@ public:
 
     IntakeSink* observer = nullptr;
     bool batchesWanted = true;
+    bool activityWanted = true;
 
     bool open(const ReceptionSettings& settings, QString* error, QString* replayError)
     {
@@ -81,6 +83,9 @@ public:
     {
         if (engine_.controlGeneration_.load(std::memory_order_acquire) != seenGeneration_)
             applyControl(nullptr);
+        // One clock reading per drain: its datagrams arrived together.
+        if (activityWanted && drainAt_ == 0)
+            drainAt_ = QDateTime::currentMSecsSinceEpoch();
         if (observer)
             observer->beforeDatagram();
     }
@@ -91,6 +96,8 @@ public:
             observer->entryStored(category, entry);
         if (batchesWanted)
             batch_.rows[size_t(categoryIndex(category))].prepend(entry);
+        if (activityWanted)
+            batch_.activity.countEntry(drainAt_, category, entry);
     }
 
     void senderAdded(const QString& address) override
@@ -99,6 +106,14 @@ public:
             observer->senderAdded(address);
         if (batchesWanted)
             batch_.newSenders.append(address);
+    }
+
+    void statusReported(const QString& sender, QByteArrayView text) override
+    {
+        if (observer)
+            observer->statusReported(sender, text);
+        if (activityWanted)
+            batch_.activity.addReport(sender, readLinkReport(text, drainAt_));
     }
 
     void statusChanged(const WanStatus& status) override
@@ -113,6 +128,7 @@ public:
     {
         if (observer)
             observer->drainEnded();
+        drainAt_ = 0;
         publish();
     }
 
@@ -166,6 +182,7 @@ private:
     CSysLogSocket* socket_;
     ReceptionBatch batch_;
     quint64 seenGeneration_ = 0;
+    qint64 drainAt_ = 0; // arrival time of the drain in hand
 };
 
 ReceptionEngine::ReceptionEngine(CDebugConsole* console, QObject* parent)
@@ -263,6 +280,12 @@ void ReceptionEngine::setBatchesWanted(bool wanted)
 {
     Q_ASSERT(!isRunning());
     worker_->batchesWanted = wanted;
+}
+
+void ReceptionEngine::setActivityWanted(bool wanted)
+{
+    Q_ASSERT(!isRunning());
+    worker_->activityWanted = wanted;
 }
 
 void ReceptionEngine::post(ReceptionBatch&& batch)

@@ -89,6 +89,9 @@ public:
     // Whether batches carry entries, senders and status values, or counters only (for a
     // receiver without a window). On by default; set while stopped.
     void setBatchesWanted(bool wanted);
+    // Whether batches carry the activity charts' counts (entries per minute, link reports),
+    // whatever setBatchesWanted says. On by default; set while stopped.
+    void setActivityWanted(bool wanted);
 
     // Delivers what the receiver thread has taken in so far, at once.
     void deliverPending();

@@ -1,5 +1,6 @@
 #include "receiver/core/ReceptionView.h"
 
+#include "activity/core/ActivitySeries.h"
 #include "logs/core/LogList.h"
 #include "receiver/core/HostList.h"
 #include "receiver/core/ReceptionEngine.h"
@@ -28,6 +29,8 @@ void ReceptionView::apply(ReceptionBatch& batch)
         hosts_->add(sender);
     if (batch.status && wan_)
         wan_->restore(*batch.status);
+    if (activity_)
+        activity_->apply(batch.activity);
 }
 
 } // namespace quendal

@@ -8,6 +8,7 @@
 
 namespace quendal {
 
+class ActivitySeries;
 class HostList;
 class LogList;
 class ReceptionEngine;
@@ -27,10 +28,14 @@ public:
                   const std::array<LogList*, kCategoryCount>& lists, WanStatus* wan,
                   QObject* parent = nullptr);
 
+    // The activity charts' series, fed from every batch; null feeds none.
+    void setActivity(ActivitySeries* activity) { activity_ = activity; }
+
     // Puts a batch on screen; its rows are taken over.
     void apply(ReceptionBatch& batch);
 
 private:
+    ActivitySeries* activity_ = nullptr;
     HostList* hosts_;
     std::array<LogList*, kCategoryCount> lists_;
     WanStatus* wan_;

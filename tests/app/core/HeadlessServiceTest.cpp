@@ -390,7 +390,7 @@ TEST(HeadlessService, ServiceBinaryLoadsNoDisplayLibrary)
     const QString libraries = QString::fromUtf8(ldd.readAllStandardOutput());
     ASSERT_TRUE(libraries.contains(QLatin1StringView("libQt6Network"))) << qPrintable(libraries);
     static const QRegularExpression display(
-        QStringLiteral("libQt6(Gui|Widgets|Svg|DBus|XcbQpa)|libX|libxcb|libGL|libEGL|libOpenGL|"
+        QStringLiteral("libQt6(Gui|Widgets|Svg|Charts|DBus|XcbQpa)|libX|libxcb|libGL|libEGL|libOpenGL|"
                        "libfontconfig|libfreetype|libdbus"));
     const auto found = display.match(libraries);
     EXPECT_FALSE(found.hasMatch()) << qPrintable(found.captured(0)) << " in\n"

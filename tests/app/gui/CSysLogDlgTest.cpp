@@ -200,7 +200,8 @@ TEST_F(MainWindowTest, PanelsAndLabelsCarryTheirColoursAndTexts)
     const QStringList tabs = {QStringLiteral("FireWall Log"),    QStringLiteral("VPN Log"),
                               QStringLiteral("User Access Log"), QStringLiteral("Call Log"),
                               QStringLiteral("WAN Log"),         QStringLiteral("Client"),
-                              QStringLiteral("Local TCP Table"), QStringLiteral("Local UDP Table")};
+                              QStringLiteral("Local TCP Table"), QStringLiteral("Local UDP Table"),
+                              QStringLiteral("Activity")};
     ASSERT_EQ(window_->sheet()->count(), tabs.size());
     for (int i = 0; i < tabs.size(); ++i)
         EXPECT_EQ(window_->sheet()->tabText(i), tabs[i]);

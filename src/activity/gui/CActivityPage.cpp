@@ -1,0 +1,203 @@
+#include "activity/gui/CActivityPage.h"
+
+#include "activity/core/ActivityCsv.h"
+#include "activity/core/ActivitySeries.h"
+#include "activity/gui/ActivityChartView.h"
+#include "activity/gui/EntryRateChart.h"
+#include "activity/gui/LinkRateChart.h"
+#include "app/core/UiText.h"
+#include "receiver/core/HostList.h"
+
+#include <QComboBox>
+#include <QCursor>
+#include <QDateTime>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMenu>
+#include <QSplitter>
+#include <QTimer>
+#include <QVBoxLayout>
+
+namespace quendal {
+namespace {
+
+constexpr qint64 kMinuteMs = 60000;
+constexpr std::array<int, kCategoryCount> kTabTexts = {9008, 9009, 9006, 9007, 9010};
+
+} // namespace
+
+CActivityPage::CActivityPage(ActivitySeries* series, HostList* hosts, QWidget* parent)
+    : QWidget(parent), series_(series), hosts_(hosts), range_(new QComboBox(this)),
+      source_(new QComboBox(this)), router_(new QLabel(this)), link_(new LinkRateChart(this)),
+      entries_(new EntryRateChart(this)), timer_(new QTimer(this)),
+      now_([] { return QDateTime::currentMSecsSinceEpoch(); })
+{
+    range_->addItems({GetUiText(9129), GetUiText(9130), GetUiText(9131)});
+    range_->setCurrentIndex(Last15Minutes);
+    source_->addItems({GetUiText(9143), GetUiText(9144)});
+    // The choice matters once a file was read back.
+    source_->setVisible(false);
+    router_->setTextFormat(Qt::PlainText);
+
+    linkView_ = new ActivityChartView(link_->chart(), this);
+    entryView_ = new ActivityChartView(entries_->chart(), this);
+    // Steps are square: smoothing their edges would only cost drawing time.
+    entryView_->setRenderHint(QPainter::Antialiasing, false);
+    linkView_->setTooltipText([this](QPointF v) { return link_->tooltipAt(v); });
+    entryView_->setTooltipText([this](QPointF v) { return entries_->tooltipAt(v); });
+    linkView_->setCsv(
+        [this] {
+            const LinkSeries* s = series_->link(shownRouter_);
+            return s ? linkCsv(*s) : linkCsv(LinkSeries());
+        },
+        QStringLiteral("link-rates.csv"));
+    entryView_->setCsv(
+        [this] {
+            return minuteCsv(source() == FilesRead ? series_->fileMinutes().all()
+                                                   : series_->minutes().all());
+        },
+        QStringLiteral("entries-per-minute.csv"));
+
+    auto* top = new QHBoxLayout;
+    top->addWidget(router_, 1);
+    top->addWidget(source_);
+    top->addWidget(range_);
+    auto* splitter = new QSplitter(Qt::Vertical, this);
+    splitter->addWidget(linkView_);
+    splitter->addWidget(entryView_);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(top);
+    layout->addWidget(splitter, 1);
+
+    // A choice shows at once; a hidden tab is drawn when it shows.
+    const auto changed = [this] {
+        dirty_ = true;
+        if (isVisible())
+            redraw();
+    };
+    connect(range_, &QComboBox::currentIndexChanged, this, changed);
+    connect(source_, &QComboBox::currentIndexChanged, this, changed);
+    connect(hosts_, &HostList::selectedRowChanged, this, changed);
+    connect(series_, &ActivitySeries::changed, this, [this] {
+        dirty_ = true;
+        if (!series_->fileMinutes().isEmpty())
+            source_->setVisible(true);
+    });
+    connect(entryView_, &ActivityChartView::clickedAt, this, [this](QPointF value) {
+        if (const MinuteCounts* m = entries_->emergencyNear(value))
+            offerEmergencies(m->minute);
+    });
+    connect(linkView_, &ActivityChartView::saveReported, this, &CActivityPage::saveReported);
+    connect(entryView_, &ActivityChartView::saveReported, this, &CActivityPage::saveReported);
+    timer_->setInterval(kRedrawMs);
+    connect(timer_, &QTimer::timeout, this, &CActivityPage::redrawIfShown);
+    timer_->start();
+}
+
+void CActivityPage::setRange(Range range)
+{
+    range_->setCurrentIndex(range);
+}
+
+CActivityPage::Range CActivityPage::range() const
+{
+    return Range(range_->currentIndex());
+}
+
+void CActivityPage::setSource(Source source)
+{
+    source_->setVisible(source_->isVisible() || source == FilesRead);
+    source_->setCurrentIndex(source);
+}
+
+CActivityPage::Source CActivityPage::source() const
+{
+    return Source(source_->currentIndex());
+}
+
+void CActivityPage::setClock(std::function<qint64()> now)
+{
+    now_ = std::move(now);
+    redraw();
+}
+
+qint64 CActivityPage::rangeMs() const
+{
+    switch (range()) {
+    case Last15Minutes:
+        return 15 * kMinuteMs;
+    case LastHour:
+        return 60 * kMinuteMs;
+    case Last24Hours:
+        break;
+    }
+    return 24 * 60 * kMinuteMs;
+}
+
+QString CActivityPage::routerText() const
+{
+    return router_->text();
+}
+
+void CActivityPage::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    redraw();
+}
+
+void CActivityPage::redrawIfShown()
+{
+    // Live ranges move on with the clock, so a shown tab is drawn every second.
+    if (isVisible() && (dirty_ || source() == Arrivals))
+        redraw();
+}
+
+void CActivityPage::redraw()
+{
+    dirty_ = false;
+    const qint64 now = now_();
+    const qint64 span = rangeMs();
+
+    // Link rates: the router chosen, or with "Any" the last one that reported.
+    const bool any = hosts_->selectedRow() <= 0;
+    shownRouter_ = any ? series_->lastReporter() : hosts_->selectedText();
+    const LinkSeries* link = series_->link(shownRouter_);
+    QString title;
+    if (shownRouter_.isEmpty())
+        title = GetUiText(9134);
+    else if (!link)
+        title = GetUiText(9148).arg(shownRouter_);
+    else
+        title = GetUiText(any ? 9133 : 9132).arg(shownRouter_);
+    router_->setText(title);
+    link_->show(link, QString(), now - span, now, now);
+
+    // Entries per minute: up to now, or up to the last minute of the files read back.
+    const bool files = source() == FilesRead;
+    const MinuteActivity& minutes = files ? series_->fileMinutes() : series_->minutes();
+    const qint64 end = files && !minutes.isEmpty() ? (minutes.latestMinute() + 1) * kMinuteMs : now;
+    entries_->show(minutes.range(minuteOf(end - span), minuteOf(end)), end - span, end);
+}
+
+void CActivityPage::offerEmergencies(qint64 minute)
+{
+    const MinuteCounts* m = entries_->minuteAt(QPointF(double(minute * kMinuteMs), 0));
+    if (!m || m->totalEmergencies() == 0)
+        return;
+    const Source from = source();
+    const QString when =
+        QDateTime::fromMSecsSinceEpoch(minute * kMinuteMs).toString(QStringLiteral("HH:mm"));
+    auto* menu = new QMenu(this);
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    for (LogCategory c : kAllCategories) {
+        const quint32 n = m->emergencies[size_t(categoryIndex(c))];
+        if (n == 0)
+            continue;
+        menu->addAction(
+            GetUiText(9142).arg(n).arg(when, GetUiText(kTabTexts[size_t(categoryIndex(c))])), this,
+            [this, c, minute, from] { Q_EMIT emergenciesRequested(c, minute, from); });
+    }
+    menu->popup(QCursor::pos());
+}
+
+} // namespace quendal

@@ -1,0 +1,176 @@
+#include "activity/gui/LinkRateChart.h"
+
+#include "app/core/UiText.h"
+#include "logs/core/DisplayText.h"
+
+#include <QAreaSeries>
+#include <QChart>
+#include <QDateTime>
+#include <QDateTimeAxis>
+#include <QLineSeries>
+#include <QLocale>
+#include <QPen>
+#include <QValueAxis>
+
+#include <algorithm>
+
+namespace quendal {
+namespace {
+
+QString timeText(qint64 msecs)
+{
+    return QDateTime::fromMSecsSinceEpoch(msecs).toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+}
+
+QString valueText(double value)
+{
+    return isKnown(value) ? QLocale().toString(value, 'f', value == std::floor(value) ? 0 : 1)
+                          : QStringLiteral("-");
+}
+
+QLineSeries* lineSeries(const QString& name, const QColor& colour, Qt::PenStyle style, qreal width)
+{
+    auto* series = new QLineSeries;
+    series->setName(name);
+    QPen pen(colour);
+    pen.setWidthF(width);
+    pen.setStyle(style);
+    series->setPen(pen);
+    return series;
+}
+
+} // namespace
+
+LinkRateChart::LinkRateChart(QObject* parent)
+    : QObject(parent), chart_(new QChart),
+      tx_(lineSeries(GetUiText(9028), QColor(0x1f, 0x77, 0xb4), Qt::SolidLine, 1.6)),
+      rx_(lineSeries(GetUiText(9029), QColor(0x2c, 0xa0, 0x2c), Qt::SolidLine, 1.6)),
+      modes_(lineSeries(GetUiText(9135), QColor(0x80, 0x30, 0xa0), Qt::DashLine, 1.2)),
+      resets_(lineSeries(GetUiText(9137), QColor(0xe0, 0x80, 0x00), Qt::DotLine, 1.2)),
+      gapEdge_(new QLineSeries), gaps_(new QAreaSeries(gapEdge_)), time_(new QDateTimeAxis),
+      values_(new QValueAxis)
+{
+    gaps_->setName(GetUiText(9136));
+    gaps_->setColor(QColor(0x90, 0x90, 0x90, 0x50));
+    gaps_->setBorderColor(Qt::transparent);
+    chart_->addSeries(gaps_);
+    chart_->addSeries(resets_);
+    chart_->addSeries(modes_); // over a reset at the same time: a reconnection says more
+    chart_->addSeries(tx_);
+    chart_->addSeries(rx_);
+    chart_->addAxis(time_, Qt::AlignBottom);
+    chart_->addAxis(values_, Qt::AlignLeft);
+    for (QAbstractSeries* s : chart_->series()) {
+        s->attachAxis(time_);
+        s->attachAxis(values_);
+    }
+    time_->setFormat(QStringLiteral("HH:mm"));
+    values_->setLabelFormat(QStringLiteral("%.0f"));
+    values_->setMin(0);
+    chart_->legend()->setAlignment(Qt::AlignTop);
+    chart_->setMargins(QMargins(4, 4, 4, 4));
+}
+
+void LinkRateChart::show(const LinkSeries* series, const QString& title, qint64 from, qint64 to,
+                         qint64 now)
+{
+    shown_ = series;
+    from_ = from;
+    to_ = to;
+    now_ = now;
+    chart_->setTitle(title);
+    time_->setRange(QDateTime::fromMSecsSinceEpoch(from), QDateTime::fromMSecsSinceEpoch(to));
+    time_->setFormat(to - from > 6LL * 3600 * 1000 ? QStringLiteral("dd HH:mm")
+                                                   : QStringLiteral("HH:mm"));
+
+    QList<QPointF> tx;
+    QList<QPointF> rx;
+    double top = 1;
+    if (series) {
+        const std::vector<LinkPoint> points = series->view(from, to, kMaxDrawnPoints);
+        tx.reserve(qsizetype(points.size()));
+        rx.reserve(qsizetype(points.size()));
+        for (const LinkPoint& p : points) {
+            if (isKnown(p.txRate)) {
+                tx.append(QPointF(double(p.at), p.txRate));
+                top = std::max(top, p.txRate);
+            }
+            if (isKnown(p.rxRate)) {
+                rx.append(QPointF(double(p.at), p.rxRate));
+                top = std::max(top, p.rxRate);
+            }
+        }
+    }
+    values_->setRange(0, top * 1.1);
+    values_->applyNiceNumbers();
+    top = values_->max();
+    tx_->replace(tx);
+    rx_->replace(rx);
+
+    // Vertical marks: each one down to the axis, where the next one starts.
+    QList<QPointF> modes;
+    QList<QPointF> resets;
+    QList<QPointF> gaps;
+    if (series) {
+        for (const LinkEvent& e : series->events()) {
+            if (e.until < from || e.at > to)
+                continue;
+            const double at = double(e.at);
+            switch (e.kind) {
+            case LinkEvent::ModeChange:
+                modes << QPointF(at, 0) << QPointF(at, top) << QPointF(at, 0);
+                break;
+            case LinkEvent::CounterReset:
+                resets << QPointF(at, 0) << QPointF(at, top) << QPointF(at, 0);
+                break;
+            case LinkEvent::Gap:
+                gaps << QPointF(at, 0) << QPointF(at, top) << QPointF(double(e.until), top)
+                     << QPointF(double(e.until), 0);
+                break;
+            }
+        }
+        if (series->silentAt(now) && series->latest()) {
+            const double at = double(series->latest()->at);
+            gaps << QPointF(at, 0) << QPointF(at, top) << QPointF(double(now), top)
+                 << QPointF(double(now), 0);
+        }
+    }
+    modes_->replace(modes);
+    resets_->replace(resets);
+    gapEdge_->replace(gaps);
+}
+
+QString LinkRateChart::tooltipAt(QPointF value) const
+{
+    if (!shown_)
+        return {};
+    const auto at = qint64(value.x());
+    // Marks within a few pixels' worth of time come first: they are thin.
+    const qint64 near = std::max<qint64>(1000, (to_ - from_) / 200);
+    QStringList lines;
+    for (const LinkEvent& e : shown_->events()) {
+        if (e.kind == LinkEvent::Gap) {
+            if (at >= e.at && at <= e.until)
+                lines << QStringLiteral("%1: %2 - %3")
+                             .arg(GetUiText(9136), timeText(e.at), timeText(e.until));
+        } else if (std::abs(e.at - at) <= near) {
+            lines << QStringLiteral("%1: %2").arg(
+                timeText(e.at), e.kind == LinkEvent::ModeChange
+                                    ? GetUiText(9145).arg(decodeForDisplay(e.mode))
+                                    : GetUiText(9137));
+        }
+    }
+    if (const LinkPoint* p = shown_->nearest(at); p && p->at >= from_ && p->at <= to_) {
+        QString point = QStringLiteral("%1\n%2: %3\n%4: %5")
+                            .arg(timeText(p->at), GetUiText(9028), valueText(p->txRate),
+                                 GetUiText(9029), valueText(p->rxRate));
+        if (isKnown(p->txPacketRate) || isKnown(p->rxPacketRate))
+            point += QStringLiteral("\n%1: %2\n%3: %4")
+                         .arg(GetUiText(9149), valueText(p->txPacketRate), GetUiText(9150),
+                              valueText(p->rxPacketRate));
+        lines.prepend(point);
+    }
+    return lines.join(QLatin1Char('\n'));
+}
+
+} // namespace quendal
