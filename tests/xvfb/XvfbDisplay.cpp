@@ -8,6 +8,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -40,6 +41,8 @@ bool XvfbDisplay::start(QString* error)
     }
     pid_ = ::fork();
     if (pid_ == 0) {
+        // The server goes with the test process, however that ends.
+        ::prctl(PR_SET_PDEATHSIG, SIGTERM);
         // The write end stays open in the server, which writes the display number to it.
         ::fcntl(fds[1], F_SETFD, 0);
         const QByteArray fd = QByteArray::number(fds[1]);
