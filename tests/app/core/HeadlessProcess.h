@@ -4,6 +4,7 @@
 
 #include <QProcess>
 
+#include <chrono>
 #include <csignal>
 #include <functional>
 
@@ -43,10 +44,13 @@ public:
                }) &&
                errors_.contains("receiving syslog");
     }
-    int stop(int signalNumber = SIGTERM)
+    // Sends the signal; the exit code, or -1 when it did not end normally within `limit`.
+    int stop(int signalNumber = SIGTERM, std::chrono::milliseconds limit = std::chrono::seconds(5))
     {
         ::kill(pid_t(process_.processId()), signalNumber);
-        process_.waitForFinished(5000);
+        process_.waitForFinished(int(limit.count()));
+        if (process_.state() != QProcess::NotRunning)
+            return -1;
         return process_.exitStatus() == QProcess::NormalExit ? process_.exitCode() : -1;
     }
     int waitForExit()
@@ -54,6 +58,8 @@ public:
         process_.waitForFinished(5000);
         return process_.exitCode();
     }
+    bool isRunning() const { return process_.state() == QProcess::Running; }
+    qint64 pid() const { return process_.processId(); }
     QByteArray output() { return output_ += process_.readAllStandardOutput(); }
     QByteArray errors() { return errors_ += process_.readAllStandardError(); }
 

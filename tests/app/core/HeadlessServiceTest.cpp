@@ -1,5 +1,6 @@
 // The receiver without a window as a service: real processes on loopback, real pipes as readers
 // of standard output, both binaries (quendal-syslogd and quendal-syslog --headless).
+#include "app/core/HeadlessProcess.h"
 #include "support/TestSupport.h"
 
 #include <QDir>
@@ -30,62 +31,20 @@ QStringList commandOf(bool service, QString* program)
     return service ? QStringList{} : QStringList{QStringLiteral("--headless")};
 }
 
-// A receiver process. Its standard output is read by the test, or goes to `stdoutDescriptor`
-// (the write end of a pipe the test holds) when one is given.
-class Receiver
+// A receiver process, the service binary unless asked otherwise. Its standard output is read by
+// the test, or goes to `stdoutDescriptor` (the write end of a pipe the test holds) when one is
+// given.
+class Receiver : public test::Headless
 {
 public:
     Receiver(const QStringList& arguments, const QString& workingDirectory, bool service = true,
              int stdoutDescriptor = -1)
-    {
-        QString program;
-        const QStringList base = commandOf(service, &program);
-        process_.setWorkingDirectory(workingDirectory);
-        if (stdoutDescriptor >= 0) {
-            process_.setChildProcessModifier(
-                [stdoutDescriptor] { ::dup2(stdoutDescriptor, STDOUT_FILENO); });
-        }
-        process_.start(program, base + arguments);
-    }
-    ~Receiver()
-    {
-        if (process_.state() != QProcess::NotRunning) {
-            process_.kill();
-            process_.waitForFinished();
-        }
-    }
-    bool waitUntilReceiving()
-    {
-        return waitUntil([&] {
-                   errors();
-                   return errors_.contains("receiving syslog") ||
-                          process_.state() == QProcess::NotRunning;
-               }) &&
-               errors_.contains("receiving syslog");
-    }
-    // Sends the signal; the exit code, or -1 when it did not end normally within `limit`.
-    int stop(int signalNumber = SIGTERM, std::chrono::milliseconds limit = std::chrono::seconds(5))
-    {
-        ::kill(pid_t(process_.processId()), signalNumber);
-        process_.waitForFinished(int(limit.count()));
-        if (process_.state() != QProcess::NotRunning)
-            return -1;
-        return process_.exitStatus() == QProcess::NormalExit ? process_.exitCode() : -1;
-    }
-    int waitForExit()
-    {
-        process_.waitForFinished(5000);
-        return process_.exitCode();
-    }
-    bool isRunning() const { return process_.state() == QProcess::Running; }
-    qint64 pid() const { return process_.processId(); }
-    QByteArray output() { return output_ += process_.readAllStandardOutput(); }
-    QByteArray errors() { return errors_ += process_.readAllStandardError(); }
-
-private:
-    QProcess process_;
-    QByteArray output_;
-    QByteArray errors_;
+        : Headless(
+              arguments, workingDirectory, service,
+              stdoutDescriptor < 0 ? std::function<void()>() : [stdoutDescriptor] {
+                  ::dup2(stdoutDescriptor, STDOUT_FILENO);
+              })
+    {}
 };
 
 // A pipe whose write end becomes a receiver's standard output; the test decides whether the read
@@ -389,9 +348,9 @@ TEST(HeadlessService, ServiceBinaryLoadsNoDisplayLibrary)
     ASSERT_TRUE(ldd.waitForFinished(10000));
     const QString libraries = QString::fromUtf8(ldd.readAllStandardOutput());
     ASSERT_TRUE(libraries.contains(QLatin1StringView("libQt6Network"))) << qPrintable(libraries);
-    static const QRegularExpression display(
-        QStringLiteral("libQt6(Gui|Widgets|Svg|Charts|DBus|XcbQpa)|libX|libxcb|libGL|libEGL|libOpenGL|"
-                       "libfontconfig|libfreetype|libdbus"));
+    static const QRegularExpression display(QStringLiteral(
+        "libQt6(Gui|Widgets|Svg|Charts|DBus|XcbQpa)|libX|libxcb|libGL|libEGL|libOpenGL|"
+        "libfontconfig|libfreetype|libdbus"));
     const auto found = display.match(libraries);
     EXPECT_FALSE(found.hasMatch()) << qPrintable(found.captured(0)) << " in\n"
                                    << qPrintable(libraries);
