@@ -34,6 +34,7 @@ EntryRateChart::EntryRateChart(QObject* parent)
     for (size_t i = areas_.size(); i-- > 0;) {
         uppers_[i] = new QLineSeries;
         areas_[i] = new QAreaSeries(uppers_[i]);
+        uppers_[i]->setParent(areas_[i]); // an area series does not own its edge
         areas_[i]->setName(GetUiText(kCategoryTexts[i]));
         areas_[i]->setColor(kColours[i]);
         areas_[i]->setBorderColor(kColours[i].darker(120));

@@ -50,6 +50,7 @@ LinkRateChart::LinkRateChart(QObject* parent)
       gapEdge_(new QLineSeries), gaps_(new QAreaSeries(gapEdge_)), time_(new QDateTimeAxis),
       values_(new QValueAxis)
 {
+    gapEdge_->setParent(gaps_); // an area series does not own its edge
     gaps_->setName(GetUiText(9136));
     gaps_->setColor(QColor(0x90, 0x90, 0x90, 0x50));
     gaps_->setBorderColor(Qt::transparent);
