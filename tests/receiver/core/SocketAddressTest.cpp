@@ -2,6 +2,7 @@
 
 #include "receiver/core/UdpSocket.h"
 #include "support/Ipv6Loopback.h"
+#include "support/TestSupport.h"
 
 #include <arpa/inet.h>
 #include <cstring>
@@ -169,13 +170,14 @@ TEST(UdpSocketOnEveryInterface, APortTakenOnEitherFamilyIsAFailureNotAFallback)
 TEST(UdpSocketOnOneAddress, AnIpv6AddressTakesIpv6Alone)
 {
     QUENDAL_SKIP_WITHOUT_IPV6_LOOPBACK();
+    // A port kept free of other tests on IPv4, so that only the IPv6 socket can stand in the way.
+    const quint16 port = test::freeUdpPort();
     UdpSocket socket;
     QString error;
-    ASSERT_TRUE(socket.open(SocketAddress::any(AF_INET6, 0), &error)) << qPrintable(error);
+    ASSERT_TRUE(socket.open(SocketAddress::any(AF_INET6, port), &error)) << qPrintable(error);
     // Binding IPv4 to the same port works: the IPv6 socket left IPv4 alone.
     UdpSocket beside;
-    EXPECT_TRUE(beside.open(socket.localPort(), htonl(INADDR_LOOPBACK), &error))
-        << qPrintable(error);
+    EXPECT_TRUE(beside.open(port, htonl(INADDR_LOOPBACK), &error)) << qPrintable(error);
 }
 
 } // namespace
