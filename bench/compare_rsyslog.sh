@@ -117,7 +117,8 @@ EOF
     esac
     hexport=$(printf '%04X' "$port")
     i=0
-    until grep -q "^ *[0-9]*: [0-9A-F]*:$hexport " /proc/net/udp; do
+    # The headless receiver listens on both families (/proc/net/udp6), the anchors on IPv4.
+    until cat /proc/net/udp /proc/net/udp6 2>/dev/null | grep -q "^ *[0-9]*: [0-9A-F]*:$hexport "; do
         i=$((i + 1))
         if [ $i -gt 200 ] || ! kill -0 "$pid" 2>/dev/null; then
             echo "compare_rsyslog: $1 did not start:" >&2
