@@ -38,11 +38,6 @@ std::optional<std::pair<QString, quint16>> parseAddressWithPort(const QString& t
 
 } // namespace
 
-bool wantsHeadless(const QStringList& arguments)
-{
-    return arguments.mid(1).contains(QStringLiteral("--headless"));
-}
-
 QString versionLine(const QString& program)
 {
     return QStringLiteral("%1 %2").arg(program, QStringLiteral(QUENDAL_VERSION));

@@ -26,9 +26,6 @@ struct HeadlessOptions
     bool version = false;
 };
 
-// Whether the command line asks for the receiver without a window.
-bool wantsHeadless(const QStringList& arguments);
-
 // Parses the arguments after the program name. nullopt, with a one-line reason in `error`, for
 // anything it does not understand.
 std::optional<HeadlessOptions> parseHeadlessOptions(const QStringList& arguments, QString* error);

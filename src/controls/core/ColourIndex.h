@@ -20,7 +20,7 @@ enum ColourIndex : int
     GREEN = 8,
     CYAN = 9,
     RED = 10,
-    MANGENTA = 11,
+    MAGENTA = 11,
     YELLOW = 12,
     WHITE = 13,
     DARKBLUE = 14,

@@ -150,7 +150,7 @@ void CHoverButton::enterEvent(QEnterEvent* event)
 void CHoverButton::leaveEvent(QEvent* event)
 {
     QAbstractButton::leaveEvent(event);
-    EndHover();
+    endHover();
 }
 
 void CHoverButton::mouseMoveEvent(QMouseEvent* event)
@@ -162,7 +162,7 @@ void CHoverButton::mouseMoveEvent(QMouseEvent* event)
 void CHoverButton::focusOutEvent(QFocusEvent* event)
 {
     QAbstractButton::focusOutEvent(event);
-    EndHover();
+    endHover();
 }
 
 void CHoverButton::changeEvent(QEvent* event)
@@ -170,7 +170,7 @@ void CHoverButton::changeEvent(QEvent* event)
     // setEnabled(false) has already passed the focus on to the next widget.
     QAbstractButton::changeEvent(event);
     if (event->type() == QEvent::EnabledChange && !isEnabled())
-        EndHover();
+        endHover();
 }
 
 bool CHoverButton::event(QEvent* event)
@@ -182,7 +182,7 @@ bool CHoverButton::event(QEvent* event)
             return true;
         break;
     case QEvent::WindowDeactivate:
-        EndHover();
+        endHover();
         break;
     default:
         break;
@@ -199,7 +199,7 @@ void CHoverButton::trackHover(QPointF pos, Qt::MouseButtons buttons)
     if (isEnabled() && applicationActive() && rect().contains(pos.toPoint()))
         beginHover();
     else
-        EndHover();
+        endHover();
 }
 
 void CHoverButton::beginHover()
@@ -210,7 +210,7 @@ void CHoverButton::beginHover()
     update();
 }
 
-void CHoverButton::EndHover()
+void CHoverButton::endHover()
 {
     if (!hover_)
         return;

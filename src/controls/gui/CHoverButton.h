@@ -58,7 +58,7 @@ private:
     // Starts or ends hovering for the mouse at `pos` with `buttons` held.
     void trackHover(QPointF pos, Qt::MouseButtons buttons);
     void beginHover();
-    void EndHover();
+    void endHover();
 
     QIcon icon_;
     QIcon secondIcon_;

@@ -293,7 +293,7 @@ TEST_F(ClientPageTest, RoutersThatAnswerAreListedOnceEachNewestOnTop)
 
 // The window's Client tab: built over the given adapter source, searching where the process
 // default says unless the window is told otherwise.
-TEST_F(ClientPageTest, TheWindowsClientTabSearchesTheInjectedTargetOnly)
+TEST_F(ClientPageTest, TheClientTabSearchesTheInjectedTargetOnly)
 {
     const RouterSearchTarget saved = defaultRouterSearchTarget();
     ASSERT_TRUE(saved.address.isLoopback()); // the test main keeps every search on loopback
