@@ -18,7 +18,7 @@
 #include "receiver/core/HostList.h"
 #include "receiver/core/ReceptionEngine.h"
 #include "receiver/core/ReceptionView.h"
-#include "receiver/core/UdpSocket.h"
+#include "common/core/UdpSocket.h"
 #include "receiver/core/WanStatus.h"
 
 #include <QApplication>

@@ -24,7 +24,7 @@
 #include "receiver/core/HostFilter.h"
 #include "receiver/core/ReceptionBatch.h"
 #include "receiver/core/ReceptionEngine.h"
-#include "receiver/core/UdpSocket.h"
+#include "common/core/UdpSocket.h"
 #include "receiver/core/WanStatus.h"
 
 #include <QApplication>

@@ -5,10 +5,10 @@
 #include "app/core/InstanceActivation.h"
 #include "app/core/SingleInstanceLock.h"
 #include "app/core/StandardDescriptors.h"
-#include "app/core/UiText.h"
+#include "common/core/UiText.h"
 #include "app/gui/CSysLogDlg.h"
 #include "netinfo/core/PortDefinitions.h"
-#include "receiver/core/UdpSocket.h"
+#include "common/core/UdpSocket.h"
 
 #include <QApplication>
 #include <QCoreApplication>

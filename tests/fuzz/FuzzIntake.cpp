@@ -2,7 +2,7 @@
 // file, through the receiving socket's own path. The first input byte chooses the sender and the
 // filter, the rest is the datagram.
 #include "FuzzSupport.h"
-#include "app/core/UiText.h"
+#include "common/core/UiText.h"
 #include "logs/core/AutoLogFiles.h"
 #include "logs/core/LogFileReader.h"
 #include "logs/core/LogList.h"

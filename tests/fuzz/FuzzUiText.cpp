@@ -1,7 +1,7 @@
 // The UI-text loader: any bytes as SysLogLang.txt. All 83 texts come from the file or none.
 #include "FuzzSupport.h"
-#include "app/core/UiText.h"
-#include "logs/core/DisplayText.h"
+#include "common/core/UiText.h"
+#include "common/core/DisplayText.h"
 
 #include <QFile>
 

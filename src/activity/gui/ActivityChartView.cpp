@@ -1,6 +1,6 @@
 #include "activity/gui/ActivityChartView.h"
 
-#include "app/core/UiText.h"
+#include "common/core/UiText.h"
 
 #include <QContextMenuEvent>
 #include <QFileDialog>

@@ -5,7 +5,7 @@
 #include "activity/gui/ActivityChartView.h"
 #include "activity/gui/EntryRateChart.h"
 #include "activity/gui/LinkRateChart.h"
-#include "app/core/UiText.h"
+#include "common/core/UiText.h"
 #include "receiver/core/HostList.h"
 
 #include <QComboBox>

@@ -1,6 +1,6 @@
 #include "activity/gui/EntryRateChart.h"
 
-#include "app/core/UiText.h"
+#include "common/core/UiText.h"
 
 #include <QAreaSeries>
 #include <QChart>

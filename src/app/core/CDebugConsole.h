@@ -1,5 +1,7 @@
 #pragma once
 
+#include "receiver/core/DatagramEcho.h"
+
 #include <QByteArrayView>
 #include <QString>
 #include <QStringList>
@@ -20,14 +22,14 @@ bool commandLineHasDebugSwitch(const QStringList& arguments);
 // forge a line, and written as received to a debug log file that is started afresh with each
 // run. Standard output is written through a LineWriter, so a stalled reader never holds up
 // intake. Off unless switched on.
-class CDebugConsole
+class CDebugConsole : public DatagramEcho
 {
 public:
     static constexpr const char* kTitle = "QuenDal Marrowind SYSLOG";
     static constexpr const char* kLogFileName = "QuenDalSysLog.log";
 
     CDebugConsole();
-    virtual ~CDebugConsole();
+    ~CDebugConsole() override;
     CDebugConsole(const CDebugConsole&) = delete;
     CDebugConsole& operator=(const CDebugConsole&) = delete;
 
@@ -43,6 +45,7 @@ public:
     // Echoes the bytes as one line, as data: nothing in them is interpreted. Returns the number
     // of bytes taken (the line end not counted), 0 when the console is off.
     int Print(QByteArrayView text);
+    void echo(QByteArrayView datagram) override { Print(datagram); }
     void Close();
 
 private:

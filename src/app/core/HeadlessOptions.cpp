@@ -1,7 +1,7 @@
 #include "app/core/HeadlessOptions.h"
 
 #include "app/core/Settings.h"
-#include "receiver/core/SocketAddress.h"
+#include "common/core/SocketAddress.h"
 
 namespace quendal {
 namespace {

@@ -1,17 +1,17 @@
 #include "app/core/HeadlessReceiver.h"
 
-#include "activity/core/ActivityStats.h"
+#include "app/core/ActivityStats.h"
 #include "app/core/CDebugConsole.h"
 #include "app/core/HeadlessOutput.h"
 #include "app/core/LineWriter.h"
 #include "app/core/ReplayTarget.h"
 #include "app/core/Settings.h"
 #include "app/core/SettingsStore.h"
-#include "app/core/UiText.h"
+#include "common/core/UiText.h"
 #include "app/core/UnixSignalWatcher.h"
 #include "receiver/core/ReceptionEngine.h"
-#include "receiver/core/SocketAddress.h"
-#include "receiver/core/UdpSocket.h"
+#include "common/core/SocketAddress.h"
+#include "common/core/UdpSocket.h"
 #include "receiver/core/WanStatus.h"
 
 #include <QCoreApplication>

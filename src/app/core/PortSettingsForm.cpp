@@ -2,9 +2,9 @@
 
 #include "app/core/ReplayTarget.h"
 #include "app/core/SettingsStore.h"
-#include "app/core/UiText.h"
+#include "common/core/UiText.h"
 #include "logs/core/LogCategory.h"
-#include "receiver/core/SocketAddress.h"
+#include "common/core/SocketAddress.h"
 
 namespace quendal {
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/core/AddressText.h"
 #include "logs/core/LogRows.h"
 
 #include <QString>
@@ -36,18 +37,9 @@ struct ReceiverSettings
 inline constexpr qsizetype kFewestRowsPerList = 1'000;
 inline constexpr qsizetype kMostRowsPerList = 20'000'000;
 
-// A port typed by the user: ASCII digits only and at most 65535; an empty text is port 0.
-// Blanks and signs are not digits. nullopt when the text is rejected.
-std::optional<int> parsePortText(QStringView text);
-
 // A number of rows per list typed by the user: ASCII digits only, within kFewestRowsPerList and
 // kMostRowsPerList. nullopt when the text is rejected.
 std::optional<qsizetype> parseMaxRowsText(QStringView text);
-
-// A complete dotted IPv4 address: four parts of one to three ASCII digits, each at most 255.
-// Returns it in plain form ("192.168.001.010" gives "192.168.1.10"): address parsers read a
-// leading zero as octal, which would send to an address other than the one on the screen.
-std::optional<QString> parseIpv4Address(QStringView text);
 
 // Whether the FireWall log file in this folder can be opened for appending. The file is created
 // when missing, never truncated, and closed again at once. The reason of a failure goes to

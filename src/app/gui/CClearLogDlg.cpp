@@ -1,6 +1,6 @@
 #include "app/gui/CClearLogDlg.h"
 
-#include "app/core/UiText.h"
+#include "common/core/UiText.h"
 #include "app/gui/DialogWidth.h"
 
 #include <QCheckBox>

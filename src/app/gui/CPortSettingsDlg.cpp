@@ -1,7 +1,7 @@
 #include "app/gui/CPortSettingsDlg.h"
 
 #include "app/core/SettingsStore.h"
-#include "app/core/UiText.h"
+#include "common/core/UiText.h"
 #include "app/gui/DialogWidth.h"
 
 #include <QCheckBox>

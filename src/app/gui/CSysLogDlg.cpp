@@ -4,7 +4,7 @@
 #include "activity/core/LogTime.h"
 #include "activity/gui/CActivityPage.h"
 #include "app/core/SettingsStore.h"
-#include "app/core/UiText.h"
+#include "common/core/UiText.h"
 #include "app/gui/CClearLogDlg.h"
 #include "app/gui/CPortSettingsDlg.h"
 #include "app/gui/CSystemTray.h"
@@ -17,7 +17,7 @@
 #include "app/gui/TrayIconBackend.h"
 #include "app/gui/WindowState.h"
 #include "controls/gui/CHoverButton.h"
-#include "logs/core/DisplayText.h"
+#include "common/core/DisplayText.h"
 #include "logs/core/LogFileWriter.h"
 #include "logs/core/LogList.h"
 #include "logs/gui/CCategoryPage.h"
@@ -29,8 +29,8 @@
 #include "receiver/core/HostList.h"
 #include "receiver/core/ReceptionEngine.h"
 #include "receiver/core/ReceptionView.h"
-#include "receiver/core/SocketAddress.h"
-#include "receiver/core/UdpSocket.h"
+#include "common/core/SocketAddress.h"
+#include "common/core/UdpSocket.h"
 #include "receiver/core/WanStatus.h"
 
 #include <QAction>

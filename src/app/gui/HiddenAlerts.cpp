@@ -1,6 +1,6 @@
 #include "app/gui/HiddenAlerts.h"
 
-#include "app/core/UiText.h"
+#include "common/core/UiText.h"
 #include "app/gui/TrayIconBackend.h"
 #include "logs/core/LogList.h"
 

@@ -1,6 +1,6 @@
 #include "app/gui/MainActions.h"
 
-#include "app/core/UiText.h"
+#include "common/core/UiText.h"
 #include "controls/gui/CHoverButton.h"
 
 #include <QAction>

@@ -1,7 +1,7 @@
 #include "app/gui/StatusCounters.h"
 
 #include "activity/core/ActivitySeries.h"
-#include "app/core/UiText.h"
+#include "common/core/UiText.h"
 #include "logs/core/LogList.h"
 #include "receiver/core/ReceptionEngine.h"
 

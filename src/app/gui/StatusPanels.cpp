@@ -1,6 +1,6 @@
 #include "app/gui/StatusPanels.h"
 
-#include "app/core/UiText.h"
+#include "common/core/UiText.h"
 
 #include <QGridLayout>
 #include <QGroupBox>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "controls/core/ColourIndex.h"
+#include "common/core/ColourIndex.h"
 
 #include <QAbstractItemModel>
 #include <QAbstractScrollArea>

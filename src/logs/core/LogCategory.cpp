@@ -1,6 +1,6 @@
 #include "logs/core/LogCategory.h"
 
-#include "logs/core/TextFiles.h"
+#include "common/core/TextFiles.h"
 
 namespace quendal {
 namespace {

@@ -1,6 +1,6 @@
 #include "logs/core/LogFileReader.h"
 
-#include "logs/core/TextFiles.h"
+#include "common/core/TextFiles.h"
 
 #include <QFile>
 

@@ -1,6 +1,6 @@
 #include "logs/core/LogList.h"
 
-#include "logs/core/DisplayText.h"
+#include "common/core/DisplayText.h"
 
 #include <algorithm>
 #include <limits>

@@ -1,6 +1,6 @@
 #include "logs/gui/CCategoryPage.h"
 
-#include "app/core/UiText.h"
+#include "common/core/UiText.h"
 #include "controls/gui/CColorListCtrl.h"
 #include "logs/gui/EntryCommands.h"
 #include "logs/gui/FindBar.h"

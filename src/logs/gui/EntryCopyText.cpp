@@ -1,6 +1,6 @@
 #include "logs/gui/EntryCopyText.h"
 
-#include "logs/core/DisplayText.h"
+#include "common/core/DisplayText.h"
 #include "logs/core/LogList.h"
 
 #include <QStringDecoder>

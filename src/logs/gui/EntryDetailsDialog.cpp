@@ -1,7 +1,7 @@
 #include "logs/gui/EntryDetailsDialog.h"
 
-#include "app/core/UiText.h"
-#include "logs/core/DisplayText.h"
+#include "common/core/UiText.h"
+#include "common/core/DisplayText.h"
 #include "logs/gui/EntryCopyText.h"
 
 #include <QDialogButtonBox>

@@ -1,6 +1,6 @@
 #include "logs/gui/FindBar.h"
 
-#include "app/core/UiText.h"
+#include "common/core/UiText.h"
 #include "controls/gui/CColorListCtrl.h"
 #include "logs/gui/RowFilter.h"
 

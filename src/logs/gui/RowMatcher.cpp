@@ -1,6 +1,6 @@
 #include "logs/gui/RowMatcher.h"
 
-#include "logs/core/DisplayText.h"
+#include "common/core/DisplayText.h"
 #include "logs/gui/RegexLiteral.h"
 
 #include <algorithm>

@@ -1,6 +1,6 @@
 #include "netinfo/core/LinuxAdapterInfo.h"
 
-#include "logs/core/TextFiles.h"
+#include "common/core/TextFiles.h"
 #include "netinfo/core/HardwareAddress.h"
 #include "netinfo/core/LeaseTime.h"
 #include "netinfo/core/ResolverConfig.h"

@@ -1,6 +1,6 @@
 #include "netinfo/core/PortDefinitions.h"
 
-#include "logs/core/TextFiles.h"
+#include "common/core/TextFiles.h"
 
 #include <QByteArrayMatcher>
 #include <QDir>

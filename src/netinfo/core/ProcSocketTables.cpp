@@ -1,6 +1,6 @@
 #include "netinfo/core/ProcSocketTables.h"
 
-#include "logs/core/TextFiles.h"
+#include "common/core/TextFiles.h"
 #include "netinfo/core/ProcNetParser.h"
 
 namespace quendal {

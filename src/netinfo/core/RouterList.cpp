@@ -1,6 +1,6 @@
 #include "netinfo/core/RouterList.h"
 
-#include "app/core/UiText.h"
+#include "common/core/UiText.h"
 
 #include <algorithm>
 #include <array>

@@ -1,7 +1,7 @@
 #include "netinfo/core/RouterSearch.h"
 
-#include "app/core/Settings.h"
-#include "receiver/core/UdpSocket.h"
+#include "common/core/AddressText.h"
+#include "common/core/UdpSocket.h"
 
 #include <QtEndian>
 

@@ -1,9 +1,9 @@
 #include "netinfo/core/SocketRowTexts.h"
 
-#include "app/core/UiText.h"
-#include "logs/core/DisplayText.h"
+#include "common/core/UiText.h"
+#include "common/core/DisplayText.h"
 #include "netinfo/core/PortDefinitions.h"
-#include "receiver/core/UdpSocket.h"
+#include "common/core/UdpSocket.h"
 
 #include <array>
 

@@ -1,6 +1,6 @@
 #include "netinfo/gui/CClientControlPage.h"
 
-#include "app/core/UiText.h"
+#include "common/core/UiText.h"
 #include "netinfo/core/BackgroundCall.h"
 #include "netinfo/core/CSearchSocket.h"
 #include "netinfo/core/DnsCycle.h"

@@ -1,6 +1,6 @@
 #include "netinfo/gui/CTcpTablePage.h"
 
-#include "app/core/UiText.h"
+#include "common/core/UiText.h"
 #include "netinfo/core/PortDefinitions.h"
 #include "netinfo/core/SocketRowTexts.h"
 

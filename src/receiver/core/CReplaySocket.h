@@ -1,6 +1,6 @@
 #pragma once
 
-#include "receiver/core/UdpSocket.h"
+#include "common/core/UdpSocket.h"
 
 #include <QString>
 

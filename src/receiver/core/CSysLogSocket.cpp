@@ -1,6 +1,6 @@
 #include "receiver/core/CSysLogSocket.h"
 
-#include "app/core/CDebugConsole.h"
+#include "receiver/core/DatagramEcho.h"
 #include "logs/core/AutoLogFiles.h"
 #include "logs/core/EntrySplitter.h"
 #include "receiver/core/CReplaySocket.h"
@@ -161,8 +161,8 @@ void CSysLogSocket::intake(const char* data, qsizetype size, const SocketAddress
     }
     d.SourcePort = from.port();
 
-    if (targets_.console)
-        targets_.console->Print(d.text());
+    if (targets_.echo)
+        targets_.echo->echo(d.text());
 
     if (!acceptedByHostFilter()) {
         ++counters_.filtered;

@@ -4,7 +4,7 @@
 #include "logs/core/LogCategory.h"
 #include "logs/core/LogEntry.h"
 #include "receiver/core/DatagramReader.h"
-#include "receiver/core/UdpSocket.h"
+#include "common/core/UdpSocket.h"
 
 #include <QByteArrayView>
 #include <QObject>
@@ -19,7 +19,7 @@ class QTimer;
 namespace quendal {
 
 class AutoLogFiles;
-class CDebugConsole;
+class DatagramEcho;
 class CReplaySocket;
 class HostFilter;
 class WanStatus;
@@ -55,7 +55,7 @@ struct IntakeTargets
     IntakeSink* sink = nullptr;
     WanStatus* wan = nullptr;
     AutoLogFiles* files = nullptr;
-    CDebugConsole* console = nullptr;
+    DatagramEcho* echo = nullptr;
 };
 
 // The datagram in hand, as the intake left it.

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "receiver/core/SocketAddress.h"
+#include "common/core/SocketAddress.h"
 
 #include <QtGlobal>
 

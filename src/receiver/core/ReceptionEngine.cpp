@@ -1,6 +1,6 @@
 #include "receiver/core/ReceptionEngine.h"
 
-#include "app/core/UiText.h"
+#include "common/core/UiText.h"
 #include "logs/core/AutoLogFiles.h"
 #include "receiver/core/CReplaySocket.h"
 #include "receiver/core/HostFilter.h"
@@ -17,7 +17,7 @@ namespace quendal {
 class ReceptionWorker : public QObject, public IntakeSink
 {
 public:
-    ReceptionWorker(ReceptionEngine& engine, CDebugConsole* console)
+    ReceptionWorker(ReceptionEngine& engine, DatagramEcho* echo)
         : engine_(engine), filter_(GetUiText(9002)), wan_(new WanStatus(this)),
           files_(new AutoLogFiles(QString(), this))
     {
@@ -26,7 +26,7 @@ public:
         targets.sink = this;
         targets.wan = wan_;
         targets.files = files_;
-        targets.console = console;
+        targets.echo = echo;
         socket_ = new CSysLogSocket(targets, this);
         connect(files_, &AutoLogFiles::writeFailed, &engine_, &ReceptionEngine::fileWriteFailed);
         connect(files_, &AutoLogFiles::writeRecovered, &engine_,
@@ -185,8 +185,8 @@ private:
     qint64 drainAt_ = 0; // arrival time of the drain in hand
 };
 
-ReceptionEngine::ReceptionEngine(CDebugConsole* console, QObject* parent)
-    : QObject(parent), worker_(new ReceptionWorker(*this, console))
+ReceptionEngine::ReceptionEngine(DatagramEcho* echo, QObject* parent)
+    : QObject(parent), worker_(new ReceptionWorker(*this, echo))
 {
     thread_.setObjectName(QStringLiteral("reception"));
     worker_->moveToThread(&thread_);

@@ -15,7 +15,7 @@
 
 namespace quendal {
 
-class CDebugConsole;
+class DatagramEcho;
 class ReceptionWorker;
 
 // Where Replay forwards to.
@@ -56,8 +56,8 @@ public:
         Running
     };
 
-    // `console`, when given, echoes every datagram; it is used on the receiver thread.
-    explicit ReceptionEngine(CDebugConsole* console = nullptr, QObject* parent = nullptr);
+    // `echo`, when given, shows every datagram; it is used on the receiver thread.
+    explicit ReceptionEngine(DatagramEcho* echo = nullptr, QObject* parent = nullptr);
     ~ReceptionEngine() override;
 
     // Binds the port and starts taking in datagrams. false, with the reason in `error`, when the

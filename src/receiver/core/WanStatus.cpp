@@ -1,7 +1,7 @@
 #include "receiver/core/WanStatus.h"
 
-#include "app/core/UiText.h"
-#include "logs/core/DisplayText.h"
+#include "common/core/UiText.h"
+#include "common/core/DisplayText.h"
 
 namespace quendal {
 namespace {

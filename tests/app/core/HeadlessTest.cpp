@@ -1,7 +1,7 @@
 #include "app/core/HeadlessOptions.h"
 #include "app/core/HeadlessOutput.h"
 #include "app/core/HeadlessProcess.h"
-#include "receiver/core/UdpSocket.h"
+#include "common/core/UdpSocket.h"
 #include "receiver/core/WanStatus.h"
 #include "support/TestSupport.h"
 

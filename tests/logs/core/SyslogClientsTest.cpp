@@ -3,7 +3,7 @@
 // in its forwarding formats, and those formats and malformed datagrams as bytes. Entries are
 // checked in their list, in their automatic file, and after a round trip through the file and
 // back through Open.
-#include "app/core/UiText.h"
+#include "common/core/UiText.h"
 #include "logs/core/AutoLogFiles.h"
 #include "logs/core/LogFileReader.h"
 #include "logs/core/LogFileWriter.h"

@@ -1,6 +1,6 @@
 #include "logs/gui/EntryCommands.h"
 
-#include "app/core/UiText.h"
+#include "common/core/UiText.h"
 #include "controls/gui/CColorListCtrl.h"
 #include "logs/core/LogList.h"
 #include "logs/gui/CCategoryPage.h"

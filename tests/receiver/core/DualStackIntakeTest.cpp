@@ -1,6 +1,6 @@
 // Reception on both IP families: what IPv6 senders look like, and that IPv4 senders look as
 // they always have.
-#include "app/core/UiText.h"
+#include "common/core/UiText.h"
 #include "logs/core/LogCategory.h"
 #include "logs/core/LogList.h"
 #include "receiver/core/HostList.h"

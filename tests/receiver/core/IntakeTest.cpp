@@ -1,5 +1,5 @@
 #include "app/core/CDebugConsole.h"
-#include "app/core/UiText.h"
+#include "common/core/UiText.h"
 #include "logs/core/LogCategory.h"
 #include "logs/core/LogList.h"
 #include "receiver/core/HostList.h"

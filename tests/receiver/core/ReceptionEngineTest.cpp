@@ -1,6 +1,6 @@
 #include "receiver/core/ReceptionEngine.h"
 
-#include "app/core/UiText.h"
+#include "common/core/UiText.h"
 #include "logs/core/LogCategory.h"
 #include "logs/core/LogList.h"
 #include "receiver/core/HostList.h"

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "receiver/core/CSysLogSocket.h"
-#include "receiver/core/UdpSocket.h"
+#include "common/core/UdpSocket.h"
 
 #include <QByteArray>
 #include <QSemaphore>

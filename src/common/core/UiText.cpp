@@ -1,7 +1,7 @@
-#include "app/core/UiText.h"
+#include "common/core/UiText.h"
 
-#include "logs/core/DisplayText.h"
-#include "logs/core/TextFiles.h"
+#include "common/core/DisplayText.h"
+#include "common/core/TextFiles.h"
 
 #include <QDir>
 #include <QFile>

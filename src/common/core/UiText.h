@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/core/UiTextId.h"
+
 #include <QString>
 
 #include <optional>
@@ -47,6 +49,12 @@ bool LoadUiText(const std::optional<QString>& companionFolder, const QString& cu
 // and has that line, else the built-in text. Outside the range: empty QString. Cheap: it hands
 // out a shared copy.
 QString GetUiText(int number);
+
+// The text the program shows for an id.
+inline QString uiText(UiTextId id)
+{
+    return GetUiText(static_cast<int>(id));
+}
 
 // Back to the built-in texts.
 void ResetUiText();

@@ -1,4 +1,4 @@
-#include "app/core/UiText.h"
+#include "common/core/UiText.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "logs/core/DisplayText.h"
+#include "common/core/DisplayText.h"
 
 #include <QStringDecoder>
 

@@ -1,6 +1,6 @@
-#include "receiver/core/SocketAddress.h"
+#include "common/core/SocketAddress.h"
 
-#include "receiver/core/UdpSocket.h"
+#include "common/core/UdpSocket.h"
 #include "support/Ipv6Loopback.h"
 #include "support/TestSupport.h"
 

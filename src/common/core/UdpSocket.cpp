@@ -1,4 +1,4 @@
-#include "receiver/core/UdpSocket.h"
+#include "common/core/UdpSocket.h"
 
 #include <arpa/inet.h>
 #include <cerrno>

@@ -1,4 +1,4 @@
-#include "activity/core/ActivityStats.h"
+#include "app/core/ActivityStats.h"
 
 #include "app/core/HeadlessOptions.h"
 #include "receiver/core/CSysLogSocket.h"

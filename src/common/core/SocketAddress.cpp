@@ -1,6 +1,6 @@
-#include "receiver/core/SocketAddress.h"
+#include "common/core/SocketAddress.h"
 
-#include "app/core/Settings.h"
+#include "common/core/AddressText.h"
 
 #include <QHostAddress>
 

@@ -1,4 +1,4 @@
-#include "logs/core/TextFiles.h"
+#include "common/core/TextFiles.h"
 
 #include <QFile>
 
