@@ -70,16 +70,10 @@ struct Sink : IntakeSink
 // Nanoseconds per datagram through the intake.
 double intakeNs(const std::vector<QByteArray>& datagrams, bool activity, bool reports = true)
 {
-    HostFilter hosts(QStringLiteral("Any"));
-    WanStatus wan;
     Sink sink;
     sink.activity = activity;
     sink.reports = reports;
-    IntakeTargets targets;
-    targets.hosts = &hosts;
-    targets.sink = &sink;
-    targets.wan = &wan;
-    CSysLogSocket socket(targets);
+    CSysLogSocket socket(sink);
     sockaddr_in from{};
     from.sin_family = AF_INET;
     from.sin_addr.s_addr = htonl(0x7f000001);

@@ -68,17 +68,10 @@ void intake(benchmark::State& state, bool withFiles,
             const std::vector<QByteArray>& datagrams = sampleDatagrams())
 {
     QTemporaryDir dir;
-    HostFilter hosts(QStringLiteral("Any"));
     std::array<LogList, kCategoryCount> lists;
-    WanStatus wan;
     AutoLogFiles files(dir.path());
     BatchSink sink;
-    IntakeTargets targets;
-    targets.hosts = &hosts;
-    targets.sink = &sink;
-    targets.wan = &wan;
-    targets.files = withFiles ? &files : nullptr;
-    CSysLogSocket receiver(targets);
+    CSysLogSocket receiver(sink, IntakeOutputs{withFiles ? &files : nullptr});
     sockaddr_in from{};
     from.sin_family = AF_INET;
     from.sin_addr.s_addr = htonl(0xC0A80101); // 192.168.1.1

@@ -461,7 +461,7 @@ class DirectIntake : public IntakeSink
 {
 public:
     explicit DirectIntake(CSysLogDlg& window)
-        : window_(window), files_(window.settings().LogPath), socket_(targets())
+        : window_(window), files_(window.settings().LogPath), socket_(*this, IntakeOutputs{&files_})
     {}
     ~DirectIntake() override { flush(); }
 
@@ -485,19 +485,7 @@ public:
     }
 
 private:
-    IntakeTargets targets()
-    {
-        IntakeTargets t;
-        t.hosts = &hosts_;
-        t.sink = this;
-        t.wan = &wan_;
-        t.files = &files_;
-        return t;
-    }
-
     CSysLogDlg& window_;
-    HostFilter hosts_{QStringLiteral("Any")};
-    WanStatus wan_;
     AutoLogFiles files_;
     ReceptionBatch batch_;
     CSysLogSocket socket_;

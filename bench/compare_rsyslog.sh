@@ -26,6 +26,7 @@
 #   BACKLOG [15000]  SYSCALL_COUNT [200000]  SYSCALL_RATE [50000]  RCVBUF [8388608]
 #   RECEIVERS ["quendal rsyslog c-loop"]  SKIP ["" or any of: rate drain syscalls]
 #   TRACER [perf; strace to count with strace -c -f instead]
+#   QUENDAL_BINARY [build/src/quendal-syslog]: another build of the receiver, to compare two
 # Needs: rsyslog (scripts/install-deps.sh --bench), cc, python3; perf or strace for step 3.
 set -eu
 script=$(cd "$(dirname "$0")" && pwd)/$(basename "$0")
@@ -46,7 +47,7 @@ RCVBUF=${RCVBUF:-8388608}
 RECEIVERS=${RECEIVERS:-quendal rsyslog c-loop}
 SKIP=${SKIP:-}
 
-quendal=$PWD/build/src/quendal-syslog
+quendal=${QUENDAL_BINARY:-$PWD/build/src/quendal-syslog}
 flood=$PWD/build/tools/syslog-flood/quendal-syslog-flood
 rsyslogd=$(command -v rsyslogd || echo /usr/sbin/rsyslogd)
 for f in "$quendal" "$flood"; do

@@ -28,6 +28,8 @@ if [ "${1:-}" = "--test" ]; then
     packages="$packages dnsmasq-base isc-dhcp-client"
     # Xvfb (with xauth) is the X server of the tests that draw the window on a real display.
     packages="$packages xvfb xauth"
+    # clang-format checks that the sources keep the project's layout (scripts/check-format.sh).
+    packages="$packages clang-format"
 fi
 if [ "${1:-}" = "--package" ]; then
     # dpkg-shlibdeps finds the package's dependencies.

@@ -87,7 +87,7 @@ int runWindow(int argc, char** argv)
     LoadPortDefinitions();
     if (!canCreateUdpSocket()) {
         // Always the built-in English text: a translation may be what failed to load.
-        QMessageBox::critical(nullptr, BuiltinUiText(9022), BuiltinUiText(9001));
+        QMessageBox::critical(nullptr, BuiltinUiText(UiTextId::ProgramName), BuiltinUiText(UiTextId::SocketsInitFailed));
         return 1;
     }
 

@@ -18,7 +18,6 @@
 namespace quendal {
 namespace {
 
-constexpr int kAnyHostText = 9002;
 
 // Each stored entry straight onto its list, on this thread.
 struct ListSink : IntakeSink
@@ -32,22 +31,19 @@ struct ListSink : IntakeSink
 
 struct Receiver
 {
-    HostFilter hosts{GetUiText(kAnyHostText)};
     ListSink sink;
     std::array<LogList, kCategoryCount>& lists = sink.lists;
-    WanStatus wan;
     AutoLogFiles files{fuzz::scratchFolder()};
     std::unique_ptr<CSysLogSocket> socket;
+    HostFilter& hosts;
 
-    Receiver()
+    Receiver() : socket(makeSocket()), hosts(socket->hosts())
     {
         files.setReportToStandardError(false);
-        IntakeTargets targets;
-        targets.hosts = &hosts;
-        targets.sink = &sink;
-        targets.wan = &wan;
-        targets.files = &files;
-        socket = std::make_unique<CSysLogSocket>(targets);
+    }
+    std::unique_ptr<CSysLogSocket> makeSocket()
+    {
+        return std::make_unique<CSysLogSocket>(sink, IntakeOutputs{&files});
     }
 };
 
@@ -73,8 +69,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     from.sin_addr.s_addr = htonl(0x7f000001u + (choice & 3u));
     from.sin_port = htons(514);
     const int selected = (choice >> 2) % 3;
-    static const QString kChoices[] = {GetUiText(kAnyHostText), QStringLiteral("127.0.0.1"),
-                                       QStringLiteral("127.0.0.2")};
+    static const std::optional<QString> kChoices[] = {std::nullopt, QStringLiteral("127.0.0.1"),
+                                                      QStringLiteral("127.0.0.2")};
     r.hosts.select(kChoices[selected]);
     for (LogList& list : r.lists)
         list.clear();

@@ -17,7 +17,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     }
 
     const QList<QByteArrayView> lines = fuzz::linesOf(bytes);
-    const bool loaded = LoadUiTextFrom(folder);
+    const std::optional<UiTextTable> file = UiTextTable::fromFolder(folder);
+    const bool loaded = file.has_value();
+    const UiTextTable texts = file.value_or(UiTextTable());
     FUZZ_CHECK(loaded == (lines.size() >= kUiTextCount));
     // Texts the file holds replace the built-in ones; newer texts past its end stay built in.
     for (int n = kFirstUiText; n <= kLastAddedUiText; ++n) {
@@ -25,9 +27,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         const QString expected = loaded && index < lines.size()
                                      ? decodeForDisplay(lines[index])
                                      : BuiltinUiText(n);
-        FUZZ_CHECK(GetUiText(n) == expected);
+        FUZZ_CHECK(texts.text(n) == expected);
     }
-    FUZZ_CHECK(GetUiText(kFirstUiText - 1).isNull() && GetUiText(kLastAddedUiText + 1).isNull());
-    ResetUiText();
+    FUZZ_CHECK(texts.text(kFirstUiText - 1).isNull() && texts.text(kLastAddedUiText + 1).isNull());
     return 0;
 }

@@ -87,8 +87,8 @@ void ActivityChartView::mousePressEvent(QMouseEvent* event)
 void ActivityChartView::contextMenuEvent(QContextMenuEvent* event)
 {
     QMenu menu(this);
-    menu.addAction(GetUiText(9140), this, &ActivityChartView::askSavePicture);
-    menu.addAction(GetUiText(9141), this, &ActivityChartView::askSaveCsv)->setEnabled(bool(csv_));
+    menu.addAction(GetUiText(UiTextId::SavePicture), this, &ActivityChartView::askSavePicture);
+    menu.addAction(GetUiText(UiTextId::SaveDataAsCsv), this, &ActivityChartView::askSaveCsv)->setEnabled(bool(csv_));
     menu.exec(event->globalPos());
 }
 

@@ -22,7 +22,6 @@ namespace quendal {
 namespace {
 
 constexpr qint64 kMinuteMs = 60000;
-constexpr std::array<int, kCategoryCount> kTabTexts = {9008, 9009, 9006, 9007, 9010};
 
 } // namespace
 
@@ -32,9 +31,9 @@ CActivityPage::CActivityPage(ActivitySeries* series, HostList* hosts, QWidget* p
       entries_(new EntryRateChart(this)), timer_(new QTimer(this)),
       now_([] { return QDateTime::currentMSecsSinceEpoch(); })
 {
-    range_->addItems({GetUiText(9129), GetUiText(9130), GetUiText(9131)});
+    range_->addItems({GetUiText(UiTextId::Last15Minutes), GetUiText(UiTextId::LastHour), GetUiText(UiTextId::Last24Hours)});
     range_->setCurrentIndex(Last15Minutes);
-    source_->addItems({GetUiText(9143), GetUiText(9144)});
+    source_->addItems({GetUiText(UiTextId::AsTheyArrive), GetUiText(UiTextId::LogFilesReadBack)});
     // The choice matters once a file was read back.
     source_->setVisible(false);
     router_->setTextFormat(Qt::PlainText);
@@ -159,16 +158,17 @@ void CActivityPage::redraw()
     const qint64 span = rangeMs();
 
     // Link rates: the router chosen, or with "Any" the last one that reported.
-    const bool any = hosts_->selectedRow() <= 0;
-    shownRouter_ = any ? series_->lastReporter() : hosts_->selectedText();
+    const std::optional<QString> chosen = hosts_->selectedSender();
+    const bool any = !chosen;
+    shownRouter_ = chosen.value_or(series_->lastReporter());
     const LinkSeries* link = series_->link(shownRouter_);
     QString title;
     if (shownRouter_.isEmpty())
-        title = GetUiText(9134);
+        title = GetUiText(UiTextId::NoStatusReportYet);
     else if (!link)
-        title = GetUiText(9148).arg(shownRouter_);
+        title = GetUiText(UiTextId::NoStatusReportFrom).arg(shownRouter_);
     else
-        title = GetUiText(any ? 9133 : 9132).arg(shownRouter_);
+        title = GetUiText(any ? UiTextId::LinkRatesOfLastReporter : UiTextId::LinkRatesOf).arg(shownRouter_);
     router_->setText(title);
     link_->show(link, QString(), now - span, now, now);
 
@@ -194,7 +194,7 @@ void CActivityPage::offerEmergencies(qint64 minute)
         if (n == 0)
             continue;
         menu->addAction(
-            GetUiText(9142).arg(n).arg(when, GetUiText(kTabTexts[size_t(categoryIndex(c))])), this,
+            GetUiText(UiTextId::ShowEmergencies).arg(n).arg(when, GetUiText(categoryTitle(c))), this,
             [this, c, minute, from] { Q_EMIT emergenciesRequested(c, minute, from); });
     }
     menu->popup(QCursor::pos());

@@ -17,8 +17,6 @@ namespace quendal {
 namespace {
 
 constexpr qint64 kMinuteMs = 60000;
-// The tab labels name the categories in the legend.
-constexpr std::array<int, kCategoryCount> kCategoryTexts = {9008, 9009, 9006, 9007, 9010};
 const std::array<QColor, kCategoryCount> kColours = {
     QColor(0x4e, 0x79, 0xa7), QColor(0x59, 0xa1, 0x4f), QColor(0xf2, 0x8e, 0x2b),
     QColor(0xb0, 0x7a, 0xa1), QColor(0x76, 0xb7, 0xb2)};
@@ -35,12 +33,12 @@ EntryRateChart::EntryRateChart(QObject* parent)
         uppers_[i] = new QLineSeries;
         areas_[i] = new QAreaSeries(uppers_[i]);
         uppers_[i]->setParent(areas_[i]); // an area series does not own its edge
-        areas_[i]->setName(GetUiText(kCategoryTexts[i]));
+        areas_[i]->setName(GetUiText(categoryTitle(kAllCategories[i])));
         areas_[i]->setColor(kColours[i]);
         areas_[i]->setBorderColor(kColours[i].darker(120));
         chart_->addSeries(areas_[i]);
     }
-    emergencies_->setName(GetUiText(9139));
+    emergencies_->setName(GetUiText(UiTextId::Emergencies));
     emergencies_->setColor(QColor(0xe0, 0, 0));
     emergencies_->setBorderColor(QColor(0x80, 0, 0));
     emergencies_->setMarkerSize(9);
@@ -52,7 +50,7 @@ EntryRateChart::EntryRateChart(QObject* parent)
         s->attachAxis(values_);
     }
     values_->setLabelFormat(QStringLiteral("%.0f"));
-    chart_->setTitle(GetUiText(9138));
+    chart_->setTitle(GetUiText(UiTextId::EntriesPerMinute));
     chart_->legend()->setAlignment(Qt::AlignTop);
     chart_->setMargins(QMargins(4, 4, 4, 4));
 }
@@ -126,12 +124,12 @@ QString EntryRateChart::tooltipAt(QPointF value) const
                  .toString(QStringLiteral("yyyy-MM-dd HH:mm"));
     for (size_t i = 0; i < m->entries.size(); ++i) {
         if (m->entries[i] > 0)
-            lines << QStringLiteral("%1: %2").arg(GetUiText(kCategoryTexts[i]),
+            lines << QStringLiteral("%1: %2").arg(GetUiText(categoryTitle(kAllCategories[i])),
                                                   locale.toString(m->entries[i]));
     }
     if (const quint64 n = m->totalEmergencies(); n > 0)
         lines << QStringLiteral("%1: %2 (%3)")
-                     .arg(GetUiText(9139), locale.toString(n), GetUiText(9147));
+                     .arg(GetUiText(UiTextId::Emergencies), locale.toString(n), GetUiText(UiTextId::ClickToShow));
     return lines.join(QLatin1Char('\n'));
 }
 

@@ -43,15 +43,15 @@ QLineSeries* lineSeries(const QString& name, const QColor& colour, Qt::PenStyle 
 
 LinkRateChart::LinkRateChart(QObject* parent)
     : QObject(parent), chart_(new QChart),
-      tx_(lineSeries(GetUiText(9028), QColor(0x1f, 0x77, 0xb4), Qt::SolidLine, 1.6)),
-      rx_(lineSeries(GetUiText(9029), QColor(0x2c, 0xa0, 0x2c), Qt::SolidLine, 1.6)),
-      modes_(lineSeries(GetUiText(9135), QColor(0x80, 0x30, 0xa0), Qt::DashLine, 1.2)),
-      resets_(lineSeries(GetUiText(9137), QColor(0xe0, 0x80, 0x00), Qt::DotLine, 1.2)),
+      tx_(lineSeries(GetUiText(UiTextId::TxRate), QColor(0x1f, 0x77, 0xb4), Qt::SolidLine, 1.6)),
+      rx_(lineSeries(GetUiText(UiTextId::RxRate), QColor(0x2c, 0xa0, 0x2c), Qt::SolidLine, 1.6)),
+      modes_(lineSeries(GetUiText(UiTextId::ModeChange), QColor(0x80, 0x30, 0xa0), Qt::DashLine, 1.2)),
+      resets_(lineSeries(GetUiText(UiTextId::CounterReset), QColor(0xe0, 0x80, 0x00), Qt::DotLine, 1.2)),
       gapEdge_(new QLineSeries), gaps_(new QAreaSeries(gapEdge_)), time_(new QDateTimeAxis),
       values_(new QValueAxis)
 {
     gapEdge_->setParent(gaps_); // an area series does not own its edge
-    gaps_->setName(GetUiText(9136));
+    gaps_->setName(GetUiText(UiTextId::NoReport));
     gaps_->setColor(QColor(0x90, 0x90, 0x90, 0x50));
     gaps_->setBorderColor(Qt::transparent);
     chart_->addSeries(gaps_);
@@ -153,21 +153,21 @@ QString LinkRateChart::tooltipAt(QPointF value) const
         if (e.kind == LinkEvent::Gap) {
             if (at >= e.at && at <= e.until)
                 lines << QStringLiteral("%1: %2 - %3")
-                             .arg(GetUiText(9136), timeText(e.at), timeText(e.until));
+                             .arg(GetUiText(UiTextId::NoReport), timeText(e.at), timeText(e.until));
         } else if (std::abs(e.at - at) <= near) {
             lines << QStringLiteral("%1: %2").arg(
                 timeText(e.at), e.kind == LinkEvent::ModeChange
-                                    ? GetUiText(9145).arg(decodeForDisplay(e.mode))
-                                    : GetUiText(9137));
+                                    ? GetUiText(UiTextId::ModeNumber).arg(decodeForDisplay(e.mode))
+                                    : GetUiText(UiTextId::CounterReset));
         }
     }
     if (const LinkPoint* p = shown_->nearest(at); p && p->at >= from_ && p->at <= to_) {
         QString point = QStringLiteral("%1\n%2: %3\n%4: %5")
-                            .arg(timeText(p->at), GetUiText(9028), valueText(p->txRate),
-                                 GetUiText(9029), valueText(p->rxRate));
+                            .arg(timeText(p->at), GetUiText(UiTextId::TxRate), valueText(p->txRate),
+                                 GetUiText(UiTextId::RxRate), valueText(p->rxRate));
         if (isKnown(p->txPacketRate) || isKnown(p->rxPacketRate))
             point += QStringLiteral("\n%1: %2\n%3: %4")
-                         .arg(GetUiText(9149), valueText(p->txPacketRate), GetUiText(9150),
+                         .arg(GetUiText(UiTextId::TxPacketsPerSecond), valueText(p->txPacketRate), GetUiText(UiTextId::RxPacketsPerSecond),
                               valueText(p->rxPacketRate));
         lines.prepend(point);
     }

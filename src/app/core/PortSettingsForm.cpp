@@ -108,7 +108,7 @@ AutoStart prepareAutoStart(ReceiverSettings& settings, const SettingsStore& stor
         return AutoStart::Unusable;
     QString reason;
     if (!canAppendToLogFolder(*folder, &reason)) {
-        *problem = GetUiText(9110).arg(autoLogFilePath(*folder, LogCategory::FireWall), reason);
+        *problem = GetUiText(UiTextId::CannotWriteLogFile).arg(autoLogFilePath(*folder, LogCategory::FireWall), reason);
         return AutoStart::Unusable;
     }
 

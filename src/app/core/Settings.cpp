@@ -8,19 +8,10 @@ namespace quendal {
 
 std::optional<qsizetype> parseMaxRowsText(QStringView text)
 {
-    if (text.isEmpty())
+    const std::optional<int> value = parseBoundedDecimal(text, int(kMostRowsPerList));
+    if (!value || *value < kFewestRowsPerList)
         return std::nullopt;
-    qsizetype value = 0;
-    for (QChar c : text) {
-        if (!isAsciiDigit(c))
-            return std::nullopt;
-        value = value * 10 + (c.unicode() - '0');
-        if (value > kMostRowsPerList)
-            return std::nullopt;
-    }
-    if (value < kFewestRowsPerList)
-        return std::nullopt;
-    return value;
+    return *value;
 }
 
 bool canAppendToLogFolder(const QString& folder, QString* error)

@@ -17,14 +17,14 @@ namespace {
 struct BoxText
 {
     LogCategory category;
-    int text;
+    UiTextId text;
 };
 
-constexpr BoxText kBoxes[] = {{LogCategory::FireWall, 9031},
-                              {LogCategory::VPN, 9034},
-                              {LogCategory::UserAccess, 9032},
-                              {LogCategory::Call, 9035},
-                              {LogCategory::Wan, 9033}};
+constexpr BoxText kBoxes[] = {{LogCategory::FireWall, UiTextId::ClearFireWallLog},
+                              {LogCategory::VPN, UiTextId::ClearVpnLog},
+                              {LogCategory::UserAccess, UiTextId::ClearUserAccessLog},
+                              {LogCategory::Call, UiTextId::ClearCallLog},
+                              {LogCategory::Wan, UiTextId::ClearWanLog}};
 
 } // namespace
 
@@ -76,14 +76,14 @@ int& CClearLogDlg::flag(LogCategory c)
 
 void CClearLogDlg::OnInitDialog()
 {
-    setWindowTitle(GetUiText(9030));
+    setWindowTitle(GetUiText(UiTextId::ClearLogTitle));
     for (const BoxText& box : kBoxes) {
         QCheckBox* check = checkBox(box.category);
         check->setText(GetUiText(box.text));
         check->setChecked(flag(box.category) != 0);
     }
-    ok_->setText(GetUiText(9036));
-    cancel_->setText(GetUiText(9037));
+    ok_->setText(GetUiText(UiTextId::Ok));
+    cancel_->setText(GetUiText(UiTextId::Cancel));
     fitWidthToTitle(this);
     // A button keeps the default role while it has the focus: after an earlier Cancel by mouse,
     // Enter would cancel again. OK is the default at every opening.

@@ -142,17 +142,17 @@ void CPortSettingsDlg::prepare()
     lastRejected_ = PortSettingsField::None;
     showProblem(QString());
 
-    cancel_->setText(GetUiText(9037));
-    ok_->setText(GetUiText(9036));
-    setWindowTitle(GetUiText(9038));
-    syslogPortLabel_->setText(GetUiText(9039));
-    logPathLabel_->setText(GetUiText(9078));
-    replay_->setText(GetUiText(9080));
-    autoStart_->setText(GetUiText(9099));
-    replayAddressLabel_->setText(GetUiText(9081));
-    replayPortLabel_->setText(GetUiText(9082));
-    maxRowsLabel_->setText(GetUiText(9108));
-    maxRowsRange_->setText(GetUiText(9109).arg(QLocale().toString(kFewestRowsPerList),
+    cancel_->setText(GetUiText(UiTextId::Cancel));
+    ok_->setText(GetUiText(UiTextId::Ok));
+    setWindowTitle(GetUiText(UiTextId::SelectPortTitle));
+    syslogPortLabel_->setText(GetUiText(UiTextId::SyslogPortLabel));
+    logPathLabel_->setText(GetUiText(UiTextId::LogPathLabel));
+    replay_->setText(GetUiText(UiTextId::Replay));
+    autoStart_->setText(GetUiText(UiTextId::StartAtOnce));
+    replayAddressLabel_->setText(GetUiText(UiTextId::ReplayAddressLabel));
+    replayPortLabel_->setText(GetUiText(UiTextId::ReplayPortLabel));
+    maxRowsLabel_->setText(GetUiText(UiTextId::RowsPerListLabel));
+    maxRowsRange_->setText(GetUiText(UiTextId::RowsPerListRange).arg(QLocale().toString(kFewestRowsPerList),
                                                QLocale().toString(kMostRowsPerList)));
     fitWidthToTitle(this);
 

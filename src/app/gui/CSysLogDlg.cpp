@@ -63,15 +63,15 @@ namespace {
 
 constexpr int kClockPeriodMs = 250;
 constexpr int kClockPartWidth = 60;
-// How long a report about Save or Open stays in the status bar.
-constexpr int kFileReportMs = 10000;
 
 const QString kNormalImage = QStringLiteral(":/icons/quendal-syslog.svg");
 const QString kRunningImage = QStringLiteral(":/icons/quendal-syslog-running.svg");
 
 // UI texts of the tab labels, in tab order.
-constexpr std::array<int, CSysLogDlg::PageCount> kTabTexts = {9008, 9009, 9006, 9007, 9010,
-                                                              9052, 9053, 9054, 9128};
+constexpr std::array<UiTextId, CSysLogDlg::PageCount> kTabTexts = {
+    UiTextId::FireWallLog, UiTextId::VpnLog,       UiTextId::UserAccessLog,
+    UiTextId::CallLog,     UiTextId::WanLog,       UiTextId::ClientTab,
+    UiTextId::TcpTableTab, UiTextId::UdpTableTab, UiTextId::ActivityTab};
 
 QString timeOfDay()
 {
@@ -89,7 +89,7 @@ void reportOnStandardError(const QString& text)
 CSysLogDlg::CSysLogDlg(const MainWindowOptions& options, QWidget* parent)
     : QMainWindow(parent), ownStore_(options.store ? nullptr : std::make_unique<SettingsStore>()),
       store_(options.store ? options.store : ownStore_.get()),
-      listenAddress_(options.listenAddress), hosts_(new HostList(GetUiText(9002), this)),
+      listenAddress_(options.listenAddress), hosts_(new HostList(GetUiText(UiTextId::AnyHost), this)),
       wan_(new WanStatus(this)), activity_(new ActivitySeries(this)),
       reception_(new ReceptionEngine(&console_, this)),
       ownTrayIcon_(options.trayIcon ? nullptr : std::make_unique<SystemTrayIconBackend>())
@@ -175,13 +175,13 @@ CSysLogDlg::CSysLogDlg(const MainWindowOptions& options, QWidget* parent)
     TrayIconBackend* trayIcon = options.trayIcon ? options.trayIcon : ownTrayIcon_.get();
     alerts_ = new HiddenAlerts(trayIcon, [this] { return !isVisible(); }, this);
     for (LogCategory c : kAllCategories)
-        alerts_->watch(c, list(c), GetUiText(kTabTexts[size_t(categoryIndex(c))]));
-    alertsAction_ = new QAction(GetUiText(9098), this);
+        alerts_->watch(c, list(c), GetUiText(categoryTitle(c)));
+    alertsAction_ = new QAction(GetUiText(UiTextId::AlertsWhileHidden), this);
     alertsAction_->setCheckable(true);
     alertsAction_->setChecked(true);
     connect(alertsAction_, &QAction::toggled, alerts_, &HiddenAlerts::setEnabled);
 
-    aboutAction_ = new QAction(BuiltinUiText(9000), this);
+    aboutAction_ = new QAction(BuiltinUiText(UiTextId::AboutMenu), this);
     connect(aboutAction_, &QAction::triggered, this, &CSysLogDlg::showAbout);
 
     buildStatusBar();
@@ -207,7 +207,7 @@ CSysLogDlg::CSysLogDlg(const MainWindowOptions& options, QWidget* parent)
     };
     connect(reception_, &ReceptionEngine::forwardingFailed, this,
             [this, replayTarget](const QString& reason) {
-                const QString text = GetUiText(9112).arg(replayTarget(), reason);
+                const QString text = GetUiText(UiTextId::CannotForward).arg(replayTarget(), reason);
                 reportOnStandardError(text);
                 statusBar()->showMessage(text);
             });
@@ -217,7 +217,7 @@ CSysLogDlg::CSysLogDlg(const MainWindowOptions& options, QWidget* parent)
     });
     connect(reception_, &ReceptionEngine::fileWriteRecovered, this, [this] {
         if (showingFileFailure_ && isRunning())
-            setStateText(GetUiText(9015));
+            setStateText(GetUiText(UiTextId::Running));
         showingFileFailure_ = false;
     });
 
@@ -238,13 +238,13 @@ CSysLogDlg::~CSysLogDlg()
 void CSysLogDlg::installTrayIcon()
 {
     // The tooltip is the program's own name, whatever the UI text file says.
-    tray_->Install(BuiltinUiText(9022), kNormalImage, true);
-    tray_->SetItemText(CSystemTray::OpenCommand, GetUiText(9021));
-    tray_->SetItemText(CSystemTray::SaveCommand, GetUiText(9020));
-    tray_->SetItemText(CSystemTray::ClearCommand, GetUiText(9019));
-    tray_->SetItemText(CSystemTray::StartCommand, GetUiText(9017));
-    tray_->SetItemText(CSystemTray::StopCommand, GetUiText(9018));
-    tray_->SetItemText(CSystemTray::ExitCommand, GetUiText(9077));
+    tray_->Install(BuiltinUiText(UiTextId::ProgramName), kNormalImage, true);
+    tray_->SetItemText(CSystemTray::OpenCommand, GetUiText(UiTextId::Open));
+    tray_->SetItemText(CSystemTray::SaveCommand, GetUiText(UiTextId::Save));
+    tray_->SetItemText(CSystemTray::ClearCommand, GetUiText(UiTextId::Clear));
+    tray_->SetItemText(CSystemTray::StartCommand, GetUiText(UiTextId::Start));
+    tray_->SetItemText(CSystemTray::StopCommand, GetUiText(UiTextId::Stop));
+    tray_->SetItemText(CSystemTray::ExitCommand, GetUiText(UiTextId::Exit));
     tray_->SetItemState(CSystemTray::StartCommand, CSystemTray::ItemEnabled);
     tray_->SetItemState(CSystemTray::StopCommand, CSystemTray::ItemGrayed);
     tray_->Conceal();
@@ -252,8 +252,8 @@ void CSysLogDlg::installTrayIcon()
     // The icon's tooltip tells the rate the status bar shows, from the same counters.
     connect(counters_, &StatusCounters::refreshed, this, [this] {
         const double rate = counters_->rate();
-        tray_->SetToolTip(BuiltinUiText(9022) + QLatin1Char('\n') +
-                          GetUiText(9101).arg(QLocale().toString(rate, 'f', rate < 10 ? 1 : 0)));
+        tray_->SetToolTip(BuiltinUiText(UiTextId::ProgramName) + QLatin1Char('\n') +
+                          GetUiText(UiTextId::EntriesPerSecond).arg(QLocale().toString(rate, 'f', rate < 10 ? 1 : 0)));
     });
     // Without its notification area the hidden window would be out of reach.
     connect(tray_, &CSystemTray::areaLost, this, &CSysLogDlg::restoreFromTray);
@@ -322,12 +322,12 @@ void CSysLogDlg::buildStatusBar()
     clockTimer_->setInterval(kClockPeriodMs);
     connect(clockTimer_, &QTimer::timeout, this, &CSysLogDlg::OnTimer);
     clockTimer_->start();
-    setStateText(GetUiText(9014));
+    setStateText(GetUiText(UiTextId::Ready));
 }
 
 void CSysLogDlg::ApplyUiTexts()
 {
-    setWindowTitle(GetUiText(9022));
+    setWindowTitle(GetUiText(UiTextId::ProgramName));
     panels_->applyUiTexts();
     for (int i = 0; i < PageCount; ++i)
         sheet_->setTabText(i, GetUiText(kTabTexts[size_t(i)]));
@@ -387,14 +387,14 @@ QString CSysLogDlg::startReceiving()
     reception.port = quint16(settings_.SyslogPort);
     reception.address = listenAddress_;
     reception.folder = settings_.LogPath;
-    reception.selectedHost = hosts_->selectedText();
+    reception.selectedHost = hosts_->selectedSender();
     if (settings_.ReplayEnabled)
         reception.replay = ReplayTarget{settings_.ReplayAddress, quint16(settings_.ReplayPort)};
     QString error;
     QString replayError;
     const auto port = reception.port;
     if (!reception_->start(reception, &error, &replayError)) {
-        QString text = GetUiText(9111).arg(port).arg(error);
+        QString text = GetUiText(UiTextId::CannotReceive).arg(port).arg(error);
         if (const QString hint = bindPrivilegeHint(port); !hint.isEmpty())
             text += QStringLiteral(" (%1)").arg(hint);
         reportOnStandardError(text);
@@ -409,7 +409,7 @@ QString CSysLogDlg::startReceiving()
     tray_->ChangeImageFromResource(kRunningImage);
     actions_->setRunning(true);
     UpdateFileButtons(sheet_->currentIndex());
-    setStateText(GetUiText(9015));
+    setStateText(GetUiText(UiTextId::Running));
     Q_EMIT runningChanged(true);
     return {};
 }
@@ -417,7 +417,7 @@ QString CSysLogDlg::startReceiving()
 void CSysLogDlg::OnStop()
 {
     tray_->ChangeImageFromResource(kNormalImage);
-    setStateText(GetUiText(9014));
+    setStateText(GetUiText(UiTextId::Ready));
     actions_->setRunning(false);
     UpdateFileButtons(sheet_->currentIndex());
     // What came in before Stop is shown first; then the senders are forgotten.
@@ -435,7 +435,7 @@ void CSysLogDlg::setStateText(const QString& text)
 
 void CSysLogDlg::showLogFileFailure(const QString& path, const QString& reason)
 {
-    setStateText(GetUiText(9110).arg(path, reason));
+    setStateText(GetUiText(UiTextId::CannotWriteLogFile).arg(path, reason));
     showingFileFailure_ = true;
 }
 
@@ -502,111 +502,6 @@ void CSysLogDlg::restoreFromTray()
     raise();
     activateWindow();
     tray_->Conceal();
-}
-
-QString CSysLogDlg::fileDialogFolder() const
-{
-    if (!lastFileFolder_.isEmpty())
-        return lastFileFolder_;
-    return settings_.LogPath;
-}
-
-void CSysLogDlg::showLogFileDialog(QFileDialog::AcceptMode mode,
-                                   const std::function<void(int, const QString&)>& chosen)
-{
-    const int page = sheet_->currentIndex();
-    if (page < 0 || page >= kCategoryCount || fileDialog_)
-        return;
-    QFileDialog* dialog = createLogFileDialog(this, mode, LogCategory(page), fileDialogFolder());
-    // The page showing now is the one meant, whatever happens while the dialog is open.
-    connect(dialog, &QFileDialog::fileSelected, this, [this, page, chosen](const QString& path) {
-        lastFileFolder_ = QFileInfo(path).absolutePath();
-        chosen(page, path);
-    });
-    fileDialog_ = dialog;
-    dialog->open();
-}
-
-void CSysLogDlg::OnSaveLog()
-{
-    showLogFileDialog(QFileDialog::AcceptSave,
-                      [this](int page, const QString& path) { saveActiveList(page, path); });
-}
-
-void CSysLogDlg::saveActiveList(int pageIndex, const QString& path)
-{
-    LogList* list = lists_[size_t(pageIndex)];
-    if (list->size() == 0) {
-        statusBar()->showMessage(GetUiText(9113), kFileReportMs);
-        return;
-    }
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    QString error;
-    const bool saved = SaveList(path, list->rows(), &error);
-    QApplication::restoreOverrideCursor();
-    statusBar()->showMessage(saved ? GetUiText(9114).arg(list->size()).arg(path)
-                                   : GetUiText(9115).arg(path, error),
-                             kFileReportMs);
-}
-
-void CSysLogDlg::OnOpenLog()
-{
-    showLogFileDialog(QFileDialog::AcceptOpen,
-                      [this](int, const QString& path) { openIntoPage(path); });
-}
-
-void CSysLogDlg::openIntoPage(const QString& path)
-{
-    // The extension picks the page, exactly as written: "vlg" is a VPN log, "VLG" is not.
-    if (const auto category = categoryForExtension(QFileInfo(path).suffix()))
-        sheet_->setCurrentIndex(categoryIndex(*category));
-    const int target = sheet_->currentIndex();
-    if (target < 0 || target >= kCategoryCount)
-        return;
-    LogList* list = lists_[size_t(target)];
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    QString error;
-    qsizetype inFile = 0;
-    // The list is replaced only once the whole file has been read.
-    const bool loaded = reader_.load(path, *list, &error, &inFile);
-    QApplication::restoreOverrideCursor();
-    QString report;
-    if (!loaded)
-        report = GetUiText(9116).arg(path, error);
-    else if (inFile > list->size())
-        report = GetUiText(9117).arg(list->size()).arg(inFile).arg(path).arg(list->maxRows());
-    else
-        report = GetUiText(9118).arg(list->size()).arg(path);
-    statusBar()->showMessage(report, kFileReportMs);
-    // The entry chart counts the file's entries by their own times.
-    if (loaded)
-        activity_->addFile(LogCategory(target), list->rows(), QDateTime::currentMSecsSinceEpoch());
-}
-
-int CSysLogDlg::ClearList(LogList* list)
-{
-    list->clear();
-    return 1;
-}
-
-void CSysLogDlg::OnClearLog()
-{
-    if (clearDlg_->isVisible()) {
-        clearDlg_->raise();
-        return;
-    }
-    const int page = sheet_->currentIndex();
-    for (LogCategory c : kAllCategories)
-        clearDlg_->flag(c) = categoryIndex(c) == page ? 1 : 0;
-    clearDlg_->OnInitDialog();
-    clearDlg_->open();
-}
-
-void CSysLogDlg::clearChosenLists()
-{
-    for (LogCategory c : kAllCategories)
-        if (clearDlg_->flag(c) != 0)
-            ClearList(lists_[size_t(categoryIndex(c))]);
 }
 
 void CSysLogDlg::showEmergencies(LogCategory category, qint64 minute, bool fromFiles)

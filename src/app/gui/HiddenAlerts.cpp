@@ -52,7 +52,7 @@ void HiddenAlerts::watch(LogCategory category, LogList* list, const QString& tab
 
 void HiddenAlerts::onEmergency(int tab, const QString& message)
 {
-    const QString title = GetUiText(9104).arg(tabNames_[size_t(tab)]);
+    const QString title = GetUiText(UiTextId::EmergencyIn).arg(tabNames_[size_t(tab)]);
     if (!lastShown_.isValid() || lastShown_.elapsed() >= period_.count()) {
         tray_->showMessage(title, firstWords(message));
         lastShown_.start();
@@ -71,7 +71,7 @@ void HiddenAlerts::flush()
         return;
     QString text = pendingText_;
     if (pending_ > 1)
-        text += QLatin1Char(' ') + GetUiText(9105).arg(pending_ - 1);
+        text += QLatin1Char(' ') + GetUiText(UiTextId::AndMore).arg(pending_ - 1);
     pending_ = 0;
     tray_->showMessage(pendingTitle_, text);
     lastShown_.start();

@@ -52,13 +52,13 @@ void MainActions::applyUiTexts()
         action->setText(text);
         action->setToolTip(tipWithShortcut(text, action->shortcut()));
     };
-    apply(start_, GetUiText(9017));
-    apply(stop_, GetUiText(9018));
-    apply(clear_, GetUiText(9019));
-    apply(save_, GetUiText(9020));
-    apply(open_, GetUiText(9021));
-    apply(exit_, GetUiText(9077));
-    apply(find_, GetUiText(9083));
+    apply(start_, GetUiText(UiTextId::Start));
+    apply(stop_, GetUiText(UiTextId::Stop));
+    apply(clear_, GetUiText(UiTextId::Clear));
+    apply(save_, GetUiText(UiTextId::Save));
+    apply(open_, GetUiText(UiTextId::Open));
+    apply(exit_, GetUiText(UiTextId::Exit));
+    apply(find_, GetUiText(UiTextId::Find));
 }
 
 void MainActions::setRunning(bool running)

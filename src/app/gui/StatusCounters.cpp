@@ -101,12 +101,12 @@ void StatusCounters::refresh()
     const QLocale locale;
     QStringList parts;
     if (current_)
-        parts << GetUiText(9100).arg(locale.toString(current_->size()));
-    parts << GetUiText(9101).arg(locale.toString(rate(), 'f', rate() < 10 ? 1 : 0));
+        parts << GetUiText(UiTextId::RowCount).arg(locale.toString(current_->size()));
+    parts << GetUiText(UiTextId::EntriesPerSecond).arg(locale.toString(rate(), 'f', rate() < 10 ? 1 : 0));
     if (dropped_ > 0)
-        parts << GetUiText(9102).arg(locale.toString(dropped_));
+        parts << GetUiText(UiTextId::KernelDrops).arg(locale.toString(dropped_));
     if (failedForwards_ > 0)
-        parts << GetUiText(9103).arg(locale.toString(failedForwards_));
+        parts << GetUiText(UiTextId::FailedForwards).arg(locale.toString(failedForwards_));
     setText(parts.join(QStringLiteral("  \u00b7  ")));
     Q_EMIT refreshed();
 }

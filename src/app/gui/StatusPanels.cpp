@@ -15,25 +15,25 @@ const QColor StatusPanels::kLabelColour(0, 0, 255);
 namespace {
 
 // The UI text of each field's label.
-int labelText(WanField field)
+UiTextId labelText(WanField field)
 {
     switch (field) {
     case WanField::LanTxPackets:
     case WanField::WanTxPackets:
-        return 9024;
+        return UiTextId::TxPackets;
     case WanField::LanRxPackets:
     case WanField::WanRxPackets:
-        return 9025;
+        return UiTextId::RxPackets;
     case WanField::GatewayAddress:
-        return 9026;
+        return UiTextId::GatewayAddress;
     case WanField::WanAddress:
-        return 9027;
+        return UiTextId::IpAddress;
     case WanField::WanTxRate:
-        return 9028;
+        return UiTextId::TxRate;
     case WanField::WanRxRate:
-        return 9029;
+        return UiTextId::RxRate;
     }
-    return 9024;
+    return UiTextId::TxPackets;
 }
 
 void setTextColour(QWidget* widget, const QColor& colour)
@@ -102,7 +102,7 @@ StatusPanels::StatusPanels(const WanStatus* status, QWidget* frameParent)
 
 void StatusPanels::applyUiTexts()
 {
-    lanFrame_->setTitle(GetUiText(9023));
+    lanFrame_->setTitle(GetUiText(UiTextId::LanStatus));
     for (int i = 0; i < kWanFieldCount; ++i)
         labels_[size_t(i)]->setText(GetUiText(labelText(WanField(i))));
     refresh();

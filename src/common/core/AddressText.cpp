@@ -1,11 +1,14 @@
 #include "common/core/AddressText.h"
 
 namespace quendal {
+namespace {
 
 bool isAsciiDigit(QChar c)
 {
     return c >= QLatin1Char('0') && c <= QLatin1Char('9');
 }
+
+} // namespace
 
 // Decimal value of a run of ASCII digits, or nullopt when it holds anything else or exceeds
 // limit. Stops counting once past the limit, so a long text cannot overflow.

@@ -7,9 +7,9 @@
 
 namespace quendal {
 
-inline constexpr int kHighestPort = 65535;
+// Ports and addresses as the user types them (settings dialog, command line, router search).
 
-bool isAsciiDigit(QChar c);
+inline constexpr int kHighestPort = 65535;
 
 // Decimal value of a run of ASCII digits, or nullopt when it holds anything else or exceeds
 // limit. Stops counting once past the limit, so a long text cannot overflow.

@@ -168,6 +168,7 @@ QString BuiltinUiText(int number)
         QStringLiteral("RX packets/s"),                                    // 9150
     };
     static_assert(std::size(texts) == kAllUiTextCount);
+    static_assert(static_cast<int>(UiTextId::RxPacketsPerSecond) == kLastAddedUiText);
 
     if (number < kFirstUiText || number > kLastAddedUiText)
         return {};

@@ -13,20 +13,6 @@
 namespace quendal {
 namespace {
 
-// Filled once at start-up, before any window exists, and only read afterwards.
-struct UiTextTable
-{
-    std::array<QString, kAllUiTextCount> texts;
-    int lines = 0; // how many of them the file supplied
-    bool loaded = false;
-};
-
-UiTextTable& table()
-{
-    static UiTextTable instance;
-    return instance;
-}
-
 // Up to kAllUiTextCount lines of the file and how many there were, or nullopt when it cannot be
 // opened or read or has fewer than kUiTextCount lines.
 std::optional<std::pair<std::array<QString, kAllUiTextCount>, int>>
@@ -69,46 +55,56 @@ QString uiTextFilePath(const QString& folder)
     return fileInFolder(folder, QString::fromLatin1(kUiTextFileName));
 }
 
-bool LoadUiTextFrom(const QString& folder)
+std::optional<UiTextTable> UiTextTable::fromFolder(const QString& folder)
 {
-    UiTextTable& t = table();
     auto texts = readUiTextFile(uiTextFilePath(folder));
-    if (!texts) {
-        ResetUiText();
-        return false;
-    }
-    t.texts = std::move(texts->first);
-    t.lines = texts->second;
-    t.loaded = true;
-    return true;
+    if (!texts)
+        return std::nullopt;
+    UiTextTable table;
+    table.texts_ = std::move(texts->first);
+    table.lines_ = texts->second;
+    return table;
+}
+
+UiTextTable UiTextTable::forStartUp(const std::optional<QString>& companionFolder,
+                            const QString& currentFolder)
+{
+    return fromFolder(companionFolder.value_or(currentFolder)).value_or(UiTextTable());
+}
+
+UiTextTable UiTextTable::forStartUp()
+{
+    return forStartUp(companionUiTextFolder(), QDir::currentPath());
+}
+
+QString UiTextTable::text(int number) const
+{
+    if (number < kFirstUiText || number > kLastAddedUiText)
+        return {};
+    if (number - kFirstUiText >= lines_)
+        return BuiltinUiText(number);
+    return texts_[static_cast<size_t>(number - kFirstUiText)];
+}
+
+namespace {
+
+UiTextTable& processTable()
+{
+    static UiTextTable table;
+    return table;
+}
+
+} // namespace
+
+const UiTextTable& processUiTexts()
+{
+    return processTable();
 }
 
 bool LoadUiText()
 {
-    return LoadUiText(companionUiTextFolder(), QDir::currentPath());
-}
-
-bool LoadUiText(const std::optional<QString>& companionFolder, const QString& currentFolder)
-{
-    return LoadUiTextFrom(companionFolder.value_or(currentFolder));
-}
-
-QString GetUiText(int number)
-{
-    if (number < kFirstUiText || number > kLastAddedUiText)
-        return {};
-    const UiTextTable& t = table();
-    if (!t.loaded || number - kFirstUiText >= t.lines)
-        return BuiltinUiText(number);
-    return t.texts[static_cast<size_t>(number - kFirstUiText)];
-}
-
-void ResetUiText()
-{
-    UiTextTable& t = table();
-    t.loaded = false;
-    t.lines = 0;
-    t.texts = {};
+    processTable() = UiTextTable::forStartUp();
+    return processTable().fromFile();
 }
 
 } // namespace quendal

@@ -73,4 +73,21 @@ QStringList logFileNameFilters()
             QStringLiteral("WAN Log (*.wlg)"), QStringLiteral("All Files (*)")};
 }
 
+UiTextId categoryTitle(LogCategory c)
+{
+    switch (c) {
+    case LogCategory::FireWall:
+        return UiTextId::FireWallLog;
+    case LogCategory::VPN:
+        return UiTextId::VpnLog;
+    case LogCategory::UserAccess:
+        return UiTextId::UserAccessLog;
+    case LogCategory::Call:
+        return UiTextId::CallLog;
+    case LogCategory::Wan:
+        break;
+    }
+    return UiTextId::WanLog;
+}
+
 } // namespace quendal

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/core/UiTextId.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
@@ -37,6 +39,9 @@ std::optional<LogCategory> categoryForFacility(int facility);
 
 // The category whose files carry this extension ("flg", "vlg", ...), compared case-sensitively.
 std::optional<LogCategory> categoryForExtension(QStringView extension);
+
+// The UI text that names a category: its tab label ("FireWall Log", ...).
+UiTextId categoryTitle(LogCategory c);
 
 // "FireWall", "VPN", "UserAccess", "Call", "Wan".
 const char* categoryName(LogCategory c);

@@ -48,7 +48,7 @@ CCategoryPage::CCategoryPage(LogCategory category, LogList* list, QWidget* paren
 
 void CCategoryPage::OnInitDialog()
 {
-    const QStringList captions = {GetUiText(9011), GetUiText(9012), GetUiText(9013)};
+    const QStringList captions = {GetUiText(UiTextId::TimeColumn), GetUiText(UiTextId::HostColumn), GetUiText(UiTextId::MessageColumn)};
     listCtrl_->SetupColumns(captions, {8, 8, 84}, kListWidth);
     // The proportions are the start; a whole time and a whole dotted address come first.
     const QFontMetrics metrics = listCtrl_->fontMetrics();

@@ -16,12 +16,12 @@ namespace quendal {
 EntryCommands::EntryCommands(LogCategory category, CColorListCtrl* ctrl)
     : QObject(ctrl), category_(category), ctrl_(ctrl)
 {
-    copy_ = new QAction(GetUiText(9084), this);
+    copy_ = new QAction(GetUiText(UiTextId::Copy), this);
     copy_->setShortcut(QKeySequence::Copy);
     copy_->setShortcutContext(Qt::WidgetShortcut);
     ctrl_->addAction(copy_);
-    copyMessage_ = new QAction(GetUiText(9085), this);
-    details_ = new QAction(GetUiText(9086), this);
+    copyMessage_ = new QAction(GetUiText(UiTextId::CopyMessage), this);
+    details_ = new QAction(GetUiText(UiTextId::Details), this);
     connect(copy_, &QAction::triggered, this, &EntryCommands::copySelection);
     connect(copyMessage_, &QAction::triggered, this, &EntryCommands::copySelectedMessages);
     connect(details_, &QAction::triggered, this, [this] { showDetails(ctrl_->currentRow()); });

@@ -16,16 +16,16 @@ namespace quendal {
 namespace {
 
 // Rows of the form, by the UI text of their label.
-constexpr int kFields[] = {9011, 9012, 9094, 9092, 9093};
+constexpr UiTextId kFields[] = {UiTextId::TimeColumn, UiTextId::HostColumn, UiTextId::SenderAddressField, UiTextId::FacilityField, UiTextId::SeverityField};
 
 } // namespace
 
 EntryDetailsDialog::EntryDetailsDialog(QWidget* parent) : QDialog(parent)
 {
-    setWindowTitle(GetUiText(9096));
+    setWindowTitle(GetUiText(UiTextId::EntryDetailsTitle));
     auto* layout = new QVBoxLayout(this);
     auto* form = new QFormLayout;
-    for (int text : kFields) {
+    for (UiTextId text : kFields) {
         auto* label = new QLabel(this);
         label->setTextFormat(Qt::PlainText);
         label->setTextInteractionFlags(Qt::TextSelectableByMouse);
@@ -35,49 +35,49 @@ EntryDetailsDialog::EntryDetailsDialog(QWidget* parent) : QDialog(parent)
     message_ = new QPlainTextEdit(this);
     message_->setReadOnly(true);
     message_->setLineWrapMode(QPlainTextEdit::WidgetWidth);
-    form->addRow(GetUiText(9013), message_);
-    rawLabel_ = new QLabel(GetUiText(9095), this);
+    form->addRow(GetUiText(UiTextId::MessageColumn), message_);
+    rawLabel_ = new QLabel(GetUiText(UiTextId::RawBytesField), this);
     raw_ = new QPlainTextEdit(this);
     raw_->setReadOnly(true);
     raw_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     form->addRow(rawLabel_, raw_);
     layout->addLayout(form);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
-    buttons->button(QDialogButtonBox::Close)->setText(GetUiText(9097));
+    buttons->button(QDialogButtonBox::Close)->setText(GetUiText(UiTextId::Close));
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     layout->addWidget(buttons);
     resize(640, 420);
 }
 
-QLabel* EntryDetailsDialog::value(int uiText) const
+QLabel* EntryDetailsDialog::value(UiTextId field) const
 {
     for (const auto& [text, label] : values_)
-        if (text == uiText)
+        if (text == field)
             return label;
     return nullptr;
 }
 
-QString EntryDetailsDialog::fieldText(int uiText) const
+QString EntryDetailsDialog::fieldText(UiTextId field) const
 {
-    const QLabel* label = value(uiText);
+    const QLabel* label = value(field);
     return label ? label->text() : QString();
 }
 
 void EntryDetailsDialog::showEntry(LogCategory category, const LogEntry& entry)
 {
-    value(9011)->setText(decodeForDisplay(entry.time));
-    value(9012)->setText(decodeForDisplay(entry.host));
+    value(UiTextId::TimeColumn)->setText(decodeForDisplay(entry.time));
+    value(UiTextId::HostColumn)->setText(decodeForDisplay(entry.host));
     // The list keeps the text of the entry, not the datagram's source address.
-    value(9094)->setText(GetUiText(9107));
+    value(UiTextId::SenderAddressField)->setText(GetUiText(UiTextId::NotKept));
     const int facility = categoryIndex(category) + 16;
-    value(9092)->setText(QStringLiteral("local%1 (%2)").arg(facility - 16).arg(facility));
+    value(UiTextId::FacilityField)->setText(QStringLiteral("local%1 (%2)").arg(facility - 16).arg(facility));
     // Only "emergency or not" survives in the row: its colour.
-    value(9093)->setText(entry.colour == RED ? GetUiText(9127) : GetUiText(9107));
+    value(UiTextId::SeverityField)->setText(entry.colour == RED ? GetUiText(UiTextId::EmergencySeverity) : GetUiText(UiTextId::NotKept));
     message_->setPlainText(decodeForDisplay(entry.message));
 
     QString raw;
-    const std::pair<int, const QByteArray*> texts[] = {
-        {9011, &entry.time}, {9012, &entry.host}, {9013, &entry.message}};
+    const std::pair<UiTextId, const QByteArray*> texts[] = {
+        {UiTextId::TimeColumn, &entry.time}, {UiTextId::HostColumn, &entry.host}, {UiTextId::MessageColumn, &entry.message}};
     for (const auto& [caption, bytes] : texts) {
         if (!hasHiddenBytes(*bytes))
             continue;

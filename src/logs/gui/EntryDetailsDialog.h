@@ -23,14 +23,14 @@ public:
 
     void showEntry(LogCategory category, const LogEntry& entry);
 
-    QString fieldText(int uiText) const;
+    QString fieldText(UiTextId field) const;
     QPlainTextEdit* messageView() const { return message_; }
     QPlainTextEdit* rawView() const { return raw_; }
 
 private:
-    QLabel* value(int uiText) const;
+    QLabel* value(UiTextId field) const;
 
-    QList<std::pair<int, QLabel*>> values_;
+    QList<std::pair<UiTextId, QLabel*>> values_;
     QPlainTextEdit* message_;
     QLabel* rawLabel_;
     QPlainTextEdit* raw_;

@@ -26,15 +26,15 @@ FindBar::FindBar(CColorListCtrl* ctrl, QWidget* parent) : QWidget(parent), ctrl_
     auto* row = new QHBoxLayout(this);
     row->setContentsMargins(0, 0, 0, 2);
     text_ = new QLineEdit(this);
-    text_->setPlaceholderText(GetUiText(9083));
+    text_->setPlaceholderText(GetUiText(UiTextId::Find));
     text_->setClearButtonEnabled(true);
     text_->installEventFilter(this);
-    case_ = new QCheckBox(GetUiText(9087), this);
-    regex_ = new QCheckBox(GetUiText(9088), this);
-    only_ = new QCheckBox(GetUiText(9089), this);
+    case_ = new QCheckBox(GetUiText(UiTextId::MatchCase), this);
+    regex_ = new QCheckBox(GetUiText(UiTextId::RegularExpression), this);
+    only_ = new QCheckBox(GetUiText(UiTextId::OnlyMatchingRows), this);
     only_->setChecked(true);
     host_ = new QLineEdit(this);
-    host_->setPlaceholderText(GetUiText(9090));
+    host_->setPlaceholderText(GetUiText(UiTextId::HostLabel));
     host_->setMaximumWidth(
         host_->fontMetrics().horizontalAdvance(QStringLiteral("255.255.255.255")) + 30);
     host_->installEventFilter(this);
@@ -42,7 +42,7 @@ FindBar::FindBar(CColorListCtrl* ctrl, QWidget* parent) : QWidget(parent), ctrl_
     count_->setTextFormat(Qt::PlainText);
     closeButton_ = new QToolButton(this);
     closeButton_->setText(QStringLiteral("\u2715"));
-    closeButton_->setToolTip(GetUiText(9097));
+    closeButton_->setToolTip(GetUiText(UiTextId::Close));
     closeButton_->setAutoRaise(true);
     row->addWidget(text_, 3);
     row->addWidget(case_);
@@ -175,10 +175,10 @@ void FindBar::updateCount()
     }
     const qsizetype count = filter_->matchCount();
     if (count == 0) {
-        count_->setText(GetUiText(9106));
+        count_->setText(GetUiText(UiTextId::NoMatch));
         return;
     }
-    count_->setText(GetUiText(9091).arg(current_ + 1).arg(count));
+    count_->setText(GetUiText(UiTextId::MatchPosition).arg(current_ + 1).arg(count));
 }
 
 void FindBar::keyPressEvent(QKeyEvent* event)

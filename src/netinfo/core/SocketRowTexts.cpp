@@ -47,7 +47,7 @@ QStringList tcpColumnCaptions(bool withPortDefinitions)
 
 QStringList udpColumnCaptions(bool withPortDefinitions)
 {
-    QStringList captions = {GetUiText(9055), GetUiText(9056)};
+    QStringList captions = {GetUiText(UiTextId::LocalAddressColumn), GetUiText(UiTextId::LocalPortColumn)};
     if (withPortDefinitions)
         captions << kKeywordCaption << kDescriptionCaption;
     return captions;

@@ -79,7 +79,7 @@ CClientControlPage::CClientControlPage(CIpHelper helper, const RouterSearchTarge
 void CClientControlPage::readAdapters()
 {
     setBusy(true);
-    statusLabel_->setText(GetUiText(9119));
+    statusLabel_->setText(GetUiText(UiTextId::ReadingAdapters));
     runInBackground(
         this, [helper = helper_, info = info_]() mutable { return readWith(helper, info); },
         [this](AdapterRead read) {
@@ -98,7 +98,7 @@ QString CClientControlPage::noLeaseManagerNote() const
 {
     for (int a = 0; a < info_.AdapterCount && a < info_.Adapters.size(); ++a)
         if (info_.Adapters[a].DhcpEnabled && !leasesChangeable_)
-            return GetUiText(9120);
+            return GetUiText(UiTextId::NoLeaseManager);
     return {};
 }
 
@@ -194,13 +194,13 @@ QGroupBox* CClientControlPage::buildAdapterFrame()
 
 void CClientControlPage::ApplyUiTexts()
 {
-    setWindowTitle(GetUiText(9052));
-    searchButton_->setText(GetUiText(9072));
-    renewButton_->setText(GetUiText(9071));
-    releaseButton_->setText(GetUiText(9070));
+    setWindowTitle(GetUiText(UiTextId::ClientTab));
+    searchButton_->setText(GetUiText(UiTextId::Search));
+    renewButton_->setText(GetUiText(UiTextId::Renew));
+    releaseButton_->setText(GetUiText(UiTextId::Release));
     for (int f = 0; f < FieldCount; ++f)
         labels_[f]->setText(GetUiText(kLabelTexts[size_t(f)]));
-    descriptionLabel_->setText(GetUiText(9062));
+    descriptionLabel_->setText(GetUiText(UiTextId::DescriptionLabel));
 }
 
 void CClientControlPage::SendSearchRequest()
@@ -285,8 +285,8 @@ void CClientControlPage::changeLease(bool release)
         return;
     const quint32 index = adapter->Index;
     setBusy(true);
-    statusLabel_->setText(release ? GetUiText(9121).arg(adapter->Description)
-                                  : GetUiText(9122).arg(adapter->Description));
+    statusLabel_->setText(release ? GetUiText(UiTextId::Releasing).arg(adapter->Description)
+                                  : GetUiText(UiTextId::Renewing).arg(adapter->Description));
     struct Done
     {
         LeaseOutcome outcome;
@@ -308,10 +308,10 @@ void CClientControlPage::changeLease(bool release)
             enableLeaseButtons(selected);
             const LeaseOutcome& outcome = done.outcome;
             if (outcome.ok)
-                statusLabel_->setText(release ? GetUiText(9123) : GetUiText(9124));
+                statusLabel_->setText(release ? GetUiText(UiTextId::LeaseReleased) : GetUiText(UiTextId::LeaseRenewed));
             else
-                statusLabel_->setText(release ? GetUiText(9125).arg(outcome.error)
-                                              : GetUiText(9126).arg(outcome.error));
+                statusLabel_->setText(release ? GetUiText(UiTextId::ReleaseFailed).arg(outcome.error)
+                                              : GetUiText(UiTextId::RenewFailed).arg(outcome.error));
             Q_EMIT adaptersRead();
             Q_EMIT leaseChangeFinished(outcome.ok, outcome.error);
         });

@@ -16,7 +16,7 @@ CTcpTablePage::CTcpTablePage(CIpHelper helper, QWidget* parent)
                       parent),
       withPortDefinitions_(PortDefinitions().loaded)
 {
-    setWindowTitle(GetUiText(9053));
+    setWindowTitle(GetUiText(UiTextId::TcpTableTab));
     start();
 }
 

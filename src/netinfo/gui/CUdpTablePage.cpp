@@ -16,7 +16,7 @@ CUdpTablePage::CUdpTablePage(CIpHelper helper, QWidget* parent)
                       parent),
       withPortDefinitions_(PortDefinitions().loaded)
 {
-    setWindowTitle(GetUiText(9054));
+    setWindowTitle(GetUiText(UiTextId::UdpTableTab));
     start();
 }
 

@@ -24,11 +24,9 @@ constexpr int kStatusFacility = 21;
 
 } // namespace
 
-CSysLogSocket::CSysLogSocket(const IntakeTargets& targets, QObject* parent)
-    : QObject(parent), targets_(targets), rest_(new QTimer(this))
+CSysLogSocket::CSysLogSocket(IntakeSink& sink, const IntakeOutputs& outputs, QObject* parent)
+    : QObject(parent), sink_(sink), outputs_(outputs), rest_(new QTimer(this))
 {
-    Q_ASSERT(targets_.hosts);
-    Q_ASSERT(targets_.sink);
     rest_->setSingleShot(true);
     rest_->setInterval(kRestAfterDrainMs);
     connect(rest_, &QTimer::timeout, this, [this] {
@@ -66,7 +64,7 @@ bool CSysLogSocket::startReading(bool opened, int receiveBufferBytes)
     reader_.resetKernelDrops();
     counters_ = {};
     handedToFiles_ = 0;
-    notWrittenAtStart_ = targets_.files ? targets_.files->notWritten() : 0;
+    notWrittenAtStart_ = outputs_.files ? outputs_.files->notWritten() : 0;
     notifier_ = std::make_unique<QSocketNotifier>(socket_.descriptor(), QSocketNotifier::Read);
     connect(notifier_.get(), &QSocketNotifier::activated, this, &CSysLogSocket::OnReceive);
     return true;
@@ -110,17 +108,17 @@ void CSysLogSocket::OnReceive()
     {
         // The entries of one drain reach each file in one write.
         std::optional<AutoLogFiles::BatchScope> scope;
-        if (targets_.files)
-            scope.emplace(*targets_.files);
+        if (outputs_.files)
+            scope.emplace(*outputs_.files);
         for (int i = 0; i < n; ++i)
             intake(reader_.data(i), reader_.size(i), reader_.from(i));
         counters_.kernelDrops = reader_.kernelDrops();
     }
-    if (targets_.files) {
-        counters_.notWritten = targets_.files->notWritten() - notWrittenAtStart_;
+    if (outputs_.files) {
+        counters_.notWritten = outputs_.files->notWritten() - notWrittenAtStart_;
         counters_.written = handedToFiles_ - counters_.notWritten;
     }
-    targets_.sink->drainEnded();
+    sink_.drainEnded();
     if (n < kDrainLimit && notifier_) {
         notifier_->setEnabled(false);
         rest_->start();
@@ -139,7 +137,7 @@ void CSysLogSocket::takeIn(QByteArrayView datagram, const sockaddr_in& from)
 
 void CSysLogSocket::intake(const char* data, qsizetype size, const SocketAddress& from)
 {
-    targets_.sink->beforeDatagram();
+    sink_.beforeDatagram();
     CurrentDatagram& d = current_;
     d.Severity = d.Facility = d.Priority = d.HeaderEnd = 0;
     d.Text = data;
@@ -161,8 +159,8 @@ void CSysLogSocket::intake(const char* data, qsizetype size, const SocketAddress
     }
     d.SourcePort = from.port();
 
-    if (targets_.echo)
-        targets_.echo->echo(d.text());
+    if (outputs_.echo)
+        outputs_.echo->echo(d.text());
 
     if (!acceptedByHostFilter()) {
         ++counters_.filtered;
@@ -190,11 +188,11 @@ void CSysLogSocket::intake(const char* data, qsizetype size, const SocketAddress
 
 bool CSysLogSocket::acceptedByHostFilter()
 {
-    HostFilter& hosts = *targets_.hosts;
+    HostFilter& hosts = hosts_;
     const QString& source = current_.SourceAddress;
     // New senders are recorded whether or not their datagram passes.
     if (hosts.record(source))
-        targets_.sink->senderAdded(source);
+        sink_.senderAdded(source);
     return hosts.accepts(source);
 }
 
@@ -221,27 +219,23 @@ int CSysLogSocket::StoreEntry(LogCategory category)
         return 0;
     const LogEntryView entry = splitter_.split(current_.text(), current_.HeaderEnd,
                                                current_.Severity, current_.SourceAddress);
-    if (targets_.files) {
+    if (outputs_.files) {
         // Staged while a drain lasts; what could not be written is taken off after the drain.
-        targets_.files->append(category, entry);
+        outputs_.files->append(category, entry);
         ++handedToFiles_;
     }
     ++counters_.stored;
-    targets_.sink->entryStored(category, entry);
+    sink_.entryStored(category, entry);
     return 1;
 }
 
 void CSysLogSocket::ShowWanStatus()
 {
     ++counters_.statusReports;
-    targets_.sink->statusReported(current_.SourceAddress, current_.text());
-    WanStatus* wan = targets_.wan;
-    if (!wan)
-        return;
-    const bool changed =
-        targets_.hosts->acceptsEverySender() ? wan->reset() : wan->apply(current_.text());
+    sink_.statusReported(current_.SourceAddress, current_.text());
+    const bool changed = hosts_.acceptsEverySender() ? wan_.reset() : wan_.apply(current_.text());
     if (changed)
-        targets_.sink->statusChanged(*wan);
+        sink_.statusChanged(wan_);
 }
 
 } // namespace quendal

@@ -4,6 +4,8 @@
 #include "logs/core/LogCategory.h"
 #include "logs/core/LogEntry.h"
 #include "receiver/core/DatagramReader.h"
+#include "receiver/core/HostFilter.h"
+#include "receiver/core/WanStatus.h"
 #include "common/core/UdpSocket.h"
 
 #include <QByteArrayView>
@@ -21,8 +23,6 @@ namespace quendal {
 class AutoLogFiles;
 class DatagramEcho;
 class CReplaySocket;
-class HostFilter;
-class WanStatus;
 
 // What an intake hands on, on the thread the intake runs on, in the order the datagrams came.
 class IntakeSink
@@ -47,13 +47,10 @@ public:
     virtual void drainEnded() {}
 };
 
-// Where an intake puts what it takes in. The host filter and the sink are required; missing
-// status values are not kept, missing files are not written, a missing console prints nothing.
-struct IntakeTargets
+// Where an intake writes besides its sink. Both may be left out: without files nothing is
+// written, without an echo nothing is shown.
+struct IntakeOutputs
 {
-    HostFilter* hosts = nullptr;
-    IntakeSink* sink = nullptr;
-    WanStatus* wan = nullptr;
     AutoLogFiles* files = nullptr;
     DatagramEcho* echo = nullptr;
 };
@@ -120,7 +117,9 @@ public:
     // receive buffer holds thousands of datagrams, far more than arrive meanwhile.
     static constexpr int kRestAfterDrainMs = 2;
 
-    explicit CSysLogSocket(const IntakeTargets& targets, QObject* parent = nullptr);
+    // Everything taken in goes to `sink`, which must outlive the socket.
+    explicit CSysLogSocket(IntakeSink& sink, const IntakeOutputs& outputs = {},
+                           QObject* parent = nullptr);
     ~CSysLogSocket() override;
 
     // Binds `port` on all interfaces, IPv6 and IPv4 alike where the system has IPv6 (or on the
@@ -141,6 +140,11 @@ public:
     // that is this receiver cannot loop.
     void setReplay(CReplaySocket* replay);
 
+    // The sender filter: set it between datagrams, from the socket's thread.
+    HostFilter& hosts() { return hosts_; }
+    // The status panels' values, as the accepted status messages left them.
+    const WanStatus& wanStatus() const { return wan_; }
+
     const CurrentDatagram& datagram() const { return current_; }
     const IntakeCounters& counters() const { return counters_; }
 
@@ -152,7 +156,7 @@ public:
     void takeIn(QByteArrayView datagram, const SocketAddress& from);
     void takeIn(QByteArrayView datagram, const sockaddr_in& from);
     // Files the datagram in hand under a category: Time, Host and Message to the sink and
-    // appended to the category's file. Returns 1 when stored.
+    // appended to the category's file. Returns 1 when stored (dispatch ignores it).
     int StoreEntry(LogCategory category);
     // Updates the status values from the datagram in hand, or resets them while every sender
     // is accepted.
@@ -165,7 +169,10 @@ private:
     bool isOwnForward(const SocketAddress& from) const;
     void dispatch();
 
-    IntakeTargets targets_;
+    IntakeSink& sink_;
+    IntakeOutputs outputs_;
+    HostFilter hosts_;
+    WanStatus wan_;
     UdpSocket socket_;
     DatagramReader reader_;
     std::unique_ptr<QSocketNotifier> notifier_;

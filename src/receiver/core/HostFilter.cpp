@@ -2,12 +2,9 @@
 
 namespace quendal {
 
-HostFilter::HostFilter(const QString& anyText) : any_(anyText), selected_(anyText), known_{anyText}
-{}
-
-void HostFilter::select(const QString& text)
+void HostFilter::select(const std::optional<QString>& sender)
 {
-    selected_ = text.isEmpty() ? any_ : text;
+    selected_ = sender && !sender->isEmpty() ? sender : std::nullopt;
 }
 
 bool HostFilter::record(const QString& sender)
@@ -20,7 +17,7 @@ bool HostFilter::record(const QString& sender)
 
 void HostFilter::forgetSenders()
 {
-    known_ = {any_};
+    known_.clear();
 }
 
 } // namespace quendal

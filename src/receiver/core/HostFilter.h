@@ -3,24 +3,21 @@
 #include <QSet>
 #include <QString>
 
+#include <optional>
+
 namespace quendal {
 
-// The sender filter as the receiver thread sees it: the text of the host list's selected entry
-// and every sender recorded since Start. The window's HostList shows the same senders; this
-// copy lets the filter run without touching the window's model.
+// The sender filter as the receiver thread sees it: the one sender accepted (none chosen: every
+// sender) and every sender recorded since Start. The window's HostList shows the same senders;
+// this copy lets the filter run without touching the window's model.
 class HostFilter
 {
 public:
-    explicit HostFilter(const QString& anyText);
-
-    // The selected entry's text; the "Any" text (or an empty one) accepts every sender.
-    void select(const QString& text);
-    const QString& selectedText() const { return selected_; }
-    bool acceptsEverySender() const { return selected_ == any_; }
-    bool accepts(const QString& sender) const
-    {
-        return acceptsEverySender() || selected_ == sender;
-    }
+    // One sender's address, or nullopt (or an empty text) for every sender.
+    void select(const std::optional<QString>& sender);
+    const std::optional<QString>& selected() const { return selected_; }
+    bool acceptsEverySender() const { return !selected_; }
+    bool accepts(const QString& sender) const { return !selected_ || *selected_ == sender; }
 
     // Records a sender; true when it was not known yet.
     bool record(const QString& sender);
@@ -28,8 +25,7 @@ public:
     void forgetSenders();
 
 private:
-    QString any_;
-    QString selected_;
+    std::optional<QString> selected_;
     QSet<QString> known_;
 };
 

@@ -33,6 +33,13 @@ const QString& HostList::selectedText() const
     return entries_.at(selectedRow_ < 0 ? 0 : selectedRow_);
 }
 
+std::optional<QString> HostList::selectedSender() const
+{
+    if (selectedRow_ <= 0)
+        return std::nullopt;
+    return entries_.at(selectedRow_);
+}
+
 void HostList::add(const QString& address)
 {
     if (known_.contains(address))

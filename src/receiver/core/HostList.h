@@ -4,6 +4,8 @@
 #include <QSet>
 #include <QStringList>
 
+#include <optional>
+
 namespace quendal {
 
 // The senders seen since Start, behind a first entry that stands for every sender ("Any").
@@ -26,6 +28,8 @@ public:
     int selectedRow() const { return selectedRow_; }
     void setSelectedRow(int row);
     const QString& selectedText() const;
+    // The sender chosen, or nullopt while the first entry (every sender) is.
+    std::optional<QString> selectedSender() const;
 
     bool contains(const QString& address) const { return known_.contains(address); }
     // Adds a sender at the end unless it is listed already.

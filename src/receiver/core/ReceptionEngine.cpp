@@ -1,10 +1,7 @@
 #include "receiver/core/ReceptionEngine.h"
 
-#include "common/core/UiText.h"
 #include "logs/core/AutoLogFiles.h"
 #include "receiver/core/CReplaySocket.h"
-#include "receiver/core/HostFilter.h"
-#include "receiver/core/WanStatus.h"
 
 #include <QDateTime>
 #include <QMutexLocker>
@@ -18,16 +15,9 @@ class ReceptionWorker : public QObject, public IntakeSink
 {
 public:
     ReceptionWorker(ReceptionEngine& engine, DatagramEcho* echo)
-        : engine_(engine), filter_(GetUiText(9002)), wan_(new WanStatus(this)),
-          files_(new AutoLogFiles(QString(), this))
+        : engine_(engine), files_(new AutoLogFiles(QString(), this)),
+          socket_(new CSysLogSocket(*this, {files_, echo}, this))
     {
-        IntakeTargets targets;
-        targets.hosts = &filter_;
-        targets.sink = this;
-        targets.wan = wan_;
-        targets.files = files_;
-        targets.echo = echo;
-        socket_ = new CSysLogSocket(targets, this);
         connect(files_, &AutoLogFiles::writeFailed, &engine_, &ReceptionEngine::fileWriteFailed);
         connect(files_, &AutoLogFiles::writeRecovered, &engine_,
                 &ReceptionEngine::fileWriteRecovered);
@@ -47,7 +37,7 @@ public:
     bool open(const ReceptionSettings& settings, QString* error, QString* replayError)
     {
         close();
-        filter_.forgetSenders();
+        socket_->hosts().forgetSenders();
         applyControl(replayError);
         if (!createSocket(settings, error)) {
             useReplay(std::nullopt, nullptr);
@@ -148,7 +138,7 @@ private:
             seenGeneration_ = engine_.controlGeneration_.load(std::memory_order_relaxed);
         }
         if (control.selectedHost)
-            filter_.select(*control.selectedHost);
+            socket_->hosts().select(*control.selectedHost);
         if (control.folder)
             files_->setFolder(*control.folder);
         if (control.replay) {
@@ -175,8 +165,6 @@ private:
     }
 
     ReceptionEngine& engine_;
-    HostFilter filter_;
-    WanStatus* wan_;
     AutoLogFiles* files_;
     CReplaySocket replay_;
     CSysLogSocket* socket_;
@@ -249,9 +237,9 @@ template <typename Change> void ReceptionEngine::changeControl(Change change)
     controlGeneration_.fetch_add(1, std::memory_order_release);
 }
 
-void ReceptionEngine::setSelectedHost(const QString& text)
+void ReceptionEngine::setSelectedHost(const std::optional<QString>& sender)
 {
-    changeControl([&](Control& c) { c.selectedHost = text; });
+    changeControl([&](Control& c) { c.selectedHost = sender; });
 }
 
 void ReceptionEngine::setFolder(const QString& folder)

@@ -36,7 +36,7 @@ struct ReceptionSettings
     QString listenAddress;
     QString folder; // of the automatic log files
     std::optional<ReplayTarget> replay;
-    QString selectedHost; // the host list's selected entry; empty for every sender
+    std::optional<QString> selectedHost; // the one sender accepted; nullopt: every sender
     int receiveBufferBytes = CSysLogSocket::kReceiveBufferBytes;
 };
 
@@ -77,7 +77,7 @@ public:
     const IntakeCounters& counters() const { return counters_; }
 
     // Settings that may change while running; each takes effect before the next datagram.
-    void setSelectedHost(const QString& text);
+    void setSelectedHost(const std::optional<QString>& sender);
     void setFolder(const QString& folder);
     void setReplay(const std::optional<ReplayTarget>& target);
     // The automatic files are opened afresh (after logrotate, on SIGHUP).
@@ -121,7 +121,7 @@ private:
     // Settings handed to the receiver thread, applied before its next datagram.
     struct Control
     {
-        std::optional<QString> selectedHost;
+        std::optional<std::optional<QString>> selectedHost;
         std::optional<QString> folder;
         std::optional<std::optional<ReplayTarget>> replay;
     };

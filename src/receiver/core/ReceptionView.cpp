@@ -16,7 +16,7 @@ ReceptionView::ReceptionView(ReceptionEngine* engine, HostList* hosts,
     connect(engine, &ReceptionEngine::batchArrived, this,
             [this](ReceptionBatch* batch) { apply(*batch); });
     connect(hosts_, &HostList::selectedRowChanged, this,
-            [this, engine] { engine->setSelectedHost(hosts_->selectedText()); });
+            [this, engine] { engine->setSelectedHost(hosts_->selectedSender()); });
 }
 
 void ReceptionView::apply(ReceptionBatch& batch)

@@ -10,7 +10,6 @@ constexpr std::array<const char*, kWanFieldCount> kKeys = {
     "Tx=",         "Rx=",          "GW_IP=",      "BBandIp=",
     "BBandTxPkt=", "BBandTxRate=", "BBandRxPkt=", "BBandRxRate="};
 constexpr const char* kModeKey = "BBandMode=";
-constexpr int kWanStatusText = 9016;
 
 // The value of `key` in `text`, if the key occurs and a blank ends its value.
 std::optional<QByteArrayView> keyValue(QByteArrayView text, QByteArrayView key)
@@ -53,7 +52,7 @@ QString WanStatus::valueText(WanField field) const
 
 QString WanStatus::caption() const
 {
-    QString text = GetUiText(kWanStatusText);
+    QString text = GetUiText(UiTextId::WanStatus);
     if (mode_)
         text += QStringLiteral("( ") + decodeForDisplay(*mode_) + QStringLiteral(" )");
     return text;

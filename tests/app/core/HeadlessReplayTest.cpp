@@ -62,11 +62,7 @@ TEST(ReplayForwarding, FailedSendsAreCountedApartAndReportedOnceUntilSendingWork
     {
         void entryStored(LogCategory, const LogEntryView&) override {}
     } sink;
-    HostFilter hosts(QStringLiteral("Any"));
-    IntakeTargets targets;
-    targets.hosts = &hosts;
-    targets.sink = &sink;
-    CSysLogSocket receiver(targets);
+    CSysLogSocket receiver(sink);
 
     std::vector<QString> reports;
     CReplaySocket replay;

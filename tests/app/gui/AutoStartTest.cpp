@@ -52,7 +52,7 @@ TEST_F(AutoStartTest, TheBoxIsOffAtFirstAndLabelledWithItsText)
     EXPECT_FALSE(dialog()->autoStartCheck()->isChecked());
     EXPECT_EQ(dialog()->autoStartCheck()->text(),
               QStringLiteral("Start receiving with these settings next time"));
-    EXPECT_EQ(dialog()->autoStartCheck()->text(), GetUiText(9099));
+    EXPECT_EQ(dialog()->autoStartCheck()->text(), GetUiText(UiTextId::StartAtOnce));
     EXPECT_TRUE(dialog()->problemText().isEmpty());
 }
 
@@ -100,7 +100,7 @@ TEST_F(AutoStartTest, ARememberedPortThatIsTakenShowsTheDialogWithTheReason)
 
     EXPECT_FALSE(window_->isRunning());
     ASSERT_TRUE(dialog()->isVisible());
-    const QString expected = GetUiText(9111).arg(port).arg(QString());
+    const QString expected = GetUiText(UiTextId::CannotReceive).arg(port).arg(QString());
     EXPECT_TRUE(dialog()->problemText().startsWith(expected))
         << dialog()->problemText().toStdString();
     EXPECT_TRUE(dialog()->autoStartCheck()->isChecked());

@@ -56,19 +56,33 @@ TEST(BuiltinUiText, EveryNumberHasADistinctTextAndNothingOutsideTheRange)
     }
     EXPECT_TRUE(BuiltinUiText(kFirstUiText - 1).isEmpty());
     EXPECT_TRUE(BuiltinUiText(kLastAddedUiText + 1).isEmpty());
-    EXPECT_TRUE(GetUiText(kFirstUiText - 1).isEmpty());
-    EXPECT_TRUE(GetUiText(kLastAddedUiText + 1).isEmpty());
+    EXPECT_TRUE(UiTextTable().text(kFirstUiText - 1).isEmpty());
+    EXPECT_TRUE(UiTextTable().text(kLastAddedUiText + 1).isEmpty());
 }
 
-class UiTextFile : public ::testing::Test
+// Each test loads into a table of its own.
+class UiTextLoading : public ::testing::Test
 {
 protected:
-    void SetUp() override
+    // The table a load gives, the built-in one when it fails; true when a file supplied it.
+    bool load(const QString& folder)
     {
-        ASSERT_TRUE(dir_.isValid());
-        ResetUiText();
+        return use(UiTextTable::fromFolder(folder).value_or(UiTextTable()));
     }
-    void TearDown() override { ResetUiText(); }
+    bool use(const UiTextTable& texts)
+    {
+        texts_ = texts;
+        return texts_.fromFile();
+    }
+    QString text(int number) const { return texts_.text(number); }
+
+    UiTextTable texts_;
+};
+
+class UiTextFile : public UiTextLoading
+{
+protected:
+    void SetUp() override { ASSERT_TRUE(dir_.isValid()); }
 
     QString folder() const { return dir_.path(); }
     QString filePath() const { return dir_.filePath(QStringLiteral("SysLogLang.txt")); }
@@ -77,8 +91,8 @@ protected:
     void loadComplete()
     {
         writeFile(filePath(), translatedLines(kUiTextCount));
-        ASSERT_TRUE(LoadUiTextFrom(folder()));
-        ASSERT_EQ(GetUiText(9002), translated(9002));
+        ASSERT_TRUE(load(folder()));
+        ASSERT_EQ(text(9002), translated(9002));
     }
 
     QTemporaryDir dir_;
@@ -86,39 +100,39 @@ protected:
 
 TEST_F(UiTextFile, MissingFileLeavesTheBuiltinTexts)
 {
-    EXPECT_FALSE(LoadUiTextFrom(folder()));
-    EXPECT_EQ(GetUiText(9002), QStringLiteral("Any"));
-    EXPECT_EQ(GetUiText(9022), QStringLiteral("QuenDalSysLog"));
+    EXPECT_FALSE(load(folder()));
+    EXPECT_EQ(text(9002), QStringLiteral("Any"));
+    EXPECT_EQ(text(9022), QStringLiteral("QuenDalSysLog"));
 }
 
 TEST_F(UiTextFile, FileShortOfOneLineIsIgnoredWhole)
 {
     writeFile(filePath(), translatedLines(kUiTextCount - 1));
-    EXPECT_FALSE(LoadUiTextFrom(folder()));
+    EXPECT_FALSE(load(folder()));
     // Even the 82 lines that were there are not used.
-    EXPECT_EQ(GetUiText(9000), BuiltinUiText(9000));
-    EXPECT_EQ(GetUiText(9081), BuiltinUiText(9081));
-    EXPECT_EQ(GetUiText(9082), BuiltinUiText(9082));
+    EXPECT_EQ(text(9000), BuiltinUiText(9000));
+    EXPECT_EQ(text(9081), BuiltinUiText(9081));
+    EXPECT_EQ(text(9082), BuiltinUiText(9082));
 }
 
 TEST_F(UiTextFile, CompleteFileReplacesEveryTextAndLinesBeyondAreIgnored)
 {
     writeFile(filePath(), translatedLines(kAllUiTextCount + 7));
-    EXPECT_TRUE(LoadUiTextFrom(folder()));
+    EXPECT_TRUE(load(folder()));
     for (int number = kFirstUiText; number <= kLastAddedUiText; ++number)
-        EXPECT_EQ(GetUiText(number), translated(number));
-    EXPECT_TRUE(GetUiText(kLastAddedUiText + 1).isEmpty());
+        EXPECT_EQ(text(number), translated(number));
+    EXPECT_TRUE(text(kLastAddedUiText + 1).isEmpty());
 }
 
 TEST_F(UiTextFile, AClassicFileOf83LinesShowsTheAddedTextsInEnglish)
 {
     writeFile(filePath(), translatedLines(kUiTextCount + 2));
-    ASSERT_TRUE(LoadUiTextFrom(folder()));
-    EXPECT_EQ(GetUiText(9082), translated(9082));
-    EXPECT_EQ(GetUiText(9083), translated(9083));
-    EXPECT_EQ(GetUiText(9084), translated(9084));
+    ASSERT_TRUE(load(folder()));
+    EXPECT_EQ(text(9082), translated(9082));
+    EXPECT_EQ(text(9083), translated(9083));
+    EXPECT_EQ(text(9084), translated(9084));
     for (int number = 9085; number <= kLastAddedUiText; ++number)
-        EXPECT_EQ(GetUiText(number), BuiltinUiText(number)) << number;
+        EXPECT_EQ(text(number), BuiltinUiText(number)) << number;
 }
 
 TEST(UiTextSample, TheShippedSampleHoldsEveryBuiltinTextInOrder)
@@ -135,21 +149,21 @@ TEST(UiTextSample, TheShippedSampleHoldsEveryBuiltinTextInOrder)
 TEST_F(UiTextFile, EmptyLineGivesAnEmptyTextWhileTheBuiltinTextStaysAvailable)
 {
     writeFile(filePath(), translatedLines(22) + "\n" + translatedLines(60));
-    ASSERT_TRUE(LoadUiTextFrom(folder()));
-    EXPECT_TRUE(GetUiText(9022).isEmpty());
+    ASSERT_TRUE(load(folder()));
+    EXPECT_TRUE(text(9022).isEmpty());
     EXPECT_EQ(BuiltinUiText(9022), QStringLiteral("QuenDalSysLog"));
-    EXPECT_EQ(GetUiText(9021), translated(9021));
+    EXPECT_EQ(text(9021), translated(9021));
     // Line 24 is the first line of the second block.
-    EXPECT_EQ(GetUiText(9023), translated(9000));
+    EXPECT_EQ(text(9023), translated(9000));
 }
 
 TEST_F(UiTextFile, CrLfLfAndAMissingFinalLineEndGiveTheSameTexts)
 {
     writeFile(filePath(), translatedLines(kUiTextCount, "\n"));
-    ASSERT_TRUE(LoadUiTextFrom(folder()));
+    ASSERT_TRUE(load(folder()));
     QStringList withLf;
     for (int number = kFirstUiText; number <= kLastUiText; ++number)
-        withLf.append(GetUiText(number));
+        withLf.append(text(number));
 
     QByteArray mixed;
     for (int number = kFirstUiText; number <= kLastUiText; ++number) {
@@ -159,10 +173,9 @@ TEST_F(UiTextFile, CrLfLfAndAMissingFinalLineEndGiveTheSameTexts)
             mixed += number % 2 ? "\r\n" : "\n";
     }
     writeFile(filePath(), mixed);
-    ResetUiText();
-    ASSERT_TRUE(LoadUiTextFrom(folder()));
+    ASSERT_TRUE(load(folder()));
     for (int number = kFirstUiText; number <= kLastUiText; ++number)
-        EXPECT_EQ(GetUiText(number), withLf.at(number - kFirstUiText)) << number;
+        EXPECT_EQ(text(number), withLf.at(number - kFirstUiText)) << number;
 }
 
 TEST_F(UiTextFile, OnlyACarriageReturnBeforeALineFeedIsDropped)
@@ -171,10 +184,10 @@ TEST_F(UiTextFile, OnlyACarriageReturnBeforeALineFeedIsDropped)
     bytes += translatedLines(kUiTextCount - 3);
     bytes += "last\r";
     writeFile(filePath(), bytes);
-    ASSERT_TRUE(LoadUiTextFrom(folder()));
-    EXPECT_EQ(GetUiText(9000), QStringLiteral("a\rb"));
-    EXPECT_EQ(GetUiText(9001), QStringLiteral("  spaced  "));
-    EXPECT_EQ(GetUiText(9082), QStringLiteral("last\r"));
+    ASSERT_TRUE(load(folder()));
+    EXPECT_EQ(text(9000), QStringLiteral("a\rb"));
+    EXPECT_EQ(text(9001), QStringLiteral("  spaced  "));
+    EXPECT_EQ(text(9082), QStringLiteral("last\r"));
 }
 
 TEST_F(UiTextFile, EachLineIsDecodedOnItsOwn)
@@ -186,29 +199,29 @@ TEST_F(UiTextFile, EachLineIsDecodedOnItsOwn)
                        "bersicht\n";
     bytes += translatedLines(kUiTextCount - 2);
     writeFile(filePath(), bytes);
-    ASSERT_TRUE(LoadUiTextFrom(folder()));
-    EXPECT_EQ(GetUiText(9000), QStringLiteral("\u00dcbersicht"));
-    EXPECT_EQ(GetUiText(9001), QStringLiteral("\u00dcbersicht"));
+    ASSERT_TRUE(load(folder()));
+    EXPECT_EQ(text(9000), QStringLiteral("\u00dcbersicht"));
+    EXPECT_EQ(text(9001), QStringLiteral("\u00dcbersicht"));
 }
 
 TEST_F(UiTextFile, FailedLoadPutsTheBuiltinTextsBack)
 {
     loadComplete();
     writeFile(filePath(), translatedLines(10));
-    EXPECT_FALSE(LoadUiTextFrom(folder()));
-    EXPECT_EQ(GetUiText(9002), QStringLiteral("Any"));
+    EXPECT_FALSE(load(folder()));
+    EXPECT_EQ(text(9002), QStringLiteral("Any"));
 
     loadComplete();
     QFile::remove(filePath());
-    EXPECT_FALSE(LoadUiTextFrom(folder()));
-    EXPECT_EQ(GetUiText(9002), QStringLiteral("Any"));
+    EXPECT_FALSE(load(folder()));
+    EXPECT_EQ(text(9002), QStringLiteral("Any"));
 
     // A folder by the file's name cannot be read as the file.
     loadComplete();
     QFile::remove(filePath());
     ASSERT_TRUE(QDir(folder()).mkdir(QStringLiteral("SysLogLang.txt")));
-    EXPECT_FALSE(LoadUiTextFrom(folder()));
-    EXPECT_EQ(GetUiText(9002), QStringLiteral("Any"));
+    EXPECT_FALSE(load(folder()));
+    EXPECT_EQ(text(9002), QStringLiteral("Any"));
 }
 
 TEST_F(UiTextFile, FolderAndFileNameAreJoinedWithOneSlash)
@@ -221,23 +234,21 @@ TEST_F(UiTextFile, FolderAndFileNameAreJoinedWithOneSlash)
     EXPECT_EQ(uiTextFilePath(QString()), QStringLiteral("SysLogLang.txt"));
 
     writeFile(filePath(), translatedLines(kUiTextCount));
-    EXPECT_TRUE(LoadUiTextFrom(folder() + QStringLiteral("/")));
+    EXPECT_TRUE(load(folder() + QStringLiteral("/")));
 }
 
-class UiTextFolderChoice : public ::testing::Test
+class UiTextFolderChoice : public UiTextLoading
 {
 protected:
     void SetUp() override
     {
         ASSERT_TRUE(companion_.isValid());
         ASSERT_TRUE(current_.isValid());
-        ResetUiText();
         QByteArray currentFile;
         for (int i = 0; i < kUiTextCount; ++i)
             currentFile += "current\n";
         writeFile(current_.filePath(QStringLiteral("SysLogLang.txt")), currentFile);
     }
-    void TearDown() override { ResetUiText(); }
 
     QTemporaryDir companion_;
     QTemporaryDir current_;
@@ -246,20 +257,20 @@ protected:
 TEST_F(UiTextFolderChoice, CompanionFolderIsPreferredOverTheCurrentDirectory)
 {
     writeFile(companion_.filePath(QStringLiteral("SysLogLang.txt")), translatedLines(kUiTextCount));
-    EXPECT_TRUE(LoadUiText(companion_.path(), current_.path()));
-    EXPECT_EQ(GetUiText(9002), translated(9002));
+    EXPECT_TRUE(use(UiTextTable::forStartUp(companion_.path(), current_.path())));
+    EXPECT_EQ(text(9002), translated(9002));
 }
 
 TEST_F(UiTextFolderChoice, CompanionFolderWithoutAFileMeansBuiltinTexts)
 {
-    EXPECT_FALSE(LoadUiText(companion_.path(), current_.path()));
-    EXPECT_EQ(GetUiText(9002), QStringLiteral("Any"));
+    EXPECT_FALSE(use(UiTextTable::forStartUp(companion_.path(), current_.path())));
+    EXPECT_EQ(text(9002), QStringLiteral("Any"));
 }
 
 TEST_F(UiTextFolderChoice, CurrentDirectoryIsUsedWithoutTheCompanionSetting)
 {
-    EXPECT_TRUE(LoadUiText(std::nullopt, current_.path()));
-    EXPECT_EQ(GetUiText(9002), QStringLiteral("current"));
+    EXPECT_TRUE(use(UiTextTable::forStartUp(std::nullopt, current_.path())));
+    EXPECT_EQ(text(9002), QStringLiteral("current"));
 }
 
 // Changes the current directory and puts the previous one back.
@@ -314,13 +325,13 @@ TEST_F(UiTextFolderChoice, StartUpLoaderReadsTheCompanionFolderOrElseTheCurrentD
     const CurrentDirectory inCurrent(current_.path());
     ASSERT_TRUE(QFile::exists(QStringLiteral("SysLogLang.txt")));
 
-    EXPECT_TRUE(LoadUiText());
-    EXPECT_EQ(GetUiText(9002), QStringLiteral("current"));
+    EXPECT_TRUE(use(UiTextTable::forStartUp()));
+    EXPECT_EQ(text(9002), QStringLiteral("current"));
 
     writeFile(companion_.filePath(QStringLiteral("SysLogLang.txt")), translatedLines(kUiTextCount));
     setCompanionPath(companion_.path());
-    EXPECT_TRUE(LoadUiText());
-    EXPECT_EQ(GetUiText(9002), translated(9002));
+    EXPECT_TRUE(use(UiTextTable::forStartUp()));
+    EXPECT_EQ(text(9002), translated(9002));
 }
 
 } // namespace

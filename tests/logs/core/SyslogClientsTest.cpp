@@ -53,11 +53,7 @@ protected:
     void SetUp() override
     {
         files.setReportToStandardError(false);
-        targets.hosts = &hosts;
-        targets.sink = &sink;
-        targets.wan = &wan;
-        targets.files = &files;
-        receiver = std::make_unique<CSysLogSocket>(targets);
+        receiver = std::make_unique<CSysLogSocket>(sink, IntakeOutputs{&files});
         QString error;
         ASSERT_TRUE(receiver->Create(0, &error, htonl(INADDR_LOOPBACK))) << qPrintable(error);
     }
@@ -127,12 +123,9 @@ protected:
     };
 
     QTemporaryDir dir;
-    HostFilter hosts{GetUiText(9002)};
     std::array<LogList, kCategoryCount> lists;
     ListSink sink{&lists};
-    WanStatus wan;
     AutoLogFiles files{dir.path()};
-    IntakeTargets targets;
     std::unique_ptr<CSysLogSocket> receiver;
     test::LoopbackPeer peer;
     qint64 pid = 0;

@@ -72,10 +72,10 @@ TEST_F(EntryCommandsTest, DoubleClickOpensTheDetailsWithRawBytesForHiddenOnes)
     EntryDetailsDialog* dialog = page_.commands()->detailsDialog();
     ASSERT_NE(dialog, nullptr);
     EXPECT_TRUE(dialog->isVisible());
-    EXPECT_EQ(dialog->fieldText(9011), QStringLiteral("Mar 14 09:26:53"));
-    EXPECT_EQ(dialog->fieldText(9012), QStringLiteral("10.0.0.1"));
-    EXPECT_EQ(dialog->fieldText(9092), QStringLiteral("local0 (16)"));
-    EXPECT_EQ(dialog->fieldText(9093), QStringLiteral("emergency (0)"));
+    EXPECT_EQ(dialog->fieldText(UiTextId::TimeColumn), QStringLiteral("Mar 14 09:26:53"));
+    EXPECT_EQ(dialog->fieldText(UiTextId::HostColumn), QStringLiteral("10.0.0.1"));
+    EXPECT_EQ(dialog->fieldText(UiTextId::FacilityField), QStringLiteral("local0 (16)"));
+    EXPECT_EQ(dialog->fieldText(UiTextId::SeverityField), QStringLiteral("emergency (0)"));
     EXPECT_TRUE(dialog->messageView()->toPlainText().startsWith(QStringLiteral("ALERT: ")));
     EXPECT_TRUE(dialog->rawView()->isVisibleTo(dialog));
     EXPECT_TRUE(dialog->rawView()->toPlainText().contains(QStringLiteral("1b 5b 33 31 6d")));
@@ -90,7 +90,7 @@ TEST_F(EntryCommandsTest, DoubleClickOpensTheDetailsWithRawBytesForHiddenOnes)
     EXPECT_TRUE(dialog->isVisible());
     EXPECT_EQ(dialog->messageView()->toPlainText(), QStringLiteral("plain text"));
     EXPECT_FALSE(dialog->rawView()->isVisibleTo(dialog));
-    EXPECT_EQ(dialog->fieldText(9093), BuiltinUiText(9107));
+    EXPECT_EQ(dialog->fieldText(UiTextId::SeverityField), BuiltinUiText(UiTextId::NotKept));
 }
 
 TEST(EntryCopyText, HiddenBytesAreControlsAndNonUtf8)

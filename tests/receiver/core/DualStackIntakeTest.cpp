@@ -39,7 +39,7 @@ protected:
         ReceptionSettings settings;
         settings.port = test::freeUdpPort();
         settings.folder = dir.path();
-        settings.selectedHost = hosts.selectedText();
+        settings.selectedHost = hosts.selectedSender();
         if (adjust)
             adjust(settings);
         QString error;
@@ -76,7 +76,7 @@ protected:
     }
 
     QTemporaryDir dir;
-    HostList hosts{GetUiText(9002)};
+    HostList hosts{GetUiText(UiTextId::AnyHost)};
     std::array<LogList, kCategoryCount> lists;
     WanStatus wan;
     ReceptionEngine engine;
@@ -92,7 +92,7 @@ TEST_F(DualStackIntake, EveryInterfaceHearsBothFamiliesAndShowsIpv4AsDottedQuads
     sendFromBoth(kHeaderless);
 
     EXPECT_EQ(hostTexts(),
-              (QStringList{GetUiText(9002), QStringLiteral("127.0.0.1"), QStringLiteral("::1")}));
+              (QStringList{GetUiText(UiTextId::AnyHost), QStringLiteral("127.0.0.1"), QStringLiteral("::1")}));
     ASSERT_TRUE(waitUntil([&] { return fireWall().size() == 2; }));
     EXPECT_EQ(fireWall().entry(1).host, "127.0.0.1");
     EXPECT_EQ(fireWall().entry(0).host, "::1");

@@ -44,7 +44,7 @@ protected:
         settings.port = 0;
         settings.address = htonl(INADDR_LOOPBACK);
         settings.folder = dir.path();
-        settings.selectedHost = hosts.selectedText();
+        settings.selectedHost = hosts.selectedSender();
         if (adjust)
             adjust(settings);
         QString error;
@@ -83,7 +83,7 @@ protected:
 
     QTemporaryDir dir;
     test::ReceiverGate gate; // opened before the engine goes
-    HostList hosts{GetUiText(9002)};
+    HostList hosts{GetUiText(UiTextId::AnyHost)};
     std::array<LogList, kCategoryCount> lists;
     WanStatus wan;
     ReceptionEngine engine;

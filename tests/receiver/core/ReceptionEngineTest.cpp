@@ -87,7 +87,7 @@ protected:
 
     QTemporaryDir dir;
     DrainCounter observer; // opened before the engine goes
-    HostList hosts{GetUiText(9002)};
+    HostList hosts{GetUiText(UiTextId::AnyHost)};
     std::array<LogList, kCategoryCount> lists;
     WanStatus wan;
     ReceptionEngine engine;
