@@ -23,8 +23,6 @@ struct AdapterRecord
     QString SubnetMask;
     QString DefaultGateway;
     QString DhcpServer;
-    QString PrimaryWinsServer;
-    QString SecondaryWinsServer;
     // asctime form in UTC with its trailing newline ("Thu Jan 01 00:00:00 1970\n"); empty when
     // unknown.
     QString LeaseObtained;

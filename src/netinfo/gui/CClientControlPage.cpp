@@ -23,10 +23,10 @@ namespace {
 constexpr int kRouterColumnWidth = 105;
 
 // The label text of each field, in Field order.
-constexpr std::array<int, CClientControlPage::FieldCount> kLabelTexts = {
-    9060, 9061, 9063, 9064, 9065, 9066, 9067, 9073, 9074, 9068, 9069};
-
-int s_dnsIndex = 0;
+constexpr std::array<UiTextId, CClientControlPage::FieldCount> kLabelTexts = {
+    UiTextId::HostNameLabel,   UiTextId::DnsServersLabel,    UiTextId::PhysicalAddressLabel,
+    UiTextId::IpAddressLabel,  UiTextId::SubnetMaskLabel,    UiTextId::DefaultGatewayLabel,
+    UiTextId::DhcpServerLabel, UiTextId::LeaseObtainedLabel, UiTextId::LeaseExpiresLabel};
 
 // The lease texts end in the newline of their asctime form; a label shows the line itself.
 QString shown(const QString& text)
@@ -79,7 +79,7 @@ CClientControlPage::CClientControlPage(CIpHelper helper, const RouterSearchTarge
 void CClientControlPage::readAdapters()
 {
     setBusy(true);
-    statusLabel_->setText(GetUiText(9119));
+    statusLabel_->setText(uiText(UiTextId::ReadingAdapters));
     runInBackground(
         this, [helper = helper_, info = info_]() mutable { return readWith(helper, info); },
         [this](AdapterRead read) {
@@ -89,7 +89,6 @@ void CClientControlPage::readAdapters()
             statusLabel_->setText(noLeaseManagerNote());
             ShowAdapter(0);
             enableLeaseButtons(0);
-            Q_EMIT adaptersRead();
         });
 }
 
@@ -98,7 +97,7 @@ QString CClientControlPage::noLeaseManagerNote() const
 {
     for (int a = 0; a < info_.AdapterCount && a < info_.Adapters.size(); ++a)
         if (info_.Adapters[a].DhcpEnabled && !leasesChangeable_)
-            return GetUiText(9120);
+            return uiText(UiTextId::NoLeaseManager);
     return {};
 }
 
@@ -166,14 +165,8 @@ QGroupBox* CClientControlPage::buildAdapterFrame()
     ++row;
 
     for (Field field : {PhysicalAddressField, IpAddressField, SubnetMaskField, DefaultGatewayField,
-                        DhcpServerField, PrimaryWinsField, SecondaryWinsField, LeaseObtainedField,
-                        LeaseExpiresField})
+                        DhcpServerField, LeaseObtainedField, LeaseExpiresField})
         addField(field);
-    // Kept for their values; a Linux machine has no WINS servers to show.
-    for (Field field : {PrimaryWinsField, SecondaryWinsField}) {
-        labels_[field]->hide();
-        values_[field]->hide();
-    }
 
     grid->setRowStretch(row++, 1);
     auto* buttons = new QHBoxLayout;
@@ -194,13 +187,13 @@ QGroupBox* CClientControlPage::buildAdapterFrame()
 
 void CClientControlPage::ApplyUiTexts()
 {
-    setWindowTitle(GetUiText(9052));
-    searchButton_->setText(GetUiText(9072));
-    renewButton_->setText(GetUiText(9071));
-    releaseButton_->setText(GetUiText(9070));
+    setWindowTitle(uiText(UiTextId::ClientTab));
+    searchButton_->setText(uiText(UiTextId::Search));
+    renewButton_->setText(uiText(UiTextId::Renew));
+    releaseButton_->setText(uiText(UiTextId::Release));
     for (int f = 0; f < FieldCount; ++f)
-        labels_[f]->setText(GetUiText(kLabelTexts[size_t(f)]));
-    descriptionLabel_->setText(GetUiText(9062));
+        labels_[f]->setText(uiText(kLabelTexts[size_t(f)]));
+    descriptionLabel_->setText(uiText(UiTextId::DescriptionLabel));
 }
 
 void CClientControlPage::SendSearchRequest()
@@ -237,8 +230,6 @@ void CClientControlPage::showAdapterFields(int i)
     values_[SubnetMaskField]->setText(adapter.SubnetMask);
     values_[DefaultGatewayField]->setText(adapter.DefaultGateway);
     values_[DhcpServerField]->setText(adapter.DhcpServer);
-    values_[PrimaryWinsField]->setText(adapter.PrimaryWinsServer);
-    values_[SecondaryWinsField]->setText(adapter.SecondaryWinsServer);
     values_[LeaseObtainedField]->setText(shown(adapter.LeaseObtained));
     values_[LeaseExpiresField]->setText(shown(adapter.LeaseExpires));
 }
@@ -261,18 +252,8 @@ void CClientControlPage::OnSelchangeAdapter(int i)
 
 void CClientControlPage::OnNextDns()
 {
-    s_dnsIndex = nextDnsIndex(info_.DnsServers, s_dnsIndex);
-    values_[DnsServerField]->setText(info_.DnsServers[size_t(s_dnsIndex)]);
-}
-
-int CClientControlPage::dnsIndex()
-{
-    return s_dnsIndex;
-}
-
-void CClientControlPage::resetDnsIndex()
-{
-    s_dnsIndex = 0;
+    dnsIndex_ = nextDnsIndex(info_.DnsServers, dnsIndex_);
+    values_[DnsServerField]->setText(info_.DnsServers[size_t(dnsIndex_)]);
 }
 
 // The command runs on a thread of its own; meanwhile the page shows that it runs and keeps the
@@ -285,8 +266,8 @@ void CClientControlPage::changeLease(bool release)
         return;
     const quint32 index = adapter->Index;
     setBusy(true);
-    statusLabel_->setText(release ? GetUiText(9121).arg(adapter->Description)
-                                  : GetUiText(9122).arg(adapter->Description));
+    statusLabel_->setText(release ? uiText(UiTextId::Releasing).arg(adapter->Description)
+                                  : uiText(UiTextId::Renewing).arg(adapter->Description));
     struct Done
     {
         LeaseOutcome outcome;
@@ -308,12 +289,11 @@ void CClientControlPage::changeLease(bool release)
             enableLeaseButtons(selected);
             const LeaseOutcome& outcome = done.outcome;
             if (outcome.ok)
-                statusLabel_->setText(release ? GetUiText(9123) : GetUiText(9124));
+                statusLabel_->setText(release ? uiText(UiTextId::LeaseReleased)
+                                              : uiText(UiTextId::LeaseRenewed));
             else
-                statusLabel_->setText(release ? GetUiText(9125).arg(outcome.error)
-                                              : GetUiText(9126).arg(outcome.error));
-            Q_EMIT adaptersRead();
-            Q_EMIT leaseChangeFinished(outcome.ok, outcome.error);
+                statusLabel_->setText(release ? uiText(UiTextId::ReleaseFailed).arg(outcome.error)
+                                              : uiText(UiTextId::RenewFailed).arg(outcome.error));
         });
 }
 

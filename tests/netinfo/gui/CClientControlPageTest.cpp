@@ -45,15 +45,12 @@ class ClientPageTest : public ::testing::Test
 protected:
     void SetUp() override
     {
-        Page::resetDnsIndex();
         fake_->info.HostName = QStringLiteral("workstation");
         fake_->info.DnsServers = {QStringLiteral("192.168.1.1"), QStringLiteral("9.9.9.9"),
                                   QStringLiteral("1.1.1.1")};
         AdapterRecord eth0 = adapter("eth0 (e1000e)", 2, true, "192.168.1.23");
         eth0.DefaultGateway = QStringLiteral("192.168.1.1");
         eth0.DhcpServer = QStringLiteral("192.168.1.254");
-        eth0.PrimaryWinsServer = QStringLiteral("192.168.1.5");
-        eth0.SecondaryWinsServer = QStringLiteral("192.168.1.6");
         eth0.LeaseObtained = formatLeaseTime(1709622489);
         eth0.LeaseExpires = formatLeaseTime(1709708889);
         AdapterRecord lo = adapter("lo", 1, false, "127.0.0.1");
@@ -112,11 +109,6 @@ TEST_F(ClientPageTest, SetUpSearchesOnceAndShowsTheFirstAdapterWithEveryText)
     EXPECT_EQ(shown(Page::DhcpServerField), QStringLiteral("192.168.1.254"));
     EXPECT_EQ(shown(Page::LeaseObtainedField), QStringLiteral("Tue Mar 05 07:08:09 2024"));
     EXPECT_EQ(shown(Page::LeaseExpiresField), QStringLiteral("Wed Mar 06 07:08:09 2024"));
-    // WINS: set like the others, never shown.
-    EXPECT_EQ(shown(Page::PrimaryWinsField), QStringLiteral("192.168.1.5"));
-    EXPECT_EQ(shown(Page::SecondaryWinsField), QStringLiteral("192.168.1.6"));
-    EXPECT_FALSE(page.value(Page::PrimaryWinsField)->isVisible());
-    EXPECT_FALSE(page.label(Page::SecondaryWinsField)->isVisible());
     EXPECT_TRUE(page.value(Page::DhcpServerField)->isVisible());
 
     ASSERT_EQ(page.adapterBox()->count(), 3);
@@ -141,7 +133,6 @@ TEST_F(ClientPageTest, SelectingAnAdapterShowsItAndAllowsLeaseChangesOnlyForDhcp
     EXPECT_EQ(shown(Page::LeaseObtainedField), QStringLiteral("Thu Jan 01 00:00:00 1970"));
     EXPECT_EQ(shown(Page::LeaseExpiresField), QStringLiteral("Thu Jan 01 00:00:00 1970"));
     EXPECT_TRUE(shown(Page::DefaultGatewayField).isEmpty());
-    EXPECT_TRUE(shown(Page::PrimaryWinsField).isEmpty());
     EXPECT_FALSE(page.releaseButton()->isEnabled());
     EXPECT_FALSE(page.renewButton()->isEnabled());
     // Host and DNS stay as they were.
@@ -218,7 +209,7 @@ TEST_F(ClientPageTest, AFailedReadLeavesEmptyFieldsAndTheSearchWorking)
     EXPECT_TRUE(router_.waitForDatagrams(2));
 }
 
-TEST_F(ClientPageTest, DnsButtonCyclesThroughThreeServersAndItsIndexIsProcessWide)
+TEST_F(ClientPageTest, DnsButtonCyclesThroughThreeServersAndEachPageKeepsItsOwnIndex)
 {
     Page& page = makePage();
     QStringList seen;
@@ -228,11 +219,12 @@ TEST_F(ClientPageTest, DnsButtonCyclesThroughThreeServersAndItsIndexIsProcessWid
     }
     EXPECT_EQ(seen, QStringList({QStringLiteral("9.9.9.9"), QStringLiteral("1.1.1.1"),
                                  QStringLiteral("192.168.1.1"), QStringLiteral("9.9.9.9")}));
-    // Another page starts at entry 0 on screen but goes on from the shared index.
+    EXPECT_EQ(page.dnsIndex(), 1);
+    // Another page starts at entry 0 and goes on from its own index.
     Page& next = makePage();
     EXPECT_EQ(shown(Page::DnsServerField), QStringLiteral("192.168.1.1"));
     click(next.nextDnsButton());
-    EXPECT_EQ(shown(Page::DnsServerField), QStringLiteral("1.1.1.1"));
+    EXPECT_EQ(shown(Page::DnsServerField), QStringLiteral("9.9.9.9"));
 }
 
 TEST_F(ClientPageTest, DnsButtonWrapsAfterTheTenthServer)
@@ -245,7 +237,7 @@ TEST_F(ClientPageTest, DnsButtonWrapsAfterTheTenthServer)
     EXPECT_EQ(shown(Page::DnsServerField), QStringLiteral("10.0.0.10"));
     click(page.nextDnsButton());
     EXPECT_EQ(shown(Page::DnsServerField), QStringLiteral("10.0.0.1"));
-    EXPECT_EQ(Page::dnsIndex(), 0);
+    EXPECT_EQ(page.dnsIndex(), 0);
 }
 
 TEST_F(ClientPageTest, RoutersThatAnswerAreListedOnceEachNewestOnTop)
@@ -291,17 +283,18 @@ TEST_F(ClientPageTest, RoutersThatAnswerAreListedOnceEachNewestOnTop)
     EXPECT_EQ(cell(0, 0), QStringLiteral("00507FA1B2C3"));
 }
 
-// The window's Client tab: built over the given adapter source, searching where the process
-// default says unless the window is told otherwise.
+// The window's Client tab: built over the given adapter source, searching where it is told; a
+// window told nothing searches loopback's discard port, never the segment.
 TEST_F(ClientPageTest, TheClientTabSearchesTheInjectedTargetOnly)
 {
-    const RouterSearchTarget saved = defaultRouterSearchTarget();
-    ASSERT_TRUE(saved.address.isLoopback()); // the test main keeps every search on loopback
-    setDefaultRouterSearchTarget(QHostAddress(QHostAddress::LocalHost), router_.port());
     MainWindowOptions options;
+    const RouterSearchTarget unset = options.routerSearch;
+    EXPECT_EQ(unset.address, QHostAddress(QHostAddress::LocalHost));
+    EXPECT_EQ(unset.port, 9);
     options.adapterInfo = fake_;
+    options.routerSearch =
+        RouterSearchTarget{QHostAddress(QHostAddress::LocalHost), router_.port()};
     auto window = std::make_unique<CSysLogDlg>(options);
-    setDefaultRouterSearchTarget(saved.address, saved.port);
     ASSERT_TRUE(router_.waitForDatagrams(1));
     EXPECT_EQ(router_.received().front(), buildSearchRequest());
 
