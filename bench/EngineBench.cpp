@@ -164,23 +164,24 @@ void BM_UdpTableRebuild(benchmark::State& state)
             file.write(QByteArray("service-") + QByteArray::number(i) + ' ' +
                        QByteArray::number(i % 65536) + "/udp   # a described service\n");
     }
-    ResetPortDefinitions();
-    LoadPortDefinitionsFrom(definitions);
+    const PortDefinitions loaded = LoadPortDefinitionsFrom(definitions);
 
     QByteArray text = "  sl  local_address rem_address   st tx_queue rx_queue tr tm->when\n";
     for (int i = 0; i < rows; ++i)
-        text += "  " + QByteArray::number(i) + ": 0100007F:" +
-                QByteArray::number(1024 + i, 16).rightJustified(4, '0').toUpper() +
+        text += "  " + QByteArray::number(i) +
+                ": 0100007F:" + QByteArray::number(1024 + i, 16).rightJustified(4, '0').toUpper() +
                 " 00000000:0000 07 00000000:00000000 00:00000000 00000000 0 0 1 2 0\n";
 
     for (auto _ : state) {
-        const auto table = parseProcNetUdp(text);
-        benchmark::DoNotOptimize(udpTableTexts(*table, true));
+        const auto table = parseProcNet<UdpRow>(text);
+        benchmark::DoNotOptimize(tableTexts(*table, loaded));
     }
     state.SetItemsProcessed(state.iterations() * rows);
-    ResetPortDefinitions();
 }
-BENCHMARK(BM_UdpTableRebuild)->Args({200, 1000})->Args({2000, 11000})->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_UdpTableRebuild)
+    ->Args({200, 1000})
+    ->Args({2000, 11000})
+    ->Unit(benchmark::kMillisecond);
 
 // Heap bytes a stored row costs beyond its text, over a million rows.
 void BM_MemoryPerRow(benchmark::State& state)

@@ -5,10 +5,10 @@
 #include "app/core/InstanceActivation.h"
 #include "app/core/SingleInstanceLock.h"
 #include "app/core/StandardDescriptors.h"
-#include "common/core/UiText.h"
 #include "app/gui/CSysLogDlg.h"
-#include "netinfo/core/PortDefinitions.h"
 #include "common/core/UdpSocket.h"
+#include "common/core/UiText.h"
+#include "netinfo/core/PortDefinitions.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -71,7 +71,8 @@ int runWindow(int argc, char** argv)
 
     QStringList ignored = QCoreApplication::arguments().mid(1);
     QString optionError;
-    if (!takeRouterSearchOption(ignored, &optionError)) {
+    std::optional<RouterSearchTarget> routerSearch;
+    if (!takeRouterSearchOption(ignored, routerSearch, &optionError)) {
         std::fprintf(stderr, "quendal-syslog: %s\n", qPrintable(optionError));
         return ExitBadOption;
     }
@@ -84,7 +85,7 @@ int runWindow(int argc, char** argv)
                      qPrintable(ignored.join(QLatin1Char(' '))));
 
     LoadUiText();
-    LoadPortDefinitions();
+    const PortDefinitions portDefinitions = LoadPortDefinitions();
     if (!canCreateUdpSocket()) {
         // Always the built-in English text: a translation may be what failed to load.
         QMessageBox::critical(nullptr, BuiltinUiText(UiTextId::ProgramName), BuiltinUiText(UiTextId::SocketsInitFailed));
@@ -109,6 +110,8 @@ int runWindow(int argc, char** argv)
 
     MainWindowOptions options;
     options.debugConsole = debug;
+    options.routerSearch = routerSearch.value_or(RouterSearchTarget::limitedBroadcast());
+    options.portDefinitions = portDefinitions;
     CSysLogDlg window(options);
     InstanceActivation activation;
     if (QString activationError; !activation.listen(&activationError))

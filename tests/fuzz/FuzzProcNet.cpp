@@ -27,8 +27,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     using namespace quendal;
     const QByteArrayView text(reinterpret_cast<const char*>(data), qsizetype(size));
 
-    const auto tcp = parseProcNetTcp(text);
-    const auto udp = parseProcNetUdp(text);
+    const auto tcp = parseProcNet<TcpRow>(text);
+    const auto udp = parseProcNet<UdpRow>(text);
     // Both tables share their line format: both read or neither.
     FUZZ_CHECK(tcp.has_value() == udp.has_value());
     if (tcp) {

@@ -1,4 +1,3 @@
-#include "netinfo/core/RouterSearch.h"
 #include "support/TestSupport.h"
 
 #include <QCoreApplication>
@@ -13,9 +12,6 @@ int main(int argc, char** argv)
     QTemporaryDir configHome;
     qputenv("XDG_CONFIG_HOME", configHome.path().toLocal8Bit());
 
-    // Every router search of the tests stays on this machine: a window or page built without a
-    // target of its own sends to the discard port on loopback, never to the broadcast address.
-    quendal::setDefaultRouterSearchTarget(QHostAddress(QHostAddress::LocalHost), 9);
     QCoreApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     quendal::test::failTestsOnModelTesterComplaints();

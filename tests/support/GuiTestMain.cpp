@@ -1,4 +1,3 @@
-#include "netinfo/core/RouterSearch.h"
 #include "support/TestSupport.h"
 
 #include <QApplication>
@@ -17,9 +16,6 @@ int main(int argc, char** argv)
     QTemporaryDir runtimeDir;
     qputenv("XDG_RUNTIME_DIR", runtimeDir.path().toLocal8Bit());
 
-    // Every router search of the tests stays on this machine: a window or page built without a
-    // target of its own sends to the discard port on loopback, never to the broadcast address.
-    quendal::setDefaultRouterSearchTarget(QHostAddress(QHostAddress::LocalHost), 9);
     QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     quendal::test::failTestsOnModelTesterComplaints();

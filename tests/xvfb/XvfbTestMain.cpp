@@ -3,7 +3,6 @@
 // platform's. Without Xvfb every test is skipped with the reason.
 #include "xvfb/XvfbTestMain.h"
 
-#include "netinfo/core/RouterSearch.h"
 #include "support/TestSupport.h"
 #include "xvfb/XvfbDisplay.h"
 
@@ -46,7 +45,6 @@ int main(int argc, char** argv)
     qputenv("XDG_CONFIG_HOME", configHome.path().toLocal8Bit());
     QTemporaryDir runtimeDir;
     qputenv("XDG_RUNTIME_DIR", runtimeDir.path().toLocal8Bit());
-    quendal::setDefaultRouterSearchTarget(QHostAddress(QHostAddress::LocalHost), 9);
 
     // Listing the tests needs no server.
     XvfbDisplay display;

@@ -12,7 +12,8 @@
 
 namespace quendal {
 
-bool takeRouterSearchOption(QStringList& arguments, QString* error)
+bool takeRouterSearchOption(QStringList& arguments, std::optional<RouterSearchTarget>& target,
+                            QString* error)
 {
     static const QString name = QStringLiteral("--router-search");
     for (qsizetype i = 0; i < arguments.size(); ++i) {
@@ -28,12 +29,11 @@ bool takeRouterSearchOption(QStringList& arguments, QString* error)
             continue;
         }
         arguments.removeAt(i);
-        const auto target = parseRouterSearchTarget(value);
+        target = parseRouterSearchTarget(value);
         if (!target) {
             *error = QStringLiteral("--router-search takes IPV4ADDRESS[:PORT], not %1").arg(value);
             return false;
         }
-        setDefaultRouterSearchTarget(target->address, target->port);
         --i;
     }
     return true;
@@ -56,7 +56,8 @@ int headlessMain(int argc, char** argv, const QString& program, const QString& u
     // Accepted for a command line shared with the window; without one there is no search.
     QStringList arguments = QCoreApplication::arguments().mid(1);
     std::optional<HeadlessOptions> options;
-    if (takeRouterSearchOption(arguments, &error))
+    std::optional<RouterSearchTarget> unusedSearch;
+    if (takeRouterSearchOption(arguments, unusedSearch, &error))
         options = parseHeadlessOptions(arguments, &error);
     if (!options) {
         std::fprintf(stderr, "%s: %s (see --help)\n", qPrintable(program), qPrintable(error));

@@ -1,7 +1,11 @@
 #pragma once
 
+#include "netinfo/core/RouterSearch.h"
+
 #include <QString>
 #include <QStringList>
+
+#include <optional>
 
 namespace quendal {
 
@@ -11,8 +15,9 @@ namespace quendal {
 // Call reopenClosedStandardDescriptors() before, first thing in main.
 int headlessMain(int argc, char** argv, const QString& program, const QString& usageCommand);
 
-// Takes "--router-search VALUE" or "--router-search=VALUE" out of `arguments` and makes it the
-// process's search target. False, with the reason in `error`, when the value is malformed.
-bool takeRouterSearchOption(QStringList& arguments, QString* error);
+// Takes "--router-search VALUE" or "--router-search=VALUE" out of `arguments` into `target` (the
+// last one given counts). False, with the reason in `error`, when the value is malformed.
+bool takeRouterSearchOption(QStringList& arguments, std::optional<RouterSearchTarget>& target,
+                            QString* error);
 
 } // namespace quendal

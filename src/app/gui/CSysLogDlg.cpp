@@ -4,7 +4,6 @@
 #include "activity/core/LogTime.h"
 #include "activity/gui/CActivityPage.h"
 #include "app/core/SettingsStore.h"
-#include "common/core/UiText.h"
 #include "app/gui/CClearLogDlg.h"
 #include "app/gui/CPortSettingsDlg.h"
 #include "app/gui/CSystemTray.h"
@@ -16,8 +15,11 @@
 #include "app/gui/StatusPanels.h"
 #include "app/gui/TrayIconBackend.h"
 #include "app/gui/WindowState.h"
-#include "controls/gui/CHoverButton.h"
 #include "common/core/DisplayText.h"
+#include "common/core/SocketAddress.h"
+#include "common/core/UdpSocket.h"
+#include "common/core/UiText.h"
+#include "controls/gui/CHoverButton.h"
 #include "logs/core/LogFileWriter.h"
 #include "logs/core/LogList.h"
 #include "logs/gui/CCategoryPage.h"
@@ -29,8 +31,6 @@
 #include "receiver/core/HostList.h"
 #include "receiver/core/ReceptionEngine.h"
 #include "receiver/core/ReceptionView.h"
-#include "common/core/SocketAddress.h"
-#include "common/core/UdpSocket.h"
 #include "receiver/core/WanStatus.h"
 
 #include <QAction>
@@ -147,11 +147,12 @@ CSysLogDlg::CSysLogDlg(const MainWindowOptions& options, QWidget* parent)
     const auto adapters = options.adapterInfo ? options.adapterInfo : systemAdapterInfo();
     const auto tables = options.socketTables ? options.socketTables : systemSocketTables();
     sheet_->addTab(
-        new CClientControlPage(CIpHelper(adapters, nullptr),
-                               options.routerSearch.value_or(defaultRouterSearchTarget()), sheet_),
+        new CClientControlPage(CIpHelper(adapters, nullptr), options.routerSearch, sheet_),
         QString());
-    sheet_->addTab(new CTcpTablePage(CIpHelper(nullptr, tables), sheet_), QString());
-    sheet_->addTab(new CUdpTablePage(CIpHelper(nullptr, tables), sheet_), QString());
+    sheet_->addTab(new CTcpTablePage(CIpHelper(nullptr, tables), options.portDefinitions, sheet_),
+                   QString());
+    sheet_->addTab(new CUdpTablePage(CIpHelper(nullptr, tables), options.portDefinitions, sheet_),
+                   QString());
     activityPage_ = new CActivityPage(activity_, hosts_, sheet_);
     sheet_->addTab(activityPage_, QString());
     connect(activityPage_, &CActivityPage::emergenciesRequested, this,
@@ -173,7 +174,8 @@ CSysLogDlg::CSysLogDlg(const MainWindowOptions& options, QWidget* parent)
     actions_ = new MainActions(this);
 
     TrayIconBackend* trayIcon = options.trayIcon ? options.trayIcon : ownTrayIcon_.get();
-    alerts_ = new HiddenAlerts(trayIcon, [this] { return !isVisible(); }, this);
+    alerts_ = new HiddenAlerts(
+        trayIcon, [this] { return !isVisible(); }, this);
     for (LogCategory c : kAllCategories)
         alerts_->watch(c, list(c), GetUiText(categoryTitle(c)));
     alertsAction_ = new QAction(GetUiText(UiTextId::AlertsWhileHidden), this);

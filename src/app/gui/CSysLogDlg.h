@@ -5,6 +5,7 @@
 #include "logs/core/LogCategory.h"
 #include "logs/core/LogFileReader.h"
 #include "netinfo/core/NetworkInfo.h"
+#include "netinfo/core/PortDefinitions.h"
 #include "netinfo/core/RouterSearch.h"
 
 #include <QFileDialog>
@@ -58,8 +59,11 @@ struct MainWindowOptions
     TrayIconBackend* trayIcon = nullptr;
     // Adapters and leases for the Client page; null for this machine's own.
     std::shared_ptr<AdapterInfoSource> adapterInfo;
-    // Where the Client page's router search goes; the process's default when not given.
-    std::optional<RouterSearchTarget> routerSearch;
+    // Where the Client page's router search goes. The program searches the segment; a window
+    // built without a target, as the tests build it, searches only loopback's discard port.
+    RouterSearchTarget routerSearch = RouterSearchTarget::loopbackDiscard();
+    // Portdef.dat as the program loaded it at start; none loaded by default.
+    PortDefinitions portDefinitions;
     // Where the TCP and UDP table pages read their tables; null for the machine's own.
     std::shared_ptr<SocketTableSource> socketTables;
 };

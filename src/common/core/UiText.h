@@ -77,14 +77,10 @@ const UiTextTable& processUiTexts();
 // the texts; start-up goes on either way.
 bool LoadUiText();
 
-// The text the program shows for a number (an id, or 9000..kLastAddedUiText; empty outside).
+// The text the program shows for an id.
 inline QString GetUiText(UiTextId id)
 {
     return processUiTexts().text(id);
-}
-inline QString GetUiText(int number)
-{
-    return processUiTexts().text(number);
 }
 
 } // namespace quendal

@@ -18,7 +18,6 @@ public:
 
     // Sends one request; a failed send is not reported (there is nothing the user could do).
     void SendRequest();
-    const RouterSearchTarget& target() const { return target_; }
     quint16 localPort() const { return socket_.localPort(); }
 
 Q_SIGNALS:

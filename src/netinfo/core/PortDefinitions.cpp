@@ -2,25 +2,11 @@
 
 #include "common/core/TextFiles.h"
 
-#include <QByteArrayMatcher>
 #include <QDir>
 #include <QFile>
 
 namespace quendal {
 namespace {
-
-PortDefinitionTable& table()
-{
-    static PortDefinitionTable instance;
-    return instance;
-}
-
-// The index of table(), made on first use after a load and dropped whenever the table changes.
-std::vector<int>& tableIndex()
-{
-    static std::vector<int> index;
-    return index;
-}
 
 constexpr int kPortCount = 65536;
 constexpr qsizetype kMaxPortDigits = 5;
@@ -59,41 +45,43 @@ void indexLine(std::vector<int>& index, std::vector<int>& decidedIn, const QByte
 
 } // namespace
 
-const PortDefinitionTable& PortDefinitions()
+PortDefinitions::PortDefinitions(QList<QByteArray> lines, bool loaded)
+    : lines_(std::move(lines)), loaded_(loaded)
 {
-    return table();
+    if (loaded_) {
+        const std::vector<int> index = indexPortDefinitions(lines_);
+        index_ = QList<int>(index.begin(), index.end());
+    }
 }
 
-void LoadPortDefinitions()
+std::optional<QByteArray> PortDefinitions::lineFor(quint16 port) const
 {
-    LoadPortDefinitionsFrom(
+    if (!loaded_)
+        return std::nullopt;
+    const int line = index_.at(port);
+    return line < 0 ? std::nullopt : std::optional<QByteArray>(lines_.at(line));
+}
+
+PortDefinitions LoadPortDefinitions()
+{
+    return LoadPortDefinitionsFrom(
         QDir::current().absoluteFilePath(QString::fromLatin1(kPortDefinitionsFileName)));
 }
 
-void LoadPortDefinitionsFrom(const QString& filePath)
+PortDefinitions LoadPortDefinitionsFrom(const QString& filePath)
 {
-    PortDefinitionTable& t = table();
-    t.loaded = false;
-    tableIndex().clear();
+    QList<QByteArray> lines;
     QFile file(filePath);
     if (!file.open(QIODevice::ReadOnly))
-        return;
+        return {};
     while (!file.atEnd()) {
         const QByteArray line = file.readLine();
         // Short of the end, even an empty line still brings its LF: nothing at all is an error.
         if (line.isEmpty())
-            return;
-        t.lines.append(withoutLineEnd(line).toByteArray());
+            return PortDefinitions(std::move(lines), false);
+        lines.append(withoutLineEnd(line).toByteArray());
     }
-    t.loaded = true;
-}
-
-void ResetPortDefinitions()
-{
-    PortDefinitionTable& t = table();
-    t.lines.clear();
-    t.loaded = false;
-    tableIndex().clear();
+    return PortDefinitions(std::move(lines));
 }
 
 std::vector<int> indexPortDefinitions(const QList<QByteArray>& lines)
@@ -102,31 +90,6 @@ std::vector<int> indexPortDefinitions(const QList<QByteArray>& lines)
     for (qsizetype i = 0; i < lines.size(); ++i)
         indexLine(index, decidedIn, lines.at(i), int(i));
     return index;
-}
-
-std::optional<QByteArray> portDefinitionFor(quint16 port, const QList<QByteArray>& lines)
-{
-    // Each refresh runs every port against every line, so the key is prepared once per port.
-    const QByteArrayMatcher key(QByteArray::number(port) + "/udp");
-    std::optional<QByteArray> match;
-    for (const QByteArray& line : lines) {
-        const qsizetype at = key.indexIn(line);
-        if (at > 0 && line.at(at - 1) == ' ')
-            match = line;
-    }
-    return match;
-}
-
-std::optional<QByteArray> portDefinitionFor(quint16 port)
-{
-    const PortDefinitionTable& t = PortDefinitions();
-    if (!t.loaded)
-        return std::nullopt;
-    std::vector<int>& index = tableIndex();
-    if (index.empty())
-        index = indexPortDefinitions(t.lines);
-    const int line = index[port];
-    return line < 0 ? std::nullopt : std::optional<QByteArray>(t.lines.at(line));
 }
 
 } // namespace quendal

@@ -9,16 +9,6 @@
 namespace quendal {
 namespace {
 
-// The fields of one socket line that both tables share.
-struct Endpoints
-{
-    quint32 localAddress = 0;
-    quint16 localPort = 0;
-    quint32 remoteAddress = 0;
-    quint16 remotePort = 0;
-    int linuxState = 0;
-};
-
 int hexDigitValue(char c)
 {
     if (c >= '0' && c <= '9')
@@ -51,38 +41,31 @@ bool parseEndpoint(const QByteArray& field, quint32& address, quint16& port)
     return true;
 }
 
-std::optional<Endpoints> parseLine(const QByteArray& line)
+// Every line of both tables carries both ends and a state; a UDP table keeps only the local end.
+std::optional<TcpRow> parseLine(const QByteArray& line)
 {
     const QList<QByteArray> fields = line.simplified().split(' ');
     if (fields.size() < 4 || !fields[0].endsWith(':'))
         return std::nullopt;
-    Endpoints e;
-    if (!parseEndpoint(fields[1], e.localAddress, e.localPort) ||
-        !parseEndpoint(fields[2], e.remoteAddress, e.remotePort))
+    TcpRow row;
+    if (!parseEndpoint(fields[1], row.localAddress, row.localPort) ||
+        !parseEndpoint(fields[2], row.remoteAddress, row.remotePort))
         return std::nullopt;
     const auto state = procNetHex(fields[3], 2);
     if (!state)
         return std::nullopt;
-    e.linuxState = int(*state);
-    return e;
+    row.state = tcpStateFromLinux(int(*state));
+    return row;
 }
 
-// Every socket line of a table, or nullopt as soon as one cannot be read.
-std::optional<std::vector<Endpoints>> parseTable(QByteArrayView text)
+void keep(const TcpRow& line, TcpRow& row)
 {
-    const QList<QByteArray> lines = QByteArray(text.data(), text.size()).split('\n');
-    if (lines.isEmpty() || !lines.front().trimmed().startsWith("sl"))
-        return std::nullopt;
-    std::vector<Endpoints> rows;
-    for (qsizetype i = 1; i < lines.size(); ++i) {
-        if (lines[i].trimmed().isEmpty())
-            continue;
-        const auto row = parseLine(lines[i]);
-        if (!row)
-            return std::nullopt;
-        rows.push_back(*row);
-    }
-    return rows;
+    row = line;
+}
+
+void keep(const TcpRow& line, UdpRow& row)
+{
+    row = {line.localAddress, line.localPort};
 }
 
 } // namespace
@@ -136,29 +119,24 @@ std::optional<quint32> procNetAddress(QByteArrayView hex)
     return qFromBigEndian(*printed);
 }
 
-std::optional<std::vector<TcpRow>> parseProcNetTcp(QByteArrayView text)
+template <typename Row> std::optional<std::vector<Row>> parseProcNet(QByteArrayView text)
 {
-    const auto table = parseTable(text);
-    if (!table)
+    const QList<QByteArray> lines = QByteArray(text.data(), text.size()).split('\n');
+    if (lines.isEmpty() || !lines.front().trimmed().startsWith("sl"))
         return std::nullopt;
-    std::vector<TcpRow> rows;
-    rows.reserve(table->size());
-    for (const Endpoints& e : *table)
-        rows.push_back({tcpStateFromLinux(e.linuxState), e.localAddress, e.localPort,
-                        e.remoteAddress, e.remotePort});
+    std::vector<Row> rows;
+    for (qsizetype i = 1; i < lines.size(); ++i) {
+        if (lines[i].trimmed().isEmpty())
+            continue;
+        const auto line = parseLine(lines[i]);
+        if (!line)
+            return std::nullopt;
+        keep(*line, rows.emplace_back());
+    }
     return rows;
 }
 
-std::optional<std::vector<UdpRow>> parseProcNetUdp(QByteArrayView text)
-{
-    const auto table = parseTable(text);
-    if (!table)
-        return std::nullopt;
-    std::vector<UdpRow> rows;
-    rows.reserve(table->size());
-    for (const Endpoints& e : *table)
-        rows.push_back({e.localAddress, e.localPort});
-    return rows;
-}
+template std::optional<std::vector<TcpRow>> parseProcNet(QByteArrayView text);
+template std::optional<std::vector<UdpRow>> parseProcNet(QByteArrayView text);
 
 } // namespace quendal

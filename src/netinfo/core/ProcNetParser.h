@@ -29,8 +29,8 @@ std::optional<quint32> procNetHex(QByteArrayView text, qsizetype digits);
 std::optional<quint32> procNetAddress(QByteArrayView hex);
 
 // The rows of a whole file text in file order; nullopt when the heading is missing or a row
-// cannot be read, so that a damaged table is never shown in part.
-std::optional<std::vector<TcpRow>> parseProcNetTcp(QByteArrayView text);
-std::optional<std::vector<UdpRow>> parseProcNetUdp(QByteArrayView text);
+// cannot be read, so that a damaged table is never shown in part. Row is TcpRow or UdpRow: both
+// files share their line format, and the UDP table keeps only the local end.
+template <typename Row> std::optional<std::vector<Row>> parseProcNet(QByteArrayView text);
 
 } // namespace quendal

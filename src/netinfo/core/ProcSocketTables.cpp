@@ -6,13 +6,12 @@
 namespace quendal {
 namespace {
 
-template <typename Row, typename Parse>
-bool readTable(const QString& path, Parse parse, std::vector<Row>& rows)
+template <typename Row> bool readTable(const QString& path, std::vector<Row>& rows)
 {
     const auto text = readWholeFile(path);
     if (!text)
         return false;
-    auto parsed = parse(*text);
+    auto parsed = parseProcNet<Row>(*text);
     if (!parsed)
         return false;
     rows = std::move(*parsed);
@@ -27,12 +26,12 @@ ProcSocketTables::ProcSocketTables(QString tcpPath, QString udpPath)
 
 bool ProcSocketTables::readTcpTable(std::vector<TcpRow>& rows)
 {
-    return readTable(tcpPath_, parseProcNetTcp, rows);
+    return readTable(tcpPath_, rows);
 }
 
 bool ProcSocketTables::readUdpTable(std::vector<UdpRow>& rows)
 {
-    return readTable(udpPath_, parseProcNetUdp, rows);
+    return readTable(udpPath_, rows);
 }
 
 std::shared_ptr<SocketTableSource> systemSocketTables()

@@ -7,7 +7,8 @@
 
 namespace quendal {
 
-RouterList::RouterList(QObject* parent) : QAbstractTableModel(parent) {}
+RouterList::RouterList(QObject* parent) : QAbstractTableModel(parent)
+{}
 
 bool RouterList::addReply(const RouterReply& reply)
 {
@@ -58,7 +59,8 @@ QVariant RouterList::data(const QModelIndex& index, int role) const
 
 QVariant RouterList::headerData(int section, Qt::Orientation orientation, int role) const
 {
-    static constexpr std::array<int, ColumnCount> texts = {9075, 9027, 9076};
+    static constexpr std::array<UiTextId, ColumnCount> texts = {
+        UiTextId::MacAddressColumn, UiTextId::IpAddress, UiTextId::IpMaskColumn};
     if (orientation != Qt::Horizontal || section < 0 || section >= ColumnCount)
         return {};
     if (role == Qt::DisplayRole)

@@ -26,7 +26,6 @@ public:
     // Inserts the router at the top; false (nothing changes) when its MAC is listed already.
     bool addReply(const RouterReply& reply);
     void clear();
-    const RouterReply& router(int row) const { return rows_[row]; }
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;

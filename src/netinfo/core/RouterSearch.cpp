@@ -34,12 +34,6 @@ bool putDotted(QByteArray& bytes, int offset, const QString& dotted)
     return true;
 }
 
-RouterSearchTarget& processTarget()
-{
-    static RouterSearchTarget target{QHostAddress(QHostAddress::Broadcast), kRouterSearchPort};
-    return target;
-}
-
 } // namespace
 
 QByteArray buildSearchRequest()
@@ -82,14 +76,14 @@ std::optional<QByteArray> buildSearchReply(const RouterReply& router)
     return reply;
 }
 
-RouterSearchTarget defaultRouterSearchTarget()
+RouterSearchTarget RouterSearchTarget::limitedBroadcast()
 {
-    return processTarget();
+    return {QHostAddress(QHostAddress::Broadcast), kRouterSearchPort};
 }
 
-void setDefaultRouterSearchTarget(const QHostAddress& address, quint16 port)
+RouterSearchTarget RouterSearchTarget::loopbackDiscard()
 {
-    processTarget() = {address, port};
+    return {QHostAddress(QHostAddress::LocalHost), 9};
 }
 
 std::optional<RouterSearchTarget> parseRouterSearchTarget(const QString& text)

@@ -43,13 +43,14 @@ struct RouterSearchTarget
 {
     QHostAddress address;
     quint16 port = kRouterSearchPort;
-};
 
-// The process's target for new searches: the limited broadcast 255.255.255.255:56415 unless
-// changed. Tests aim it at a loopback responder before any page is built; the program's
-// --router-search option sets it too.
-RouterSearchTarget defaultRouterSearchTarget();
-void setDefaultRouterSearchTarget(const QHostAddress& address, quint16 port = kRouterSearchPort);
+    // The program's search: the limited broadcast 255.255.255.255 on port 56415, which every
+    // router on the segment hears.
+    static RouterSearchTarget limitedBroadcast();
+    // A search that no router hears: the discard port 9 on 127.0.0.1. What a window searches
+    // unless it is told otherwise, so that no test ever sends a broadcast.
+    static RouterSearchTarget loopbackDiscard();
+};
 
 // "ADDRESS" or "ADDRESS:PORT" with a dotted IPv4 address (192.168.1.255 for a directed
 // broadcast), read by the settings dialog's rule: four decimal parts, a leading zero is not

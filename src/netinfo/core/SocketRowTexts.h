@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/core/UiTextId.h"
 #include "netinfo/core/SocketTables.h"
 
 #include <QList>
@@ -10,23 +11,38 @@
 
 namespace quendal {
 
-// The UI text number that names a TCP state: 9040..9051 for the scale 1..12 (both FIN waits
-// share 9045), 9047 "Unknown status" for any other value.
-int tcpStateUiText(int state);
+class PortDefinitions;
+
+// The text that names a TCP state: Closed .. TCB deleted for the scale 1..12 (both FIN waits
+// share "Waiting for FIN"), "Unknown status" for any other value.
+UiTextId tcpStateUiText(int state);
 QString tcpStateName(int state);
 
-// Captions of the table pages' columns. With port definitions loaded both tables gain the fixed
-// "Keyword" and "Description" columns.
-QStringList tcpColumnCaptions(bool withPortDefinitions);
-QStringList udpColumnCaptions(bool withPortDefinitions);
+// The captions of the two tables' own columns.
+inline const QList<UiTextId> kTcpColumnTexts = {
+    UiTextId::LocalAddressColumn, UiTextId::LocalPortColumn, UiTextId::RemoteAddressColumn,
+    UiTextId::RemotePortColumn, UiTextId::StateColumn};
+inline const QList<UiTextId> kUdpColumnTexts = {UiTextId::LocalAddressColumn,
+                                                UiTextId::LocalPortColumn};
 
-// The cell texts of one row, as many as the captions above. The TCP page keeps its Keyword and
+// A table's captions: its own, then with port definitions loaded the fixed "Keyword" and
+// "Description".
+QStringList columnCaptions(const QList<UiTextId>& own, bool withPortDefinitions);
+
+// The cell texts of one row, as many as its table's captions. The TCP page keeps its Keyword and
 // Description cells empty; the UDP page shows the port's whole definition line in both (empty
 // when no line names the port).
-QStringList tcpRowTexts(const TcpRow& row, bool withPortDefinitions);
-QStringList udpRowTexts(const UdpRow& row, bool withPortDefinitions);
+QStringList rowTexts(const TcpRow& row, const PortDefinitions& definitions);
+QStringList rowTexts(const UdpRow& row, const PortDefinitions& definitions);
 
-QList<QStringList> tcpTableTexts(const std::vector<TcpRow>& rows, bool withPortDefinitions);
-QList<QStringList> udpTableTexts(const std::vector<UdpRow>& rows, bool withPortDefinitions);
+template <typename Row>
+QList<QStringList> tableTexts(const std::vector<Row>& rows, const PortDefinitions& definitions)
+{
+    QList<QStringList> texts;
+    texts.reserve(qsizetype(rows.size()));
+    for (const Row& row : rows)
+        texts << rowTexts(row, definitions);
+    return texts;
+}
 
 } // namespace quendal

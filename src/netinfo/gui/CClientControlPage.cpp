@@ -23,10 +23,11 @@ namespace {
 constexpr int kRouterColumnWidth = 105;
 
 // The label text of each field, in Field order.
-constexpr std::array<int, CClientControlPage::FieldCount> kLabelTexts = {
-    9060, 9061, 9063, 9064, 9065, 9066, 9067, 9073, 9074, 9068, 9069};
-
-int s_dnsIndex = 0;
+constexpr std::array<UiTextId, CClientControlPage::FieldCount> kLabelTexts = {
+    UiTextId::HostNameLabel,      UiTextId::DnsServersLabel,    UiTextId::PhysicalAddressLabel,
+    UiTextId::IpAddressLabel,     UiTextId::SubnetMaskLabel,    UiTextId::DefaultGatewayLabel,
+    UiTextId::DhcpServerLabel,    UiTextId::PrimaryWinsLabel,   UiTextId::SecondaryWinsLabel,
+    UiTextId::LeaseObtainedLabel, UiTextId::LeaseExpiresLabel};
 
 // The lease texts end in the newline of their asctime form; a label shows the line itself.
 QString shown(const QString& text)
@@ -89,7 +90,6 @@ void CClientControlPage::readAdapters()
             statusLabel_->setText(noLeaseManagerNote());
             ShowAdapter(0);
             enableLeaseButtons(0);
-            Q_EMIT adaptersRead();
         });
 }
 
@@ -261,18 +261,8 @@ void CClientControlPage::OnSelchangeAdapter(int i)
 
 void CClientControlPage::OnNextDns()
 {
-    s_dnsIndex = nextDnsIndex(info_.DnsServers, s_dnsIndex);
-    values_[DnsServerField]->setText(info_.DnsServers[size_t(s_dnsIndex)]);
-}
-
-int CClientControlPage::dnsIndex()
-{
-    return s_dnsIndex;
-}
-
-void CClientControlPage::resetDnsIndex()
-{
-    s_dnsIndex = 0;
+    dnsIndex_ = nextDnsIndex(info_.DnsServers, dnsIndex_);
+    values_[DnsServerField]->setText(info_.DnsServers[size_t(dnsIndex_)]);
 }
 
 // The command runs on a thread of its own; meanwhile the page shows that it runs and keeps the
@@ -308,12 +298,11 @@ void CClientControlPage::changeLease(bool release)
             enableLeaseButtons(selected);
             const LeaseOutcome& outcome = done.outcome;
             if (outcome.ok)
-                statusLabel_->setText(release ? GetUiText(UiTextId::LeaseReleased) : GetUiText(UiTextId::LeaseRenewed));
+                statusLabel_->setText(release ? GetUiText(UiTextId::LeaseReleased)
+                                              : GetUiText(UiTextId::LeaseRenewed));
             else
                 statusLabel_->setText(release ? GetUiText(UiTextId::ReleaseFailed).arg(outcome.error)
                                               : GetUiText(UiTextId::RenewFailed).arg(outcome.error));
-            Q_EMIT adaptersRead();
-            Q_EMIT leaseChangeFinished(outcome.ok, outcome.error);
         });
 }
 

@@ -54,11 +54,8 @@ public:
     // Host name, DNS entry 0 and adapter `i`'s fields; the combo box refilled with `i` selected.
     void ShowAdapter(int i);
 
-    // The DNS entry "..." showed last. One per process, like the page it belongs to; kept across
-    // re-reads and adapter changes.
-    static int dnsIndex();
-    // Back to entry 0, for a fresh start (tests).
-    static void resetDnsIndex();
+    // The DNS entry "..." showed last; kept across re-reads and adapter changes.
+    int dnsIndex() const { return dnsIndex_; }
 
     // Whether a read, release or renew is still running.
     bool isBusy() const { return busy_; }
@@ -76,12 +73,6 @@ public:
     QTreeView* routerView() const { return routerView_; }
     RouterList* routers() const { return routers_; }
     CSearchSocket* searchSocket() const { return searchSocket_; }
-
-Q_SIGNALS:
-    // The adapters were read (at set-up, or again after a release or renew).
-    void adaptersRead();
-    // A release or renew ended; `error` is empty on success.
-    void leaseChangeFinished(bool ok, const QString& error);
 
 private:
     QGroupBox* buildRouterFrame();
@@ -103,6 +94,7 @@ private:
     // Known from the last read: asking who manages leases may start a process.
     bool leasesChangeable_ = false;
     bool busy_ = false;
+    int dnsIndex_ = 0;
     RouterList* routers_;
     CSearchSocket* searchSocket_;
 

@@ -5,18 +5,12 @@
 namespace quendal {
 
 // "Local TCP Table": every IPv4 TCP endpoint with its local and remote address and port and its
-// state. With port definitions loaded it also shows Keyword and Description columns, left empty.
+// state. With port definitions loaded its Keyword and Description columns stay empty.
 class CTcpTablePage : public SocketTablePage
 {
     Q_OBJECT
 public:
-    explicit CTcpTablePage(CIpHelper helper, QWidget* parent = nullptr);
-
-protected:
-    bool readTable(QList<QStringList>& rows) override;
-
-private:
-    bool withPortDefinitions_;
+    CTcpTablePage(CIpHelper helper, const PortDefinitions& definitions, QWidget* parent = nullptr);
 };
 
 } // namespace quendal

@@ -11,13 +11,7 @@ class CUdpTablePage : public SocketTablePage
 {
     Q_OBJECT
 public:
-    explicit CUdpTablePage(CIpHelper helper, QWidget* parent = nullptr);
-
-protected:
-    bool readTable(QList<QStringList>& rows) override;
-
-private:
-    bool withPortDefinitions_;
+    CUdpTablePage(CIpHelper helper, const PortDefinitions& definitions, QWidget* parent = nullptr);
 };
 
 } // namespace quendal

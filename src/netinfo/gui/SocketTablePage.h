@@ -1,12 +1,16 @@
 #pragma once
 
+#include "common/core/UiTextId.h"
 #include "netinfo/core/CIpHelper.h"
+#include "netinfo/core/PortDefinitions.h"
+#include "netinfo/core/SocketRowTexts.h"
 
 #include <QList>
 #include <QStringList>
 #include <QWidget>
 
 #include <chrono>
+#include <functional>
 
 class QTimer;
 
@@ -15,8 +19,9 @@ namespace quendal {
 class SocketTableModel;
 class SocketTableView;
 
-// What the TCP and UDP table pages share: a list that fills the page, the page's own CIpHelper,
-// and a timer that rebuilds the whole list every 30 seconds, also while another tab is shown.
+// A page that lists one of the machine's socket tables: a list that fills the page, the page's
+// own CIpHelper, and a timer that rebuilds the whole list every 30 seconds, also while another
+// tab is shown. With port definitions loaded the list gains the Keyword and Description columns.
 class SocketTablePage : public QWidget
 {
     Q_OBJECT
@@ -34,17 +39,35 @@ public Q_SLOTS:
     void refresh();
 
 protected:
-    SocketTablePage(CIpHelper helper, const QStringList& captions, const QList<int>& widths,
-                    QWidget* parent);
-
-    // The subclass's own set-up is complete: fill the list and start the timer.
-    void start();
-    CIpHelper& ipHelper() { return helper_; }
-    // The table's rows as cell texts; false when the table cannot be read.
-    virtual bool readTable(QList<QStringList>& rows) = 0;
+    // A page titled `title` whose own columns are `captions` at `widths` pixels, and whose rows
+    // `read` (CIpHelper::ReadTcpTable or ReadUdpTable) gives. It fills the list at once.
+    template <typename Row>
+    SocketTablePage(UiTextId title, const QList<UiTextId>& captions, const QList<int>& widths,
+                    CIpHelper helper, bool (CIpHelper::*read)(std::vector<Row>&),
+                    const PortDefinitions& definitions, QWidget* parent)
+        : SocketTablePage(title, columnCaptions(captions, definitions.loaded()),
+                          withDefinitionWidths(widths, definitions.loaded()), std::move(helper),
+                          parent)
+    {
+        readRows_ = [read, definitions](CIpHelper& helper, QList<QStringList>& rows) {
+            std::vector<Row> table;
+            if (!(helper.*read)(table))
+                return false;
+            rows = tableTexts(table, definitions);
+            return true;
+        };
+        start();
+    }
 
 private:
+    SocketTablePage(UiTextId title, const QStringList& captions, const QList<int>& widths,
+                    CIpHelper helper, QWidget* parent);
+    static QList<int> withDefinitionWidths(QList<int> widths, bool withPortDefinitions);
+    void start();
+
     CIpHelper helper_;
+    // The table's rows as cell texts; false when the table cannot be read.
+    std::function<bool(CIpHelper&, QList<QStringList>&)> readRows_;
     SocketTableModel* model_;
     SocketTableView* view_;
     QTimer* timer_;

@@ -1,11 +1,14 @@
 // A line naming thousands of ports: the index must still give each port the rule's answer (and
 // do so in one pass over the line; the time is measured, not asserted).
 #include "netinfo/core/PortDefinitions.h"
+#include "netinfo/support/PortDefinitionRule.h"
 
 #include <gtest/gtest.h>
 
 namespace quendal {
 namespace {
+
+using test::portDefinitionFor;
 
 constexpr int kPortsOnTheLine = 16000;
 

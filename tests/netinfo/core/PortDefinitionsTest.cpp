@@ -1,5 +1,7 @@
 #include "netinfo/core/PortDefinitions.h"
 
+#include "netinfo/support/PortDefinitionRule.h"
+
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -10,6 +12,7 @@ namespace quendal {
 namespace {
 
 using Lines = QList<QByteArray>;
+using test::portDefinitionFor;
 
 TEST(PortDefinitionFor, SpacePrecededKeyAnnotatesThePortWithTheWholeLine)
 {
@@ -88,12 +91,7 @@ TEST(PortDefinitionIndex, AgreesWithTheRuleForEveryPort)
 class PortDefinitionFile : public ::testing::Test
 {
 protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(dir_.isValid());
-        ResetPortDefinitions();
-    }
-    void TearDown() override { ResetPortDefinitions(); }
+    void SetUp() override { ASSERT_TRUE(dir_.isValid()); }
 
     QString filePath() const { return dir_.filePath(QStringLiteral("Portdef.dat")); }
 
@@ -109,22 +107,21 @@ protected:
 
 TEST_F(PortDefinitionFile, MissingFileLeavesTheDefinitionsNotLoaded)
 {
-    LoadPortDefinitionsFrom(filePath());
-    EXPECT_FALSE(PortDefinitions().loaded);
-    EXPECT_TRUE(PortDefinitions().lines.isEmpty());
+    const PortDefinitions missing = LoadPortDefinitionsFrom(filePath());
+    EXPECT_FALSE(missing.loaded());
+    EXPECT_TRUE(missing.lines().isEmpty());
 
     ASSERT_TRUE(QDir(dir_.path()).mkdir(QStringLiteral("Portdef.dat")));
-    LoadPortDefinitionsFrom(filePath());
-    EXPECT_FALSE(PortDefinitions().loaded);
+    EXPECT_FALSE(LoadPortDefinitionsFrom(filePath()).loaded());
 }
 
 TEST_F(PortDefinitionFile, EmptyFileIsLoadedWithNoLines)
 {
     write({});
-    LoadPortDefinitionsFrom(filePath());
-    EXPECT_TRUE(PortDefinitions().loaded);
-    EXPECT_TRUE(PortDefinitions().lines.isEmpty());
-    EXPECT_EQ(portDefinitionFor(53), std::nullopt);
+    const PortDefinitions empty = LoadPortDefinitionsFrom(filePath());
+    EXPECT_TRUE(empty.loaded());
+    EXPECT_TRUE(empty.lines().isEmpty());
+    EXPECT_EQ(empty.lineFor(53), std::nullopt);
 }
 
 TEST_F(PortDefinitionFile, LinesAreKeptAsBytesWithoutTheirLineEnds)
@@ -134,26 +131,26 @@ TEST_F(PortDefinitionFile, LinesAreKeptAsBytesWithoutTheirLineEnds)
           "odd\rcr 69/udp\n"
           "caf\xe9 7/udp\r\n"
           "last 123/udp");
-    LoadPortDefinitionsFrom(filePath());
-    ASSERT_TRUE(PortDefinitions().loaded);
+    const PortDefinitions definitions = LoadPortDefinitionsFrom(filePath());
+    ASSERT_TRUE(definitions.loaded());
     const Lines expected = {"domain 53/udp Domain Name Server", "", "odd\rcr 69/udp",
                             "caf\xe9 7/udp", "last 123/udp"};
-    EXPECT_EQ(PortDefinitions().lines, expected);
-    EXPECT_EQ(portDefinitionFor(53), QByteArray("domain 53/udp Domain Name Server"));
-    EXPECT_EQ(portDefinitionFor(123), QByteArray("last 123/udp"));
+    EXPECT_EQ(definitions.lines(), expected);
+    EXPECT_EQ(definitions.lineFor(53), QByteArray("domain 53/udp Domain Name Server"));
+    EXPECT_EQ(definitions.lineFor(123), QByteArray("last 123/udp"));
 }
 
 TEST_F(PortDefinitionFile, AnnotationNeedsLoadedDefinitions)
 {
     write("domain 53/udp\n");
-    LoadPortDefinitionsFrom(filePath());
-    ASSERT_EQ(portDefinitionFor(53), QByteArray("domain 53/udp"));
+    ASSERT_EQ(LoadPortDefinitionsFrom(filePath()).lineFor(53), QByteArray("domain 53/udp"));
 
-    // A later failed load keeps the lines but no longer annotates with them.
-    LoadPortDefinitionsFrom(dir_.filePath(QStringLiteral("missing.dat")));
-    EXPECT_FALSE(PortDefinitions().loaded);
-    EXPECT_EQ(PortDefinitions().lines, Lines{"domain 53/udp"});
-    EXPECT_EQ(portDefinitionFor(53), std::nullopt);
+    // Lines kept from a load that failed part-way do not annotate.
+    const PortDefinitions partial(Lines{"domain 53/udp"}, false);
+    EXPECT_FALSE(partial.loaded());
+    EXPECT_EQ(partial.lines(), Lines{"domain 53/udp"});
+    EXPECT_EQ(partial.lineFor(53), std::nullopt);
+    EXPECT_EQ(PortDefinitions().lineFor(53), std::nullopt);
 }
 
 TEST_F(PortDefinitionFile, StartUpLoaderReadsPortdefDatFromTheCurrentDirectory)
@@ -161,10 +158,10 @@ TEST_F(PortDefinitionFile, StartUpLoaderReadsPortdefDatFromTheCurrentDirectory)
     write("domain 53/udp\n");
     const QString previous = QDir::currentPath();
     ASSERT_TRUE(QDir::setCurrent(dir_.path()));
-    LoadPortDefinitions();
+    const PortDefinitions definitions = LoadPortDefinitions();
     QDir::setCurrent(previous);
-    EXPECT_TRUE(PortDefinitions().loaded);
-    EXPECT_EQ(PortDefinitions().lines, Lines{"domain 53/udp"});
+    EXPECT_TRUE(definitions.loaded());
+    EXPECT_EQ(definitions.lines(), Lines{"domain 53/udp"});
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "netinfo/core/ProcNetParser.h"
 
+#include "netinfo/core/PortDefinitions.h"
 #include "netinfo/core/SocketRowTexts.h"
 
 #include <QSysInfo>
@@ -31,12 +32,12 @@ protected:
 
 TEST_F(ProcNetParser, RowsKeepFileOrderWithHostOrderAddressesAndPorts)
 {
-    const auto tcp = parseProcNetTcp(kHeading + line("00000000:0050", "00000000:0000", "0A") +
-                                     line("0A00A8C0:1F90", "6400A8C0:D431", "01"));
+    const auto tcp = parseProcNet<TcpRow>(kHeading + line("00000000:0050", "00000000:0000", "0A") +
+                                          line("0A00A8C0:1F90", "6400A8C0:D431", "01"));
     ASSERT_TRUE(tcp);
     ASSERT_EQ(tcp->size(), 2u);
     EXPECT_EQ(
-        tcpRowTexts((*tcp)[0], false),
+        rowTexts((*tcp)[0], PortDefinitions()),
         QStringList({QStringLiteral("0.0.0.0"), QStringLiteral("80"), QStringLiteral("0.0.0.0"),
                      QStringLiteral("0"), QStringLiteral("Listening")}));
     EXPECT_EQ((*tcp)[1].localAddress, 0xC0A8000Au);
@@ -45,7 +46,7 @@ TEST_F(ProcNetParser, RowsKeepFileOrderWithHostOrderAddressesAndPorts)
     EXPECT_EQ((*tcp)[1].remotePort, 54321);
     EXPECT_EQ((*tcp)[1].state, TcpEstablished);
 
-    const auto udp = parseProcNetUdp(kHeading + line("3500007F:0035", "00000000:0000", "07"));
+    const auto udp = parseProcNet<UdpRow>(kHeading + line("3500007F:0035", "00000000:0000", "07"));
     ASSERT_TRUE(udp);
     ASSERT_EQ(udp->size(), 1u);
     EXPECT_EQ((*udp)[0].localAddress, 0x7F000035u);
@@ -64,7 +65,7 @@ TEST_F(ProcNetParser, LinuxStatesAreNamedOnTheTableScale)
     QByteArray text = kHeading;
     for (const auto& c : cases)
         text += line("0100007F:0016", "00000000:0000", c.first);
-    const auto rows = parseProcNetTcp(text);
+    const auto rows = parseProcNet<TcpRow>(text);
     ASSERT_TRUE(rows);
     ASSERT_EQ(rows->size(), cases.size());
     for (size_t i = 0; i < cases.size(); ++i)
@@ -74,16 +75,16 @@ TEST_F(ProcNetParser, LinuxStatesAreNamedOnTheTableScale)
 
 TEST_F(ProcNetParser, HeadingAloneIsAnEmptyTableAndDamageFailsTheWholeRead)
 {
-    const auto empty = parseProcNetTcp(kHeading);
+    const auto empty = parseProcNet<TcpRow>(kHeading);
     ASSERT_TRUE(empty);
     EXPECT_TRUE(empty->empty());
 
     const QByteArray good = line("0100007F:0016", "00000000:0000", "0A");
-    EXPECT_FALSE(parseProcNetTcp(""));
-    EXPECT_FALSE(parseProcNetTcp(good));
-    EXPECT_FALSE(parseProcNetTcp(kHeading + good + line("0100007G:0016", "0:0", "0A")));
-    EXPECT_FALSE(parseProcNetTcp(kHeading + line("100007F:0016", "00000000:0000", "0A")));
-    EXPECT_FALSE(parseProcNetUdp(kHeading + line("0100007F:16", "00000000:0000", "07")));
+    EXPECT_FALSE(parseProcNet<TcpRow>(""));
+    EXPECT_FALSE(parseProcNet<TcpRow>(good));
+    EXPECT_FALSE(parseProcNet<TcpRow>(kHeading + good + line("0100007G:0016", "0:0", "0A")));
+    EXPECT_FALSE(parseProcNet<TcpRow>(kHeading + line("100007F:0016", "00000000:0000", "0A")));
+    EXPECT_FALSE(parseProcNet<UdpRow>(kHeading + line("0100007F:16", "00000000:0000", "07")));
 }
 
 } // namespace

@@ -1,6 +1,7 @@
+#include "netinfo/core/RouterSearch.h"
+
 #include "netinfo/core/CSearchSocket.h"
 #include "netinfo/core/RouterList.h"
-#include "netinfo/core/RouterSearch.h"
 #include "netinfo/support/FakeRouterProcess.h"
 #include "support/TestSupport.h"
 
@@ -27,9 +28,9 @@ TEST(RouterSearchMessages, RequestIsFiftyFourBytesWithSignatureLengthAndName)
 
 TEST(RouterSearchMessages, ReplyFieldsAtTheirOffsetsAndShortRepliesZeroFilled)
 {
-    const auto built = buildSearchReply({QStringLiteral("00507fa1b2c3"),
-                                         QStringLiteral("192.168.1.1"),
-                                         QStringLiteral("255.255.255.0")});
+    const auto built =
+        buildSearchReply({QStringLiteral("00507fa1b2c3"), QStringLiteral("192.168.1.1"),
+                          QStringLiteral("255.255.255.0")});
     ASSERT_TRUE(built);
     EXPECT_EQ(built->mid(4, 14), QByteArray::fromHex("C0A80101FFFFFF0000507FA1B2C3"));
     const auto parsed = parseSearchReply(*built + QByteArray("trailing bytes beyond 54"));
@@ -50,8 +51,8 @@ TEST(RouterSearchMessages, ReplyFieldsAtTheirOffsetsAndShortRepliesZeroFilled)
     wrong[1] = char(0x81);
     EXPECT_FALSE(parseSearchReply(wrong));
     EXPECT_FALSE(parseSearchReply(QByteArray::fromHex("DD")));
-    EXPECT_FALSE(buildSearchReply({QStringLiteral("00507FA1B2"), QStringLiteral("1.2.3.4"),
-                                   QStringLiteral("255.0.0.0")}));
+    EXPECT_FALSE(buildSearchReply(
+        {QStringLiteral("00507FA1B2"), QStringLiteral("1.2.3.4"), QStringLiteral("255.0.0.0")}));
 }
 
 TEST(RouterSearchMessages, TargetFromTheCommandLine)
@@ -63,9 +64,20 @@ TEST(RouterSearchMessages, TargetFromTheCommandLine)
     const auto local = parseRouterSearchTarget(QStringLiteral("127.0.0.1:9"));
     ASSERT_TRUE(local);
     EXPECT_EQ(local->port, 9);
-    for (const char* bad : {"", "127.0.0.1:0", "127.0.0.1:65536", "127.1", "::1", "host:80",
-                            "127.0.0.1:9:9"})
+    for (const char* bad :
+         {"", "127.0.0.1:0", "127.0.0.1:65536", "127.1", "::1", "host:80", "127.0.0.1:9:9"})
         EXPECT_FALSE(parseRouterSearchTarget(QString::fromLatin1(bad))) << bad;
+}
+
+// The program reaches every router of the segment; a window told nothing reaches none.
+TEST(RouterSearchMessages, TheProgramsTargetAndTheQuietOne)
+{
+    const RouterSearchTarget program = RouterSearchTarget::limitedBroadcast();
+    EXPECT_EQ(program.address, QHostAddress(QStringLiteral("255.255.255.255")));
+    EXPECT_EQ(program.port, 56415);
+    const RouterSearchTarget quiet = RouterSearchTarget::loopbackDiscard();
+    EXPECT_EQ(quiet.address, QHostAddress(QStringLiteral("127.0.0.1")));
+    EXPECT_EQ(quiet.port, 9);
 }
 
 TEST(RouterList, OneRowPerMacIgnoringCaseNewestOnTop)
@@ -76,8 +88,8 @@ TEST(RouterList, OneRowPerMacIgnoringCaseNewestOnTop)
                                QStringLiteral("255.255.255.0")}));
     EXPECT_TRUE(list.addReply({QStringLiteral("0050AABBCCDD"), QStringLiteral("192.168.2.1"),
                                QStringLiteral("255.255.0.0")}));
-    EXPECT_FALSE(list.addReply({QStringLiteral("0050aabbccdd"), QStringLiteral("10.0.0.1"),
-                                QStringLiteral("255.0.0.0")}));
+    EXPECT_FALSE(list.addReply(
+        {QStringLiteral("0050aabbccdd"), QStringLiteral("10.0.0.1"), QStringLiteral("255.0.0.0")}));
     ASSERT_EQ(list.rowCount(), 2);
     EXPECT_EQ(list.data(list.index(0, RouterList::MacColumn)).toString(),
               QStringLiteral("0050AABBCCDD"));
@@ -106,7 +118,6 @@ TEST(RouterSearchExchange, TheFakeRouterAnswersTheSocketsRequestOnLoopback)
     EXPECT_EQ(reply.mac, QStringLiteral("0050C2112233"));
     EXPECT_EQ(reply.ipAddress, QStringLiteral("10.1.2.3"));
     EXPECT_EQ(reply.subnetMask, QStringLiteral("255.255.252.0"));
-
 }
 
 TEST(FakeRouterTool, AnswersOnlySearchRequestsAndRefusesNonLoopbackListening)
@@ -117,9 +128,9 @@ TEST(FakeRouterTool, AnswersOnlySearchRequestsAndRefusesNonLoopbackListening)
     searcher.sendTo(router.port(), "<134>not a search request");
     searcher.sendTo(router.port(), buildSearchRequest());
     ASSERT_TRUE(searcher.waitForDatagrams(1));
-    EXPECT_EQ(searcher.received().front(), *buildSearchReply({QStringLiteral("00507FA1B2C3"),
-                                                              QStringLiteral("192.168.1.1"),
-                                                              QStringLiteral("255.255.255.0")}));
+    EXPECT_EQ(searcher.received().front(),
+              *buildSearchReply({QStringLiteral("00507FA1B2C3"), QStringLiteral("192.168.1.1"),
+                                 QStringLiteral("255.255.255.0")}));
     // --count 1: it leaves after its one answer.
     EXPECT_TRUE(router.process().waitForFinished(5000));
     EXPECT_EQ(router.process().exitCode(), 0);

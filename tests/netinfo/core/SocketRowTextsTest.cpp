@@ -1,5 +1,6 @@
 #include "netinfo/core/SocketRowTexts.h"
 
+#include "netinfo/core/PortDefinitions.h"
 #include "netinfo/core/SocketTableModel.h"
 
 #include <QAbstractItemModelTester>
@@ -13,14 +14,16 @@ using namespace Qt::StringLiterals;
 
 TEST(SocketRowTexts, RowsCaptionsAndStatesOutsideTheScale)
 {
+    const PortDefinitions none;
+    const PortDefinitions loaded(QList<QByteArray>{});
     const TcpRow tcp{TcpListen, 0x7F000001, 8080, 0xFFFFFFFE, 65535};
-    EXPECT_EQ(tcpRowTexts(tcp, false), QStringList({u"127.0.0.1"_s, u"8080"_s, u"255.255.255.254"_s,
-                                                    u"65535"_s, u"Listening"_s}));
-    EXPECT_EQ(tcpRowTexts(tcp, true).mid(5), QStringList({QString(), QString()}));
-    EXPECT_EQ(tcpColumnCaptions(true).mid(4),
+    EXPECT_EQ(rowTexts(tcp, none), QStringList({u"127.0.0.1"_s, u"8080"_s, u"255.255.255.254"_s,
+                                                u"65535"_s, u"Listening"_s}));
+    EXPECT_EQ(rowTexts(tcp, loaded).mid(5), QStringList({QString(), QString()}));
+    EXPECT_EQ(columnCaptions(kTcpColumnTexts, true).mid(4),
               QStringList({u"State"_s, u"Keyword"_s, u"Description"_s}));
-    EXPECT_EQ(udpRowTexts(UdpRow{0, 53}, false), QStringList({u"0.0.0.0"_s, u"53"_s}));
-    EXPECT_EQ(tcpStateUiText(TcpDeleteTcb), 9051);
+    EXPECT_EQ(rowTexts(UdpRow{0, 53}, none), QStringList({u"0.0.0.0"_s, u"53"_s}));
+    EXPECT_EQ(tcpStateUiText(TcpDeleteTcb), UiTextId::TcpDeleteTcb);
     for (int outside : {0, 13, -1})
         EXPECT_EQ(tcpStateName(outside), u"Unknown status"_s) << outside;
 }

@@ -38,10 +38,10 @@ TEST(ProcNetFields, ExactlyTheKernelsHexDigitsAndNothingElse)
 
     // A row the kernel cannot have written is damage, not port 53.
     const QByteArray heading = "  sl  local_address rem_address   st\n";
-    EXPECT_FALSE(parseProcNetUdp(heading + "   0: +100007F:0x35 00000000:0000 07\n"));
-    EXPECT_FALSE(parseProcNetUdp(heading + "   0: 0100007F:0035 00000000:0000 +7\n"));
-    EXPECT_FALSE(parseProcNetUdp(heading + "   0: 0100007F:0035 00000000:0000 7\n"));
-    EXPECT_TRUE(parseProcNetUdp(heading + "   0: 0100007F:0035 00000000:0000 07\n"));
+    EXPECT_FALSE(parseProcNet<UdpRow>(heading + "   0: +100007F:0x35 00000000:0000 07\n"));
+    EXPECT_FALSE(parseProcNet<UdpRow>(heading + "   0: 0100007F:0035 00000000:0000 +7\n"));
+    EXPECT_FALSE(parseProcNet<UdpRow>(heading + "   0: 0100007F:0035 00000000:0000 7\n"));
+    EXPECT_TRUE(parseProcNet<UdpRow>(heading + "   0: 0100007F:0035 00000000:0000 07\n"));
 }
 
 TEST(RouteTableFields, FieldsOtherThanTheKernelsHexDigitsAreNoRoute)

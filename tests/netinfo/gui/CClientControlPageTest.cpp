@@ -45,7 +45,6 @@ class ClientPageTest : public ::testing::Test
 protected:
     void SetUp() override
     {
-        Page::resetDnsIndex();
         fake_->info.HostName = QStringLiteral("workstation");
         fake_->info.DnsServers = {QStringLiteral("192.168.1.1"), QStringLiteral("9.9.9.9"),
                                   QStringLiteral("1.1.1.1")};
@@ -218,7 +217,7 @@ TEST_F(ClientPageTest, AFailedReadLeavesEmptyFieldsAndTheSearchWorking)
     EXPECT_TRUE(router_.waitForDatagrams(2));
 }
 
-TEST_F(ClientPageTest, DnsButtonCyclesThroughThreeServersAndItsIndexIsProcessWide)
+TEST_F(ClientPageTest, DnsButtonCyclesThroughThreeServersAndEachPageKeepsItsOwnIndex)
 {
     Page& page = makePage();
     QStringList seen;
@@ -228,11 +227,12 @@ TEST_F(ClientPageTest, DnsButtonCyclesThroughThreeServersAndItsIndexIsProcessWid
     }
     EXPECT_EQ(seen, QStringList({QStringLiteral("9.9.9.9"), QStringLiteral("1.1.1.1"),
                                  QStringLiteral("192.168.1.1"), QStringLiteral("9.9.9.9")}));
-    // Another page starts at entry 0 on screen but goes on from the shared index.
+    EXPECT_EQ(page.dnsIndex(), 1);
+    // Another page starts at entry 0 and goes on from its own index.
     Page& next = makePage();
     EXPECT_EQ(shown(Page::DnsServerField), QStringLiteral("192.168.1.1"));
     click(next.nextDnsButton());
-    EXPECT_EQ(shown(Page::DnsServerField), QStringLiteral("1.1.1.1"));
+    EXPECT_EQ(shown(Page::DnsServerField), QStringLiteral("9.9.9.9"));
 }
 
 TEST_F(ClientPageTest, DnsButtonWrapsAfterTheTenthServer)
@@ -245,7 +245,7 @@ TEST_F(ClientPageTest, DnsButtonWrapsAfterTheTenthServer)
     EXPECT_EQ(shown(Page::DnsServerField), QStringLiteral("10.0.0.10"));
     click(page.nextDnsButton());
     EXPECT_EQ(shown(Page::DnsServerField), QStringLiteral("10.0.0.1"));
-    EXPECT_EQ(Page::dnsIndex(), 0);
+    EXPECT_EQ(page.dnsIndex(), 0);
 }
 
 TEST_F(ClientPageTest, RoutersThatAnswerAreListedOnceEachNewestOnTop)
@@ -291,17 +291,18 @@ TEST_F(ClientPageTest, RoutersThatAnswerAreListedOnceEachNewestOnTop)
     EXPECT_EQ(cell(0, 0), QStringLiteral("00507FA1B2C3"));
 }
 
-// The window's Client tab: built over the given adapter source, searching where the process
-// default says unless the window is told otherwise.
+// The window's Client tab: built over the given adapter source, searching where it is told; a
+// window told nothing searches loopback's discard port, never the segment.
 TEST_F(ClientPageTest, TheClientTabSearchesTheInjectedTargetOnly)
 {
-    const RouterSearchTarget saved = defaultRouterSearchTarget();
-    ASSERT_TRUE(saved.address.isLoopback()); // the test main keeps every search on loopback
-    setDefaultRouterSearchTarget(QHostAddress(QHostAddress::LocalHost), router_.port());
     MainWindowOptions options;
+    const RouterSearchTarget unset = options.routerSearch;
+    EXPECT_EQ(unset.address, QHostAddress(QHostAddress::LocalHost));
+    EXPECT_EQ(unset.port, 9);
     options.adapterInfo = fake_;
+    options.routerSearch =
+        RouterSearchTarget{QHostAddress(QHostAddress::LocalHost), router_.port()};
     auto window = std::make_unique<CSysLogDlg>(options);
-    setDefaultRouterSearchTarget(saved.address, saved.port);
     ASSERT_TRUE(router_.waitForDatagrams(1));
     EXPECT_EQ(router_.received().front(), buildSearchRequest());
 

@@ -241,7 +241,6 @@ TEST_F(ClientPageInWindow, ReleaseAndRenewOverARealDhcpServer)
     ASSERT_TRUE(network.ok()) << network.error().toStdString();
     DhcpTestNetwork::ClientSide inside(network);
     ASSERT_TRUE(inside.entered());
-    Page::resetDnsIndex();
 
     // A DHCP adapter is one with a lease: the first comes through the program's lease control.
     const int index =

@@ -62,17 +62,11 @@ void expectWidths(const SocketTablePage& page, const QList<int>& given)
     }
 }
 
-// Pages are built without port definitions unless a test loads a Portdef.dat; every test leaves
-// the process-wide definitions as they are at start.
+// Pages are built without port definitions unless a test loads a Portdef.dat.
 class SocketTablePages : public ::testing::Test
 {
 protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(dir_.isValid());
-        ResetPortDefinitions();
-    }
-    void TearDown() override { ResetPortDefinitions(); }
+    void SetUp() override { ASSERT_TRUE(dir_.isValid()); }
 
     void loadDefinitions(const QByteArray& content)
     {
@@ -81,13 +75,14 @@ protected:
         ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
         file.write(content);
         file.close();
-        LoadPortDefinitionsFrom(path);
-        ASSERT_TRUE(PortDefinitions().loaded);
+        definitions_ = LoadPortDefinitionsFrom(path);
+        ASSERT_TRUE(definitions_.loaded());
     }
 
     CIpHelper fakeHelper() const { return CIpHelper(nullptr, fake_); }
 
     QTemporaryDir dir_;
+    PortDefinitions definitions_;
     std::shared_ptr<FakeSocketTables> fake_ = std::make_shared<FakeSocketTables>();
 };
 
@@ -102,7 +97,7 @@ TEST_F(SocketTablePages, UdpRowsShowTheLineThatNamesTheirPort)
                     "bootps 67/udp\n"
                     "dns 53/udp later line\n");
     fake_->udp = {{0x7F000001, 53}, {0, 67}, {0, 1053}, {0, 123}};
-    CUdpTablePage page(fakeHelper());
+    CUdpTablePage page(fakeHelper(), definitions_);
     const SocketTableModel& model = *page.model();
     ASSERT_EQ(model.rowCount(), 4);
     EXPECT_EQ(model.text(0, 2), u"dns 53/udp later line"_s);
@@ -118,8 +113,8 @@ TEST_F(SocketTablePages, ColumnsWithoutAndWithPortDefinitions)
     fake_->tcp = {{TcpListen, 0, 80, 0, 0}};
     fake_->udp = {{0, 53}};
     {
-        CTcpTablePage tcp(fakeHelper());
-        CUdpTablePage udp(fakeHelper());
+        CTcpTablePage tcp(fakeHelper(), definitions_);
+        CUdpTablePage udp(fakeHelper(), definitions_);
         EXPECT_EQ(captions(tcp).last(), u"State"_s);
         expectWidths(tcp, {100, 60, 100, 70, 100});
         EXPECT_EQ(captions(udp), QStringList({u"LocalAddr"_s, u"LocalPort"_s}));
@@ -127,8 +122,8 @@ TEST_F(SocketTablePages, ColumnsWithoutAndWithPortDefinitions)
     }
     // An empty Portdef.dat still counts as loaded: the columns come, with nothing in them.
     loadDefinitions("");
-    CTcpTablePage tcp(fakeHelper());
-    CUdpTablePage udp(fakeHelper());
+    CTcpTablePage tcp(fakeHelper(), definitions_);
+    CUdpTablePage udp(fakeHelper(), definitions_);
     EXPECT_EQ(captions(tcp).mid(5), QStringList({u"Keyword"_s, u"Description"_s}));
     expectWidths(tcp, {100, 60, 100, 70, 100, 100, 200});
     EXPECT_EQ(captions(udp).mid(2), QStringList({u"Keyword"_s, u"Description"_s}));
@@ -142,7 +137,7 @@ TEST_F(SocketTablePages, RefreshRebuildsAndAFailedReadLeavesTheListEmpty)
 {
     fake_->tcp = {{TcpFinWait1, 0x7F000001, 8080, 0x7F000001, 40000},
                   {TcpFinWait2, 0x7F000001, 8080, 0x7F000001, 40001}};
-    CTcpTablePage page(fakeHelper());
+    CTcpTablePage page(fakeHelper(), definitions_);
     page.refresh();
     ASSERT_EQ(page.model()->rowCount(), 2);
     EXPECT_EQ(page.model()->text(0, 4), u"Waiting for FIN"_s);
@@ -162,7 +157,7 @@ TEST_F(SocketTablePages, RefreshRebuildsAndAFailedReadLeavesTheListEmpty)
 TEST_F(SocketTablePages, TimerRebuildsWhileThePageIsHidden)
 {
     fake_->udp = {{0, 53}};
-    CUdpTablePage page(fakeHelper());
+    CUdpTablePage page(fakeHelper(), definitions_);
     EXPECT_EQ(fake_->reads, 1);
     page.setRefreshPeriod(std::chrono::milliseconds(20));
     fake_->udp.push_back({0, 67});
@@ -176,7 +171,7 @@ TEST_F(SocketTablePages, TooltipOnlyForACutOffCell)
     loadDefinitions("long 53/udp A description far too long for a column two hundred pixels "
                     "wide, so the list cuts it off\n");
     fake_->udp = {{0, 53}};
-    CUdpTablePage page(fakeHelper());
+    CUdpTablePage page(fakeHelper(), definitions_);
     page.resize(700, 300);
     page.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&page));
