@@ -1,5 +1,6 @@
 // Engine benchmarks. Run through scripts/bench.sh, or directly:
 //   build/bench/quendal_engine_bench [--benchmark_filter=...]
+#include "BenchSupport.h"
 #include "logs/core/AutoLogFiles.h"
 #include "logs/core/LogFileReader.h"
 #include "logs/core/LogFileWriter.h"
@@ -15,7 +16,6 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
-#include <QProcess>
 #include <QTemporaryDir>
 
 #include <arpa/inet.h>
@@ -33,16 +33,7 @@ namespace {
 const std::vector<QByteArray>& sampleDatagrams()
 {
     static const std::vector<QByteArray> datagrams = [] {
-        QProcess flood;
-        flood.start(QStringLiteral(QUENDAL_FLOOD_BINARY),
-                    {QStringLiteral("--print"), QStringLiteral("--count"), QStringLiteral("20000"),
-                     QStringLiteral("--seed"), QStringLiteral("7")});
-        flood.waitForFinished(60000);
-        std::vector<QByteArray> out;
-        for (const QByteArray& line : flood.readAllStandardOutput().split('\n')) {
-            if (!line.isEmpty())
-                out.push_back(line);
-        }
+        std::vector<QByteArray> out = bench::sampleDatagrams(20000);
         if (out.empty()) {
             std::fputs("quendal_engine_bench: the traffic generator gave nothing\n", stderr);
             std::exit(1);
@@ -176,8 +167,8 @@ void BM_UdpTableRebuild(benchmark::State& state)
 
     QByteArray text = "  sl  local_address rem_address   st tx_queue rx_queue tr tm->when\n";
     for (int i = 0; i < rows; ++i)
-        text += "  " + QByteArray::number(i) + ": 0100007F:" +
-                QByteArray::number(1024 + i, 16).rightJustified(4, '0').toUpper() +
+        text += "  " + QByteArray::number(i) +
+                ": 0100007F:" + QByteArray::number(1024 + i, 16).rightJustified(4, '0').toUpper() +
                 " 00000000:0000 07 00000000:00000000 00:00000000 00000000 0 0 1 2 0\n";
 
     for (auto _ : state) {
@@ -187,7 +178,10 @@ void BM_UdpTableRebuild(benchmark::State& state)
     state.SetItemsProcessed(state.iterations() * rows);
     ResetPortDefinitions();
 }
-BENCHMARK(BM_UdpTableRebuild)->Args({200, 1000})->Args({2000, 11000})->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_UdpTableRebuild)
+    ->Args({200, 1000})
+    ->Args({2000, 11000})
+    ->Unit(benchmark::kMillisecond);
 
 // Heap bytes a stored row costs beyond its text, over a million rows.
 void BM_MemoryPerRow(benchmark::State& state)

@@ -4,7 +4,6 @@
 
 #include <QAbstractItemModel>
 #include <QAbstractScrollArea>
-#include <QByteArray>
 #include <QList>
 #include <QPointer>
 #include <QStringList>
@@ -61,19 +60,9 @@ public:
     // Column captions and widths in percent of totalWidth pixels (each rounded down). Creates no
     // column unless it returns SetupDone.
     int SetupColumns(const QStringList& captions, const QList<quint8>& widths, int totalWidth);
-    // Inserts a row of one text per column (bytes as received) at `row`, or at the bottom when
-    // `row` is negative or beyond the end, its texts in `colour`. Returns the new row's index,
-    // or -1 for a wrong number of texts or no list.
-    qsizetype InsertRow(const QList<QByteArray>& texts, qsizetype row, int colour);
-    // 1 when set, 0 when the row does not exist or the column is beyond the column count.
-    int SetCellTextColour(int colour, qsizetype row, int column);
     // The colour value (0xBBGGRR) of a cell's text; ColourValue(DEF_TEXT) for a column beyond the
     // column count; 0 for a row that does not exist.
     ColourValue24 GetCellTextColour(qsizetype row, int column) const;
-    // 0 when the row does not exist, else 1.
-    int DeleteRow(qsizetype row);
-    // Empties the list; returns 1.
-    int DeleteAllRows();
     // The colour value of a colour index with this control's palette.
     ColourValue24 ColourValue(int index) const;
 
@@ -89,13 +78,8 @@ public:
     // by one pixel on every side. Null for rows that are not on screen.
     QRect GetRowRect(qsizetype row, bool full) const;
     QRect GetCellRect(qsizetype row, int column, bool full) const;
-    // Repaints the current row (and, with showSelectionAlways, every selected row) at once.
+    // Repaints the current row at once.
     void RepaintSelection();
-
-    // Whether the selection keeps its (inactive) look while another widget has the focus. Off
-    // for the category lists.
-    void setShowSelectionAlways(bool on);
-    bool showSelectionAlways() const { return showSelectionAlways_; }
 
     // Selection: whole rows, a contiguous range from an anchor to the current row.
     qsizetype currentRow() const { return current_; }
@@ -139,6 +123,9 @@ private:
     };
 
     void connectModel(QAbstractItemModel* model);
+    void disconnectModels();
+    // Forgets the list when it goes away before the control.
+    void watchListDestroyed();
     void onRowsInserted(int first, int last);
     // Brings the scroll bars, and with `repaint` the rows, up to date at the next refresh tick.
     void scheduleRefresh(bool repaint);
@@ -176,7 +163,6 @@ private:
     int rowHeight_ = 0;
     qsizetype current_ = -1;
     qsizetype anchor_ = -1;
-    bool showSelectionAlways_ = false;
 
     qsizetype top_ = 0; // the first row on screen; the vertical scroll bar follows it
     QList<int> widths_; // pixels per column, kept in step with the header's sections

@@ -8,7 +8,7 @@
 
 namespace quendal {
 
-int LogFileReader::AddLoadedLine(LogRows& rows, QByteArrayView line)
+void LogFileReader::AddLoadedLine(LogRows& rows, QByteArrayView line)
 {
     if (const qsizetype lf = line.indexOf('\n'); lf >= 0)
         line = line.first(lf);
@@ -33,7 +33,6 @@ int LogFileReader::AddLoadedLine(LogRows& rows, QByteArrayView line)
         rows.prepend(entry);
         discardPending();
     }
-    return 1;
 }
 
 void LogFileReader::discardPending()

@@ -17,8 +17,8 @@ namespace quendal {
 class LogFileReader
 {
 public:
-    // Takes one line without its line end; completes an entry every third line. Returns 1.
-    int AddLoadedLine(LogRows& rows, QByteArrayView line);
+    // Takes one line without its line end; completes an entry every third line.
+    void AddLoadedLine(LogRows& rows, QByteArrayView line);
 
     // Forgets an incomplete group left by the previous file, so it cannot shift the next one.
     void discardPending();

@@ -103,36 +103,6 @@ void LogList::prepend(const LogEntryView& entry)
     endInsertRows();
 }
 
-qsizetype LogList::insert(qsizetype row, const LogEntryView& entry)
-{
-    makeRoomFor(1);
-    const qsizetype at = (row < 0 || row > rows_.size()) ? rows_.size() : row;
-    beginInsertRows({}, modelRows(at), modelRows(at));
-    rows_.insert(at, entry);
-    endInsertRows();
-    return at;
-}
-
-bool LogList::remove(qsizetype row)
-{
-    if (row < 0 || row >= rows_.size())
-        return false;
-    beginRemoveRows({}, modelRows(row), modelRows(row));
-    rows_.remove(row);
-    endRemoveRows();
-    return true;
-}
-
-bool LogList::setTextColour(qsizetype row, int column, int colourIndex)
-{
-    if (row < 0 || row >= rows_.size() || column < 0 || column >= LogRows::kColumnCount)
-        return false;
-    rows_.setTextColour(row, column, colourIndex);
-    const QModelIndex cell = index(modelRows(row), column);
-    Q_EMIT dataChanged(cell, cell, {ColourIndexRole});
-    return true;
-}
-
 void LogList::prependAll(LogRows&& batch)
 {
     if (batch.isEmpty())

@@ -47,11 +47,6 @@ public:
 
     // The newest entry, on top.
     void prepend(const LogEntryView& entry);
-    // Inserts so that the entry becomes `row`; a row beyond the end appends at the bottom.
-    // Returns the row it went to.
-    qsizetype insert(qsizetype row, const LogEntryView& entry);
-    bool remove(qsizetype row);
-    bool setTextColour(qsizetype row, int column, int colourIndex);
     // Puts a whole batch on top in one step (a file read back, a drain of the receiver). Of a
     // batch larger than the bound only its newest rows are kept.
     void prependAll(LogRows&& batch);

@@ -1,5 +1,5 @@
-#include "common/core/UiText.h"
 #include "app/gui/MainWindowFixture.h"
+#include "common/core/UiText.h"
 #include "logs/core/LogList.h"
 
 #include <QCheckBox>
@@ -15,20 +15,6 @@ namespace {
 class AutoStartTest : public MainWindowTest
 {
 protected:
-    // Closes the window and starts a new one on the same store as the program does.
-    void restart()
-    {
-        window_->close();
-        window_.reset();
-        MainWindowOptions options;
-        options.store = store_.get();
-        options.listenAddress = htonl(INADDR_LOOPBACK);
-        options.trayIcon = &tray_;
-        window_ = std::make_unique<CSysLogDlg>(options);
-        window_->startUp();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(window_.get()));
-    }
-
     // Start with OK on `port`, the box set as given.
     void startWithChoice(quint16 port, bool atOnce)
     {
@@ -52,7 +38,7 @@ TEST_F(AutoStartTest, TheBoxIsOffAtFirstAndLabelledWithItsText)
     EXPECT_FALSE(dialog()->autoStartCheck()->isChecked());
     EXPECT_EQ(dialog()->autoStartCheck()->text(),
               QStringLiteral("Start receiving with these settings next time"));
-    EXPECT_EQ(dialog()->autoStartCheck()->text(), GetUiText(9099));
+    EXPECT_EQ(dialog()->autoStartCheck()->text(), uiText(UiTextId::StartAtOnce));
     EXPECT_TRUE(dialog()->problemText().isEmpty());
 }
 
@@ -60,7 +46,7 @@ TEST_F(AutoStartTest, TickedTheNextStartReceivesAtOnceAndStartStillShowsTheDialo
 {
     const quint16 port = freeUdpPort();
     startWithChoice(port, true);
-    restart();
+    reopen(true);
 
     // No dialog: the window receives on the remembered port straight away.
     EXPECT_FALSE(dialog()->isVisible());
@@ -80,7 +66,7 @@ TEST_F(AutoStartTest, TickedTheNextStartReceivesAtOnceAndStartStillShowsTheDialo
     QTest::mouseClick(dialog()->okButton(), Qt::LeftButton);
     ASSERT_TRUE(window_->isRunning());
 
-    restart();
+    reopen(true);
     EXPECT_TRUE(dialog()->isVisible());
     EXPECT_FALSE(window_->isRunning());
     EXPECT_FALSE(dialog()->autoStartCheck()->isChecked());
@@ -96,11 +82,11 @@ TEST_F(AutoStartTest, ARememberedPortThatIsTakenShowsTheDialogWithTheReason)
     // Someone else holds the port when the window starts next.
     QUdpSocket holder;
     ASSERT_TRUE(holder.bind(QHostAddress::LocalHost, port, QAbstractSocket::DontShareAddress));
-    restart();
+    reopen(true);
 
     EXPECT_FALSE(window_->isRunning());
     ASSERT_TRUE(dialog()->isVisible());
-    const QString expected = GetUiText(9111).arg(port).arg(QString());
+    const QString expected = uiText(UiTextId::CannotReceive).arg(port).arg(QString());
     EXPECT_TRUE(dialog()->problemText().startsWith(expected))
         << dialog()->problemText().toStdString();
     EXPECT_TRUE(dialog()->autoStartCheck()->isChecked());

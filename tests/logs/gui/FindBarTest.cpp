@@ -80,7 +80,7 @@ TEST(RowFilterTest, FollowsArrivalsOnTopAndRemovalsAtTheBottom)
     EXPECT_EQ(messageAt(&filter, 0), QStringLiteral("four match"));
 
     // The oldest row leaves at the bottom (a bounded list): its match goes too.
-    list.remove(list.size() - 1);
+    list.setMaxRows(list.size() - 1);
     ASSERT_EQ(filter.matchCount(), 3);
     EXPECT_EQ(messageAt(&filter, 2), QStringLiteral("two match"));
     EXPECT_EQ(filter.sourceRow(2), int(list.size()) - 2);
@@ -94,7 +94,7 @@ TEST(RowFilterTest, FollowsArrivalsOnTopAndRemovalsAtTheBottom)
     add(list, "g", "five match");
     EXPECT_EQ(filter.rowOfMatch(0), 0);
     EXPECT_EQ(filter.matchAt(0), 0);
-    list.remove(list.size() - 1);
+    list.setMaxRows(list.size() - 1);
     EXPECT_EQ(filter.rowCount(), list.rowCount());
 
     list.clear();
