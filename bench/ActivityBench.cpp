@@ -3,6 +3,7 @@
 // charts with a full day of data against the same charts empty. Reps are interleaved; each
 // figure is the median with its range. Run off screen:
 //   QT_QPA_PLATFORM=offscreen nice build/bench/quendal_activity_bench [reps]
+#include "BenchSupport.h"
 #include "activity/core/ActivitySeries.h"
 #include "activity/core/ActivityTally.h"
 #include "activity/gui/EntryRateChart.h"
@@ -19,7 +20,6 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QPainter>
-#include <QProcess>
 
 #include <algorithm>
 #include <arpa/inet.h>
@@ -29,21 +29,6 @@
 using namespace quendal;
 
 namespace {
-
-std::vector<QByteArray> sampleDatagrams()
-{
-    QProcess flood;
-    flood.start(QStringLiteral(QUENDAL_FLOOD_BINARY),
-                {QStringLiteral("--print"), QStringLiteral("--count"), QStringLiteral("50000"),
-                 QStringLiteral("--seed"), QStringLiteral("7")});
-    flood.waitForFinished(60000);
-    std::vector<QByteArray> out;
-    for (const QByteArray& line : flood.readAllStandardOutput().split('\n')) {
-        if (!line.isEmpty())
-            out.push_back(line);
-    }
-    return out;
-}
 
 // The receiver thread's work per datagram as the engine does it: rows into the batch and, when
 // wanted, the activity counts. The traffic generator's mix holds a status report in every sixth
@@ -117,7 +102,7 @@ int main(int argc, char** argv)
     const int reps = argc > 1 ? std::max(3, atoi(argv[1])) : 9;
     std::printf("load average at start: %s\n", qPrintable(loadAverage()));
 
-    const std::vector<QByteArray> datagrams = sampleDatagrams();
+    const std::vector<QByteArray> datagrams = bench::sampleDatagrams(50000);
     if (datagrams.empty()) {
         std::fputs("quendal_activity_bench: the traffic generator gave nothing\n", stderr);
         return 1;

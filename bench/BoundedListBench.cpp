@@ -13,12 +13,13 @@
 // figure is the same run's own state when the lists have just become full: resident memory as a
 // ratio to it, and the cost of an entry as a ratio to the cost while the lists were filling.
 
+#include "BenchSupport.h"
+#include "common/core/UdpSocket.h"
 #include "controls/gui/CColorListCtrl.h"
 #include "logs/core/LogList.h"
 #include "receiver/core/HostList.h"
 #include "receiver/core/ReceptionEngine.h"
 #include "receiver/core/ReceptionView.h"
-#include "common/core/UdpSocket.h"
 #include "receiver/core/WanStatus.h"
 
 #include <QApplication>
@@ -93,12 +94,6 @@ qint64 cpuNanoseconds()
     return qint64(t.tv_sec) * 1'000'000'000 + t.tv_nsec;
 }
 
-double loadAverage()
-{
-    QFile file(QStringLiteral("/proc/loadavg"));
-    return file.open(QIODevice::ReadOnly) ? file.readAll().split(' ').value(0).toDouble() : 0;
-}
-
 // A firewall line of the usual length (about 110 bytes), different for every entry.
 QByteArray message(qint64 i)
 {
@@ -160,7 +155,7 @@ public:
         std::printf("CPU per entry: %.0f ns while filling, %.0f ns once full (%.2f times); "
                     "load %.1f\n",
                     fillNsPerEntry_, fullNsPerEntry, fullNsPerEntry / fillNsPerEntry_,
-                    loadAverage());
+                    bench::loadAverage());
         return flat ? 0 : 1;
     }
 
@@ -282,7 +277,7 @@ int main(int argc, char** argv)
                 static_cast<long long>(options.entries), static_cast<long long>(options.bound),
                 options.single ? "one by one"
                                : qPrintable(QStringLiteral("in batches of %1").arg(options.batch)),
-                loadAverage());
+                bench::loadAverage());
     const double startMiB = residentMiB();
     std::printf("resident at start: %.1f MiB\n", startMiB);
 

@@ -1,5 +1,6 @@
 // Engine benchmarks. Run through scripts/bench.sh, or directly:
 //   build/bench/quendal_engine_bench [--benchmark_filter=...]
+#include "BenchSupport.h"
 #include "logs/core/AutoLogFiles.h"
 #include "logs/core/LogFileReader.h"
 #include "logs/core/LogFileWriter.h"
@@ -15,7 +16,6 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
-#include <QProcess>
 #include <QTemporaryDir>
 
 #include <arpa/inet.h>
@@ -33,16 +33,7 @@ namespace {
 const std::vector<QByteArray>& sampleDatagrams()
 {
     static const std::vector<QByteArray> datagrams = [] {
-        QProcess flood;
-        flood.start(QStringLiteral(QUENDAL_FLOOD_BINARY),
-                    {QStringLiteral("--print"), QStringLiteral("--count"), QStringLiteral("20000"),
-                     QStringLiteral("--seed"), QStringLiteral("7")});
-        flood.waitForFinished(60000);
-        std::vector<QByteArray> out;
-        for (const QByteArray& line : flood.readAllStandardOutput().split('\n')) {
-            if (!line.isEmpty())
-                out.push_back(line);
-        }
+        std::vector<QByteArray> out = bench::sampleDatagrams(20000);
         if (out.empty()) {
             std::fputs("quendal_engine_bench: the traffic generator gave nothing\n", stderr);
             std::exit(1);

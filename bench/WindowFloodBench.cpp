@@ -13,9 +13,12 @@
 //   quendal_window_bench [--rate 20000] [--seconds 5] [--reps 1] [--flood-only]
 //                        [--no-anchors]
 
+#include "BenchSupport.h"
+#include "EventLoopMeter.h"
 #include "app/core/SettingsStore.h"
 #include "app/gui/CPortSettingsDlg.h"
 #include "app/gui/CSysLogDlg.h"
+#include "common/core/UdpSocket.h"
 #include "controls/gui/CColorListCtrl.h"
 #include "logs/core/AutoLogFiles.h"
 #include "logs/core/LogList.h"
@@ -24,7 +27,6 @@
 #include "receiver/core/HostFilter.h"
 #include "receiver/core/ReceptionBatch.h"
 #include "receiver/core/ReceptionEngine.h"
-#include "common/core/UdpSocket.h"
 #include "receiver/core/WanStatus.h"
 
 #include <QApplication>
@@ -98,97 +100,6 @@ quint16 freePort()
     return probe.localPort();
 }
 
-// Measures the gaps between the turns of the event loop with a 1 ms timer. Each gap is split by
-// the thread's scheduler statistics (/proc/thread-self/schedstat) into the time it waited for a
-// CPU, which on a loaded machine is the other processes' doing, and the rest: the event loop's
-// own work. The longest gap and the longest own part are kept.
-class StallMeter : public QObject
-{
-public:
-    StallMeter() : schedstat_(::open("/proc/thread-self/schedstat", O_RDONLY | O_CLOEXEC))
-    {
-        timer_.setTimerType(Qt::PreciseTimer);
-        timer_.setInterval(1);
-        QObject::connect(&timer_, &QTimer::timeout, this, [this] {
-            const qint64 now = clock_.nsecsElapsed();
-            const qint64 waited = runQueueWait();
-            const qint64 gap = now - last_;
-            const qint64 own = gap - std::min(gap, waited - lastWait_);
-            longest_ = std::max(longest_, gap);
-            longestOwn_ = std::max(longestOwn_, own);
-            if (gap > 100'000'000)
-                ++over100ms_;
-            last_ = now;
-            lastWait_ = waited;
-        });
-    }
-    ~StallMeter() override
-    {
-        if (schedstat_ >= 0)
-            ::close(schedstat_);
-    }
-    void start()
-    {
-        clock_.start();
-        last_ = 0;
-        lastWait_ = runQueueWait();
-        longest_ = 0;
-        longestOwn_ = 0;
-        over100ms_ = 0;
-        timer_.start();
-    }
-    void stop() { timer_.stop(); }
-    double longestMs() const { return double(longest_) / 1e6; }
-    // The longest gap less the time the thread waited for a CPU in it.
-    double longestOwnMs() const { return double(longestOwn_) / 1e6; }
-    int over100ms() const { return over100ms_; }
-
-private:
-    // Nanoseconds this thread has spent runnable but waiting for a CPU.
-    qint64 runQueueWait() const
-    {
-        char text[128] = {};
-        if (schedstat_ < 0 || ::pread(schedstat_, text, sizeof text - 1, 0) <= 0)
-            return 0;
-        unsigned long long running = 0, waiting = 0;
-        return std::sscanf(text, "%llu %llu", &running, &waiting) == 2 ? qint64(waiting) : 0;
-    }
-
-    int schedstat_;
-    QTimer timer_;
-    QElapsedTimer clock_;
-    qint64 last_ = 0;
-    qint64 lastWait_ = 0;
-    qint64 longest_ = 0;
-    qint64 longestOwn_ = 0;
-    int over100ms_ = 0;
-};
-
-// Counts the repaints of a widget.
-class PaintCounter : public QObject
-{
-public:
-    explicit PaintCounter(QWidget* widget) { widget->installEventFilter(this); }
-    int count = 0;
-
-protected:
-    bool eventFilter(QObject*, QEvent* event) override
-    {
-        if (event->type() == QEvent::Paint)
-            ++count;
-        return false;
-    }
-};
-
-// Runs the event loop for `ms`, sleeping while there is nothing to do as the application's own
-// loop does (a loop that spins would take a core from the receiver and the sender).
-void processEventsFor(int ms)
-{
-    QEventLoop loop;
-    QTimer::singleShot(ms, Qt::PreciseTimer, &loop, &QEventLoop::quit);
-    loop.exec();
-}
-
 // The sender of the datagrams handed straight to the intake.
 sockaddr_in routerOnLoopback()
 {
@@ -230,16 +141,6 @@ qint64 bytesInFiles(const QString& folder)
     for (LogCategory c : kAllCategories)
         bytes += QFileInfo(QDir(folder).filePath(autoLogFileName(c))).size();
     return bytes;
-}
-
-// Waits, turning the event loop, until `count` stops changing for 300 ms.
-template <typename Count> void waitUntilSettled(Count count)
-{
-    qint64 last = -1;
-    while (count() != last) {
-        last = count();
-        processEventsFor(300);
-    }
 }
 
 // One flood from the traffic generator; returns the pace it reached, per second.
@@ -308,7 +209,7 @@ public:
     }
 
 private:
-    StallMeter stalls_;
+    bench::StallMeter stalls_;
     QTimer clicks_;
     int tab_ = 0;
 };
@@ -337,7 +238,7 @@ FloodResult anchorRun(CSysLogDlg& window, const QString& program, const QStringL
     Flood flood(port, count, rate);
     flood.runEventLoopUntilSent();
     r.pace = flood.pace();
-    waitUntilSettled([&] { return bytesInFiles(folder); });
+    bench::waitUntilSettled([&] { return bytesInFiles(folder); });
     user.stop(r);
     receiver.terminate();
     receiver.waitForFinished(10'000);
@@ -352,7 +253,7 @@ FloodResult anchorRun(CSysLogDlg& window, const QString& program, const QStringL
 
 FloodResult windowRun(CSysLogDlg& window, quint16 port, int count, int rate)
 {
-    PaintCounter paints(window.categoryPage(LogCategory::FireWall)->listCtrl()->viewport());
+    bench::PaintCounter paints(window.categoryPage(LogCategory::FireWall)->listCtrl()->viewport());
     const quint64 storedBefore = window.reception()->counters().stored;
     const quint64 dropsBefore = window.reception()->counters().kernelDrops;
     const qint64 filesBefore = entriesInFiles(window.settings().LogPath);
@@ -363,22 +264,16 @@ FloodResult windowRun(CSysLogDlg& window, quint16 port, int count, int rate)
     FloodResult r;
     r.pace = flood.pace();
     // Let what is still queued in the socket come in.
-    waitUntilSettled([&] { return qint64(window.reception()->counters().stored); });
+    bench::waitUntilSettled([&] { return qint64(window.reception()->counters().stored); });
     user.stop(r);
     // The files are written by the receiver thread at the end of each drain.
-    waitUntilSettled([&] { return bytesInFiles(window.settings().LogPath); });
+    bench::waitUntilSettled([&] { return bytesInFiles(window.settings().LogPath); });
 
     r.stored = qint64(window.reception()->counters().stored - storedBefore);
     r.inFiles = entriesInFiles(window.settings().LogPath) - filesBefore;
     r.drops = window.reception()->counters().kernelDrops - dropsBefore;
     r.paints = paints.count;
     return r;
-}
-
-double loadAverage()
-{
-    QFile file(QStringLiteral("/proc/loadavg"));
-    return file.open(QIODevice::ReadOnly) ? file.readAll().split(' ').value(0).toDouble() : 0;
 }
 
 void printRange(const char* what, std::vector<double> v, const char* unit)
@@ -395,7 +290,7 @@ void floodRun(CSysLogDlg& window, quint16 port, const Options& options, const QS
     const int count = options.rate * options.seconds;
     std::printf("== Flood: %d datagrams at %d/s from the traffic generator over loopback, %d "
                 "reps, load %.2f\n",
-                count, options.rate, options.reps, loadAverage());
+                count, options.rate, options.reps, bench::loadAverage());
     std::printf("(the stalls are the window's, also while an anchor receives; \"own\" is a "
                 "stall less the time the thread waited for a CPU)\n");
     std::printf("%-4s %-9s %9s %9s %9s %8s %8s %9s %8s %8s\n", "rep", "receiver", "sent/s",
@@ -445,7 +340,7 @@ void floodRun(CSysLogDlg& window, quint16 port, const Options& options, const QS
         }
     }
     std::printf("window: every entry stored and in the files in %d of %d reps; load %.2f\n",
-                fullReps, options.reps, loadAverage());
+                fullReps, options.reps, bench::loadAverage());
     printRange("window loss", windowLoss, " %");
     printRange("window entries / c-loop entries", storedToC, "");
     printRange("window entries / headless entries", storedToHeadless, "");
@@ -514,7 +409,7 @@ void millionRun(CSysLogDlg& window)
     }
     intake.flush();
     const double fillSeconds = double(t.nsecsElapsed()) / 1e9;
-    processEventsFor(50);
+    bench::processEventsFor(50);
     const size_t heapAfter = heapInUse();
     const double rows = double(list->size() - start);
     std::printf("filled in %.2f s (%.0f entries/s, log file written per entry)\n", fillSeconds,
@@ -597,7 +492,7 @@ int main(int argc, char** argv)
     windowOptions.listenAddress = htonl(INADDR_LOOPBACK);
     CSysLogDlg window(windowOptions);
     window.show();
-    processEventsFor(100);
+    bench::processEventsFor(100);
 
     const quint16 port = freePort();
     window.OnStart();

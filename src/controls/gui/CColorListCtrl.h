@@ -139,6 +139,9 @@ private:
     };
 
     void connectModel(QAbstractItemModel* model);
+    void disconnectModels();
+    // Forgets the list when it goes away before the control.
+    void watchListDestroyed();
     void onRowsInserted(int first, int last);
     // Brings the scroll bars, and with `repaint` the rows, up to date at the next refresh tick.
     void scheduleRefresh(bool repaint);

@@ -1,5 +1,5 @@
-#include "common/core/UiText.h"
 #include "app/gui/MainWindowFixture.h"
+#include "common/core/UiText.h"
 #include "logs/core/LogList.h"
 
 #include <QCheckBox>
@@ -15,20 +15,6 @@ namespace {
 class AutoStartTest : public MainWindowTest
 {
 protected:
-    // Closes the window and starts a new one on the same store as the program does.
-    void restart()
-    {
-        window_->close();
-        window_.reset();
-        MainWindowOptions options;
-        options.store = store_.get();
-        options.listenAddress = htonl(INADDR_LOOPBACK);
-        options.trayIcon = &tray_;
-        window_ = std::make_unique<CSysLogDlg>(options);
-        window_->startUp();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(window_.get()));
-    }
-
     // Start with OK on `port`, the box set as given.
     void startWithChoice(quint16 port, bool atOnce)
     {
@@ -60,7 +46,7 @@ TEST_F(AutoStartTest, TickedTheNextStartReceivesAtOnceAndStartStillShowsTheDialo
 {
     const quint16 port = freeUdpPort();
     startWithChoice(port, true);
-    restart();
+    reopen(true);
 
     // No dialog: the window receives on the remembered port straight away.
     EXPECT_FALSE(dialog()->isVisible());
@@ -80,7 +66,7 @@ TEST_F(AutoStartTest, TickedTheNextStartReceivesAtOnceAndStartStillShowsTheDialo
     QTest::mouseClick(dialog()->okButton(), Qt::LeftButton);
     ASSERT_TRUE(window_->isRunning());
 
-    restart();
+    reopen(true);
     EXPECT_TRUE(dialog()->isVisible());
     EXPECT_FALSE(window_->isRunning());
     EXPECT_FALSE(dialog()->autoStartCheck()->isChecked());
@@ -96,7 +82,7 @@ TEST_F(AutoStartTest, ARememberedPortThatIsTakenShowsTheDialogWithTheReason)
     // Someone else holds the port when the window starts next.
     QUdpSocket holder;
     ASSERT_TRUE(holder.bind(QHostAddress::LocalHost, port, QAbstractSocket::DontShareAddress));
-    restart();
+    reopen(true);
 
     EXPECT_FALSE(window_->isRunning());
     ASSERT_TRUE(dialog()->isVisible());

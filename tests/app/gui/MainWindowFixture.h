@@ -27,13 +27,31 @@ protected:
         ASSERT_TRUE(dir_.isValid());
         store_ = std::make_unique<SettingsStore>(dir_.filePath(QStringLiteral("settings.ini")));
         store_->store(logFolder(), std::nullopt);
+        openWindow();
+    }
+
+    // Builds the window on the store and shows it; with `asTheProgramStarts` it starts up as the
+    // program starts it (receiving at once when the settings say so).
+    void openWindow(bool asTheProgramStarts = false)
+    {
         MainWindowOptions options;
         options.store = store_.get();
         options.listenAddress = htonl(INADDR_LOOPBACK);
         options.trayIcon = &tray_;
         window_ = std::make_unique<CSysLogDlg>(options);
-        window_->show();
+        if (asTheProgramStarts)
+            window_->startUp();
+        else
+            window_->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(window_.get()));
+    }
+
+    // Closes the window as the user does and opens a new one on the same store.
+    void reopen(bool asTheProgramStarts = false)
+    {
+        window_->close();
+        window_.reset();
+        openWindow(asTheProgramStarts);
     }
 
     QString logFolder() const { return dir_.path(); }

@@ -21,23 +21,6 @@ namespace {
 class RememberedStateTest : public MainWindowTest
 {
 protected:
-    // Closes the window as the user does and builds a new one on the same store.
-    void reopen()
-    {
-        window_->close();
-        window_.reset();
-        openAgain();
-    }
-    void openAgain()
-    {
-        MainWindowOptions options;
-        options.store = store_.get();
-        options.listenAddress = htonl(INADDR_LOOPBACK);
-        options.trayIcon = &tray_;
-        window_ = std::make_unique<CSysLogDlg>(options);
-        window_->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(window_.get()));
-    }
     // Writes a value straight into the store's file, as a hand edit or an older run would.
     void storeRaw(const QString& name, const QVariant& value)
     {
@@ -110,7 +93,7 @@ TEST_F(RememberedStateTest, ValuesThatAreNotSaneAreIgnored)
     storeRaw(QStringLiteral("Window/ColumnWidths0"), QStringLiteral("150,-3"));
     storeRaw(QStringLiteral("Window/ColumnWidths1"), QStringLiteral("150"));
     storeRaw(QStringLiteral("Window/ColumnWidths2"), QStringLiteral("abc,def"));
-    openAgain();
+    openWindow();
 
     EXPECT_EQ(window_->size(), QSize(1040, 720));
     EXPECT_TRUE(WindowState::isOnAScreen(window_->geometry()));
@@ -136,7 +119,7 @@ TEST_F(RememberedStateTest, AlertChoiceIsKeptWhenToggled)
     window_->alertsAction()->setChecked(false);
     // Kept at once, not only when the window closes.
     window_.reset();
-    openAgain();
+    openWindow();
     EXPECT_FALSE(window_->alertsAction()->isChecked());
     EXPECT_FALSE(window_->alerts()->isEnabled());
 
