@@ -18,10 +18,20 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-enum { BATCH = 64, DATAGRAM = 1500, CATEGORIES = 5, STAGE = BATCH * (DATAGRAM + 16) };
+enum
+{
+    BATCH = 64,
+    DATAGRAM = 1500,
+    CATEGORIES = 5,
+    STAGE = BATCH * (DATAGRAM + 16)
+};
 
 static volatile sig_atomic_t stopping;
-static void stop(int sig) { (void)sig; stopping = 1; }
+static void stop(int sig)
+{
+    (void)sig;
+    stopping = 1;
+}
 
 static const char* const names[CATEGORIES] = {"FIrWareLog.flg", "VPNLog.vlg", "UserAccessLog.ulg",
                                               "CallLog.clg", "WanLog.wlg"};
@@ -105,7 +115,8 @@ int main(int argc, char** argv)
     int rcvbuf = atoi(argv[3]);
     if (setsockopt(s, SOL_SOCKET, SO_RCVBUFFORCE, &rcvbuf, sizeof rcvbuf) != 0)
         setsockopt(s, SOL_SOCKET, SO_RCVBUF, &rcvbuf, sizeof rcvbuf);
-    struct sockaddr_in a = {.sin_family = AF_INET, .sin_port = htons((unsigned short)atoi(argv[1])),
+    struct sockaddr_in a = {.sin_family = AF_INET,
+                            .sin_port = htons((unsigned short)atoi(argv[1])),
                             .sin_addr.s_addr = htonl(INADDR_LOOPBACK)};
     if (bind(s, (struct sockaddr*)&a, sizeof a) != 0) {
         perror("c_receiver: bind");

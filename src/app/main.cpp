@@ -88,7 +88,8 @@ int runWindow(int argc, char** argv)
     const PortDefinitions portDefinitions = LoadPortDefinitions();
     if (!canCreateUdpSocket()) {
         // Always the built-in English text: a translation may be what failed to load.
-        QMessageBox::critical(nullptr, BuiltinUiText(UiTextId::ProgramName), BuiltinUiText(UiTextId::SocketsInitFailed));
+        QMessageBox::critical(nullptr, BuiltinUiText(UiTextId::ProgramName),
+                              BuiltinUiText(UiTextId::SocketsInitFailed));
         return 1;
     }
 

@@ -18,7 +18,6 @@
 namespace quendal {
 namespace {
 
-
 // Each stored entry straight onto its list, on this thread.
 struct ListSink : IntakeSink
 {

@@ -1,7 +1,7 @@
 // The UI-text loader: any bytes as SysLogLang.txt. All 83 texts come from the file or none.
 #include "FuzzSupport.h"
-#include "common/core/UiText.h"
 #include "common/core/DisplayText.h"
+#include "common/core/UiText.h"
 
 #include <QFile>
 
@@ -24,9 +24,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     // Texts the file holds replace the built-in ones; newer texts past its end stay built in.
     for (int n = kFirstUiText; n <= kLastAddedUiText; ++n) {
         const qsizetype index = n - kFirstUiText;
-        const QString expected = loaded && index < lines.size()
-                                     ? decodeForDisplay(lines[index])
-                                     : BuiltinUiText(n);
+        const QString expected =
+            loaded && index < lines.size() ? decodeForDisplay(lines[index]) : BuiltinUiText(n);
         FUZZ_CHECK(texts.text(n) == expected);
     }
     FUZZ_CHECK(texts.text(kFirstUiText - 1).isNull() && texts.text(kLastAddedUiText + 1).isNull());

@@ -31,8 +31,8 @@ void ActivitySeries::apply(ActivityTally& tally)
     for (EmergencySample& e : tally.emergencies)
         emergencies_.push_back(std::move(e));
     // Status reports alone leave the minutes empty, and no emergency to age out.
-    const qint64 oldest = live_.isEmpty() ? MinuteCounts::kNoMinute
-                                          : live_.latestMinute() - MinuteActivity::kMinutes;
+    const qint64 oldest =
+        live_.isEmpty() ? MinuteCounts::kNoMinute : live_.latestMinute() - MinuteActivity::kMinutes;
     while (!emergencies_.empty() &&
            (emergencies_.size() > kMaxEmergencySamples || emergencies_.front().minute < oldest))
         emergencies_.pop_front();

@@ -88,7 +88,8 @@ void ActivityChartView::contextMenuEvent(QContextMenuEvent* event)
 {
     QMenu menu(this);
     menu.addAction(GetUiText(UiTextId::SavePicture), this, &ActivityChartView::askSavePicture);
-    menu.addAction(GetUiText(UiTextId::SaveDataAsCsv), this, &ActivityChartView::askSaveCsv)->setEnabled(bool(csv_));
+    menu.addAction(GetUiText(UiTextId::SaveDataAsCsv), this, &ActivityChartView::askSaveCsv)
+        ->setEnabled(bool(csv_));
     menu.exec(event->globalPos());
 }
 

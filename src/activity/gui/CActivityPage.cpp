@@ -31,7 +31,8 @@ CActivityPage::CActivityPage(ActivitySeries* series, HostList* hosts, QWidget* p
       entries_(new EntryRateChart(this)), timer_(new QTimer(this)),
       now_([] { return QDateTime::currentMSecsSinceEpoch(); })
 {
-    range_->addItems({GetUiText(UiTextId::Last15Minutes), GetUiText(UiTextId::LastHour), GetUiText(UiTextId::Last24Hours)});
+    range_->addItems({GetUiText(UiTextId::Last15Minutes), GetUiText(UiTextId::LastHour),
+                      GetUiText(UiTextId::Last24Hours)});
     range_->setCurrentIndex(Last15Minutes);
     source_->addItems({GetUiText(UiTextId::AsTheyArrive), GetUiText(UiTextId::LogFilesReadBack)});
     // The choice matters once a file was read back.
@@ -168,7 +169,8 @@ void CActivityPage::redraw()
     else if (!link)
         title = GetUiText(UiTextId::NoStatusReportFrom).arg(shownRouter_);
     else
-        title = GetUiText(any ? UiTextId::LinkRatesOfLastReporter : UiTextId::LinkRatesOf).arg(shownRouter_);
+        title = GetUiText(any ? UiTextId::LinkRatesOfLastReporter : UiTextId::LinkRatesOf)
+                    .arg(shownRouter_);
     router_->setText(title);
     link_->show(link, QString(), now - span, now, now);
 
@@ -194,8 +196,8 @@ void CActivityPage::offerEmergencies(qint64 minute)
         if (n == 0)
             continue;
         menu->addAction(
-            GetUiText(UiTextId::ShowEmergencies).arg(n).arg(when, GetUiText(categoryTitle(c))), this,
-            [this, c, minute, from] { Q_EMIT emergenciesRequested(c, minute, from); });
+            GetUiText(UiTextId::ShowEmergencies).arg(n).arg(when, GetUiText(categoryTitle(c))),
+            this, [this, c, minute, from] { Q_EMIT emergenciesRequested(c, minute, from); });
     }
     menu->popup(QCursor::pos());
 }

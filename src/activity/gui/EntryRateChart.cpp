@@ -129,7 +129,8 @@ QString EntryRateChart::tooltipAt(QPointF value) const
     }
     if (const quint64 n = m->totalEmergencies(); n > 0)
         lines << QStringLiteral("%1: %2 (%3)")
-                     .arg(GetUiText(UiTextId::Emergencies), locale.toString(n), GetUiText(UiTextId::ClickToShow));
+                     .arg(GetUiText(UiTextId::Emergencies), locale.toString(n),
+                          GetUiText(UiTextId::ClickToShow));
     return lines.join(QLatin1Char('\n'));
 }
 

@@ -1,7 +1,7 @@
 #include "activity/gui/LinkRateChart.h"
 
-#include "common/core/UiText.h"
 #include "common/core/DisplayText.h"
+#include "common/core/UiText.h"
 
 #include <QAreaSeries>
 #include <QChart>
@@ -45,8 +45,10 @@ LinkRateChart::LinkRateChart(QObject* parent)
     : QObject(parent), chart_(new QChart),
       tx_(lineSeries(GetUiText(UiTextId::TxRate), QColor(0x1f, 0x77, 0xb4), Qt::SolidLine, 1.6)),
       rx_(lineSeries(GetUiText(UiTextId::RxRate), QColor(0x2c, 0xa0, 0x2c), Qt::SolidLine, 1.6)),
-      modes_(lineSeries(GetUiText(UiTextId::ModeChange), QColor(0x80, 0x30, 0xa0), Qt::DashLine, 1.2)),
-      resets_(lineSeries(GetUiText(UiTextId::CounterReset), QColor(0xe0, 0x80, 0x00), Qt::DotLine, 1.2)),
+      modes_(
+          lineSeries(GetUiText(UiTextId::ModeChange), QColor(0x80, 0x30, 0xa0), Qt::DashLine, 1.2)),
+      resets_(lineSeries(GetUiText(UiTextId::CounterReset), QColor(0xe0, 0x80, 0x00), Qt::DotLine,
+                         1.2)),
       gapEdge_(new QLineSeries), gaps_(new QAreaSeries(gapEdge_)), time_(new QDateTimeAxis),
       values_(new QValueAxis)
 {
@@ -167,8 +169,8 @@ QString LinkRateChart::tooltipAt(QPointF value) const
                                  GetUiText(UiTextId::RxRate), valueText(p->rxRate));
         if (isKnown(p->txPacketRate) || isKnown(p->rxPacketRate))
             point += QStringLiteral("\n%1: %2\n%3: %4")
-                         .arg(GetUiText(UiTextId::TxPacketsPerSecond), valueText(p->txPacketRate), GetUiText(UiTextId::RxPacketsPerSecond),
-                              valueText(p->rxPacketRate));
+                         .arg(GetUiText(UiTextId::TxPacketsPerSecond), valueText(p->txPacketRate),
+                              GetUiText(UiTextId::RxPacketsPerSecond), valueText(p->rxPacketRate));
         lines.prepend(point);
     }
     return lines.join(QLatin1Char('\n'));

@@ -7,11 +7,11 @@
 #include "app/core/ReplayTarget.h"
 #include "app/core/Settings.h"
 #include "app/core/SettingsStore.h"
-#include "common/core/UiText.h"
 #include "app/core/UnixSignalWatcher.h"
-#include "receiver/core/ReceptionEngine.h"
 #include "common/core/SocketAddress.h"
 #include "common/core/UdpSocket.h"
+#include "common/core/UiText.h"
+#include "receiver/core/ReceptionEngine.h"
 #include "receiver/core/WanStatus.h"
 
 #include <QCoreApplication>

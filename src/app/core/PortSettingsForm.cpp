@@ -2,9 +2,9 @@
 
 #include "app/core/ReplayTarget.h"
 #include "app/core/SettingsStore.h"
+#include "common/core/SocketAddress.h"
 #include "common/core/UiText.h"
 #include "logs/core/LogCategory.h"
-#include "common/core/SocketAddress.h"
 
 namespace quendal {
 
@@ -108,7 +108,8 @@ AutoStart prepareAutoStart(ReceiverSettings& settings, const SettingsStore& stor
         return AutoStart::Unusable;
     QString reason;
     if (!canAppendToLogFolder(*folder, &reason)) {
-        *problem = GetUiText(UiTextId::CannotWriteLogFile).arg(autoLogFilePath(*folder, LogCategory::FireWall), reason);
+        *problem = GetUiText(UiTextId::CannotWriteLogFile)
+                       .arg(autoLogFilePath(*folder, LogCategory::FireWall), reason);
         return AutoStart::Unusable;
     }
 

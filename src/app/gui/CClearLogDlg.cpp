@@ -1,7 +1,7 @@
 #include "app/gui/CClearLogDlg.h"
 
-#include "common/core/UiText.h"
 #include "app/gui/DialogWidth.h"
+#include "common/core/UiText.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
@@ -28,8 +28,7 @@ constexpr BoxText kBoxes[] = {{LogCategory::FireWall, UiTextId::ClearFireWallLog
 
 } // namespace
 
-CClearLogDlg::CClearLogDlg(QWidget* parent)
-    : QDialog(parent)
+CClearLogDlg::CClearLogDlg(QWidget* parent) : QDialog(parent)
 {
     setWindowIcon(QIcon(QStringLiteral(":/icons/quendal-syslog.svg")));
 

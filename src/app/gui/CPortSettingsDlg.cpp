@@ -1,8 +1,8 @@
 #include "app/gui/CPortSettingsDlg.h"
 
 #include "app/core/SettingsStore.h"
-#include "common/core/UiText.h"
 #include "app/gui/DialogWidth.h"
+#include "common/core/UiText.h"
 
 #include <QCheckBox>
 #include <QDir>
@@ -152,8 +152,9 @@ void CPortSettingsDlg::prepare()
     replayAddressLabel_->setText(GetUiText(UiTextId::ReplayAddressLabel));
     replayPortLabel_->setText(GetUiText(UiTextId::ReplayPortLabel));
     maxRowsLabel_->setText(GetUiText(UiTextId::RowsPerListLabel));
-    maxRowsRange_->setText(GetUiText(UiTextId::RowsPerListRange).arg(QLocale().toString(kFewestRowsPerList),
-                                               QLocale().toString(kMostRowsPerList)));
+    maxRowsRange_->setText(
+        GetUiText(UiTextId::RowsPerListRange)
+            .arg(QLocale().toString(kFewestRowsPerList), QLocale().toString(kMostRowsPerList)));
     fitWidthToTitle(this);
 
     const PortSettingsFields fields =

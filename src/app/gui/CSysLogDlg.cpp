@@ -69,8 +69,8 @@ const QString kRunningImage = QStringLiteral(":/icons/quendal-syslog-running.svg
 
 // UI texts of the tab labels, in tab order.
 constexpr std::array<UiTextId, CSysLogDlg::PageCount> kTabTexts = {
-    UiTextId::FireWallLog, UiTextId::VpnLog,       UiTextId::UserAccessLog,
-    UiTextId::CallLog,     UiTextId::WanLog,       UiTextId::ClientTab,
+    UiTextId::FireWallLog, UiTextId::VpnLog,      UiTextId::UserAccessLog,
+    UiTextId::CallLog,     UiTextId::WanLog,      UiTextId::ClientTab,
     UiTextId::TcpTableTab, UiTextId::UdpTableTab, UiTextId::ActivityTab};
 
 QString timeOfDay()
@@ -89,9 +89,9 @@ void reportOnStandardError(const QString& text)
 CSysLogDlg::CSysLogDlg(const MainWindowOptions& options, QWidget* parent)
     : QMainWindow(parent), ownStore_(options.store ? nullptr : std::make_unique<SettingsStore>()),
       store_(options.store ? options.store : ownStore_.get()),
-      listenAddress_(options.listenAddress), hosts_(new HostList(GetUiText(UiTextId::AnyHost), this)),
-      wan_(new WanStatus(this)), activity_(new ActivitySeries(this)),
-      reception_(new ReceptionEngine(&console_, this)),
+      listenAddress_(options.listenAddress),
+      hosts_(new HostList(GetUiText(UiTextId::AnyHost), this)), wan_(new WanStatus(this)),
+      activity_(new ActivitySeries(this)), reception_(new ReceptionEngine(&console_, this)),
       ownTrayIcon_(options.trayIcon ? nullptr : std::make_unique<SystemTrayIconBackend>())
 {
     if (options.debugConsole)
@@ -255,7 +255,8 @@ void CSysLogDlg::installTrayIcon()
     connect(counters_, &StatusCounters::refreshed, this, [this] {
         const double rate = counters_->rate();
         tray_->SetToolTip(BuiltinUiText(UiTextId::ProgramName) + QLatin1Char('\n') +
-                          GetUiText(UiTextId::EntriesPerSecond).arg(QLocale().toString(rate, 'f', rate < 10 ? 1 : 0)));
+                          GetUiText(UiTextId::EntriesPerSecond)
+                              .arg(QLocale().toString(rate, 'f', rate < 10 ? 1 : 0)));
     });
     // Without its notification area the hidden window would be out of reach.
     connect(tray_, &CSystemTray::areaLost, this, &CSysLogDlg::restoreFromTray);

@@ -1,8 +1,7 @@
 // The window's commands on log files: Save, Open and Clear of the category lists.
-#include "app/gui/CSysLogDlg.h"
-
 #include "activity/core/ActivitySeries.h"
 #include "app/gui/CClearLogDlg.h"
+#include "app/gui/CSysLogDlg.h"
 #include "app/gui/LogFileDialog.h"
 #include "common/core/UiText.h"
 #include "logs/core/LogFileWriter.h"
@@ -92,7 +91,11 @@ void CSysLogDlg::openIntoPage(const QString& path)
     if (!loaded)
         report = GetUiText(UiTextId::CannotOpenLogFile).arg(path, error);
     else if (inFile > list->size())
-        report = GetUiText(UiTextId::ReadNewest).arg(list->size()).arg(inFile).arg(path).arg(list->maxRows());
+        report = GetUiText(UiTextId::ReadNewest)
+                     .arg(list->size())
+                     .arg(inFile)
+                     .arg(path)
+                     .arg(list->maxRows());
     else
         report = GetUiText(UiTextId::ReadEntries).arg(list->size()).arg(path);
     statusBar()->showMessage(report, kFileReportMs);

@@ -4,8 +4,8 @@
 
 #include <QAction>
 #include <QGuiApplication>
-#include <QStyleHints>
 #include <QMenu>
+#include <QStyleHints>
 #include <QTimer>
 
 namespace quendal {
@@ -27,9 +27,7 @@ constexpr MenuEntry kMenuEntries[] = {
 } // namespace
 
 CSystemTray::CSystemTray(TrayIconBackend* backend, QObject* parent)
-    : QObject(parent)
-    , backend_(backend)
-    , menu_(std::make_unique<QMenu>())
+    : QObject(parent), backend_(backend), menu_(std::make_unique<QMenu>())
 {
     for (const MenuEntry& entry : kMenuEntries)
         actions_[entry.command] = menu_->addAction(QString::fromLatin1(entry.text));

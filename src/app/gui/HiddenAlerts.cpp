@@ -1,7 +1,7 @@
 #include "app/gui/HiddenAlerts.h"
 
-#include "common/core/UiText.h"
 #include "app/gui/TrayIconBackend.h"
+#include "common/core/UiText.h"
 #include "logs/core/LogList.h"
 
 #include <QTimer>

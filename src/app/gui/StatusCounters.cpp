@@ -102,7 +102,8 @@ void StatusCounters::refresh()
     QStringList parts;
     if (current_)
         parts << GetUiText(UiTextId::RowCount).arg(locale.toString(current_->size()));
-    parts << GetUiText(UiTextId::EntriesPerSecond).arg(locale.toString(rate(), 'f', rate() < 10 ? 1 : 0));
+    parts << GetUiText(UiTextId::EntriesPerSecond)
+                 .arg(locale.toString(rate(), 'f', rate() < 10 ? 1 : 0));
     if (dropped_ > 0)
         parts << GetUiText(UiTextId::KernelDrops).arg(locale.toString(dropped_));
     if (failedForwards_ > 0)

@@ -3,8 +3,7 @@
 namespace quendal {
 
 SystemTrayIconBackend::SystemTrayIconBackend(QObject* parent)
-    : TrayIconBackend(parent)
-    , icon_(new QSystemTrayIcon(this))
+    : TrayIconBackend(parent), icon_(new QSystemTrayIcon(this))
 {
     connect(icon_, &QSystemTrayIcon::activated, this, &TrayIconBackend::activated);
 }

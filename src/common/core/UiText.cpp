@@ -67,7 +67,7 @@ std::optional<UiTextTable> UiTextTable::fromFolder(const QString& folder)
 }
 
 UiTextTable UiTextTable::forStartUp(const std::optional<QString>& companionFolder,
-                            const QString& currentFolder)
+                                    const QString& currentFolder)
 {
     return fromFolder(companionFolder.value_or(currentFolder)).value_or(UiTextTable());
 }

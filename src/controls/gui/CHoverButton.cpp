@@ -5,9 +5,9 @@
 #include <QFocusEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QStringList>
 #include <QStyle>
 #include <QStyleOptionFocusRect>
-#include <QStringList>
 #include <QToolTip>
 
 namespace quendal {

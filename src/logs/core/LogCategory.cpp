@@ -68,9 +68,9 @@ QString autoLogFilePath(const QString& folder, LogCategory c)
 QStringList logFileNameFilters()
 {
     // "*" rather than "*.*": on Linux a file without a dot is a file too.
-    return {QStringLiteral("FireWall Log (*.flg)"), QStringLiteral("VPN Log (*.vlg)"),
+    return {QStringLiteral("FireWall Log (*.flg)"),    QStringLiteral("VPN Log (*.vlg)"),
             QStringLiteral("User Access Log (*.ulg)"), QStringLiteral("Call Log (*.clg)"),
-            QStringLiteral("WAN Log (*.wlg)"), QStringLiteral("All Files (*)")};
+            QStringLiteral("WAN Log (*.wlg)"),         QStringLiteral("All Files (*)")};
 }
 
 UiTextId categoryTitle(LogCategory c)

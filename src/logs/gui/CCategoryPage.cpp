@@ -48,7 +48,8 @@ CCategoryPage::CCategoryPage(LogCategory category, LogList* list, QWidget* paren
 
 void CCategoryPage::OnInitDialog()
 {
-    const QStringList captions = {GetUiText(UiTextId::TimeColumn), GetUiText(UiTextId::HostColumn), GetUiText(UiTextId::MessageColumn)};
+    const QStringList captions = {GetUiText(UiTextId::TimeColumn), GetUiText(UiTextId::HostColumn),
+                                  GetUiText(UiTextId::MessageColumn)};
     listCtrl_->SetupColumns(captions, {8, 8, 84}, kListWidth);
     // The proportions are the start; a whole time and a whole dotted address come first.
     const QFontMetrics metrics = listCtrl_->fontMetrics();

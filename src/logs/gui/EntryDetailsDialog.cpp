@@ -1,7 +1,7 @@
 #include "logs/gui/EntryDetailsDialog.h"
 
-#include "common/core/UiText.h"
 #include "common/core/DisplayText.h"
+#include "common/core/UiText.h"
 #include "logs/gui/EntryCopyText.h"
 
 #include <QDialogButtonBox>
@@ -16,7 +16,9 @@ namespace quendal {
 namespace {
 
 // Rows of the form, by the UI text of their label.
-constexpr UiTextId kFields[] = {UiTextId::TimeColumn, UiTextId::HostColumn, UiTextId::SenderAddressField, UiTextId::FacilityField, UiTextId::SeverityField};
+constexpr UiTextId kFields[] = {UiTextId::TimeColumn, UiTextId::HostColumn,
+                                UiTextId::SenderAddressField, UiTextId::FacilityField,
+                                UiTextId::SeverityField};
 
 } // namespace
 
@@ -70,14 +72,19 @@ void EntryDetailsDialog::showEntry(LogCategory category, const LogEntry& entry)
     // The list keeps the text of the entry, not the datagram's source address.
     value(UiTextId::SenderAddressField)->setText(GetUiText(UiTextId::NotKept));
     const int facility = categoryIndex(category) + 16;
-    value(UiTextId::FacilityField)->setText(QStringLiteral("local%1 (%2)").arg(facility - 16).arg(facility));
+    value(UiTextId::FacilityField)
+        ->setText(QStringLiteral("local%1 (%2)").arg(facility - 16).arg(facility));
     // Only "emergency or not" survives in the row: its colour.
-    value(UiTextId::SeverityField)->setText(entry.colour == RED ? GetUiText(UiTextId::EmergencySeverity) : GetUiText(UiTextId::NotKept));
+    value(UiTextId::SeverityField)
+        ->setText(entry.colour == RED ? GetUiText(UiTextId::EmergencySeverity)
+                                      : GetUiText(UiTextId::NotKept));
     message_->setPlainText(decodeForDisplay(entry.message));
 
     QString raw;
     const std::pair<UiTextId, const QByteArray*> texts[] = {
-        {UiTextId::TimeColumn, &entry.time}, {UiTextId::HostColumn, &entry.host}, {UiTextId::MessageColumn, &entry.message}};
+        {UiTextId::TimeColumn, &entry.time},
+        {UiTextId::HostColumn, &entry.host},
+        {UiTextId::MessageColumn, &entry.message}};
     for (const auto& [caption, bytes] : texts) {
         if (!hasHiddenBytes(*bytes))
             continue;

@@ -27,8 +27,8 @@ QStringList chooseDnsServers(const QString& resolvConf,
                              const std::optional<QString>& resolvedUpstream)
 {
     const QStringList servers = parseNameservers(resolvConf);
-    const bool onlyStub = !servers.isEmpty() && std::all_of(servers.begin(), servers.end(),
-                                                            isResolvedStub);
+    const bool onlyStub =
+        !servers.isEmpty() && std::all_of(servers.begin(), servers.end(), isResolvedStub);
     if (onlyStub && resolvedUpstream) {
         const QStringList upstream = parseNameservers(*resolvedUpstream);
         if (!upstream.isEmpty())

@@ -1,7 +1,7 @@
 #include "netinfo/core/RouteTable.h"
 
-#include "netinfo/core/ProcNetParser.h"
 #include "common/core/UdpSocket.h"
+#include "netinfo/core/ProcNetParser.h"
 
 #include <QStringList>
 

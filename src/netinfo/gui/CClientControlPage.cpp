@@ -24,9 +24,9 @@ constexpr int kRouterColumnWidth = 105;
 
 // The label text of each field, in Field order.
 constexpr std::array<UiTextId, CClientControlPage::FieldCount> kLabelTexts = {
-    UiTextId::HostNameLabel,      UiTextId::DnsServersLabel,    UiTextId::PhysicalAddressLabel,
-    UiTextId::IpAddressLabel,     UiTextId::SubnetMaskLabel,    UiTextId::DefaultGatewayLabel,
-    UiTextId::DhcpServerLabel,    UiTextId::PrimaryWinsLabel,   UiTextId::SecondaryWinsLabel,
+    UiTextId::HostNameLabel,      UiTextId::DnsServersLabel,  UiTextId::PhysicalAddressLabel,
+    UiTextId::IpAddressLabel,     UiTextId::SubnetMaskLabel,  UiTextId::DefaultGatewayLabel,
+    UiTextId::DhcpServerLabel,    UiTextId::PrimaryWinsLabel, UiTextId::SecondaryWinsLabel,
     UiTextId::LeaseObtainedLabel, UiTextId::LeaseExpiresLabel};
 
 // The lease texts end in the newline of their asctime form; a label shows the line itself.
@@ -301,8 +301,9 @@ void CClientControlPage::changeLease(bool release)
                 statusLabel_->setText(release ? GetUiText(UiTextId::LeaseReleased)
                                               : GetUiText(UiTextId::LeaseRenewed));
             else
-                statusLabel_->setText(release ? GetUiText(UiTextId::ReleaseFailed).arg(outcome.error)
-                                              : GetUiText(UiTextId::RenewFailed).arg(outcome.error));
+                statusLabel_->setText(release
+                                          ? GetUiText(UiTextId::ReleaseFailed).arg(outcome.error)
+                                          : GetUiText(UiTextId::RenewFailed).arg(outcome.error));
         });
 }
 

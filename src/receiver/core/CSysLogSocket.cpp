@@ -1,9 +1,9 @@
 #include "receiver/core/CSysLogSocket.h"
 
-#include "receiver/core/DatagramEcho.h"
 #include "logs/core/AutoLogFiles.h"
 #include "logs/core/EntrySplitter.h"
 #include "receiver/core/CReplaySocket.h"
+#include "receiver/core/DatagramEcho.h"
 #include "receiver/core/HostFilter.h"
 #include "receiver/core/PriorityDecoder.h"
 #include "receiver/core/WanStatus.h"

@@ -1,12 +1,12 @@
 #pragma once
 
+#include "common/core/UdpSocket.h"
 #include "logs/core/EntrySplitter.h"
 #include "logs/core/LogCategory.h"
 #include "logs/core/LogEntry.h"
 #include "receiver/core/DatagramReader.h"
 #include "receiver/core/HostFilter.h"
 #include "receiver/core/WanStatus.h"
-#include "common/core/UdpSocket.h"
 
 #include <QByteArrayView>
 #include <QObject>

@@ -1,7 +1,7 @@
 #include "receiver/core/WanStatus.h"
 
-#include "common/core/UiText.h"
 #include "common/core/DisplayText.h"
+#include "common/core/UiText.h"
 
 namespace quendal {
 namespace {

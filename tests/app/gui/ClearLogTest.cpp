@@ -18,7 +18,8 @@ protected:
     void fillAll()
     {
         for (LogCategory c : kAllCategories)
-            window_->list(c)->prepend(LogEntryView{"Mar 14 09:26:53", "gateway", "entry", DEF_TEXT});
+            window_->list(c)->prepend(
+                LogEntryView{"Mar 14 09:26:53", "gateway", "entry", DEF_TEXT});
     }
 
     std::vector<qsizetype> sizes() const
@@ -46,7 +47,8 @@ TEST_F(ClearLogTest, OpensWithTheActiveLogPageTickedAndItsTexts)
     ASSERT_TRUE(dialog->isVisible());
     EXPECT_TRUE(dialog->isModal());
     EXPECT_EQ(dialog->windowTitle(), QStringLiteral("Select clean LOG"));
-    EXPECT_EQ(dialog->checkBox(LogCategory::FireWall)->text(), QStringLiteral("Clear FireWall Log"));
+    EXPECT_EQ(dialog->checkBox(LogCategory::FireWall)->text(),
+              QStringLiteral("Clear FireWall Log"));
     EXPECT_EQ(dialog->checkBox(LogCategory::VPN)->text(), QStringLiteral("Clear VPN Log"));
     EXPECT_EQ(dialog->checkBox(LogCategory::UserAccess)->text(),
               QStringLiteral("Clear User Access Log"));

@@ -48,9 +48,9 @@ protected:
         name->setText(file);
         auto* buttons = d->findChild<QDialogButtonBox*>();
         ASSERT_NE(buttons, nullptr);
-        QPushButton* accept = buttons->button(d->acceptMode() == QFileDialog::AcceptSave
-                                                  ? QDialogButtonBox::Save
-                                                  : QDialogButtonBox::Open);
+        QPushButton* accept =
+            buttons->button(d->acceptMode() == QFileDialog::AcceptSave ? QDialogButtonBox::Save
+                                                                       : QDialogButtonBox::Open);
         ASSERT_TRUE(accept && accept->isEnabled());
         accept->click();
         EXPECT_TRUE(waitUntil([this] { return window_->fileDialog() == nullptr; }));
@@ -83,11 +83,11 @@ TEST_F(LogFileCommandsTest, SaveWritesTheActiveListOldestFirstAndOpenBringsItBac
     QFileDialog* d = dialog();
     ASSERT_NE(d, nullptr);
     EXPECT_EQ(d->acceptMode(), QFileDialog::AcceptSave);
-    EXPECT_EQ(d->nameFilters(),
-              QStringList({QStringLiteral("FireWall Log (*.flg)"), QStringLiteral("VPN Log (*.vlg)"),
-                           QStringLiteral("User Access Log (*.ulg)"),
-                           QStringLiteral("Call Log (*.clg)"), QStringLiteral("WAN Log (*.wlg)"),
-                           QStringLiteral("All Files (*)")}));
+    EXPECT_EQ(
+        d->nameFilters(),
+        QStringList({QStringLiteral("FireWall Log (*.flg)"), QStringLiteral("VPN Log (*.vlg)"),
+                     QStringLiteral("User Access Log (*.ulg)"), QStringLiteral("Call Log (*.clg)"),
+                     QStringLiteral("WAN Log (*.wlg)"), QStringLiteral("All Files (*)")}));
     EXPECT_EQ(d->selectedNameFilter(), QStringLiteral("FireWall Log (*.flg)"));
     EXPECT_TRUE(d->isModal());
     choose(path("saved.flg"));
@@ -103,7 +103,8 @@ TEST_F(LogFileCommandsTest, SaveWritesTheActiveListOldestFirstAndOpenBringsItBac
     openFile(path("saved.flg"));
     ASSERT_EQ(firewall->size(), 2);
     EXPECT_EQ(row(firewall, 0), (LogEntry{"Mar 14 09:27:10", "gateway", "Link down", RED}));
-    EXPECT_EQ(row(firewall, 1), (LogEntry{"Mar 14 09:26:53", "gateway", "Packet blocked", DEF_TEXT}));
+    EXPECT_EQ(row(firewall, 1),
+              (LogEntry{"Mar 14 09:26:53", "gateway", "Packet blocked", DEF_TEXT}));
 }
 
 TEST_F(LogFileCommandsTest, SaveTakesTheActivePageWhateverTheNameAndAddsItsExtension)
@@ -116,7 +117,8 @@ TEST_F(LogFileCommandsTest, SaveTakesTheActivePageWhateverTheNameAndAddsItsExten
     ASSERT_NE(dialog(), nullptr);
     EXPECT_EQ(dialog()->selectedNameFilter(), QStringLiteral("Call Log (*.clg)"));
     choose(path("calls.flg"));
-    EXPECT_EQ(readFile(path("calls.flg")), QByteArray("Mar 14 10:00:00\r\nphone\r\nCall from 301\r\n"));
+    EXPECT_EQ(readFile(path("calls.flg")),
+              QByteArray("Mar 14 10:00:00\r\nphone\r\nCall from 301\r\n"));
 
     saveActivePageAs(path("no-extension"));
     EXPECT_FALSE(QFile::exists(path("no-extension")));

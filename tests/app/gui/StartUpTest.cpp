@@ -171,8 +171,8 @@ TEST(StartUp, TheWindowSearchesForRoutersWhereTheCommandLineSays)
     QTemporaryDir home;
     LoopbackPeer responder;
     Program program(home, environmentIn(home, true));
-    program.start({QStringLiteral("--router-search"),
-                   QStringLiteral("127.0.0.1:%1").arg(responder.port())});
+    program.start(
+        {QStringLiteral("--router-search"), QStringLiteral("127.0.0.1:%1").arg(responder.port())});
     ASSERT_TRUE(program.running());
     ASSERT_TRUE(responder.waitForDatagrams(1, std::chrono::seconds(10)));
     const QByteArray request = responder.received().front();

@@ -4,9 +4,9 @@
 #include "controls/gui/CHoverButton.h"
 
 #include <QAction>
+#include <QGuiApplication>
 #include <QMenu>
 #include <QSignalSpy>
-#include <QGuiApplication>
 #include <QStyleHints>
 #include <QTabWidget>
 
@@ -50,10 +50,10 @@ TEST_F(SystemTrayTest, InstalledHiddenWithItsTooltipAndThePopupInOrder)
     QStringList texts;
     for (QAction* action : tray_.menu->actions())
         texts << (action->isSeparator() ? QStringLiteral("-") : action->text());
-    EXPECT_EQ(texts, QStringList({QStringLiteral("Start"), QStringLiteral("Stop"),
-                                  QStringLiteral("Clear"), QStringLiteral("Save"),
-                                  QStringLiteral("Open"), QStringLiteral("-"),
-                                  QStringLiteral("Exit")}));
+    EXPECT_EQ(texts,
+              QStringList({QStringLiteral("Start"), QStringLiteral("Stop"), QStringLiteral("Clear"),
+                           QStringLiteral("Save"), QStringLiteral("Open"), QStringLiteral("-"),
+                           QStringLiteral("Exit")}));
     EXPECT_TRUE(item(CSystemTray::StartCommand)->isEnabled());
     EXPECT_FALSE(item(CSystemTray::StopCommand)->isEnabled());
 }
@@ -89,7 +89,8 @@ TEST_F(SystemTrayTest, MinimisingTucksTheWindowAwayAndADoubleClickBringsItBack)
 
     // A single click does nothing.
     tray_.click(QSystemTrayIcon::Trigger);
-    settle(std::chrono::milliseconds(QGuiApplication::styleHints()->mouseDoubleClickInterval() + 100));
+    settle(
+        std::chrono::milliseconds(QGuiApplication::styleHints()->mouseDoubleClickInterval() + 100));
     EXPECT_FALSE(window_->isVisible());
     tray_.click(QSystemTrayIcon::Context);
     EXPECT_FALSE(window_->isVisible());

@@ -83,7 +83,7 @@ TEST(AutoLogFiles, AFolderThatCannotBeWrittenIsReportedOnceUntilItWorksAgain)
     for (int i = 0; i < 3; ++i)
         EXPECT_FALSE(files.append(LogCategory::Wan, entry("T", "H", "M").view()));
     EXPECT_FALSE(files.append(LogCategory::Call, entry("T", "H", "M").view()));
-    ASSERT_EQ(failed.size(), 2); // once per file, not per entry
+    ASSERT_EQ(failed.size(), 2);                      // once per file, not per entry
     EXPECT_EQ(failed.at(0).at(1).toString(), folder); // the missing folder, not the file
     EXPECT_TRUE(files.isFailing(LogCategory::Wan));
 

@@ -1,5 +1,6 @@
-#include "netinfo/core/CIpHelper.h"
 #include "netinfo/core/LinuxAdapterInfo.h"
+
+#include "netinfo/core/CIpHelper.h"
 #include "netinfo/core/ResolverConfig.h"
 #include "support/TestSupport.h"
 
@@ -20,12 +21,12 @@ TEST(LinuxAdapterInfo, ReadsTheLoopbackInterfaceHostNameAndResolver)
     EXPECT_EQ(info.AdapterCount, info.Adapters.size());
     EXPECT_EQ(info.HostName, QSysInfo::machineHostName());
 
-    const auto lo = std::find_if(info.Adapters.begin(), info.Adapters.end(),
-                                 [](const AdapterRecord& a) {
-                                     return a.Description == QLatin1String("lo");
-                                 });
+    const auto lo =
+        std::find_if(info.Adapters.begin(), info.Adapters.end(),
+                     [](const AdapterRecord& a) { return a.Description == QLatin1String("lo"); });
     ASSERT_NE(lo, info.Adapters.end());
-    const QByteArray ifindex = test::readFile(QStringLiteral("/sys/class/net/lo/ifindex")).trimmed();
+    const QByteArray ifindex =
+        test::readFile(QStringLiteral("/sys/class/net/lo/ifindex")).trimmed();
     EXPECT_EQ(lo->Index, ifindex.toUInt());
     EXPECT_EQ(lo->IpAddress, QStringLiteral("127.0.0.1"));
     EXPECT_EQ(lo->SubnetMask, QStringLiteral("255.0.0.0"));
@@ -34,8 +35,7 @@ TEST(LinuxAdapterInfo, ReadsTheLoopbackInterfaceHostNameAndResolver)
     EXPECT_FALSE(lo->DhcpEnabled);
 
     const QStringList servers = chooseDnsServers(
-        QString::fromUtf8(test::readFile(QStringLiteral("/etc/resolv.conf"))),
-        std::nullopt);
+        QString::fromUtf8(test::readFile(QStringLiteral("/etc/resolv.conf"))), std::nullopt);
     // resolved's stub may be replaced by its upstream servers; anything else is shown as listed.
     if (!servers.isEmpty() && !servers[0].startsWith(QLatin1String("127.0.0.5"))) {
         EXPECT_EQ(info.DnsServers[0], servers[0]);

@@ -1,4 +1,5 @@
 #include "netinfo/core/ProcSocketTables.h"
+
 #include "support/TestSupport.h"
 
 #include <QHostAddress>

@@ -14,8 +14,8 @@ namespace {
 // The kernel writes route addresses as the hex of the native-order word.
 QString kernelHex(quint8 a, quint8 b, quint8 c, quint8 d)
 {
-    const quint32 word = qFromBigEndian<quint32>(quint32(a) << 24 | quint32(b) << 16 |
-                                                 quint32(c) << 8 | d);
+    const quint32 word =
+        qFromBigEndian<quint32>(quint32(a) << 24 | quint32(b) << 16 | quint32(c) << 8 | d);
     return QStringLiteral("%1").arg(word, 8, 16, QLatin1Char('0')).toUpper();
 }
 
@@ -28,9 +28,12 @@ TEST(RouteTable, FirstDefaultRouteWithGatewayFlagPerInterface)
         QStringLiteral("eth0\t%1\t%2\t0001\t0\t0\t0\t%3\t0\n")
             .arg(kernelHex(192, 168, 1, 0), zero, kernelHex(255, 255, 255, 0)) +
         QStringLiteral("tun0\t%1\t%2\t0001\t0\t0\t0\t%1\t0\n").arg(zero, kernelHex(10, 8, 0, 1)) +
-        QStringLiteral("eth0\t%1\t%2\t0003\t0\t0\t100\t%1\t0\n").arg(zero, kernelHex(192, 168, 1, 1)) +
-        QStringLiteral("eth0\t%1\t%2\t0003\t0\t0\t600\t%1\t0\n").arg(zero, kernelHex(192, 168, 1, 254)) +
-        QStringLiteral("wlan0\t%1\t%2\t0003\t0\t0\t600\t%1\t0\n").arg(zero, kernelHex(10, 0, 0, 138)) +
+        QStringLiteral("eth0\t%1\t%2\t0003\t0\t0\t100\t%1\t0\n")
+            .arg(zero, kernelHex(192, 168, 1, 1)) +
+        QStringLiteral("eth0\t%1\t%2\t0003\t0\t0\t600\t%1\t0\n")
+            .arg(zero, kernelHex(192, 168, 1, 254)) +
+        QStringLiteral("wlan0\t%1\t%2\t0003\t0\t0\t600\t%1\t0\n")
+            .arg(zero, kernelHex(10, 0, 0, 138)) +
         QStringLiteral("garbage line\n");
     const auto gateways = parseDefaultGateways(text);
     EXPECT_EQ(gateways.size(), 2);
@@ -59,7 +62,8 @@ TEST(ResolverConfig, NameserversInOrderAndResolvedStubReplacedByUpstream)
 
 TEST(DhcpLeaseFiles, DhclientTakesTheInterfacesLastLease)
 {
-    const QString text = QStringLiteral(R"(# The format of this file is documented in dhcpd.leases(5).
+    const QString text =
+        QStringLiteral(R"(# The format of this file is documented in dhcpd.leases(5).
 lease {
   interface "eth0";
   fixed-address 192.168.1.20;
@@ -111,12 +115,11 @@ TEST(DhcpLeaseFiles, NetworkdLeaseAndNetworkManagerOptions)
     EXPECT_EQ(lease->expires, 1700007200);
     EXPECT_FALSE(parseNetworkdLease(QStringLiteral("# nothing\n"), 0));
 
-    const QString nmcli = QStringLiteral(
-        "DHCP4.OPTION[1]:broadcast_address = 192.168.1.255\n"
-        "DHCP4.OPTION[2]:dhcp_lease_time = 86400\n"
-        "DHCP4.OPTION[3]:dhcp_server_identifier = 192.168.1.1\n"
-        "DHCP4.OPTION[4]:expiry = 1700086400\n"
-        "DHCP4.OPTION[5]:ip_address = 192.168.1.77\n");
+    const QString nmcli = QStringLiteral("DHCP4.OPTION[1]:broadcast_address = 192.168.1.255\n"
+                                         "DHCP4.OPTION[2]:dhcp_lease_time = 86400\n"
+                                         "DHCP4.OPTION[3]:dhcp_server_identifier = 192.168.1.1\n"
+                                         "DHCP4.OPTION[4]:expiry = 1700086400\n"
+                                         "DHCP4.OPTION[5]:ip_address = 192.168.1.77\n");
     const auto managed = parseNmcliDhcp4(nmcli);
     ASSERT_TRUE(managed);
     EXPECT_EQ(managed->server, QStringLiteral("192.168.1.1"));

@@ -91,8 +91,8 @@ TEST_F(DualStackIntake, EveryInterfaceHearsBothFamiliesAndShowsIpv4AsDottedQuads
     start();
     sendFromBoth(kHeaderless);
 
-    EXPECT_EQ(hostTexts(),
-              (QStringList{GetUiText(UiTextId::AnyHost), QStringLiteral("127.0.0.1"), QStringLiteral("::1")}));
+    EXPECT_EQ(hostTexts(), (QStringList{GetUiText(UiTextId::AnyHost), QStringLiteral("127.0.0.1"),
+                                        QStringLiteral("::1")}));
     ASSERT_TRUE(waitUntil([&] { return fireWall().size() == 2; }));
     EXPECT_EQ(fireWall().entry(1).host, "127.0.0.1");
     EXPECT_EQ(fireWall().entry(0).host, "::1");

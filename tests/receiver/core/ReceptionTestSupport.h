@@ -1,7 +1,7 @@
 #pragma once
 
-#include "receiver/core/CSysLogSocket.h"
 #include "common/core/UdpSocket.h"
+#include "receiver/core/CSysLogSocket.h"
 
 #include <QByteArray>
 #include <QSemaphore>

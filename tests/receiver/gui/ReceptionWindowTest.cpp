@@ -1,5 +1,5 @@
-#include "app/gui/StatusCounters.h"
 #include "app/gui/MainWindowFixture.h"
+#include "app/gui/StatusCounters.h"
 #include "controls/gui/CHoverButton.h"
 #include "logs/core/LogList.h"
 #include "receiver/core/HostList.h"
