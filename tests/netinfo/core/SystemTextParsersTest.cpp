@@ -3,6 +3,7 @@
 #include "netinfo/core/HardwareAddress.h"
 #include "netinfo/core/ResolverConfig.h"
 #include "netinfo/core/RouteTable.h"
+#include "netinfo/support/KernelHex.h"
 
 #include <QtEndian>
 
@@ -11,13 +12,7 @@
 namespace quendal {
 namespace {
 
-// The kernel writes route addresses as the hex of the native-order word.
-QString kernelHex(quint8 a, quint8 b, quint8 c, quint8 d)
-{
-    const quint32 word =
-        qFromBigEndian<quint32>(quint32(a) << 24 | quint32(b) << 16 | quint32(c) << 8 | d);
-    return QStringLiteral("%1").arg(word, 8, 16, QLatin1Char('0')).toUpper();
-}
+using test::kernelHex;
 
 TEST(RouteTable, FirstDefaultRouteWithGatewayFlagPerInterface)
 {

@@ -5,6 +5,7 @@
 #include "logs/core/LogList.h"
 #include "receiver/core/HostList.h"
 #include "receiver/core/ReceptionEngine.h"
+#include "receiver/core/ReceptionTestSupport.h"
 #include "receiver/core/ReceptionView.h"
 #include "receiver/core/WanStatus.h"
 #include "support/Ipv6Loopback.h"
@@ -40,11 +41,7 @@ protected:
         settings.port = test::freeUdpPort();
         settings.folder = dir.path();
         settings.selectedHost = hosts.selectedSender();
-        if (adjust)
-            adjust(settings);
-        QString error;
-        ASSERT_TRUE(engine.start(settings, &error)) << qPrintable(error);
-        port = engine.localPort();
+        ASSERT_TRUE(test::startEngine(engine, settings, adjust, port));
     }
 
     void sendFromBoth(const QByteArray& datagram)

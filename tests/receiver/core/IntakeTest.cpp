@@ -45,11 +45,7 @@ protected:
         settings.address = htonl(INADDR_LOOPBACK);
         settings.folder = dir.path();
         settings.selectedHost = hosts.selectedSender();
-        if (adjust)
-            adjust(settings);
-        QString error;
-        ASSERT_TRUE(engine.start(settings, &error)) << qPrintable(error);
-        port = engine.localPort();
+        ASSERT_TRUE(test::startEngine(engine, settings, adjust, port));
     }
 
     // Sends from 127.0.0.1 (or 127.0.0.2) and waits until the engine has read it.

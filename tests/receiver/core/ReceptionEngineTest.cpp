@@ -60,11 +60,7 @@ protected:
         settings.port = 0;
         settings.address = htonl(INADDR_LOOPBACK);
         settings.folder = dir.path();
-        if (adjust)
-            adjust(settings);
-        QString error;
-        ASSERT_TRUE(engine.start(settings, &error)) << qPrintable(error);
-        port = engine.localPort();
+        ASSERT_TRUE(test::startEngine(engine, settings, adjust, port));
     }
 
     bool waitForRead(quint64 count)

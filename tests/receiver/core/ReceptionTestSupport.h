@@ -2,11 +2,14 @@
 
 #include "common/core/UdpSocket.h"
 #include "receiver/core/CSysLogSocket.h"
+#include "receiver/core/ReceptionEngine.h"
 
 #include <QByteArray>
 #include <QSemaphore>
 
 #include <atomic>
+#include <functional>
+#include <gtest/gtest.h>
 #include <vector>
 
 namespace quendal::test {
@@ -57,6 +60,21 @@ inline QByteArray numbered(int i, int facility = 16)
 {
     return "<" + QByteArray::number(facility * 8 + 6) +
            ">Mar 14 09:26:53 gw: " + QByteArray::number(i);
+}
+
+// Starts `engine` with `settings` as `adjust` changes them; the port it receives on, or a failure
+// with the reason.
+inline ::testing::AssertionResult startEngine(ReceptionEngine& engine, ReceptionSettings settings,
+                                              const std::function<void(ReceptionSettings&)>& adjust,
+                                              quint16& port)
+{
+    if (adjust)
+        adjust(settings);
+    QString error;
+    if (!engine.start(settings, &error))
+        return ::testing::AssertionFailure() << error.toStdString();
+    port = engine.localPort();
+    return ::testing::AssertionSuccess();
 }
 
 } // namespace quendal::test
