@@ -109,7 +109,39 @@ CSysLogDlg::CSysLogDlg(const MainWindowOptions& options, QWidget* parent)
     view->setActivity(activity_);
 
     setWindowIcon(QIcon(kNormalImage));
+    setCentralWidget(buildCentral(options));
+    buildDialogs();
+    TrayIconBackend* trayIcon = options.trayIcon ? options.trayIcon : ownTrayIcon_.get();
+    tray_ = new CSystemTray(trayIcon, this);
+    actions_ = new MainActions(this);
+    buildAlerts(trayIcon);
 
+    aboutAction_ = new QAction(BuiltinUiText(UiTextId::AboutMenu), this);
+    connect(aboutAction_, &QAction::triggered, this, &CSysLogDlg::showAbout);
+
+    buildStatusBar();
+    ApplyUiTexts();
+    installTrayIcon();
+
+    connectCommands();
+    actions_->setRunning(false);
+    UpdateFileButtons(sheet_->currentIndex());
+
+    // The host list is the sender filter: its selection is the model's.
+    connect(hostBox_, &QComboBox::currentIndexChanged, hosts_, &HostList::setSelectedRow);
+    connect(hosts_, &HostList::selectedRowChanged, hostBox_, &QComboBox::setCurrentIndex);
+    hostBox_->setCurrentIndex(0);
+
+    connectReceptionReports();
+
+    resize(1040, 720);
+    WindowState::restore(*this, *store_);
+    connect(alertsAction_, &QAction::toggled, this,
+            [this](bool on) { WindowState::saveAlertChoice(*store_, on); });
+}
+
+QWidget* CSysLogDlg::buildCentral(const MainWindowOptions& options)
+{
     auto* central = new QWidget(this);
     auto* layout = new QVBoxLayout(central);
 
@@ -160,8 +192,11 @@ CSysLogDlg::CSysLogDlg(const MainWindowOptions& options, QWidget* parent)
                 showEmergencies(c, minute, source == CActivityPage::FilesRead);
             });
     layout->addWidget(sheet_, 1);
-    setCentralWidget(central);
+    return central;
+}
 
+void CSysLogDlg::buildDialogs()
+{
     settingsDlg_ = new CPortSettingsDlg(settings_, *store_, this);
     connect(settingsDlg_, &QDialog::accepted, this, [this] {
         for (LogList* list : lists_)
@@ -170,10 +205,10 @@ CSysLogDlg::CSysLogDlg(const MainWindowOptions& options, QWidget* parent)
     connect(settingsDlg_, &QDialog::accepted, this, &CSysLogDlg::startReceiving);
     clearDlg_ = new CClearLogDlg(this);
     connect(clearDlg_, &QDialog::accepted, this, &CSysLogDlg::clearChosenLists);
-    tray_ = new CSystemTray(options.trayIcon ? options.trayIcon : ownTrayIcon_.get(), this);
-    actions_ = new MainActions(this);
+}
 
-    TrayIconBackend* trayIcon = options.trayIcon ? options.trayIcon : ownTrayIcon_.get();
+void CSysLogDlg::buildAlerts(TrayIconBackend* trayIcon)
+{
     alerts_ = new HiddenAlerts(
         trayIcon, [this] { return !isVisible(); }, this);
     for (LogCategory c : kAllCategories)
@@ -182,23 +217,10 @@ CSysLogDlg::CSysLogDlg(const MainWindowOptions& options, QWidget* parent)
     alertsAction_->setCheckable(true);
     alertsAction_->setChecked(true);
     connect(alertsAction_, &QAction::toggled, alerts_, &HiddenAlerts::setEnabled);
+}
 
-    aboutAction_ = new QAction(BuiltinUiText(UiTextId::AboutMenu), this);
-    connect(aboutAction_, &QAction::triggered, this, &CSysLogDlg::showAbout);
-
-    buildStatusBar();
-    ApplyUiTexts();
-    installTrayIcon();
-
-    connectCommands();
-    actions_->setRunning(false);
-    UpdateFileButtons(sheet_->currentIndex());
-
-    // The host list is the sender filter: its selection is the model's.
-    connect(hostBox_, &QComboBox::currentIndexChanged, hosts_, &HostList::setSelectedRow);
-    connect(hosts_, &HostList::selectedRowChanged, hostBox_, &QComboBox::setCurrentIndex);
-    hostBox_->setCurrentIndex(0);
-
+void CSysLogDlg::connectReceptionReports()
+{
     connect(reception_, &ReceptionEngine::fileWriteFailed, this,
             [this](LogCategory, const QString& path, const QString& reason) {
                 showLogFileFailure(path, reason);
@@ -222,11 +244,6 @@ CSysLogDlg::CSysLogDlg(const MainWindowOptions& options, QWidget* parent)
             setStateText(GetUiText(UiTextId::Running));
         showingFileFailure_ = false;
     });
-
-    resize(1040, 720);
-    WindowState::restore(*this, *store_);
-    connect(alertsAction_, &QAction::toggled, this,
-            [this](bool on) { WindowState::saveAlertChoice(*store_, on); });
 }
 
 CSysLogDlg::~CSysLogDlg()

@@ -171,7 +171,13 @@ private:
         ButtonCount
     };
 
+    // The parts of the window, in the order the constructor builds them.
+    QWidget* buildCentral(const MainWindowOptions& options);
     QWidget* buildToolStrip();
+    void buildDialogs();
+    void buildAlerts(TrayIconBackend* trayIcon);
+    // Write failures and forwarding failures of reception, and their recoveries.
+    void connectReceptionReports();
     void buildStatusBar();
     void ApplyUiTexts();
     // Starts reception with the settings; the reason when it could not, else an empty text.
