@@ -3,6 +3,8 @@
 namespace quendal {
 namespace {
 
+constexpr int kHighestPort = 65535;
+
 bool isAsciiDigit(QChar c)
 {
     return c >= QLatin1Char('0') && c <= QLatin1Char('9');

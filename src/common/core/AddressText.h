@@ -9,8 +9,6 @@ namespace quendal {
 
 // Ports and addresses as the user types them (settings dialog, command line, router search).
 
-inline constexpr int kHighestPort = 65535;
-
 // Decimal value of a run of ASCII digits, or nullopt when it holds anything else or exceeds
 // limit. Stops counting once past the limit, so a long text cannot overflow.
 std::optional<int> parseBoundedDecimal(QStringView digits, int limit);

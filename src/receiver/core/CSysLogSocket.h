@@ -142,8 +142,6 @@ public:
 
     // The sender filter: set it between datagrams, from the socket's thread.
     HostFilter& hosts() { return hosts_; }
-    // The status panels' values, as the accepted status messages left them.
-    const WanStatus& wanStatus() const { return wan_; }
 
     const CurrentDatagram& datagram() const { return current_; }
     const IntakeCounters& counters() const { return counters_; }

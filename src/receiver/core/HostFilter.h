@@ -15,7 +15,6 @@ class HostFilter
 public:
     // One sender's address, or nullopt (or an empty text) for every sender.
     void select(const std::optional<QString>& sender);
-    const std::optional<QString>& selected() const { return selected_; }
     bool acceptsEverySender() const { return !selected_; }
     bool accepts(const QString& sender) const { return !selected_ || *selected_ == sender; }
 
