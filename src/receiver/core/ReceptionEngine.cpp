@@ -252,6 +252,16 @@ void ReceptionEngine::setReplay(const std::optional<ReplayTarget>& target)
     changeControl([&](Control& c) { c.replay = target; });
 }
 
+void ReceptionEngine::setAllow(const std::vector<AddressPrefix>& allow)
+{
+    Q_UNUSED(allow);
+}
+
+void ReceptionEngine::setRateLimit(int entriesPerSecond)
+{
+    Q_UNUSED(entriesPerSecond);
+}
+
 void ReceptionEngine::reopenFiles()
 {
     QMetaObject::invokeMethod(

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/core/AddressPrefix.h"
 #include "receiver/core/CSysLogSocket.h"
 #include "receiver/core/ReceptionBatch.h"
 
@@ -38,6 +39,12 @@ struct ReceptionSettings
     std::optional<ReplayTarget> replay;
     std::optional<QString> selectedHost; // the one sender accepted; nullopt: every sender
     int receiveBufferBytes = CSysLogSocket::kReceiveBufferBytes;
+    // Who may send: other senders are counted and dropped before anything else. Empty: all.
+    std::vector<AddressPrefix> allow;
+    // Entries per second kept per sender (with a burst of a few seconds' worth); 0: no limit.
+    int rateLimit = 0;
+    // The most senders the host list keeps; later ones are received but not listed.
+    int maxSenders = 10000;
 };
 
 // Reception as one object: the receiving socket, the sender filter, Replay, decoding, the status
@@ -80,6 +87,8 @@ public:
     void setSelectedHost(const std::optional<QString>& sender);
     void setFolder(const QString& folder);
     void setReplay(const std::optional<ReplayTarget>& target);
+    void setAllow(const std::vector<AddressPrefix>& allow);
+    void setRateLimit(int entriesPerSecond);
     // The automatic files are opened afresh (after logrotate, on SIGHUP).
     void reopenFiles();
 
