@@ -6,6 +6,7 @@
 #include "netinfo/core/RouterSearch.h"
 
 #include <QCoreApplication>
+#include <QFileInfo>
 
 #include <csignal>
 #include <cstdio>
@@ -55,23 +56,46 @@ int headlessMain(int argc, char** argv, const QString& program, const QString& u
     QString error;
     // Accepted for a command line shared with the window; without one there is no search.
     QStringList arguments = QCoreApplication::arguments().mid(1);
-    std::optional<HeadlessOptions> options;
+    std::optional<HeadlessOptions> commandLine;
     std::optional<RouterSearchTarget> unusedSearch;
     if (takeRouterSearchOption(arguments, unusedSearch, &error))
-        options = parseHeadlessOptions(arguments, &error);
-    if (!options) {
+        commandLine = parseHeadlessOptions(arguments, &error);
+    if (!commandLine) {
         std::fprintf(stderr, "%s: %s (see --help)\n", qPrintable(program), qPrintable(error));
         return ExitBadOption;
     }
-    if (options->help) {
+    if (commandLine->help) {
         std::fputs(qPrintable(headlessUsage(usageCommand)), stdout);
         return ExitOk;
     }
-    if (options->version) {
+    if (commandLine->version) {
         std::printf("%s\n", qPrintable(versionLine(program)));
         return ExitOk;
     }
-    return runHeadless(*options);
+
+    // The window's binary falls back to running without a window on a desktop without a
+    // display; a service's file has no business there, so it reads it only with --headless.
+    const bool defaultFileApplies = program != QLatin1StringView("quendal-syslog") ||
+                                    arguments.contains(QLatin1StringView("--headless"));
+    const ConfigurationSource source =
+        configurationSource(arguments, *commandLine, defaultFileApplies);
+    QStringList problems;
+    std::optional<HeadlessOptions> options = loadHeadlessOptions(source, &problems);
+    QString problem;
+    if (options && commandLine->checkConfig && !receptionSettingsFor(*options, &problem))
+        problems << problem;
+    for (const QString& line : problems)
+        std::fprintf(stderr, "%s: %s\n", qPrintable(program), qPrintable(line));
+    if (!problems.isEmpty())
+        return ExitBadOption;
+    if (commandLine->checkConfig) {
+        const bool fileRead = source.file && QFileInfo::exists(*source.file);
+        std::printf(
+            "%s: configuration ok (%s)\n", qPrintable(program),
+            qPrintable(fileRead ? *source.file : QStringLiteral("no file, the options alone")));
+        return ExitOk;
+    }
+    return runHeadless(*options, source);
 }
 
 } // namespace quendal

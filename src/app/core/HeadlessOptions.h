@@ -1,15 +1,19 @@
 #pragma once
 
+#include "common/core/AddressPrefix.h"
+
 #include <QString>
 #include <QStringList>
 
 #include <optional>
+#include <vector>
 
 namespace quendal {
 
-// The command line of the receiver without a window:
+// The settings of the receiver without a window, from its configuration file and its command
+// line (see HeadlessSettings.h for the table of them):
 //   quendal-syslog --headless [--port N] [--listen ADDRESS] [--log-dir DIR]
-//                  [--replay ADDRESS:PORT] [--host ADDRESS] [-d] [--stats SECONDS] [--version]
+//                  [--replay ADDRESS:PORT] [--host ADDRESS] [-d] [--stats SECONDS] ...
 // Addresses are IPv4 or IPv6 ("[::1]:514" with a port), kept as normalizedHostAddress() gives
 // them.
 struct HeadlessOptions
@@ -21,14 +25,22 @@ struct HeadlessOptions
     quint16 replayPort = 0;
     std::optional<QString> host; // none: every sender
     bool debug = false;
-    std::optional<int> statsSeconds; // a line of activity on stderr every so many seconds
+    std::optional<int> statsSeconds;  // a line of activity on stderr every so many seconds
+    std::vector<AddressPrefix> allow; // who may send; empty: every sender
+    int rateLimit = 0;                // entries per second per sender; 0: no limit
+    int maxSenders = 10000;           // the most senders the host list keeps
+
+    std::optional<QString> configFile; // --config: a file instead of the default one
+    bool checkConfig = false;          // --check-config: check, say so and end
     bool help = false;
     bool version = false;
 };
 
-// Parses the arguments after the program name. nullopt, with a one-line reason in `error`, for
-// anything it does not understand.
-std::optional<HeadlessOptions> parseHeadlessOptions(const QStringList& arguments, QString* error);
+// Parses the arguments after the program name over `base` (the configuration file's settings,
+// or the defaults): what the command line gives overrides the file. nullopt, with a one-line
+// reason in `error`, for anything it does not understand.
+std::optional<HeadlessOptions> parseHeadlessOptions(const QStringList& arguments, QString* error,
+                                                    const HeadlessOptions& base = {});
 
 // The options' help, its first line naming `command` (the program, with --headless for the
 // window's binary).

@@ -3,6 +3,7 @@
 #include "app/core/ActivityStats.h"
 #include "app/core/CDebugConsole.h"
 #include "app/core/HeadlessOutput.h"
+#include "app/core/HeadlessReload.h"
 #include "app/core/LineWriter.h"
 #include "app/core/ReplayTarget.h"
 #include "app/core/Settings.h"
@@ -23,6 +24,8 @@
 
 namespace quendal {
 namespace {
+
+using namespace Qt::StringLiterals;
 
 void printError(const QString& text)
 {
@@ -55,55 +58,15 @@ private:
     QByteArray line_;
 };
 
-// Why log files cannot be written in `folder`, naming the folder; empty when they can.
-QString logFolderProblem(const QString& folder)
-{
-    const QFileInfo info(folder);
-    if (!info.exists())
-        return QStringLiteral("log folder %1 does not exist").arg(folder);
-    if (!info.isDir())
-        return QStringLiteral("log folder %1 is not a folder").arg(folder);
-    QString error;
-    if (!canAppendToLogFolder(folder, &error))
-        return QStringLiteral("cannot write log files in folder %1: %2").arg(folder, error);
-    return {};
-}
-
-QString defaultLogFolder()
-{
-    if (const auto stored = SettingsStore().logPath(); stored && !stored->isEmpty())
-        return *stored;
-    return QDir::currentPath();
-}
-
 } // namespace
 
-int runHeadless(const HeadlessOptions& options)
+int runHeadless(const HeadlessOptions& options, const ConfigurationSource& source)
 {
     LoadUiText();
 
-    if (options.replayAddress) {
-        if (const QString problem = replayTargetProblem(*options.replayAddress, options.replayPort);
-            !problem.isEmpty()) {
-            printError(
-                QStringLiteral("cannot forward to %1: %2")
-                    .arg(addressWithPort(*options.replayAddress, options.replayPort), problem));
-            return ExitFailure;
-        }
-    }
-    std::optional<QString> listen;
-    if (options.listen) {
-        listen = normalizedHostAddress(*options.listen);
-        if (!listen) {
-            QByteArray shown;
-            appendEscaped(shown, options.listen->toUtf8());
-            printError(QStringLiteral("cannot receive on %1: not an IPv4 or IPv6 address")
-                           .arg(QString::fromUtf8(shown)));
-            return ExitFailure;
-        }
-    }
-    const QString logFolder = options.logDir.value_or(defaultLogFolder());
-    if (const QString problem = logFolderProblem(logFolder); !problem.isEmpty()) {
+    QString problem;
+    const std::optional<ReceptionSettings> settings = receptionSettingsFor(options, &problem);
+    if (!settings) {
         printError(problem);
         return ExitFailure;
     }
@@ -115,21 +78,13 @@ int runHeadless(const HeadlessOptions& options)
     if (options.debug || commandLineHasDebugSwitch(QCoreApplication::arguments()))
         console.Open();
 
-    ReceptionSettings settings;
-    settings.port = options.port;
-    settings.listenAddress = listen.value_or(QString());
-    settings.folder = logFolder;
-    if (options.host)
-        settings.selectedHost = *options.host;
-    if (options.replayAddress)
-        settings.replay = ReplayTarget{*options.replayAddress, options.replayPort};
-
     LineOutput lines(output);
     ReceptionEngine engine(&console);
     engine.setObserver(&lines);
     engine.setBatchesWanted(false); // nothing to show but the lines above
     // With --stats, the activity counts come with the batches and a line goes out per interval.
     engine.setActivityWanted(options.statsSeconds.has_value());
+    HeadlessReload reload(source, options, *settings, engine);
     ActivityStats stats;
     QTimer statsTimer;
     if (options.statsSeconds) {
@@ -137,67 +92,76 @@ int runHeadless(const HeadlessOptions& options)
                          [&stats](ReceptionBatch* batch) { stats.add(batch->activity); });
         statsTimer.setInterval(std::chrono::seconds(*options.statsSeconds));
         QObject::connect(&statsTimer, &QTimer::timeout, [&] {
-            printError(QString::fromUtf8(stats.takeLine(*options.statsSeconds, engine.counters())));
+            const int seconds = reload.options().statsSeconds.value_or(0);
+            printError(QString::fromUtf8(stats.takeLine(seconds, engine.counters())));
         });
+        reload.statsIntervalChanged = [&] {
+            statsTimer.start(std::chrono::seconds(*reload.options().statsSeconds));
+        };
     }
-    if (options.replayAddress) {
-        const QString target = addressWithPort(*options.replayAddress, options.replayPort);
-        QObject::connect(&engine, &ReceptionEngine::forwardingFailed, [target](const QString& why) {
-            printError(QStringLiteral("cannot forward to %1: %2 (counted as failed forwards; "
-                                      "reception and files go on)")
-                           .arg(target, why));
-        });
-        QObject::connect(&engine, &ReceptionEngine::forwardingRecovered, [target] {
-            printError(QStringLiteral("forwarding to %1 works again").arg(target));
-        });
-    }
+    reload.beforeRebind = [&] {
+        engine.deliverPending();
+        // The engine counts afresh from its new start: what it counted so far goes out now.
+        QString counts = summaryLine(engine.counters(), output.droppedLines());
+        counts.remove(0, counts.indexOf(u':') + 1);
+        printError(u"counted before rebinding:"_s + counts);
+    };
+    // Replay's target may change with a reload: the messages name the one in use.
+    const auto replayTarget = [&reload] {
+        const auto& replay = reload.settings().replay;
+        return replay ? addressWithPort(replay->address, replay->port) : QString();
+    };
+    QObject::connect(&engine, &ReceptionEngine::forwardingFailed, [&](const QString& why) {
+        printError(u"cannot forward to "_s + replayTarget() + u": "_s + why +
+                   u" (counted as failed forwards; reception and files go on)"_s);
+    });
+    QObject::connect(&engine, &ReceptionEngine::forwardingRecovered,
+                     [&] { printError(u"forwarding to "_s + replayTarget() + u" works again"_s); });
+    QObject::connect(&engine, &ReceptionEngine::replayFailed, [&](const QString& why) {
+        printError(u"cannot forward to "_s + replayTarget() + u": "_s + why);
+    });
 
     QString error;
     QString replayError;
-    if (!engine.start(settings, &error, &replayError)) {
-        QString hint = bindPrivilegeHint(options.port);
-        if (!hint.isEmpty())
-            hint = QStringLiteral(" (%1; use --port with a port above 1023)").arg(hint);
-        if (listen)
-            printError(QStringLiteral("cannot receive on %1: %2%3")
-                           .arg(addressWithPort(*listen, options.port), error, hint));
-        else
-            printError(QStringLiteral("cannot receive on UDP port %1: %2%3")
-                           .arg(options.port)
-                           .arg(error, hint));
+    if (!engine.start(*settings, &error, &replayError)) {
+        printError(cannotReceiveText(*settings, error));
         return ExitFailure;
     }
     if (!replayError.isEmpty()) {
         engine.stop();
-        printError(
-            QStringLiteral("cannot forward to %1: %2")
-                .arg(addressWithPort(*options.replayAddress, options.replayPort), replayError));
+        printError(u"cannot forward to "_s + replayTarget() + u": "_s + replayError);
         return ExitFailure;
     }
 
-    printError(
-        QStringLiteral("receiving syslog on %1, log files in %2%3%4")
-            .arg(listen ? addressWithPort(*listen, engine.localPort())
-                        : QStringLiteral("UDP port %1").arg(engine.localPort()))
-            .arg(logFolder)
-            .arg(options.replayAddress
-                     ? QStringLiteral(", forwarding to %1")
-                           .arg(addressWithPort(*options.replayAddress, options.replayPort))
-                     : QString())
-            .arg(options.host ? QStringLiteral(", only from %1").arg(*options.host) : QString()));
+    // Before the line that says it receives, so that a SIGHUP after that line is never lost.
+    // SIGHUP reads the configuration again and opens the log files afresh, as daemons do after
+    // logrotate.
+    UnixSignalWatcher signalWatcher({SIGINT, SIGTERM, SIGHUP});
+    QObject::connect(&signalWatcher, &UnixSignalWatcher::received, [&](int signalNumber) {
+        if (signalNumber != SIGHUP) {
+            QCoreApplication::quit();
+            return;
+        }
+        reload.reloadConfiguration();
+        if (!engine.isRunning()) {
+            QCoreApplication::exit(ExitFailure);
+            return;
+        }
+        engine.reopenFiles();
+    });
+
+    // One concatenation: paths and addresses may hold "%1" themselves.
+    const QString where = settings->listenAddress.isEmpty()
+                              ? u"UDP port "_s + QString::number(engine.localPort())
+                              : addressWithPort(settings->listenAddress, engine.localPort());
+    printError(u"receiving syslog on "_s + where + u", log files in "_s + settings->folder +
+               (settings->replay ? u", forwarding to "_s + replayTarget() : QString()) +
+               (options.host ? u", only from "_s + *options.host : QString()));
 
     if (options.statsSeconds)
         statsTimer.start();
 
-    // SIGHUP opens the log files afresh, as daemons do after logrotate.
-    UnixSignalWatcher signalWatcher({SIGINT, SIGTERM, SIGHUP});
-    QObject::connect(&signalWatcher, &UnixSignalWatcher::received, [&](int signalNumber) {
-        if (signalNumber == SIGHUP)
-            engine.reopenFiles();
-        else
-            QCoreApplication::quit();
-    });
-    QCoreApplication::exec();
+    const int exitCode = QCoreApplication::exec();
 
     engine.stop();
     // Lines a reader has not taken within this time are given up: the stop never waits on it.
@@ -206,7 +170,7 @@ int runHeadless(const HeadlessOptions& options)
     if (engine.counters().notWritten > 0)
         printError(QStringLiteral("%1 entries could not be written to the log files")
                        .arg(engine.counters().notWritten));
-    return ExitOk;
+    return exitCode == ExitFailure ? ExitFailure : ExitOk;
 }
 
 } // namespace quendal

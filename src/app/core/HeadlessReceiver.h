@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/core/HeadlessOptions.h"
+#include "app/core/HeadlessConfiguration.h"
 
 namespace quendal {
 
@@ -16,7 +16,8 @@ enum HeadlessExit
 // Replay and log files as the window, with every stored entry and every change of the status
 // panels printed on standard output. Problems that stop it from starting (a port that cannot be
 // bound, a log folder that cannot be written) are printed on standard error as one line each.
-// Needs a QCoreApplication.
-int runHeadless(const HeadlessOptions& options);
+// SIGHUP reads the configuration again from `source` (HeadlessReload). Needs a
+// QCoreApplication.
+int runHeadless(const HeadlessOptions& options, const ConfigurationSource& source);
 
 } // namespace quendal

@@ -91,11 +91,10 @@ void CSysLogDlg::openIntoPage(const QString& path)
     if (!loaded)
         report = GetUiText(UiTextId::CannotOpenLogFile).arg(path, error);
     else if (inFile > list->size())
+        // One multi-argument arg: the path may hold "%1" itself.
         report = GetUiText(UiTextId::ReadNewest)
-                     .arg(list->size())
-                     .arg(inFile)
-                     .arg(path)
-                     .arg(list->maxRows());
+                     .arg(QString::number(list->size()), QString::number(inFile), path,
+                          QString::number(list->maxRows()));
     else
         report = GetUiText(UiTextId::ReadEntries).arg(list->size()).arg(path);
     statusBar()->showMessage(report, kFileReportMs);

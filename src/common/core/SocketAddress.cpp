@@ -28,12 +28,17 @@ QStringView withoutBrackets(QStringView text)
     return text;
 }
 
-// An IPv6 text as Qt reads it: an IPv6 address, or nothing. Blanks are not part of an address.
+// An IPv6 text as Qt reads it: an IPv6 address, or nothing. Blanks, other white space and
+// control characters are not part of an address, nor of an interface's name, whatever Qt would
+// make of them.
 std::optional<QHostAddress> parseIpv6(QStringView text)
 {
-    if (!text.contains(QLatin1Char(':')) || text.contains(QLatin1Char(' ')) ||
-        text.endsWith(QLatin1Char('%')))
+    if (!text.contains(QLatin1Char(':')) || text.endsWith(QLatin1Char('%')))
         return std::nullopt;
+    for (const QChar c : text) {
+        if (c.isSpace() || c.category() == QChar::Other_Control)
+            return std::nullopt;
+    }
     QHostAddress address;
     if (!address.setAddress(text.toString()) || address.protocol() != QAbstractSocket::IPv6Protocol)
         return std::nullopt;
@@ -200,9 +205,11 @@ std::optional<QString> normalizedHostAddress(QStringView text)
 
 QString addressWithPort(const QString& address, quint16 port)
 {
+    // Concatenated: a scope or a text typed by a user may hold "%1" itself.
+    const QString portText = QLatin1Char(':') + QString::number(port);
     if (address.contains(QLatin1Char(':')))
-        return QStringLiteral("[%1]:%2").arg(address).arg(port);
-    return QStringLiteral("%1:%2").arg(address).arg(port);
+        return QLatin1Char('[') + address + QLatin1Char(']') + portText;
+    return address + portText;
 }
 
 } // namespace quendal

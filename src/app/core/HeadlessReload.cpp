@@ -1,0 +1,138 @@
+#include "app/core/HeadlessReload.h"
+
+#include "app/core/LineWriter.h"
+#include "common/core/SocketAddress.h"
+#include "common/core/UdpSocket.h"
+#include "receiver/core/ReceptionEngine.h"
+
+namespace quendal {
+namespace {
+
+using namespace Qt::StringLiterals;
+
+QStringList prefixTexts(const std::vector<AddressPrefix>& prefixes)
+{
+    QStringList texts;
+    for (const AddressPrefix& prefix : prefixes)
+        texts << prefix.text();
+    return texts;
+}
+
+bool sameReplay(const std::optional<ReplayTarget>& a, const std::optional<ReplayTarget>& b)
+{
+    if (!a || !b)
+        return !a && !b;
+    return a->address == b->address && a->port == b->port;
+}
+
+} // namespace
+
+QString cannotReceiveText(const ReceptionSettings& settings, const QString& error)
+{
+    QString hint = bindPrivilegeHint(settings.port);
+    if (!hint.isEmpty())
+        hint = u" ("_s + hint + u"; use --port with a port above 1023)"_s;
+    const QString where = settings.listenAddress.isEmpty()
+                              ? u"UDP port "_s + QString::number(settings.port)
+                              : addressWithPort(settings.listenAddress, settings.port);
+    return u"cannot receive on "_s + where + u": "_s + error + hint;
+}
+
+HeadlessReload::HeadlessReload(ConfigurationSource source, HeadlessOptions options,
+                               ReceptionSettings settings, ReceptionEngine& engine)
+    : source_(std::move(source)), options_(std::move(options)), settings_(std::move(settings)),
+      engine_(engine)
+{}
+
+bool HeadlessReload::reloadConfiguration()
+{
+    const QString fileName = source_.file.value_or(u"the command line"_s);
+    QStringList problems;
+    const auto options = loadHeadlessOptions(source_, &problems);
+    QString problem;
+    const auto settings = options ? receptionSettingsFor(*options, &problem) : std::nullopt;
+    if (options && !settings)
+        problems << problem;
+    if (!settings) {
+        printToStandardError(u"reload refused, the running configuration stays: "_s +
+                             problems.join(u"; "_s));
+        return false;
+    }
+
+    if (settings->port != settings_.port || settings->listenAddress != settings_.listenAddress) {
+        if (!rebind(*settings))
+            return false;
+    } else {
+        if (prefixTexts(settings->allow) != prefixTexts(settings_.allow))
+            engine_.setAllow(settings->allow);
+        if (settings->rateLimit != settings_.rateLimit)
+            engine_.setRateLimit(settings->rateLimit);
+        if (settings->selectedHost != settings_.selectedHost)
+            engine_.setSelectedHost(settings->selectedHost);
+        if (settings->folder != settings_.folder)
+            engine_.setFolder(settings->folder);
+        if (!sameReplay(settings->replay, settings_.replay))
+            engine_.setReplay(settings->replay);
+    }
+
+    QStringList later;
+    if (options->debug != options_.debug)
+        later << u"debug"_s;
+    if (settings->maxSenders != settings_.maxSenders)
+        later << u"max-senders"_s;
+    if (options->statsSeconds.has_value() != options_.statsSeconds.has_value())
+        later << u"stats"_s;
+    const bool statsInterval = options->statsSeconds && options_.statsSeconds &&
+                               *options->statsSeconds != *options_.statsSeconds;
+
+    // What waits for the next start keeps its running value, so that a later reload compares
+    // with what runs.
+    const HeadlessOptions running = options_;
+    options_ = *options;
+    options_.debug = running.debug;
+    options_.maxSenders = running.maxSenders;
+    if (later.contains(u"stats"_s))
+        options_.statsSeconds = running.statsSeconds;
+    const int runningMaxSenders = settings_.maxSenders;
+    settings_ = *settings;
+    settings_.maxSenders = runningMaxSenders;
+
+    if (statsInterval && statsIntervalChanged)
+        statsIntervalChanged();
+    printToStandardError(u"configuration reloaded from "_s + fileName +
+                         (later.isEmpty()
+                              ? QString()
+                              : u"; "_s + later.join(u", "_s) + u" change at the next start"_s));
+    return true;
+}
+
+bool HeadlessReload::rebind(const ReceptionSettings& settings)
+{
+    if (beforeRebind)
+        beforeRebind();
+    ReceptionSettings next = settings;
+    next.maxSenders = settings_.maxSenders;
+    QString error;
+    QString replayError;
+    if (engine_.start(next, &error, &replayError)) {
+        if (!replayError.isEmpty())
+            printToStandardError(u"cannot forward to "_s +
+                                 addressWithPort(next.replay->address, next.replay->port) +
+                                 u": "_s + replayError);
+        printToStandardError(u"receiving syslog on "_s +
+                             (next.listenAddress.isEmpty()
+                                  ? u"UDP port "_s + QString::number(engine_.localPort())
+                                  : addressWithPort(next.listenAddress, engine_.localPort())));
+        return true;
+    }
+    const QString failure = cannotReceiveText(next, error);
+    // Back to what ran; should that fail too (the port taken meanwhile), there is no receiver.
+    if (!engine_.start(settings_, &error)) {
+        printToStandardError(failure + u"; "_s + cannotReceiveText(settings_, error));
+        return false;
+    }
+    printToStandardError(u"reload refused, the running configuration stays: "_s + failure);
+    return false;
+}
+
+} // namespace quendal

@@ -1,0 +1,308 @@
+#include "app/core/HeadlessSettings.h"
+
+#include "common/core/AddressText.h"
+#include "common/core/SocketAddress.h"
+
+namespace quendal {
+namespace {
+
+using namespace Qt::StringLiterals;
+
+constexpr int kMaxStatsSeconds = 24 * 60 * 60;
+constexpr int kMaxRateLimit = 1000000;
+constexpr int kMaxSenders = 10000000;
+
+std::optional<int> parseNumber(const HeadlessSetting& setting, const QString& text)
+{
+    const auto value = parseBoundedDecimal(text, setting.maximum);
+    if (text.isEmpty() || !value || *value < setting.minimum)
+        return std::nullopt;
+    return value;
+}
+
+QString numberNeeded(const HeadlessSetting& setting, const char* what)
+{
+    return QStringLiteral("%1 from %2 to %3")
+        .arg(QLatin1StringView(what), QString::number(setting.minimum),
+             QString::number(setting.maximum));
+}
+
+// "ADDRESS:PORT": dotted IPv4 as it stands, IPv6 in brackets ("[::1]:514"), since its own
+// colons leave the port unclear otherwise.
+std::optional<std::pair<QString, quint16>> parseAddressWithPort(const QString& text)
+{
+    const qsizetype colon = text.lastIndexOf(QLatin1Char(':'));
+    if (colon <= 0)
+        return std::nullopt;
+    const QString host = text.left(colon);
+    const bool bracketed = host.startsWith(QLatin1Char('[')) && host.endsWith(QLatin1Char(']'));
+    if (host.contains(QLatin1Char(':')) && !bracketed)
+        return std::nullopt;
+    const QString portText = text.mid(colon + 1);
+    const auto port = portText.isEmpty() ? std::nullopt : parsePortText(portText);
+    const auto address = normalizedHostAddress(host);
+    if (!port || !address)
+        return std::nullopt;
+    return std::pair{*address, quint16(*port)};
+}
+
+QString storePort(const HeadlessSetting& s, const QString& v, HeadlessOptions& o)
+{
+    const auto port = parseNumber(s, v);
+    if (!port)
+        return numberNeeded(s, "a port number");
+    o.port = quint16(*port);
+    return {};
+}
+
+QString storeListen(const HeadlessSetting&, const QString& v, HeadlessOptions& o)
+{
+    // Checked at start with the bind, so that every unusable address ends alike.
+    if (v.isEmpty())
+        return u"an IPv4 or IPv6 address, such as 127.0.0.1 or ::1"_s;
+    o.listen = v;
+    return {};
+}
+
+QString storeLogDir(const HeadlessSetting&, const QString& v, HeadlessOptions& o)
+{
+    if (v.isEmpty())
+        return u"a folder"_s;
+    o.logDir = v;
+    return {};
+}
+
+QString storeReplay(const HeadlessSetting&, const QString& v, HeadlessOptions& o)
+{
+    const auto target = parseAddressWithPort(v);
+    if (!target && v.count(QLatin1Char(':')) > 1 && !v.startsWith(QLatin1Char('[')))
+        return u"an IPv6 address in brackets before its port, such as [::1]:514"_s;
+    if (!target)
+        return u"an address and a port, such as 192.168.1.10:514 or [::1]:514"_s;
+    o.replayAddress = target->first;
+    o.replayPort = target->second;
+    return {};
+}
+
+QString storeHost(const HeadlessSetting&, const QString& v, HeadlessOptions& o)
+{
+    const auto address = normalizedHostAddress(v);
+    if (!address)
+        return u"an IPv4 or IPv6 address, such as 192.168.1.1 or ::1"_s;
+    o.host = *address;
+    return {};
+}
+
+QString storeDebug(const HeadlessSetting&, const QString& v, HeadlessOptions& o)
+{
+    const auto on = parseFlagText(v);
+    if (!on)
+        return u"yes or no"_s;
+    o.debug = *on;
+    return {};
+}
+
+QString storeStats(const HeadlessSetting& s, const QString& v, HeadlessOptions& o)
+{
+    const auto seconds = parseNumber(s, v);
+    if (!seconds)
+        return numberNeeded(s, "a number of seconds");
+    o.statsSeconds = *seconds;
+    return {};
+}
+
+QString storeAllow(const HeadlessSetting&, const QString& v, HeadlessOptions& o)
+{
+    QString error;
+    auto prefixes = parseAddressPrefixes(v, &error);
+    if (!prefixes)
+        return u"networks such as 192.168.0.0/16, fd00::/8 ("_s + error + u')';
+    o.allow = std::move(*prefixes);
+    return {};
+}
+
+QString storeRateLimit(const HeadlessSetting& s, const QString& v, HeadlessOptions& o)
+{
+    const auto rate = parseNumber(s, v);
+    if (!rate)
+        return numberNeeded(s, "a number of entries per second");
+    o.rateLimit = *rate;
+    return {};
+}
+
+QString storeMaxSenders(const HeadlessSetting& s, const QString& v, HeadlessOptions& o)
+{
+    const auto count = parseNumber(s, v);
+    if (!count)
+        return numberNeeded(s, "a number of senders");
+    o.maxSenders = *count;
+    return {};
+}
+
+QString storeConfig(const HeadlessSetting&, const QString& v, HeadlessOptions& o)
+{
+    if (v.isEmpty())
+        return u"a file"_s;
+    o.configFile = v;
+    return {};
+}
+
+QString storeCheckConfig(const HeadlessSetting&, const QString&, HeadlessOptions& o)
+{
+    o.checkConfig = true;
+    return {};
+}
+
+QString storeHelp(const HeadlessSetting&, const QString&, HeadlessOptions& o)
+{
+    o.help = true;
+    return {};
+}
+
+QString storeVersion(const HeadlessSetting&, const QString&, HeadlessOptions& o)
+{
+    o.version = true;
+    return {};
+}
+
+// New settings are new rows: the parsers, the help and the default file follow.
+const HeadlessSetting kSettings[] = {
+    {.key = "port"_L1,
+     .type = SettingType::Number,
+     .valueName = "N"_L1,
+     .defaultText = "514"_L1,
+     .maximum = 65535,
+     .help = "UDP port to receive on (default 514)"_L1,
+     .store = storePort},
+    {.key = "listen"_L1,
+     .type = SettingType::Address,
+     .valueName = "ADDRESS"_L1,
+     .help = "receive on this IPv4 or IPv6 address only (default: every\n"
+             "interface, IPv6 and IPv4 alike)"_L1,
+     .store = storeListen},
+    {.key = "log-dir"_L1,
+     .type = SettingType::Path,
+     .valueName = "DIR"_L1,
+     .help = "folder of the log files (default: the stored log folder,\n"
+             "else the current directory)"_L1,
+     .store = storeLogDir},
+    {.key = "replay"_L1,
+     .type = SettingType::AddressAndPort,
+     .valueName = "ADDRESS:PORT"_L1,
+     .help = "forward every accepted datagram unchanged to that host\n"
+             "(an IPv6 address in brackets: [::1]:514)"_L1,
+     .store = storeReplay},
+    {.key = "host"_L1,
+     .type = SettingType::Address,
+     .valueName = "ADDRESS"_L1,
+     .help = "accept only this sender (default: every sender)"_L1,
+     .store = storeHost},
+    {.key = "allow"_L1,
+     .type = SettingType::AddressPrefixes,
+     .valueName = "CIDR[,CIDR...]"_L1,
+     .help = "take datagrams only from these networks, such as\n"
+             "192.168.0.0/16,fd00::/8 (default: from everywhere)"_L1,
+     .store = storeAllow},
+    {.key = "rate-limit"_L1,
+     .type = SettingType::Number,
+     .valueName = "N"_L1,
+     .defaultText = "0"_L1,
+     .maximum = kMaxRateLimit,
+     .help = "keep at most N entries per second from each sender, with\n"
+             "a burst of a few seconds' worth (default 0: no limit)"_L1,
+     .store = storeRateLimit},
+    {.key = "max-senders"_L1,
+     .type = SettingType::Number,
+     .valueName = "N"_L1,
+     .defaultText = "10000"_L1,
+     .minimum = 1,
+     .maximum = kMaxSenders,
+     .help = "list at most N senders; later ones are still received\n"
+             "(default 10000)"_L1,
+     .store = storeMaxSenders},
+    {.key = "debug"_L1,
+     .shortName = 'd',
+     .type = SettingType::Flag,
+     .defaultText = "no"_L1,
+     .help = "echo every datagram and write QuenDalSysLog.log"_L1,
+     .store = storeDebug},
+    {.key = "stats"_L1,
+     .type = SettingType::Number,
+     .valueName = "SECONDS"_L1,
+     .minimum = 1,
+     .maximum = kMaxStatsSeconds,
+     .help = "every SECONDS, one line on standard error: entries per\n"
+             "category, emergencies, drops and the latest link rates"_L1,
+     .store = storeStats},
+    {.key = "config"_L1,
+     .type = SettingType::Path,
+     .valueName = "FILE"_L1,
+     .place = SettingPlace::CommandLine,
+     .help = "read the settings from FILE instead of\n"
+             "/etc/quendal-syslog/quendal-syslogd.conf"_L1,
+     .store = storeConfig},
+    {.key = "check-config"_L1,
+     .type = SettingType::Flag,
+     .place = SettingPlace::CommandLine,
+     .help = "check the configuration file and the options, say what\n"
+             "is wrong or that they are fine, and end (exit 0 or 2)"_L1,
+     .store = storeCheckConfig},
+    {.key = "version"_L1,
+     .type = SettingType::Flag,
+     .place = SettingPlace::CommandLine,
+     .help = "show the version"_L1,
+     .store = storeVersion},
+    {.key = "help"_L1,
+     .shortName = 'h',
+     .type = SettingType::Flag,
+     .place = SettingPlace::CommandLine,
+     .help = "show this help"_L1,
+     .store = storeHelp},
+};
+
+} // namespace
+
+std::span<const HeadlessSetting> headlessSettings()
+{
+    return kSettings;
+}
+
+const HeadlessSetting* findHeadlessSetting(QStringView name)
+{
+    for (const HeadlessSetting& setting : kSettings) {
+        if (name == setting.key)
+            return &setting;
+        if (name.size() == 1 && setting.shortName != 0 &&
+            name.front() == QLatin1Char(setting.shortName))
+            return &setting;
+    }
+    return nullptr;
+}
+
+std::optional<bool> parseFlagText(QStringView text)
+{
+    for (const auto on : {"yes"_L1, "true"_L1, "on"_L1, "1"_L1})
+        if (text.compare(on, Qt::CaseInsensitive) == 0)
+            return true;
+    for (const auto off : {"no"_L1, "false"_L1, "off"_L1, "0"_L1})
+        if (text.compare(off, Qt::CaseInsensitive) == 0)
+            return false;
+    return std::nullopt;
+}
+
+QString shownOnOneLine(QStringView text)
+{
+    QString shown;
+    for (const QChar c : text) {
+        if (c == QLatin1Char('\\'))
+            shown += u"\\\\"_s;
+        else if (c.category() == QChar::Other_Control || c == QChar::LineSeparator ||
+                 c == QChar::ParagraphSeparator)
+            shown += u"\\x"_s + QString::number(c.unicode(), 16).rightJustified(2, u'0');
+        else
+            shown += c;
+    }
+    return shown;
+}
+
+} // namespace quendal
