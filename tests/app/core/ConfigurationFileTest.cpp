@@ -24,22 +24,21 @@ TEST(ConfigurationFile, AcceptedValuesReachTheSettingsAndTheCommandLineOverrides
                             "; another comment\n"
                             "\n"
                             "  port = 5514  \n"
-                            "listen=::1\n"
+                            "listen =\n" // empty: the default
                             "log-dir = /srv/router logs/#1 %1\n"
                             "replay = [2001:db8::10]:6514\n"
-                            "host = 192.168.1.1\n"
+                            "host=192.168.1.1\n"
                             "allow = 192.168.0.0/16, 10.0.0.0/8\n"
                             "rate-limit = 1000\n"
                             "max-senders = 500\n"
                             "debug = yes\n"
-                            "stats = 60\n"
-                            "listen =\n"; // empty: the default
+                            "stats = 60\n";
     HeadlessOptions options;
     QStringList problems;
     ASSERT_TRUE(readConfigurationText(u"a.conf"_s, text, options, &problems))
         << qPrintable(problems.join(u'\n'));
     EXPECT_EQ(options.port, 5514);
-    EXPECT_EQ(options.listen, QStringLiteral("::1")); // an empty value later changes nothing
+    EXPECT_FALSE(options.listen);
     EXPECT_EQ(options.logDir, QStringLiteral("/srv/router logs/#1 %1"));
     EXPECT_EQ(options.replayAddress, QStringLiteral("2001:db8::10"));
     EXPECT_EQ(options.replayPort, 6514);
@@ -95,7 +94,7 @@ TEST(ConfigurationFile, EveryMistakeIsNamedByFileLineAndKey)
                             "max-senders = 0\n"
                             "replay = 10.0.0.1\n"
                             "port = 514\n"
-                            "host = \x1b[2J\n";
+                            "\x1b[2J = 1\n";
     HeadlessOptions options;
     QStringList problems;
     EXPECT_FALSE(readConfigurationText(u"/etc/q.conf"_s, text, options, &problems));
@@ -115,8 +114,7 @@ TEST(ConfigurationFile, EveryMistakeIsNamedByFileLineAndKey)
         u"/etc/q.conf:12: max-senders needs "_s,
         u"/etc/q.conf:13: replay needs "_s,
         u"/etc/q.conf:14: port given twice (first on line 1)"_s,
-        u"/etc/q.conf:15: host needs an IPv4 or IPv6 address, such as 192.168.1.1 or ::1, not "
-        "'\\x1b[2J'"_s,
+        u"/etc/q.conf:15: unknown key '\\x1b[2J'"_s,
     };
     ASSERT_EQ(problems.size(), expected.size()) << qPrintable(problems.join(u'\n'));
     for (qsizetype i = 0; i < expected.size(); ++i)
@@ -153,9 +151,11 @@ TEST(ConfigurationFile, ShippedDefaultFileAndManualPagesFollowTheTableOfSettings
         const QString option = u"\\-\\-"_s + QString(setting.key).replace(u'-', u"\\-"_s);
         EXPECT_TRUE(service.contains(option)) << "option " << qPrintable(option);
         if (setting.inFile()) {
-            const QRegularExpression key(u"^\\.BI? \""_s + QRegularExpression::escape(QString(setting.key).replace(u'-', u"\\-"_s)) +
-                                             u" = "_s,
-                                         QRegularExpression::MultilineOption);
+            const QRegularExpression key(
+                u"^\\.BI? \""_s +
+                    QRegularExpression::escape(QString(setting.key).replace(u'-', u"\\-"_s)) +
+                    u" = "_s,
+                QRegularExpression::MultilineOption);
             EXPECT_TRUE(service.contains(key)) << "key " << qPrintable(setting.key);
         }
     }

@@ -84,8 +84,9 @@ TEST_F(HeadlessConfiguration, CheckedWithoutBindingAndRefusedAtStartByFileLineAn
 
 TEST_F(HeadlessConfiguration, SighupAppliesAGoodFileBetweenDatagramsAndRebindsANewPort)
 {
+    // With debug on, every datagram read is echoed: the test sees when one has been taken in.
     const quint16 port = test::freeUdpPort();
-    writeFile(config, portLine(port) + folderLine("first"));
+    writeFile(config, portLine(port) + folderLine("first") + "debug = yes\n");
     Headless receiver({u"--config"_s, config}, dir.path(), true);
     ASSERT_TRUE(receiver.waitUntilReceiving()) << receiver.errors().constData();
     const QString firstFile = dir.filePath(u"first/FIrWareLog.flg"_s);
@@ -95,9 +96,8 @@ TEST_F(HeadlessConfiguration, SighupAppliesAGoodFileBetweenDatagramsAndRebindsAN
     router.sendTo(port, "<134>Mar 14 09:26:53 gw: before");
     ASSERT_TRUE(waitUntil([&] { return readFile(firstFile).contains("before"); }));
 
-    // A new folder and a sender that is not us: the next datagram goes to the new folder, and
-    // one more from us is dropped.
-    writeFile(config, portLine(port) + folderLine("second"));
+    // A new folder: the next datagram goes there.
+    writeFile(config, portLine(port) + folderLine("second") + "debug = yes\n");
     ::kill(pid_t(receiver.pid()), SIGHUP);
     ASSERT_TRUE(waitUntil([&] { return receiver.errors().contains("configuration reloaded"); }))
         << receiver.errors().constData();
@@ -105,15 +105,17 @@ TEST_F(HeadlessConfiguration, SighupAppliesAGoodFileBetweenDatagramsAndRebindsAN
     EXPECT_TRUE(waitUntil([&] { return readFile(secondFile).contains("after"); }));
     EXPECT_FALSE(readFile(firstFile).contains("after"));
 
-    writeFile(config, portLine(port) + folderLine("second") + "host = 192.0.2.1\n");
+    // Another sender than us: ours are dropped from the next datagram on.
+    writeFile(config, portLine(port) + folderLine("second") + "debug = yes\nhost = 192.0.2.1\n");
     ::kill(pid_t(receiver.pid()), SIGHUP);
     ASSERT_TRUE(waitUntil([&] { return receiver.errors().count("configuration reloaded") == 2; }));
     router.sendTo(port, "<134>Mar 14 09:26:55 gw: filtered");
     router.sendTo(port, "<134>Mar 14 09:26:55 gw: filtered too");
+    ASSERT_TRUE(waitUntil([&] { return receiver.output().contains("filtered too"); }));
 
     // A new port: received there, with the counts so far printed before the rebind.
     const quint16 newPort = test::freeUdpPort();
-    writeFile(config, portLine(newPort) + folderLine("second"));
+    writeFile(config, portLine(newPort) + folderLine("second") + "debug = yes\n");
     ::kill(pid_t(receiver.pid()), SIGHUP);
     ASSERT_TRUE(waitUntil([&] {
         return receiver.errors().contains("receiving syslog on UDP port " +
