@@ -89,10 +89,12 @@ int headlessMain(int argc, char** argv, const QString& program, const QString& u
     if (!problems.isEmpty())
         return ExitBadOption;
     if (commandLine->checkConfig) {
-        const bool fileRead = source.file && QFileInfo::exists(*source.file);
-        std::printf(
-            "%s: configuration ok (%s)\n", qPrintable(program),
-            qPrintable(fileRead ? *source.file : QStringLiteral("no file, the options alone")));
+        QString read = QStringLiteral("the options alone");
+        if (source.file && QFileInfo::exists(*source.file))
+            read = *source.file + QStringLiteral(" and the options");
+        else if (source.file)
+            read = QStringLiteral("no ") + *source.file + QStringLiteral(", the options alone");
+        std::printf("%s: configuration ok (%s)\n", qPrintable(program), qPrintable(read));
         return ExitOk;
     }
     return runHeadless(*options, source);

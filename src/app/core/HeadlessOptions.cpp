@@ -57,8 +57,8 @@ QString headlessUsage(const QString& command)
     }
     text += u"\nReceives router syslog over UDP without a window, writes each entry to its "
             u"category's\nlog file and prints it as one line: category, time, host, message, "
-            u"tab-separated.\nThe options but --config, --check-config, --version and --help "
-            u"are also keys of the\nconfiguration file (port = 5514); the command line "
+            u"tab-separated.\nEvery option but --config, --check-config, --version and --help "
+            u"is also a key of the\nconfiguration file (port = 5514); the command line "
             u"overrides the file.\n\n"_s;
     for (const HeadlessSetting& setting : headlessSettings()) {
         QString left = optionText(setting);
