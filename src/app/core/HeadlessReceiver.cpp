@@ -5,19 +5,13 @@
 #include "app/core/HeadlessOutput.h"
 #include "app/core/HeadlessReload.h"
 #include "app/core/LineWriter.h"
-#include "app/core/ReplayTarget.h"
-#include "app/core/Settings.h"
-#include "app/core/SettingsStore.h"
 #include "app/core/UnixSignalWatcher.h"
 #include "common/core/SocketAddress.h"
-#include "common/core/UdpSocket.h"
 #include "common/core/UiText.h"
 #include "receiver/core/ReceptionEngine.h"
 #include "receiver/core/WanStatus.h"
 
 #include <QCoreApplication>
-#include <QDir>
-#include <QFileInfo>
 #include <QTimer>
 
 #include <csignal>
