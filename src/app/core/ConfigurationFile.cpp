@@ -25,6 +25,10 @@ bool readConfigurationText(const QString& path, QByteArrayView text, HeadlessOpt
     };
     std::map<QString, int> seenOn; // key -> line
     int number = 0;
+    // An editor's byte order mark is no part of the first key; CR LF lines lose their CR when
+    // trimmed.
+    if (text.startsWith("\xEF\xBB\xBF"))
+        text = text.sliced(3);
     for (const QStringView rawLine : QString::fromUtf8(text).tokenize(u'\n')) {
         ++number;
         const QString line = rawLine.trimmed().toString();

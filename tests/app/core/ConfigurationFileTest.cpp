@@ -20,7 +20,7 @@ using namespace Qt::StringLiterals;
 
 TEST(ConfigurationFile, AcceptedValuesReachTheSettingsAndTheCommandLineOverridesThem)
 {
-    const QByteArray text = "# router logs\n"
+    const QByteArray text = "\xEF\xBB\xBF# router logs, from an editor that marks UTF-8\r\n"
                             "; another comment\n"
                             "\n"
                             "  port = 5514  \n"
