@@ -91,6 +91,10 @@ std::optional<ReceptionSettings> receptionSettingsFor(const HeadlessOptions& opt
             return fail(u"cannot receive on "_s + QString::fromUtf8(shown) +
                         u": not an IPv4 or IPv6 address"_s);
         }
+        // An interface of the scope that this machine does not have is found before any bind.
+        if (QString why; !SocketAddress::fromText(*listen, options.port, &why))
+            return fail(u"cannot receive on "_s + addressWithPort(*listen, options.port) + u": "_s +
+                        why);
         settings.listenAddress = *listen;
     }
     settings.folder = options.logDir.value_or(defaultLogFolder());

@@ -71,11 +71,16 @@ TEST_F(HeadlessConfiguration, CheckedWithoutBindingAndRefusedAtStartByFileLineAn
         EXPECT_FALSE(errors.contains("receiving syslog"));
     }
 
-    // A log folder that is not there fails the check too.
-    writeFile(config, folderLine("missing"));
-    Headless noFolder({u"--config"_s, config, u"--check-config"_s}, dir.path(), true);
-    EXPECT_EQ(noFolder.waitForExit(), 2);
-    EXPECT_TRUE(noFolder.errors().contains("does not exist")) << noFolder.errors().constData();
+    // What start would refuse before binding fails the check too.
+    for (const auto& [line, says] :
+         {std::pair{folderLine("missing"), QByteArray("does not exist")},
+          std::pair{QByteArray("listen = fe80::1%nosuch9\n"), QByteArray("nosuch9")},
+          std::pair{QByteArray("replay = 239.255.255.250:1900\n"), QByteArray("multicast")}}) {
+        writeFile(config, line);
+        Headless check({u"--config"_s, config, u"--check-config"_s}, dir.path(), true);
+        EXPECT_EQ(check.waitForExit(), 2) << line.constData();
+        EXPECT_TRUE(check.errors().contains(says)) << check.errors().constData();
+    }
 
     Headless missing({u"--config"_s, dir.filePath(u"none.conf"_s)}, dir.path(), true);
     EXPECT_EQ(missing.waitForExit(), 2);
