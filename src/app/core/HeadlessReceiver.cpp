@@ -152,6 +152,10 @@ int runHeadless(const HeadlessOptions& options)
         });
     }
 
+    // At most once per interval, naming the senders with the most excess.
+    QObject::connect(&engine, &ReceptionEngine::overRateReported,
+                     [](const OverRateReport& report) { printError(overRateText(report)); });
+
     QString error;
     QString replayError;
     if (!engine.start(settings, &error, &replayError)) {

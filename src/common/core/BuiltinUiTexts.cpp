@@ -166,9 +166,13 @@ QString BuiltinUiText(int number)
         QStringLiteral("No status report from %1 yet"),                    // 9148
         QStringLiteral("TX packets/s"),                                    // 9149
         QStringLiteral("RX packets/s"),                                    // 9150
+        QStringLiteral("from senders not allowed: %1"),                    // 9151
+        QStringLiteral("over rate limits: %1"),                            // 9152
+        QStringLiteral("Allowed senders"),                                 // 9153
+        QStringLiteral("Not a network: %1"),                               // 9154
     };
     static_assert(std::size(texts) == kAllUiTextCount);
-    static_assert(static_cast<int>(UiTextId::RxPacketsPerSecond) == kLastAddedUiText);
+    static_assert(static_cast<int>(UiTextId::NotANetwork) == kLastAddedUiText);
 
     if (number < kFirstUiText || number > kLastAddedUiText)
         return {};
