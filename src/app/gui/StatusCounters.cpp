@@ -46,8 +46,15 @@ void StatusCounters::follow(const ReceptionEngine* engine)
         if (takeEngineCounters())
             refresh();
     });
-    connect(engine, &ReceptionEngine::overRateReported, this,
-            [this](const OverRateReport& report) { setToolTip(overRateText(report)); });
+    connect(engine, &ReceptionEngine::overRateReported, this, [this](const OverRateReport& r) {
+        const QLocale locale;
+        latestOverRate_ =
+            r.sender.isEmpty()
+                ? GetUiText(UiTextId::OthersOverRate)
+                      .arg(locale.toString(r.entries), locale.toString(r.senders))
+                : GetUiText(UiTextId::SenderOverRate).arg(locale.toString(r.entries), r.sender);
+        refresh();
+    });
 }
 
 bool StatusCounters::takeEngineCounters()
@@ -62,6 +69,8 @@ bool StatusCounters::takeEngineCounters()
     failedForwards_ = c.forwardFailed;
     notAllowed_ = c.notAllowed;
     overRate_ = c.overRate;
+    if (overRate_ == 0)
+        latestOverRate_.clear(); // a new Start
     return changed;
 }
 
@@ -128,6 +137,8 @@ void StatusCounters::refresh()
         parts << GetUiText(UiTextId::NotAllowedSenders).arg(locale.toString(notAllowed_));
     if (overRate_ > 0)
         parts << GetUiText(UiTextId::OverRateLimits).arg(locale.toString(overRate_));
+    if (!latestOverRate_.isEmpty())
+        parts << latestOverRate_;
     setText(parts.join(QStringLiteral("  \u00b7  ")));
     Q_EMIT refreshed();
 }

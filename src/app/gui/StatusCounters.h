@@ -17,8 +17,8 @@ class ReceptionEngine;
 // The status bar's counts: the rows of the tab shown, the entries per second arriving in all
 // lists over the last few seconds, and, only when there were any, the datagrams the system
 // dropped before reception read them, the forwards that failed, and the datagrams dropped for
-// coming from senders not allowed or over their rate limits (the latest sender over its rate in
-// the tool tip). Updated twice a second, not per entry.
+// coming from senders not allowed or over their rate limits, with the latest sender told over its
+// rate. Updated twice a second, not per entry.
 class StatusCounters : public QLabel
 {
     Q_OBJECT
@@ -66,6 +66,7 @@ private:
     quint64 failedForwards_ = 0;
     quint64 notAllowed_ = 0;
     quint64 overRate_ = 0;
+    QString latestOverRate_; // the latest sender told over its rate
     QPointer<const ReceptionEngine> engine_;
     QTimer* timer_;
 };

@@ -161,6 +161,8 @@ enum class UiTextId : int
     OverRateLimits = 9152,          // over rate limits: %1
     AllowedSenders = 9153,          // Allowed senders
     NotANetwork = 9154,             // Not a network: %1
+    SenderOverRate = 9155,          // %1 entries from %2 over its rate limit
+    OthersOverRate = 9156,          // %1 entries from %2 other senders over their rate limits
 };
 
 } // namespace quendal

@@ -61,7 +61,7 @@ void IntakeStep::resetCounters()
     counters_ = {};
     handedToFiles_ = 0;
     notWrittenAtStart_ = outputs_.files ? outputs_.files->notWritten() : 0;
-    rateLimit_.setRate(rateLimit_.rate()); // every sender starts afresh
+    rateLimit_.reset();
     reported_ = false;
 }
 

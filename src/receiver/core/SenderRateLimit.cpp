@@ -27,11 +27,20 @@ SenderRateLimit::SenderRateLimit(const Clock& clock)
 
 void SenderRateLimit::setRate(int entriesPerSecond)
 {
-    rate_ = std::max(0, entriesPerSecond);
+    entriesPerSecond = std::max(0, entriesPerSecond);
+    if (entriesPerSecond == rate_)
+        return; // a reload with the same rate keeps every sender's share
+    rate_ = entriesPerSecond;
+    reset();
+}
+
+void SenderRateLimit::reset()
+{
     slots_.clear();
     if (rate_ > 0)
         slots_.resize(size_t(kSets) * kWays);
     slots_.shrink_to_fit();
+    unreported_ = evictedExcess_ = evictedSenders_ = 0;
 }
 
 SenderRateLimit::Key SenderRateLimit::keyOf(const SocketAddress& sender)

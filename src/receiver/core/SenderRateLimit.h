@@ -39,8 +39,11 @@ public:
 
     explicit SenderRateLimit(const Clock& clock = Clock::system());
 
-    // Entries per second per sender; 0 switches the limit off. Every sender starts afresh.
+    // Entries per second per sender; 0 switches the limit off. A new rate starts every sender
+    // afresh; the same rate again changes nothing.
     void setRate(int entriesPerSecond);
+    // Every sender starts afresh, with nothing counted.
+    void reset();
     int rate() const { return rate_; }
     bool isOn() const { return rate_ > 0; }
 
