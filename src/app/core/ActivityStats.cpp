@@ -47,7 +47,18 @@ QByteArray ActivityStats::takeLine(int seconds, const IntakeCounters& counters)
     // The counters start again with each Start.
     const quint64 drops = counters.kernelDrops >= dropsBefore_ ? counters.kernelDrops - dropsBefore_
                                                                : counters.kernelDrops;
-    line += QByteArray::number(drops) + " dropped by the system; ";
+    line += QByteArray::number(drops) + " dropped by the system";
+    // Since the line before, like the drops; told only when the receiver drops such datagrams.
+    const auto since = [](quint64 now, quint64 before) {
+        return now >= before ? now - before : now;
+    };
+    if (const quint64 n = since(counters.notAllowed, notAllowedBefore_); n > 0)
+        line += ", " + QByteArray::number(n) + " from senders not allowed";
+    if (const quint64 n = since(counters.overRate, overRateBefore_); n > 0)
+        line += ", " + QByteArray::number(n) + " over rate limits";
+    if (const quint64 n = since(counters.notListed, notListedBefore_); n > 0)
+        line += ", " + QByteArray::number(n) + " senders not listed";
+    line += "; ";
     if (latest_) {
         line += "link of " + latest_->sender.toLatin1() + ": tx " +
                 rateText(latest_->report.txRate) + ", rx " + rateText(latest_->report.rxRate);
@@ -61,6 +72,9 @@ QByteArray ActivityStats::takeLine(int seconds, const IntakeCounters& counters)
     entries_.fill(0);
     emergencies_ = 0;
     dropsBefore_ = counters.kernelDrops;
+    notAllowedBefore_ = counters.notAllowed;
+    overRateBefore_ = counters.overRate;
+    notListedBefore_ = counters.notListed;
     return line;
 }
 

@@ -12,7 +12,8 @@ namespace quendal {
 struct IntakeCounters;
 
 // The receiver's activity between two lines of `--stats`: entries per category, emergencies,
-// datagrams the system dropped, and the latest link rates reported.
+// datagrams the system dropped (and, when there were any, those from senders not allowed or over
+// their rate limits, and senders not listed), and the latest link rates reported.
 class ActivityStats
 {
 public:
@@ -28,6 +29,9 @@ private:
     std::array<quint64, kCategoryCount> entries_{};
     quint64 emergencies_ = 0;
     quint64 dropsBefore_ = 0;
+    quint64 notAllowedBefore_ = 0;
+    quint64 overRateBefore_ = 0;
+    quint64 notListedBefore_ = 0;
     std::optional<SenderReport> latest_;
 };
 

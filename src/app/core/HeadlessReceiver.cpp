@@ -115,6 +115,10 @@ int runHeadless(const HeadlessOptions& options, const ConfigurationSource& sourc
         printError(u"cannot forward to "_s + replayTarget() + u": "_s + why);
     });
 
+    // At most once per interval, naming the senders with the most excess.
+    QObject::connect(&engine, &ReceptionEngine::overRateReported,
+                     [](const OverRateReport& report) { printError(overRateText(report)); });
+
     QString error;
     QString replayError;
     if (!engine.start(*settings, &error, &replayError)) {

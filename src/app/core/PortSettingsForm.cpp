@@ -2,11 +2,35 @@
 
 #include "app/core/ReplayTarget.h"
 #include "app/core/SettingsStore.h"
+#include "common/core/AddressPrefix.h"
 #include "common/core/SocketAddress.h"
 #include "common/core/UiText.h"
 #include "logs/core/LogCategory.h"
 
 namespace quendal {
+namespace {
+
+// The networks in the form they are shown and stored; nullopt, naming the first part that is
+// not one in `reason`.
+std::optional<QString> normalizedNetworks(const QString& text, QString* reason)
+{
+    QStringList shown;
+    for (QStringView part : QStringView(text).split(u',')) {
+        part = part.trimmed();
+        if (part.isEmpty())
+            continue;
+        const auto prefixes = parseAddressPrefixes(part);
+        if (!prefixes || prefixes->size() != 1) {
+            if (reason)
+                *reason = GetUiText(UiTextId::NotANetwork).arg(part.toString());
+            return std::nullopt;
+        }
+        shown << prefixes->front().text();
+    }
+    return shown.join(QStringLiteral(", "));
+}
+
+} // namespace
 
 PortSettingsFields openPortSettings(ReceiverSettings& settings, const SettingsStore& store,
                                     const QString& currentDirectory)
@@ -18,6 +42,7 @@ PortSettingsFields openPortSettings(ReceiverSettings& settings, const SettingsSt
     fields.logPath = settings.LogPath;
     settings.MaxRowsPerList = store.maxRowsPerList().value_or(settings.MaxRowsPerList);
     fields.maxRowsPerList = QString::number(settings.MaxRowsPerList);
+    fields.allowedSenders = store.allowedSenders().value_or(settings.AllowedSenders);
     if (std::optional<QString> port = store.replayPortText())
         fields.replayPort = *port;
     if (std::optional<QString> address = store.replayAddress())
@@ -36,7 +61,7 @@ PortSettingsOutcome acceptPortSettings(PortSettingsFields& fields, ReceiverSetti
                                        SettingsStore& store)
 {
     const auto reject = [](PortSettingsField field) {
-        return PortSettingsOutcome{false, field};
+        return PortSettingsOutcome{false, field, QString()};
     };
 
     const std::optional<int> syslogPort = parsePortText(fields.syslogPort);
@@ -67,24 +92,32 @@ PortSettingsOutcome acceptPortSettings(PortSettingsFields& fields, ReceiverSetti
         fields.replayAddress = *replayAddress;
     }
 
+    QString reason;
+    const std::optional<QString> allowed = normalizedNetworks(fields.allowedSenders, &reason);
+    if (!allowed)
+        return {false, PortSettingsField::AllowedSenders, reason};
+    fields.allowedSenders = *allowed;
+
     std::optional<StoredReplayTarget> storedReplay;
     if (fields.replayEnabled)
         storedReplay = StoredReplayTarget{fields.replayPort, *replayAddress};
     // A store that cannot be written costs only the next run's defaults; this run goes on.
     (void)store.store(fields.logPath, storedReplay);
     (void)store.storeMaxRowsPerList(*maxRows);
+    (void)store.storeAllowedSenders(*allowed);
     (void)store.storeAutoStart(
         fields.autoStart ? std::optional(StoredAutoStart{fields.syslogPort, fields.replayEnabled})
                          : std::nullopt);
 
     settings.SyslogPort = *syslogPort;
     settings.MaxRowsPerList = *maxRows;
+    settings.AllowedSenders = *allowed;
     settings.ReplayEnabled = fields.replayEnabled;
     if (fields.replayEnabled) {
         settings.ReplayPort = *replayPort;
         settings.ReplayAddress = *replayAddress;
     }
-    return {true, PortSettingsField::None};
+    return {true, PortSettingsField::None, QString()};
 }
 
 AutoStart prepareAutoStart(ReceiverSettings& settings, const SettingsStore& store, QString* problem)
@@ -107,6 +140,12 @@ AutoStart prepareAutoStart(ReceiverSettings& settings, const SettingsStore& stor
           !replayTargetProblem(*replayAddress, quint16(*replayPort)).isEmpty())))
         return AutoStart::Unusable;
     QString reason;
+    const std::optional<QString> allowed =
+        normalizedNetworks(store.allowedSenders().value_or(QString()), &reason);
+    if (!allowed) {
+        *problem = reason;
+        return AutoStart::Unusable;
+    }
     if (!canAppendToLogFolder(*folder, &reason)) {
         *problem = GetUiText(UiTextId::CannotWriteLogFile)
                        .arg(autoLogFilePath(*folder, LogCategory::FireWall), reason);
@@ -116,6 +155,7 @@ AutoStart prepareAutoStart(ReceiverSettings& settings, const SettingsStore& stor
     settings.SyslogPort = *port;
     settings.LogPath = *folder;
     settings.MaxRowsPerList = store.maxRowsPerList().value_or(settings.MaxRowsPerList);
+    settings.AllowedSenders = *allowed;
     settings.ReplayEnabled = choice->replayEnabled;
     if (choice->replayEnabled) {
         settings.ReplayPort = *replayPort;

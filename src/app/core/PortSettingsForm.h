@@ -22,6 +22,8 @@ struct PortSettingsFields
     QString replayPort;
     bool replayEnabled = false;
     QString maxRowsPerList;
+    // Who may send: comma-separated networks; empty for everybody.
+    QString allowedSenders;
     // Start receiving with these settings at the next start of the window, without the dialog.
     bool autoStart = false;
 };
@@ -34,15 +36,17 @@ enum class PortSettingsField
     LogPath,
     MaxRowsPerList,
     ReplayPort,
-    ReplayAddress
+    ReplayAddress,
+    AllowedSenders
 };
 
 // Whether an OK closes the dialog. When it does not, the field named was rejected and the
-// dialog stays open without a message.
+// dialog stays open, with `reason` shown when there is one.
 struct PortSettingsOutcome
 {
     bool accepted = false;
     PortSettingsField rejected = PortSettingsField::None;
+    QString reason;
 };
 
 // The dialog's contents on opening. Both ports show "514" (the syslog port shows the remembered one
@@ -64,11 +68,14 @@ PortSettingsFields openPortSettings(ReceiverSettings& settings, const SettingsSt
 //     and the Replay address, which must be a complete address of one host: dotted IPv4, neither
 //     0.0.0.0 nor 255.255.255.255, or IPv6, neither :: nor multicast (the field is kept as
 //     typed). It is taken in the form senders are shown in (normalizedHostAddress()).
-// Then the log folder, the rows per list, and with Replay its port text and address, are stored,
+//  5. the allowed senders, comma-separated IPv4 or IPv6 networks or addresses; the first part
+//     that is none is named in the reason. They are taken in the form "192.168.0.0/16, ...".
+// Then the log folder, the rows per list, the allowed senders, and with Replay its port text and
+// address, are stored,
 // and so is the choice to start at once next time, with the syslog port and the Replay state;
 // a store that cannot be written is ignored and the values apply for this run. Finally the
-// settings take the syslog port, the rows per list, the Replay state and, with Replay, its port
-// and address. Cancel changes nothing:
+// settings take the syslog port, the rows per list, the allowed senders, the Replay state and,
+// with Replay, its port and address. Cancel changes nothing:
 // the window simply does not call this.
 PortSettingsOutcome acceptPortSettings(PortSettingsFields& fields, ReceiverSettings& settings,
                                        SettingsStore& store);
@@ -81,9 +88,9 @@ enum class AutoStart
 };
 
 // At the window's start: when starting at once is switched on, puts the remembered port, log
-// folder, rows per list and Replay choice into the settings after the same checks as the
-// dialog's OK. A check that fails gives Unusable with the reason in `problem` (the dialog then
-// opens and shows it).
+// folder, rows per list, allowed senders and Replay choice into the settings after the same checks
+// as the dialog's OK. A check that fails gives Unusable with the reason in `problem` (the dialog
+// then opens and shows it).
 AutoStart prepareAutoStart(ReceiverSettings& settings, const SettingsStore& store,
                            QString* problem);
 

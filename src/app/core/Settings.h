@@ -29,6 +29,8 @@ struct ReceiverSettings
     QString ReplayAddress;
     // Rows each category list keeps; beyond it the oldest leave (the files keep everything).
     qsizetype MaxRowsPerList = kDefaultMaxRowsPerList;
+    // Who may send, comma-separated networks ("192.168.0.0/16, fd00::/8"); empty: everybody.
+    QString AllowedSenders;
 };
 
 // The range the user may choose for MaxRowsPerList: fewer rows than this would hide entries

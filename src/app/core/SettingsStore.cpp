@@ -12,6 +12,7 @@ constexpr const char* kLogPathName = "DefaultLogPath";
 constexpr const char* kReplayPortName = "ReplaySysLogPort";
 constexpr const char* kReplayAddressName = "ReplaySysLogIP";
 constexpr const char* kMaxRowsName = "MaxRowsPerList";
+constexpr const char* kAllowedSendersName = "AllowedSenders";
 constexpr const char* kAutoStartName = "AutoStart";
 constexpr const char* kAutoStartPortName = "AutoStartPort";
 constexpr const char* kAutoStartReplayName = "AutoStartReplay";
@@ -68,6 +69,27 @@ bool SettingsStore::storeMaxRowsPerList(qsizetype rows)
 {
     const std::unique_ptr<QSettings> settings = open();
     settings->setValue(QString::fromLatin1(kMaxRowsName), QString::number(rows));
+    settings->sync();
+    return settings->status() == QSettings::NoError;
+}
+
+std::optional<QString> SettingsStore::allowedSenders() const
+{
+    const std::unique_ptr<QSettings> settings = open();
+    const QString key = QString::fromLatin1(kAllowedSendersName);
+    if (!settings->contains(key))
+        return std::nullopt;
+    // Unquoted commas in an INI file make a list of the parts.
+    const QVariant value = settings->value(key);
+    if (value.typeId() == QMetaType::QStringList)
+        return value.toStringList().join(QStringLiteral(", "));
+    return value.toString();
+}
+
+bool SettingsStore::storeAllowedSenders(const QString& networks)
+{
+    const std::unique_ptr<QSettings> settings = open();
+    settings->setValue(QString::fromLatin1(kAllowedSendersName), networks);
     settings->sync();
     return settings->status() == QSettings::NoError;
 }

@@ -47,6 +47,8 @@ public:
     // The stored number of rows per list, only when it is a number in the range the dialog
     // allows (a hand-edited store may hold anything).
     std::optional<qsizetype> maxRowsPerList() const;
+    // "AllowedSenders" as stored, unchecked; a list an editor wrote without quotes counts too.
+    std::optional<QString> allowedSenders() const;
 
     // Writes "DefaultLogPath" and, with a Replay target, the two Replay values; without one the
     // stored Replay values stay as they are. Returns false when the store could not be written,
@@ -54,6 +56,8 @@ public:
     bool store(const QString& logPath, const std::optional<StoredReplayTarget>& replay);
     // Writes "MaxRowsPerList"; false when the store could not be written.
     bool storeMaxRowsPerList(qsizetype rows);
+    // Writes "AllowedSenders"; false when the store could not be written.
+    bool storeAllowedSenders(const QString& networks);
 
     // The choice to start at once, only when it is stored and switched on.
     std::optional<StoredAutoStart> autoStart() const;

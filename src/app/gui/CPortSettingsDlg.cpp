@@ -78,13 +78,22 @@ CPortSettingsDlg::CPortSettingsDlg(ReceiverSettings& settings, SettingsStore& st
     grid->addWidget(maxRowsLabel_, 2, 0);
     grid->addLayout(maxRowsLine, 2, 1, 1, 2);
 
+    // Networks of either family, comma-separated; checked on OK, which names what is wrong.
+    allowedSendersLabel_ = rightAlignedLabel(frame);
+    allowedSenders_ = new QLineEdit(frame);
+    allowedSenders_->setMaxLength(4000);
+    allowedSenders_->setPlaceholderText(QStringLiteral("192.168.0.0/16, fd00::/8"));
+    allowedSendersLabel_->setBuddy(allowedSenders_);
+    grid->addWidget(allowedSendersLabel_, 3, 0);
+    grid->addWidget(allowedSenders_, 3, 1, 1, 2);
+
     replay_ = new QCheckBox(frame);
-    grid->addWidget(replay_, 3, 0, 1, 2);
+    grid->addWidget(replay_, 4, 0, 1, 2);
 
     auto* separator = new QFrame(frame);
     separator->setFrameShape(QFrame::HLine);
     separator->setFrameShadow(QFrame::Sunken);
-    grid->addWidget(separator, 4, 0, 1, 3);
+    grid->addWidget(separator, 5, 0, 1, 3);
 
     // Dotted IPv4, or IPv6 (hex digits and colons, brackets, an interface after '%'). Whether
     // the address is complete is decided on OK.
@@ -98,24 +107,24 @@ CPortSettingsDlg::CPortSettingsDlg(ReceiverSettings& settings, SettingsStore& st
     replayAddress_->setFixedWidth(
         replayAddress_->fontMetrics().horizontalAdvance(QStringLiteral("000.000.000.000")) + 16);
     replayAddressLabel_->setBuddy(replayAddress_);
-    grid->addWidget(replayAddressLabel_, 5, 0);
-    grid->addWidget(replayAddress_, 5, 1, Qt::AlignLeft);
+    grid->addWidget(replayAddressLabel_, 6, 0);
+    grid->addWidget(replayAddress_, 6, 1, Qt::AlignLeft);
 
     replayPortLabel_ = rightAlignedLabel(frame);
     replayPort_ = portEdit(frame);
     replayPortLabel_->setBuddy(replayPort_);
-    grid->addWidget(replayPortLabel_, 6, 0);
-    grid->addWidget(replayPort_, 6, 1, Qt::AlignLeft);
+    grid->addWidget(replayPortLabel_, 7, 0);
+    grid->addWidget(replayPort_, 7, 1, Qt::AlignLeft);
     grid->setColumnStretch(2, 1);
 
     autoStart_ = new QCheckBox(frame);
-    grid->addWidget(autoStart_, 7, 0, 1, 3);
+    grid->addWidget(autoStart_, 8, 0, 1, 3);
 
     problem_ = new QLabel(frame);
     problem_->setWordWrap(true);
     problem_->setTextFormat(Qt::PlainText);
     problem_->hide();
-    grid->addWidget(problem_, 8, 0, 1, 3);
+    grid->addWidget(problem_, 9, 0, 1, 3);
 
     ok_ = new QPushButton(this);
     ok_->setDefault(true);
@@ -124,7 +133,7 @@ CPortSettingsDlg::CPortSettingsDlg(ReceiverSettings& settings, SettingsStore& st
     buttons->addStretch(1);
     buttons->addWidget(ok_);
     buttons->addWidget(cancel_);
-    grid->addLayout(buttons, 9, 0, 1, 3);
+    grid->addLayout(buttons, 10, 0, 1, 3);
 
     auto* outer = new QVBoxLayout(this);
     outer->addWidget(frame);
@@ -152,6 +161,7 @@ void CPortSettingsDlg::prepare()
     replayAddressLabel_->setText(GetUiText(UiTextId::ReplayAddressLabel));
     replayPortLabel_->setText(GetUiText(UiTextId::ReplayPortLabel));
     maxRowsLabel_->setText(GetUiText(UiTextId::RowsPerListLabel));
+    allowedSendersLabel_->setText(GetUiText(UiTextId::AllowedSenders));
     maxRowsRange_->setText(
         GetUiText(UiTextId::RowsPerListRange)
             .arg(QLocale().toString(kFewestRowsPerList), QLocale().toString(kMostRowsPerList)));
@@ -162,6 +172,7 @@ void CPortSettingsDlg::prepare()
     syslogPort_->setText(fields.syslogPort);
     logPath_->setText(fields.logPath);
     maxRows_->setText(fields.maxRowsPerList);
+    allowedSenders_->setText(fields.allowedSenders);
     replayAddress_->setText(fields.replayAddress);
     replayPort_->setText(fields.replayPort);
     // Without a signal the fields would keep the enabled state of a previous opening whenever
@@ -180,6 +191,7 @@ void CPortSettingsDlg::accept()
     fields.syslogPort = syslogPort_->text();
     fields.logPath = logPath_->text();
     fields.maxRowsPerList = maxRows_->text();
+    fields.allowedSenders = allowedSenders_->text();
     fields.replayAddress = replayAddress_->text();
     fields.replayPort = replayPort_->text();
     fields.replayEnabled = replay_->isChecked();
@@ -187,6 +199,7 @@ void CPortSettingsDlg::accept()
 
     const PortSettingsOutcome outcome = acceptPortSettings(fields, settings_, store_);
     lastRejected_ = outcome.rejected;
+    showProblem(outcome.reason);
     if (!outcome.accepted) {
         // Only a rejected port text is changed (back to "514"); the user's other input stays.
         syslogPort_->setText(fields.syslogPort);
@@ -201,6 +214,7 @@ void CPortSettingsDlg::accept()
         return;
     }
     replayAddress_->setText(fields.replayAddress);
+    allowedSenders_->setText(fields.allowedSenders);
     QDialog::accept();
 }
 
@@ -228,6 +242,8 @@ QLineEdit* CPortSettingsDlg::fieldOf(PortSettingsField field) const
         return replayPort_;
     case PortSettingsField::ReplayAddress:
         return replayAddress_;
+    case PortSettingsField::AllowedSenders:
+        return allowedSenders_;
     case PortSettingsField::None:
         break;
     }

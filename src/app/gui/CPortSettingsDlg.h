@@ -14,10 +14,12 @@ namespace quendal {
 class SettingsStore;
 struct ReceiverSettings;
 
-// "SYSLOG Select Port": the syslog port, the log folder, the rows kept per list, the Replay
+// "SYSLOG Select Port": the syslog port, the log folder, the rows kept per list, the senders
+// allowed, the Replay
 // target and whether the next start of the window starts receiving with them at once, shown at
-// every Start. OK runs the checks in order; a rejected field keeps the dialog open
-// without a message (a rejected port shows "514" again). Cancel changes nothing.
+// every Start. OK runs the checks in order; a rejected field keeps the dialog open, without a
+// message but for the allowed senders, whose reason is shown (a rejected port shows "514" again).
+// Cancel changes nothing.
 class CPortSettingsDlg : public QDialog
 {
     Q_OBJECT
@@ -38,6 +40,7 @@ public:
     QLineEdit* syslogPortEdit() const { return syslogPort_; }
     QLineEdit* logPathEdit() const { return logPath_; }
     QLineEdit* maxRowsEdit() const { return maxRows_; }
+    QLineEdit* allowedSendersEdit() const { return allowedSenders_; }
     QCheckBox* replayCheck() const { return replay_; }
     QCheckBox* autoStartCheck() const { return autoStart_; }
     QLineEdit* replayAddressEdit() const { return replayAddress_; }
@@ -64,6 +67,8 @@ private:
     QLabel* maxRowsLabel_ = nullptr;
     QLineEdit* maxRows_ = nullptr;
     QLabel* maxRowsRange_ = nullptr;
+    QLabel* allowedSendersLabel_ = nullptr;
+    QLineEdit* allowedSenders_ = nullptr;
     QCheckBox* replay_ = nullptr;
     QLineEdit* replayAddress_ = nullptr;
     QLineEdit* replayPort_ = nullptr;

@@ -408,6 +408,9 @@ QString CSysLogDlg::startReceiving()
     reception.address = listenAddress_;
     reception.folder = settings_.LogPath;
     reception.selectedHost = hosts_->selectedSender();
+    // Checked by the settings dialog already.
+    reception.allow =
+        parseAddressPrefixes(settings_.AllowedSenders).value_or(std::vector<AddressPrefix>{});
     if (settings_.ReplayEnabled)
         reception.replay = ReplayTarget{settings_.ReplayAddress, quint16(settings_.ReplayPort)};
     QString error;

@@ -41,13 +41,37 @@ void StatusCounters::follow(const ActivitySeries* activity)
 
 void StatusCounters::follow(const ReceptionEngine* engine)
 {
-    connect(engine, &ReceptionEngine::countersUpdated, this, [this, engine] {
-        const IntakeCounters& c = engine->counters();
-        if (c.kernelDrops != dropped_)
-            setDroppedBySystem(c.kernelDrops);
-        if (c.forwardFailed != failedForwards_)
-            setFailedForwards(c.forwardFailed);
+    engine_ = engine;
+    connect(engine, &ReceptionEngine::countersUpdated, this, [this] {
+        if (takeEngineCounters())
+            refresh();
     });
+    connect(engine, &ReceptionEngine::overRateReported, this, [this](const OverRateReport& r) {
+        const QLocale locale;
+        latestOverRate_ =
+            r.sender.isEmpty()
+                ? GetUiText(UiTextId::OthersOverRate)
+                      .arg(locale.toString(r.entries), locale.toString(r.senders))
+                : GetUiText(UiTextId::SenderOverRate).arg(locale.toString(r.entries), r.sender);
+        refresh();
+    });
+}
+
+bool StatusCounters::takeEngineCounters()
+{
+    if (!engine_)
+        return false;
+    // Read afresh: the kernel's drops count even when no datagram has come since.
+    const IntakeCounters c = engine_->counters();
+    const bool changed = c.kernelDrops != dropped_ || c.forwardFailed != failedForwards_ ||
+                         c.notAllowed != notAllowed_ || c.overRate != overRate_;
+    dropped_ = c.kernelDrops;
+    failedForwards_ = c.forwardFailed;
+    notAllowed_ = c.notAllowed;
+    overRate_ = c.overRate;
+    if (overRate_ == 0)
+        latestOverRate_.clear(); // a new Start
+    return changed;
 }
 
 void StatusCounters::setCurrentList(LogList* list)
@@ -98,6 +122,7 @@ double StatusCounters::rate() const
 
 void StatusCounters::refresh()
 {
+    takeEngineCounters();
     const QLocale locale;
     QStringList parts;
     if (current_)
@@ -108,6 +133,12 @@ void StatusCounters::refresh()
         parts << GetUiText(UiTextId::KernelDrops).arg(locale.toString(dropped_));
     if (failedForwards_ > 0)
         parts << GetUiText(UiTextId::FailedForwards).arg(locale.toString(failedForwards_));
+    if (notAllowed_ > 0)
+        parts << GetUiText(UiTextId::NotAllowedSenders).arg(locale.toString(notAllowed_));
+    if (overRate_ > 0)
+        parts << GetUiText(UiTextId::OverRateLimits).arg(locale.toString(overRate_));
+    if (!latestOverRate_.isEmpty())
+        parts << latestOverRate_;
     setText(parts.join(QStringLiteral("  \u00b7  ")));
     Q_EMIT refreshed();
 }

@@ -16,8 +16,9 @@ class ReceptionEngine;
 
 // The status bar's counts: the rows of the tab shown, the entries per second arriving in all
 // lists over the last few seconds, and, only when there were any, the datagrams the system
-// dropped before reception read them and the forwards that failed. Updated twice a second, not
-// per entry.
+// dropped before reception read them, the forwards that failed, and the datagrams dropped for
+// coming from senders not allowed or over their rate limits, with the latest sender told over its
+// rate. Updated twice a second, not per entry.
 class StatusCounters : public QLabel
 {
     Q_OBJECT
@@ -35,8 +36,8 @@ public:
     void follow(const ActivitySeries* activity);
     // The list whose rows are counted; null for a tab without one.
     void setCurrentList(LogList* list);
-    // Takes the datagrams dropped by the system and the failed forwards from the engine's
-    // counters as they move on.
+    // Takes the datagrams dropped by the system, the failed forwards and the senders' drops from
+    // the engine's counters as they move on, and the system's drops at each refresh.
     void follow(const ReceptionEngine* engine);
     // Totals since reception started, from the reception and forwarding side.
     void setDroppedBySystem(quint64 count);
@@ -53,6 +54,8 @@ Q_SIGNALS:
 
 private:
     void countArrivals(int count);
+    // Whether the engine's counts changed.
+    bool takeEngineCounters();
     void advance();
 
     QPointer<LogList> current_;
@@ -61,6 +64,10 @@ private:
     qint64 bucketSecond_ = 0;
     quint64 dropped_ = 0;
     quint64 failedForwards_ = 0;
+    quint64 notAllowed_ = 0;
+    quint64 overRate_ = 0;
+    QString latestOverRate_; // the latest sender told over its rate
+    QPointer<const ReceptionEngine> engine_;
     QTimer* timer_;
 };
 

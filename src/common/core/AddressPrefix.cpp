@@ -2,24 +2,67 @@
 
 #include <QtEndian>
 
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <netinet/in.h>
+
 namespace quendal {
 
 namespace {
 
-QHostAddress hostOf(const SocketAddress& host)
+// An address as 16 bytes, IPv4 mapped into IPv6 (::ffff:a.b.c.d), so both families compare alike.
+using Bytes = std::array<quint8, 16>;
+
+Bytes mappedBytes(quint32 hostOrderIpv4)
+{
+    Bytes b{};
+    b[10] = b[11] = 0xff;
+    qToBigEndian(hostOrderIpv4, b.data() + 12);
+    return b;
+}
+
+Bytes bytesOf(const SocketAddress& host)
 {
     if (const std::optional<quint32> v4 = host.ipv4Address())
-        return QHostAddress(qFromBigEndian(*v4));
-    QHostAddress address(host.get());
-    address.setScopeId(QString());
-    return address;
+        return mappedBytes(qFromBigEndian(*v4));
+    Bytes b{};
+    if (host.family() == AF_INET6)
+        std::memcpy(b.data(), &reinterpret_cast<const sockaddr_in6*>(host.get())->sin6_addr, 16);
+    return b;
+}
+
+bool samePrefix(const Bytes& a, const Bytes& b, int bits)
+{
+    const int whole = bits / 8;
+    if (std::memcmp(a.data(), b.data(), size_t(whole)) != 0)
+        return false;
+    const int rest = bits % 8;
+    if (rest == 0)
+        return true;
+    const quint8 mask = quint8(0xff00 >> rest);
+    return (a[size_t(whole)] & mask) == (b[size_t(whole)] & mask);
 }
 
 } // namespace
 
+// Byte by byte, without a QHostAddress per call: this runs for every datagram.
 bool AddressPrefix::contains(const SocketAddress& host) const
 {
-    return hostOf(host).isInSubnet(network, length);
+    if (host.family() != AF_INET && host.family() != AF_INET6)
+        return false;
+    Bytes net{};
+    int bits = length;
+    if (network.protocol() == QAbstractSocket::IPv4Protocol) {
+        net = mappedBytes(network.toIPv4Address());
+        bits += 96;
+    } else if (network.protocol() == QAbstractSocket::IPv6Protocol) {
+        const Q_IPV6ADDR v6 = network.toIPv6Address();
+        std::memcpy(net.data(), v6.c, 16);
+    } else {
+        return false;
+    }
+    return samePrefix(bytesOf(host), net, std::clamp(bits, 0, 128));
 }
 
 QString AddressPrefix::text() const

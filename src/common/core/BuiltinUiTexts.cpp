@@ -143,32 +143,38 @@ QString BuiltinUiText(int number)
         QStringLiteral("Renew failed: %1"),             // 9126
         QStringLiteral("emergency (0)"),                // 9127
         // The Activity tab.
-        QStringLiteral("Activity"),                                        // 9128
-        QStringLiteral("Last 15 minutes"),                                 // 9129
-        QStringLiteral("Last hour"),                                       // 9130
-        QStringLiteral("Last 24 hours"),                                   // 9131
-        QStringLiteral("Link rates of %1"),                                // 9132
-        QStringLiteral("Link rates of %1, the last router that reported"), // 9133
-        QStringLiteral("No status report yet"),                            // 9134
-        QStringLiteral("Mode change"),                                     // 9135
-        QStringLiteral("No report"),                                       // 9136
-        QStringLiteral("Counter reset"),                                   // 9137
-        QStringLiteral("Entries per minute"),                              // 9138
-        QStringLiteral("Emergencies"),                                     // 9139
-        QStringLiteral("Save picture..."),                                 // 9140
-        QStringLiteral("Save data as CSV..."),                             // 9141
-        QStringLiteral("Show the emergencies of %2 in %3 (%1)"),           // 9142
-        QStringLiteral("As they arrive"),                                  // 9143
-        QStringLiteral("Log files read back"),                             // 9144
-        QStringLiteral("Mode %1"),                                         // 9145
-        QStringLiteral("%1 entries"),                                      // 9146
-        QStringLiteral("Click to show them"),                              // 9147
-        QStringLiteral("No status report from %1 yet"),                    // 9148
-        QStringLiteral("TX packets/s"),                                    // 9149
-        QStringLiteral("RX packets/s"),                                    // 9150
+        QStringLiteral("Activity"),                                                // 9128
+        QStringLiteral("Last 15 minutes"),                                         // 9129
+        QStringLiteral("Last hour"),                                               // 9130
+        QStringLiteral("Last 24 hours"),                                           // 9131
+        QStringLiteral("Link rates of %1"),                                        // 9132
+        QStringLiteral("Link rates of %1, the last router that reported"),         // 9133
+        QStringLiteral("No status report yet"),                                    // 9134
+        QStringLiteral("Mode change"),                                             // 9135
+        QStringLiteral("No report"),                                               // 9136
+        QStringLiteral("Counter reset"),                                           // 9137
+        QStringLiteral("Entries per minute"),                                      // 9138
+        QStringLiteral("Emergencies"),                                             // 9139
+        QStringLiteral("Save picture..."),                                         // 9140
+        QStringLiteral("Save data as CSV..."),                                     // 9141
+        QStringLiteral("Show the emergencies of %2 in %3 (%1)"),                   // 9142
+        QStringLiteral("As they arrive"),                                          // 9143
+        QStringLiteral("Log files read back"),                                     // 9144
+        QStringLiteral("Mode %1"),                                                 // 9145
+        QStringLiteral("%1 entries"),                                              // 9146
+        QStringLiteral("Click to show them"),                                      // 9147
+        QStringLiteral("No status report from %1 yet"),                            // 9148
+        QStringLiteral("TX packets/s"),                                            // 9149
+        QStringLiteral("RX packets/s"),                                            // 9150
+        QStringLiteral("from senders not allowed: %1"),                            // 9151
+        QStringLiteral("over rate limits: %1"),                                    // 9152
+        QStringLiteral("Allowed senders"),                                         // 9153
+        QStringLiteral("Not a network: %1"),                                       // 9154
+        QStringLiteral("%1 entries from %2 over its rate limit"),                  // 9155
+        QStringLiteral("%1 entries from %2 other senders over their rate limits"), // 9156
     };
     static_assert(std::size(texts) == kAllUiTextCount);
-    static_assert(static_cast<int>(UiTextId::RxPacketsPerSecond) == kLastAddedUiText);
+    static_assert(static_cast<int>(UiTextId::OthersOverRate) == kLastAddedUiText);
 
     if (number < kFirstUiText || number > kLastAddedUiText)
         return {};

@@ -3,6 +3,7 @@
 #include <arpa/inet.h>
 #include <cerrno>
 #include <cstring>
+#include <linux/sock_diag.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -96,6 +97,24 @@ bool UdpSocket::enableDropCounter()
 {
     const int on = 1;
     return fd_ >= 0 && ::setsockopt(fd_, SOL_SOCKET, SO_RXQ_OVFL, &on, sizeof on) == 0;
+}
+
+std::optional<quint32> UdpSocket::kernelDropCount() const
+{
+    return quendal::kernelDropCount(fd_);
+}
+
+std::optional<quint32> kernelDropCount(int descriptor)
+{
+    if (descriptor < 0)
+        return std::nullopt;
+    // The socket's memory figures end with its drop count (Linux 4.12 and later).
+    quint32 info[SK_MEMINFO_VARS] = {};
+    socklen_t length = sizeof info;
+    if (::getsockopt(descriptor, SOL_SOCKET, SO_MEMINFO, info, &length) != 0 ||
+        length <= socklen_t(SK_MEMINFO_DROPS * sizeof(quint32)))
+        return std::nullopt;
+    return info[SK_MEMINFO_DROPS];
 }
 
 qsizetype UdpSocket::receive(char* buffer, size_t capacity, SocketAddress* from)

@@ -6,6 +6,7 @@
 #include <QtGlobal>
 
 #include <netinet/in.h>
+#include <optional>
 
 namespace quendal {
 
@@ -38,6 +39,9 @@ public:
     // Has the kernel attach its count of datagrams dropped for want of buffer space to each
     // datagram read (see DatagramReader).
     bool enableDropCounter();
+    // The kernel's count of datagrams dropped on this socket since it was created, as it stands
+    // now (it wraps at 2^32); nullopt where the system cannot tell.
+    std::optional<quint32> kernelDropCount() const;
 
     // Reads one datagram of at most `capacity` bytes (a longer one is cut); -1 when none was read.
     qsizetype receive(char* buffer, size_t capacity, SocketAddress* from);
@@ -50,6 +54,9 @@ private:
     int fd_ = -1;
     int family_ = AF_UNSPEC;
 };
+
+// The same for any socket descriptor; safe to call from another thread while the socket is open.
+std::optional<quint32> kernelDropCount(int descriptor);
 
 // Whether the system lets this process create a UDP socket at all.
 bool canCreateUdpSocket();

@@ -157,6 +157,12 @@ enum class UiTextId : int
     NoStatusReportFrom = 9148,      // No status report from %1 yet
     TxPacketsPerSecond = 9149,      // TX packets/s
     RxPacketsPerSecond = 9150,      // RX packets/s
+    NotAllowedSenders = 9151,       // from senders not allowed: %1
+    OverRateLimits = 9152,          // over rate limits: %1
+    AllowedSenders = 9153,          // Allowed senders
+    NotANetwork = 9154,             // Not a network: %1
+    SenderOverRate = 9155,          // %1 entries from %2 over its rate limit
+    OthersOverRate = 9156,          // %1 entries from %2 other senders over their rate limits
 };
 
 } // namespace quendal

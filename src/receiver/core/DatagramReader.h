@@ -36,12 +36,12 @@ public:
     quint64 kernelDrops() const { return kernelDrops_; }
     // Starts counting afresh, for a new socket.
     void resetKernelDrops();
+    // The socket's drop counter as the kernel told it some other way (SO_MEMINFO).
+    void noteDropCount(quint32 count);
 
 private:
     // Room for the drop counter's control message.
     static constexpr size_t kControlBytes = CMSG_SPACE(sizeof(quint32));
-
-    void noteDropCount(quint32 count);
 
     std::unique_ptr<char[]> buffers_; // kSlots slots of kSlotBytes, left uninitialised
     std::array<mmsghdr, kSlots> messages_{};

@@ -8,7 +8,7 @@ bool ReceptionBatch::hasContent() const
         if (!r.isEmpty())
             return true;
     }
-    return !newSenders.isEmpty() || status.has_value() || !activity.isEmpty();
+    return !newSenders.isEmpty() || status.has_value() || !activity.isEmpty() || !overRate.empty();
 }
 
 void ReceptionBatch::append(ReceptionBatch&& later)
@@ -24,6 +24,8 @@ void ReceptionBatch::append(ReceptionBatch&& later)
         later.status.reset();
     }
     activity.append(std::move(later.activity));
+    overRate.insert(overRate.end(), later.overRate.begin(), later.overRate.end());
+    later.overRate.clear();
     counters = later.counters;
 }
 

@@ -14,9 +14,9 @@ namespace quendal {
 class ReceptionWorker : public QObject, public IntakeSink
 {
 public:
-    ReceptionWorker(ReceptionEngine& engine, DatagramEcho* echo)
+    ReceptionWorker(ReceptionEngine& engine, DatagramEcho* echo, const Clock& clock)
         : engine_(engine), files_(new AutoLogFiles(QString(), this)),
-          socket_(new CSysLogSocket(*this, {files_, echo}, this))
+          socket_(new CSysLogSocket(*this, {files_, echo}, this, clock))
     {
         connect(files_, &AutoLogFiles::writeFailed, &engine_, &ReceptionEngine::fileWriteFailed);
         connect(files_, &AutoLogFiles::writeRecovered, &engine_,
@@ -38,6 +38,7 @@ public:
     {
         close();
         socket_->hosts().forgetSenders();
+        socket_->hosts().setCapacity(settings.maxSenders);
         applyControl(replayError);
         if (!createSocket(settings, error)) {
             useReplay(std::nullopt, nullptr);
@@ -66,6 +67,7 @@ public:
     }
 
     quint16 localPort() const { return socket_->localPort(); }
+    int descriptor() const { return socket_->descriptor(); }
     int receiveBufferBytes() const { return socket_->receiveBufferBytes(); }
     void reopenFiles() { files_->reopen(); }
 
@@ -114,6 +116,11 @@ public:
             batch_.status = status.snapshot();
     }
 
+    void overRate(const std::vector<OverRateReport>& reports) override
+    {
+        batch_.overRate.insert(batch_.overRate.end(), reports.begin(), reports.end());
+    }
+
     void drainEnded() override
     {
         if (observer)
@@ -141,6 +148,10 @@ private:
             socket_->hosts().select(*control.selectedHost);
         if (control.folder)
             files_->setFolder(*control.folder);
+        if (control.allow)
+            socket_->setAllow(*control.allow);
+        if (control.rateLimit)
+            socket_->setRateLimit(*control.rateLimit);
         if (control.replay) {
             QString reason;
             if (!useReplay(*control.replay, &reason)) {
@@ -173,8 +184,8 @@ private:
     qint64 drainAt_ = 0; // arrival time of the drain in hand
 };
 
-ReceptionEngine::ReceptionEngine(DatagramEcho* echo, QObject* parent)
-    : QObject(parent), worker_(new ReceptionWorker(*this, echo))
+ReceptionEngine::ReceptionEngine(DatagramEcho* echo, QObject* parent, const Clock& clock)
+    : QObject(parent), worker_(new ReceptionWorker(*this, echo, clock))
 {
     thread_.setObjectName(QStringLiteral("reception"));
     worker_->moveToThread(&thread_);
@@ -200,6 +211,8 @@ bool ReceptionEngine::start(const ReceptionSettings& settings, QString* error, Q
         c.selectedHost = settings.selectedHost;
         c.folder = settings.folder;
         c.replay = settings.replay;
+        c.allow = settings.allow;
+        c.rateLimit = settings.rateLimit;
     });
     bool opened = false;
     QMetaObject::invokeMethod(
@@ -208,6 +221,7 @@ bool ReceptionEngine::start(const ReceptionSettings& settings, QString* error, Q
             opened = worker_->open(settings, error, replayError);
             localPort_ = opened ? worker_->localPort() : 0;
             receiveBufferBytes_ = opened ? worker_->receiveBufferBytes() : 0;
+            descriptor_ = opened ? worker_->descriptor() : -1;
         },
         Qt::BlockingQueuedConnection);
     if (!opened)
@@ -226,6 +240,7 @@ void ReceptionEngine::stop()
         worker_, [this] { worker_->close(); }, Qt::BlockingQueuedConnection);
     state_ = State::Stopped;
     localPort_ = 0;
+    descriptor_ = -1;
     deliverPending();
     Q_EMIT runningChanged(false);
 }
@@ -254,12 +269,25 @@ void ReceptionEngine::setReplay(const std::optional<ReplayTarget>& target)
 
 void ReceptionEngine::setAllow(const std::vector<AddressPrefix>& allow)
 {
-    Q_UNUSED(allow);
+    changeControl([&](Control& c) { c.allow = allow; });
 }
 
 void ReceptionEngine::setRateLimit(int entriesPerSecond)
 {
-    Q_UNUSED(entriesPerSecond);
+    changeControl([&](Control& c) { c.rateLimit = entriesPerSecond; });
+}
+
+IntakeCounters ReceptionEngine::counters() const
+{
+    IntakeCounters c = counters_;
+    // The socket stays open while running (stop() closes it from this thread), so its drop
+    // count can be read here. The kernel's count starts at zero with the socket, so its low 32
+    // bits are those of the total; the difference survives a wrap.
+    if (state_ == State::Running) {
+        if (const std::optional<quint32> now = kernelDropCount(descriptor_))
+            c.kernelDrops += quint32(*now - quint32(c.kernelDrops));
+    }
+    return c;
 }
 
 void ReceptionEngine::reopenFiles()
@@ -325,6 +353,8 @@ void ReceptionEngine::deliverPending()
         outboxFilled_ = false;
     }
     counters_ = batch.counters;
+    for (const OverRateReport& report : batch.overRate)
+        Q_EMIT overRateReported(report);
     if (batch.hasContent())
         Q_EMIT batchArrived(&batch);
     Q_EMIT countersUpdated();

@@ -44,7 +44,7 @@ struct ReceptionSettings
     // Entries per second kept per sender (with a burst of a few seconds' worth); 0: no limit.
     int rateLimit = 0;
     // The most senders the host list keeps; later ones are received but not listed.
-    int maxSenders = 10000;
+    int maxSenders = HostFilter::kDefaultCapacity;
 };
 
 // Reception as one object: the receiving socket, the sender filter, Replay, decoding, the status
@@ -63,8 +63,10 @@ public:
         Running
     };
 
-    // `echo`, when given, shows every datagram; it is used on the receiver thread.
-    explicit ReceptionEngine(DatagramEcho* echo = nullptr, QObject* parent = nullptr);
+    // `echo`, when given, shows every datagram; it is used on the receiver thread. Rate limits
+    // are measured on `clock`.
+    explicit ReceptionEngine(DatagramEcho* echo = nullptr, QObject* parent = nullptr,
+                             const Clock& clock = Clock::system());
     ~ReceptionEngine() override;
 
     // Binds the port and starts taking in datagrams. false, with the reason in `error`, when the
@@ -80,8 +82,8 @@ public:
     bool isRunning() const { return state_ == State::Running; }
     quint16 localPort() const { return localPort_; }
     int receiveBufferBytes() const { return receiveBufferBytes_; }
-    // The counters as of the last batch delivered.
-    const IntakeCounters& counters() const { return counters_; }
+    // The counters as of the last batch delivered, with the kernel's drops as they stand now.
+    IntakeCounters counters() const;
 
     // Settings that may change while running; each takes effect before the next datagram.
     void setSelectedHost(const std::optional<QString>& sender);
@@ -123,6 +125,8 @@ Q_SIGNALS:
     // Sends to the Replay target started failing (once, with the reason), and work again.
     void forwardingFailed(const QString& reason);
     void forwardingRecovered();
+    // Senders went over their rate limits (see overRateText()); at most once per interval.
+    void overRateReported(const quendal::OverRateReport& report);
 
 private:
     friend class ReceptionWorker;
@@ -133,6 +137,8 @@ private:
         std::optional<std::optional<QString>> selectedHost;
         std::optional<QString> folder;
         std::optional<std::optional<ReplayTarget>> replay;
+        std::optional<std::vector<AddressPrefix>> allow;
+        std::optional<int> rateLimit;
     };
     template <typename Change> void changeControl(Change change);
 
@@ -146,6 +152,7 @@ private:
     State state_ = State::Stopped;
     quint16 localPort_ = 0;
     int receiveBufferBytes_ = 0;
+    int descriptor_ = -1; // of the receiving socket while running, for its drop count
     IntakeCounters counters_;
 
     QMutex controlMutex_;
