@@ -166,9 +166,27 @@ QString BuiltinUiText(int number)
         QStringLiteral("No status report from %1 yet"),                    // 9148
         QStringLiteral("TX packets/s"),                                    // 9149
         QStringLiteral("RX packets/s"),                                    // 9150
+        QStringLiteral("Search history..."),                               // 9151
+        QStringLiteral("Search history"),                                  // 9152
+        QStringLiteral("Text:"),                                           // 9153
+        QStringLiteral("Category:"),                                       // 9154
+        QStringLiteral("All categories"),                                  // 9155
+        QStringLiteral("Emergencies only"),                                // 9156
+        QStringLiteral("From:"),                                           // 9157
+        QStringLiteral("To:"),                                             // 9158
+        QStringLiteral("YYYY-MM-DD HH:MM"),                                // 9159
+        QStringLiteral("Search"),                                          // 9160
+        QStringLiteral("%1 entries found"),                                // 9161
+        QStringLiteral("First %1 shown, refine the search"),               // 9162
+        QStringLiteral("Cancelled: %1 entries found"),                     // 9163
+        QStringLiteral("Write times as YYYY-MM-DD HH:MM"),                 // 9164
+        QStringLiteral("Invalid regular expression: %1"),                  // 9165
+        QStringLiteral("Show the file at this entry"),                     // 9166
+        QStringLiteral("%1, line %2"),                                     // 9167
+        QStringLiteral("Could not read %1: %2"),                           // 9168
     };
     static_assert(std::size(texts) == kAllUiTextCount);
-    static_assert(static_cast<int>(UiTextId::RxPacketsPerSecond) == kLastAddedUiText);
+    static_assert(static_cast<int>(UiTextId::SearchUnreadable) == kLastAddedUiText);
 
     if (number < kFirstUiText || number > kLastAddedUiText)
         return {};

@@ -157,6 +157,24 @@ enum class UiTextId : int
     NoStatusReportFrom = 9148,      // No status report from %1 yet
     TxPacketsPerSecond = 9149,      // TX packets/s
     RxPacketsPerSecond = 9150,      // RX packets/s
+    SearchHistory = 9151,           // Search history...
+    SearchHistoryTitle = 9152,      // Search history
+    SearchTextLabel = 9153,         // Text:
+    CategoryLabel = 9154,           // Category:
+    AllCategories = 9155,           // All categories
+    EmergenciesOnly = 9156,         // Emergencies only
+    FromTimeLabel = 9157,           // From:
+    ToTimeLabel = 9158,             // To:
+    SearchTimeHint = 9159,          // YYYY-MM-DD HH:MM
+    StartSearch = 9160,             // Search
+    SearchFoundCount = 9161,        // %1 entries found
+    SearchCapped = 9162,            // First %1 shown, refine the search
+    SearchCancelled = 9163,         // Cancelled: %1 entries found
+    SearchBadTime = 9164,           // Write times as YYYY-MM-DD HH:MM
+    SearchBadPattern = 9165,        // Invalid regular expression: %1
+    ShowInFile = 9166,              // Show the file at this entry
+    EntryInFile = 9167,             // %1, line %2
+    SearchUnreadable = 9168,        // Could not read %1: %2
 };
 
 } // namespace quendal
