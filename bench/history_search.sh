@@ -70,7 +70,7 @@ grep_both() {
 }
 
 literal='SRC=10.0.5.7 '
-regex='SRC=10\.0\.5\.7 .*DPT=(22|23)$'
+regex='SRC=10\.0\.5\.7 .*DPT=(22|23)'
 : >"$work/times"
 rep=1
 while [ "$rep" -le "$reps" ]; do
