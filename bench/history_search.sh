@@ -17,6 +17,8 @@ reps=${REPS:-5}
 search=${SEARCH_BINARY:-build/src/quendal-syslog}
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
+# GENERATE_ONLY=DIR writes the files into DIR and stops, for a look with other tools.
+[ -n "${GENERATE_ONLY:-}" ] && { trap - EXIT; rmdir "$work"; work=$GENERATE_ONLY; mkdir -p "$work"; }
 
 echo "load before: $(cat /proc/loadavg)"
 python3 - "$work" "$entries" <<'PY'
@@ -51,6 +53,7 @@ for i, name in enumerate(names):
             with open(path, "wb") as f:
                 f.write(data)
 PY
+[ -n "${GENERATE_ONLY:-}" ] && exit 0
 plain=$(find "$work" -type f ! -name '*.gz' | sort)
 compressed=$(find "$work" -type f -name '*.gz' | sort)
 echo "files: $(echo "$plain" | wc -l) plain, $(echo "$compressed" | wc -l) gzip; $(du -sh "$work" | cut -f1) on disk"

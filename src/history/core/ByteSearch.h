@@ -4,9 +4,9 @@
 
 namespace quendal {
 
-// Finds a literal in raw bytes, sixteen positions at a time: the positions whose first and last
-// byte fit are the only ones compared in full. Ignoring case, only ASCII letters are folded, so
-// UTF-8 and Latin-1 bytes beyond ASCII are compared as they are.
+// Finds a literal in raw bytes, sixteen positions at a time: the positions where its two
+// rarest bytes fit are the only ones compared in full. Ignoring case, only ASCII letters are
+// folded, so UTF-8 and Latin-1 bytes beyond ASCII are compared as they are.
 class LiteralFinder
 {
 public:
@@ -22,6 +22,8 @@ private:
 
     QByteArray literal_; // lower case when ignoring case
     bool ignoreCase_ = false;
+    qsizetype rare1_ = 0; // the positions of its two rarest bytes
+    qsizetype rare2_ = 0;
 };
 
 // The number of line feeds in [from, end).

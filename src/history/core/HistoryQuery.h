@@ -13,18 +13,18 @@ namespace quendal {
 struct HistoryQuery
 {
     // In Time, Host or Message; empty for every entry.
-    QString text;
+    QString text{};
     bool regularExpression = false;
     bool caseSensitive = false;
     // A part of the Host, case-insensitive; empty for every sender.
-    QString host;
+    QString host{};
     // Empty for all five.
-    QList<LogCategory> categories;
+    QList<LogCategory> categories{};
     bool emergenciesOnly = false;
     // Inclusive bounds, milliseconds since the epoch, against each entry's dated Time; an entry
     // whose Time cannot be dated is left out once a bound is set.
-    std::optional<qint64> sinceMs;
-    std::optional<qint64> untilMs;
+    std::optional<qint64> sinceMs{};
+    std::optional<qint64> untilMs{};
 
     bool hasTimeRange() const { return sinceMs || untilMs; }
     bool includes(LogCategory category) const

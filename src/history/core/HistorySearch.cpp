@@ -6,8 +6,10 @@
 #include "history/core/HistoryMatcher.h"
 #include "history/core/HistoryTime.h"
 
+#include <chrono>
 #include <cstring>
 #include <deque>
+#include <future>
 
 namespace quendal {
 namespace {
@@ -21,16 +23,20 @@ struct Candidate
     std::optional<qint64> datedMs;
 };
 
+} // namespace
+
 // The entries of one file that passed every criterion but the time range, which for classic
 // times has to wait for the file's end.
 class FileScan
 {
 public:
-    FileScan(const HistoryFile& file, const HistoryMatcher& matcher, const HistoryQuery& query,
-             qsizetype keep)
-        : matcher_(matcher), query_(query), dating_(file.modifiedMs),
+    FileScan(const HistoryFile& file, const HistoryQuery& query, qsizetype keep)
+        : matcher_(query), query_(query), dating_(file.modifiedMs),
           keep_(query.hasTimeRange() ? 0 : keep)
     {}
+
+    // Each scan has a matcher of its own: a matcher reuses a buffer, so it serves one thread.
+    const LiteralFinder& literal() const { return matcher_.literal(); }
 
     // One whole entry: three lines, the last one's line feed optional.
     void examine(const char* begin, const char* end, qint64 line)
@@ -90,12 +96,14 @@ private:
                (!query_.untilMs || *ms <= *query_.untilMs);
     }
 
-    const HistoryMatcher& matcher_;
+    HistoryMatcher matcher_;
     const HistoryQuery& query_;
     FileDating dating_;
     qsizetype keep_;
     std::deque<Candidate> candidates_;
 };
+
+namespace {
 
 // Past `count` line feeds from `from`; the caller knows they are there.
 const char* afterLineFeeds(const char* from, const char* end, qsizetype count)
@@ -144,75 +152,120 @@ void scanEntries(FileScan& scan, const LiteralFinder& literal, const char* begin
 
 HistorySearch::HistorySearch(const HistoryQuery& query, QList<HistoryFile> files)
     : query_(query), files_(std::move(files))
-{
-    for (const HistoryFile& file : files_)
-        bytesTotal_ += file.size;
-}
+{}
 
 bool HistorySearch::run(const Sink& sink)
 {
-    const HistoryMatcher matcher(query_);
-    if (!matcher.isValid()) {
-        error_ = matcher.error();
+    if (const HistoryMatcher check(query_); !check.isValid()) {
+        error_ = check.error();
         return false;
     }
-    delivered_ = 0;
-    const Sink counting = [&](const HistoryEntry& entry) {
-        ++delivered_;
-        return sink(entry);
-    };
-    qint64 bytesBefore = 0;
+    QList<HistoryFile> chosen;
+    qint64 total = 0;
     for (const HistoryFile& file : files_) {
-        if (!query_.includes(file.category))
-            continue;
-        if (!searchFile(file, matcher, counting, bytesBefore))
-            return false;
-        bytesBefore += file.size;
+        if (query_.includes(file.category)) {
+            chosen.append(file);
+            total += file.size;
+        }
+    }
+    // Two files are read at once: while one file's matches are handed on, the next is read.
+    constexpr size_t kParallelFiles = 2;
+    std::atomic<qint64> bytesRead{0};
+    std::atomic<bool> stop{false};
+    std::deque<std::future<ScannedFile>> pending;
+    qsizetype next = 0;
+    qsizetype delivered = 0;
+    const auto launch = [&] {
+        while (pending.size() < kParallelFiles && next < chosen.size()) {
+            const HistoryFile& file = chosen.at(next++);
+            // One more than the limit, so that the sink learns there were more.
+            const qsizetype keep = limit_ > 0 ? qMax<qsizetype>(1, limit_ - delivered + 1) : 0;
+            pending.push_back(
+                std::async(std::launch::async, [this, &file, keep, &bytesRead, &stop] {
+                    return scanFile(file, keep, bytesRead, stop);
+                }));
+        }
+    };
+    const auto report = [&] {
         if (progress_)
-            progress_({bytesBefore, bytesTotal_});
+            progress_({qMin(bytesRead.load(), total), total});
+    };
+    launch();
+    while (!pending.empty()) {
+        std::future<ScannedFile>& first = pending.front();
+        while (first.wait_for(std::chrono::milliseconds(20)) != std::future_status::ready)
+            report();
+        ScannedFile scanned = first.get();
+        pending.pop_front();
+        report();
+        if (problem_) {
+            for (const auto& [path, reason] : scanned.problems)
+                problem_(path, reason);
+        }
+        if (!scanned.scan) {
+            stop = true;
+            return false; // cancelled; the files still being read stop at their next block
+        }
+        const bool more =
+            scanned.scan->deliver(scanned.category, scanned.path, [&](const HistoryEntry& entry) {
+                ++delivered;
+                return sink(entry);
+            });
+        if (!more) {
+            stop = true;
+            return false;
+        }
+        launch();
     }
     return true;
 }
 
-bool HistorySearch::searchFile(const HistoryFile& file, const HistoryMatcher& matcher,
-                               const Sink& sink, qint64 bytesBefore)
+HistorySearch::ScannedFile HistorySearch::scanFile(const HistoryFile& file, qsizetype keep,
+                                                   std::atomic<qint64>& bytesRead,
+                                                   const std::atomic<bool>& stop) const
 {
+    ScannedFile scanned;
+    scanned.category = file.category;
+    scanned.path = file.path;
+    const auto stopped = [&] {
+        return stop.load(std::memory_order_relaxed) ||
+               (cancel_ && cancel_->load(std::memory_order_relaxed));
+    };
     QString reason;
     const std::unique_ptr<FileBlocks> blocks =
         FileBlocks::open(file.path, file.compressed, &reason);
     if (!blocks) {
-        if (problem_)
-            problem_(file.path, reason);
-        return true;
+        scanned.problems.append({file.path, reason});
+        scanned.scan = std::make_shared<FileScan>(file, query_, keep);
+        bytesRead += file.size;
+        return scanned;
     }
-    // One more than the limit, so that the sink learns there were more.
-    const qsizetype keep = limit_ > 0 ? qMax<qsizetype>(1, limit_ - delivered_ + 1) : 0;
-    FileScan scan(file, matcher, query_, keep);
-
+    auto scan = std::make_shared<FileScan>(file, query_, keep);
     QByteArray buffer(kBlockSize, Qt::Uninitialized);
     qsizetype carry = 0;  // bytes of a group of lines not yet whole, at the buffer's start
     qint64 firstLine = 0; // the line of the file the buffer starts with
+    qint64 counted = 0;   // of the file's bytes on disk, in bytesRead
     for (;;) {
-        if (cancel_ && cancel_->load(std::memory_order_relaxed))
-            return false;
+        if (stopped())
+            return scanned;
         if (buffer.size() < carry + kBlockSize)
             buffer.resize(carry + kBlockSize);
         char* const data = buffer.data();
         const qint64 n = blocks->read(data + carry, kBlockSize);
         if (n < 0) {
             // What was read up to the damage still counts.
-            if (problem_)
-                problem_(file.path, blocks->error());
+            scanned.problems.append({file.path, blocks->error()});
             break;
         }
-        if (progress_)
-            progress_({bytesBefore + qMin(file.size, blocks->bytesReadOnDisk()), bytesTotal_});
+        const qint64 onDisk = qMin(file.size, blocks->bytesReadOnDisk());
+        bytesRead += onDisk - counted;
+        counted = onDisk;
         if (n == 0) {
             // Two whole lines and a last one without its line feed still make an entry; fewer
             // lines are an entry cut short.
             const char* end = data + carry;
             if (carry > 0 && end[-1] != '\n' && countLineFeeds(data, end) == 2)
-                scanEntries(scan, LiteralFinder(), data, end, firstLine);
+                scanEntries(*scan, LiteralFinder(), data, end, firstLine);
             break;
         }
         const qsizetype end = carry + qsizetype(n);
@@ -228,12 +281,14 @@ bool HistorySearch::searchFile(const HistoryFile& file, const HistoryMatcher& ma
         for (qsizetype k = 0; k <= lines - whole; ++k)
             cut = static_cast<const char*>(memrchr(data, '\n', size_t(cut))) - data;
         ++cut;
-        scanEntries(scan, matcher.literal(), data, data + cut, firstLine);
+        scanEntries(*scan, scan->literal(), data, data + cut, firstLine);
         firstLine += whole;
         std::memmove(data, data + cut, size_t(end - cut));
         carry = end - cut;
     }
-    return scan.deliver(file.category, file.path, sink);
+    bytesRead += file.size - counted;
+    scanned.scan = std::move(scan);
+    return scanned;
 }
 
 } // namespace quendal

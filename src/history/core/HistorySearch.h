@@ -9,11 +9,12 @@
 
 #include <atomic>
 #include <functional>
+#include <memory>
 #include <optional>
 
 namespace quendal {
 
-class HistoryMatcher;
+class FileScan;
 
 // One entry found in a log file.
 struct HistoryEntry
@@ -27,10 +28,10 @@ struct HistoryEntry
 
 // Searches log files for the entries that match a query, newest first: the files one after the
 // other as findHistoryFiles() orders them, and inside each file from its end to its start. Each
-// file is read once from its start in large blocks; with a literal to look for, only the
-// entries that hold it are taken apart. An incomplete last entry (fewer than three lines) is
-// left out. A file's matches are handed on once the file has been read, since its classic
-// times are dated from its end.
+// file is read once from its start in large blocks, the next file on a second thread while one
+// is handed on; with a literal to look for, only the entries that hold it are taken apart. An
+// incomplete last entry (fewer than three lines) is left out. A file's matches are handed on once
+// the file has been read, since its classic times are dated from its end.
 class HistorySearch
 {
 public:
@@ -61,11 +62,19 @@ public:
     QString error() const { return error_; }
 
     // Bytes the search reads through at a time.
-    static constexpr qsizetype kBlockSize = 4 << 20;
+    static constexpr qsizetype kBlockSize = 256 << 10;
 
 private:
-    bool searchFile(const HistoryFile& file, const HistoryMatcher& matcher, const Sink& sink,
-                    qint64 bytesBefore);
+    struct ScannedFile
+    {
+        LogCategory category = LogCategory::FireWall;
+        QString path;
+        std::shared_ptr<FileScan> scan; // none when the search was stopped
+        QList<std::pair<QString, QString>> problems;
+    };
+    // On a thread of its own: reads one file and keeps what it must hand on.
+    ScannedFile scanFile(const HistoryFile& file, qsizetype keep, std::atomic<qint64>& bytesRead,
+                         const std::atomic<bool>& stop) const;
 
     HistoryQuery query_;
     QList<HistoryFile> files_;
@@ -74,8 +83,6 @@ private:
     std::function<void(const Progress&)> progress_;
     Problem problem_;
     QString error_;
-    qint64 bytesTotal_ = 0;
-    qsizetype delivered_ = 0;
 };
 
 } // namespace quendal
