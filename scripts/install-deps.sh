@@ -13,6 +13,7 @@ set -eu
 # off screen.
 packages="cmake ninja-build g++ pkg-config qt6-base-dev qt6-svg-dev qt6-charts-dev"
 packages="$packages libqt6opengl6-dev fonts-dejavu-core libcap2-bin"
+packages="$packages zlib1g-dev" # zlib reads the compressed, rotated log files (history search)
 if [ "${1:-}" = "--test" ]; then
     # logger (bsdutils) is the real syslog client of the tests; unshare (util-linux) and ip
     # (iproute2) give the test run a network of its own; logrotate rotates the log files under

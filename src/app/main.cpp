@@ -3,15 +3,19 @@
 #include "app/core/HeadlessOptions.h"
 #include "app/core/HeadlessReceiver.h"
 #include "app/core/InstanceActivation.h"
+#include "app/core/SettingsStore.h"
 #include "app/core/SingleInstanceLock.h"
 #include "app/core/StandardDescriptors.h"
 #include "app/gui/CSysLogDlg.h"
 #include "common/core/UdpSocket.h"
 #include "common/core/UiText.h"
+#include "history/core/HistoryCommand.h"
+#include "history/core/HistoryOptions.h"
 #include "netinfo/core/PortDefinitions.h"
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QDir>
 #include <QMessageBox>
 
 #include <cstdio>
@@ -55,7 +59,8 @@ void printUsage()
                "into QuenDalSysLog.log. --router-search sends the Client page's router search\n"
                "to ADDRESS (default 255.255.255.255, port 56415), for instance a directed\n"
                "broadcast such as 192.168.1.255. Without a display, or with --headless, it runs\n"
-               "the receiver without a window:\n\n",
+               "the receiver without a window. With --search it searches the log files (see\n"
+               "--search --help). Without a window:\n\n",
                stdout);
     std::fputs(qPrintable(headlessUsage()), stdout);
 }
@@ -137,6 +142,9 @@ int main(int argc, char** argv)
     reopenClosedStandardDescriptors();
     ignoreBrokenPipe();
     const QStringList arguments = rawArguments(argc, argv).mid(1);
+    // A search of the log files: no window, no receiver, no instance lock.
+    if (isHistorySearch(arguments))
+        return runHistorySearch(arguments, SettingsStore().logPath().value_or(QDir::currentPath()));
     if (wantsHelp(arguments)) {
         printUsage();
         return ExitOk;

@@ -1,7 +1,6 @@
 #pragma once
 
-#include "logs/core/LogCategory.h"
-#include "logs/core/LogEntry.h"
+#include "logs/core/EntryLine.h"
 
 #include <QByteArray>
 
@@ -9,16 +8,6 @@ namespace quendal {
 
 class WanStatus;
 struct IntakeCounters;
-
-// Received bytes made safe for a terminal: control characters and backslashes escaped (\t, \n,
-// \r, \\, \xHH), every other byte as received.
-void appendEscaped(QByteArray& out, QByteArrayView text);
-
-// One stored entry as one line: category, Time, Host and Message, tab-separated, ending in a
-// line feed. An emergency entry's Time stands in brackets, as in the log files. Control
-// characters and backslashes are escaped (\t, \n, \r, \\, \xHH), so a line is always one entry;
-// other bytes are written as received.
-void appendEntryLine(QByteArray& out, LogCategory category, const LogEntryView& entry);
 
 // The status panels as one line: "Status", then key=value for every field and the mode.
 void appendStatusLine(QByteArray& out, const WanStatus& status);

@@ -302,6 +302,7 @@ void CSysLogDlg::connectCommands()
             pages_[size_t(page)]->findBar()->open();
     });
     connect(sheet_, &QTabWidget::currentChanged, this, &CSysLogDlg::UpdateFileButtons);
+    connect(actions_->searchHistory(), &QAction::triggered, this, &CSysLogDlg::OnSearchHistory);
 }
 
 QWidget* CSysLogDlg::buildToolStrip()
@@ -488,6 +489,7 @@ void CSysLogDlg::contextMenuEvent(QContextMenuEvent* event)
 {
     // Desktops offer no way into a window's system menu, so the About entry lives here.
     QMenu menu(this);
+    menu.addAction(actions_->searchHistory());
     menu.addAction(alertsAction_);
     menu.addAction(aboutAction_);
     menu.exec(event->globalPos());

@@ -35,6 +35,7 @@ class CPortSettingsDlg;
 class CSystemTray;
 class ElidedLabel;
 class HiddenAlerts;
+class HistorySearchDialog;
 class HostList;
 class LogList;
 class MainActions;
@@ -127,6 +128,7 @@ public:
     QMessageBox* aboutBox() const { return aboutBox_; }
     // The Save or Open dialog while it is open.
     QFileDialog* fileDialog() const { return fileDialog_; }
+    HistorySearchDialog* historySearchDialog() const { return historySearchDlg_; }
     CClearLogDlg* clearDialog() const { return clearDlg_; }
     CSystemTray* systemTray() const { return tray_; }
     ElidedLabel* stateLabel() const { return stateLabel_; }
@@ -146,6 +148,8 @@ public Q_SLOTS:
     void OnSaveLog();
     void OnOpenLog();
     void OnClearLog();
+    // Opens the search of the log folder's files, rotated ones included.
+    void OnSearchHistory();
     void showAbout();
     // Back from the notification area.
     void restoreFromTray();
@@ -230,6 +234,7 @@ private:
     QAction* alertsAction_ = nullptr;
     CClearLogDlg* clearDlg_ = nullptr;
     QPointer<QFileDialog> fileDialog_;
+    HistorySearchDialog* historySearchDlg_ = nullptr;
     QString lastFileFolder_;
     LogFileReader reader_;
     bool showingFileFailure_ = false;

@@ -4,12 +4,14 @@
 #include "app/gui/CSysLogDlg.h"
 #include "app/gui/LogFileDialog.h"
 #include "common/core/UiText.h"
+#include "history/gui/HistorySearchDialog.h"
 #include "logs/core/LogFileWriter.h"
 #include "logs/core/LogList.h"
 
 #include <QApplication>
 #include <QDateTime>
 #include <QFileInfo>
+#include <QLineEdit>
 #include <QStatusBar>
 #include <QTabWidget>
 
@@ -20,6 +22,18 @@ namespace {
 constexpr int kFileReportMs = 10000;
 
 } // namespace
+
+void CSysLogDlg::OnSearchHistory()
+{
+    // One search window, kept with its criteria and results; it searches the folder set now.
+    if (!historySearchDlg_)
+        historySearchDlg_ = new HistorySearchDialog(settings_.LogPath, this);
+    historySearchDlg_->setFolder(settings_.LogPath);
+    historySearchDlg_->show();
+    historySearchDlg_->raise();
+    historySearchDlg_->activateWindow();
+    historySearchDlg_->textField()->setFocus();
+}
 
 QString CSysLogDlg::fileDialogFolder() const
 {

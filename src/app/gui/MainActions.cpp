@@ -27,6 +27,7 @@ MainActions::MainActions(QWidget* window) : QObject(window), window_(window)
     save_ = make(QKeySequence(Qt::CTRL | Qt::Key_S));
     clear_ = make(QKeySequence(Qt::CTRL | Qt::Key_L));
     find_ = make(QKeySequence(Qt::CTRL | Qt::Key_F));
+    searchHistory_ = make(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F));
     exit_ = make(QKeySequence(Qt::CTRL | Qt::Key_Q));
     for (int i = 0; i < kTabCount; ++i) {
         QAction* action = make(QKeySequence(Qt::CTRL | Qt::Key(Qt::Key_1 + i)));
@@ -59,6 +60,7 @@ void MainActions::applyUiTexts()
     apply(open_, GetUiText(UiTextId::Open));
     apply(exit_, GetUiText(UiTextId::Exit));
     apply(find_, GetUiText(UiTextId::Find));
+    apply(searchHistory_, GetUiText(UiTextId::SearchHistory));
 }
 
 void MainActions::setRunning(bool running)

@@ -32,6 +32,7 @@ public:
     QAction* save() const { return save_; }
     QAction* clear() const { return clear_; }
     QAction* find() const { return find_; }
+    QAction* searchHistory() const { return searchHistory_; }
     QAction* exit() const { return exit_; }
     QAction* tab(int index) const { return tabs_[size_t(index)]; }
 
@@ -60,6 +61,7 @@ private:
     QAction* save_;
     QAction* clear_;
     QAction* find_;
+    QAction* searchHistory_;
     QAction* exit_;
     std::array<QAction*, kTabCount> tabs_{};
 };

@@ -172,9 +172,27 @@ QString BuiltinUiText(int number)
         QStringLiteral("Not a network: %1"),                                       // 9154
         QStringLiteral("%1 entries from %2 over its rate limit"),                  // 9155
         QStringLiteral("%1 entries from %2 other senders over their rate limits"), // 9156
+        QStringLiteral("Search history..."),                                       // 9157
+        QStringLiteral("Search history"),                                          // 9158
+        QStringLiteral("Text:"),                                                   // 9159
+        QStringLiteral("Category:"),                                               // 9160
+        QStringLiteral("All categories"),                                          // 9161
+        QStringLiteral("Emergencies only"),                                        // 9162
+        QStringLiteral("From:"),                                                   // 9163
+        QStringLiteral("To:"),                                                     // 9164
+        QStringLiteral("YYYY-MM-DD HH:MM"),                                        // 9165
+        QStringLiteral("Search"),                                                  // 9166
+        QStringLiteral("%1 entries found"),                                        // 9167
+        QStringLiteral("First %1 shown, refine the search"),                       // 9168
+        QStringLiteral("Cancelled: %1 entries found"),                             // 9169
+        QStringLiteral("Write times as YYYY-MM-DD HH:MM"),                         // 9170
+        QStringLiteral("Invalid regular expression: %1"),                          // 9171
+        QStringLiteral("Show the file at this entry"),                             // 9172
+        QStringLiteral("%1, line %2"),                                             // 9173
+        QStringLiteral("Could not read %1: %2"),                                   // 9174
     };
     static_assert(std::size(texts) == kAllUiTextCount);
-    static_assert(static_cast<int>(UiTextId::OthersOverRate) == kLastAddedUiText);
+    static_assert(static_cast<int>(UiTextId::SearchUnreadable) == kLastAddedUiText);
 
     if (number < kFirstUiText || number > kLastAddedUiText)
         return {};

@@ -163,6 +163,24 @@ enum class UiTextId : int
     NotANetwork = 9154,             // Not a network: %1
     SenderOverRate = 9155,          // %1 entries from %2 over its rate limit
     OthersOverRate = 9156,          // %1 entries from %2 other senders over their rate limits
+    SearchHistory = 9157,           // Search history...
+    SearchHistoryTitle = 9158,      // Search history
+    SearchTextLabel = 9159,         // Text:
+    CategoryLabel = 9160,           // Category:
+    AllCategories = 9161,           // All categories
+    EmergenciesOnly = 9162,         // Emergencies only
+    FromTimeLabel = 9163,           // From:
+    ToTimeLabel = 9164,             // To:
+    SearchTimeHint = 9165,          // YYYY-MM-DD HH:MM
+    StartSearch = 9166,             // Search
+    SearchFoundCount = 9167,        // %1 entries found
+    SearchCapped = 9168,            // First %1 shown, refine the search
+    SearchCancelled = 9169,         // Cancelled: %1 entries found
+    SearchBadTime = 9170,           // Write times as YYYY-MM-DD HH:MM
+    SearchBadPattern = 9171,        // Invalid regular expression: %1
+    ShowInFile = 9172,              // Show the file at this entry
+    EntryInFile = 9173,             // %1, line %2
+    SearchUnreadable = 9174,        // Could not read %1: %2
 };
 
 } // namespace quendal

@@ -1,7 +1,7 @@
 #include "logs/gui/RowMatcher.h"
 
 #include "common/core/DisplayText.h"
-#include "logs/gui/RegexLiteral.h"
+#include "logs/core/RegexLiteral.h"
 
 #include <algorithm>
 #include <cstring>

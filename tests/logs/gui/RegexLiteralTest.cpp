@@ -1,4 +1,4 @@
-#include "logs/gui/RegexLiteral.h"
+#include "logs/core/RegexLiteral.h"
 
 #include "logs/gui/RowMatcher.h"
 
