@@ -166,9 +166,30 @@ QString BuiltinUiText(int number)
         QStringLiteral("No status report from %1 yet"),                    // 9148
         QStringLiteral("TX packets/s"),                                    // 9149
         QStringLiteral("RX packets/s"),                                    // 9150
+        QStringLiteral("Router shown"),                                    // 9151
+        QStringLiteral("Time range"),                                      // 9152
+        QStringLiteral("Entries counted"),                                 // 9153
+        QStringLiteral("Latest report at %1: TX Rate %2, RX Rate %3"),     // 9154
+        QStringLiteral("%1 entries in the minute of %2, %3 emergencies"),  // 9155
+        QStringLiteral("Clear the find text"),                             // 9156
+        QStringLiteral("Senders accepted"),                                // 9157
+        QStringLiteral("Show window"),                                     // 9158
+        QStringLiteral("Receiving on port %1"),                            // 9159
+        QStringLiteral("Stopped"),                                         // 9160
+        QStringLiteral("The emergencies of %1 are no longer in the list"), // 9161
+        QStringLiteral("Rate, as the router reports it"),                  // 9162
+        QStringLiteral("The syslog port must be a number, 1 to 65535."),   // 9163
+        QStringLiteral("Cannot write to the log folder: %1"),              // 9164
+        QStringLiteral("Rows per list: a number from %1 to %2."),          // 9165
+        QStringLiteral("The Replay port must be a number, 1 to 65535."),   // 9166
+        QStringLiteral("The Replay address cannot be used: %1"),           // 9167
+        QStringLiteral("Time"),                                            // 9168
+        QStringLiteral("Entries"),                                         // 9169
+        QStringLiteral("%1 is not an IPv4 or IPv6 address"),               // 9170
+        QStringLiteral("Pages"),                                           // 9171
     };
     static_assert(std::size(texts) == kAllUiTextCount);
-    static_assert(static_cast<int>(UiTextId::RxPacketsPerSecond) == kLastAddedUiText);
+    static_assert(static_cast<int>(UiTextId::Pages) == kLastAddedUiText);
 
     if (number < kFirstUiText || number > kLastAddedUiText)
         return {};

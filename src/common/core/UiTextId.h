@@ -157,6 +157,27 @@ enum class UiTextId : int
     NoStatusReportFrom = 9148,      // No status report from %1 yet
     TxPacketsPerSecond = 9149,      // TX packets/s
     RxPacketsPerSecond = 9150,      // RX packets/s
+    RouterShown = 9151,             // Router shown
+    TimeRange = 9152,               // Time range
+    EntriesCounted = 9153,          // Entries counted
+    LinkChartDescription = 9154,    // Latest report at %1: TX Rate %2, RX Rate %3
+    EntryChartDescription = 9155,   // %1 entries in the minute of %2, %3 emergencies
+    ClearFindText = 9156,           // Clear the find text
+    SendersAccepted = 9157,         // Senders accepted
+    ShowWindow = 9158,              // Show window
+    TrayReceiving = 9159,           // Receiving on port %1
+    TrayStopped = 9160,             // Stopped
+    EmergenciesGone = 9161,         // The emergencies of %1 are no longer in the list
+    RateAxisTitle = 9162,           // Rate, as the router reports it
+    PortRejected = 9163,            // The syslog port must be a number, 1 to 65535.
+    FolderRejected = 9164,          // Cannot write to the log folder: %1
+    RowsRejected = 9165,            // Rows per list: a number from %1 to %2.
+    ReplayPortRejected = 9166,      // The Replay port must be a number, 1 to 65535.
+    ReplayAddressRejected = 9167,   // The Replay address cannot be used: %1
+    TimeAxisTitle = 9168,           // Time
+    EntriesAxisTitle = 9169,        // Entries
+    NotAnAddress = 9170,            // %1 is not an IPv4 or IPv6 address
+    Pages = 9171,                   // Pages
 };
 
 } // namespace quendal
