@@ -201,12 +201,14 @@ void CActivityPage::describeCharts(const LinkSeries* link, const MinuteActivity&
                               : QStringLiteral("-");
     };
     linkView_->setAccessibleName(router_->text());
+    linkView_->viewport()->setAccessibleName(router_->text());
     const LinkPoint* latest = link ? link->latest() : nullptr;
     linkView_->setAccessibleDescription(
         latest ? GetUiText(UiTextId::LinkChartDescription)
                      .arg(timeText(latest->at), number(latest->txRate), number(latest->rxRate))
                : QString());
     entryView_->setAccessibleName(GetUiText(UiTextId::EntriesPerMinute));
+    entryView_->viewport()->setAccessibleName(GetUiText(UiTextId::EntriesPerMinute));
     const std::vector<MinuteCounts> last =
         minutes.isEmpty() ? std::vector<MinuteCounts>()
                           : minutes.range(minutes.latestMinute(), minutes.latestMinute());

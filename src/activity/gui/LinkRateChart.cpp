@@ -102,12 +102,13 @@ void LinkRateChart::show(const LinkSeries* series, const QString& title, qint64 
         auto gap = gaps.begin();
         qint64 previous = std::numeric_limits<qint64>::min();
         for (const LinkPoint& p : points) {
-            while (gap != gaps.end() && gap->first < previous)
-                ++gap;
-            if (gap != gaps.end() && gap->first >= previous && gap->first < p.at) {
+            // A silence that began after the previous point shown ends the line there.
+            bool silence = false;
+            for (; gap != gaps.end() && gap->first < p.at; ++gap)
+                silence = silence || gap->first >= previous;
+            if (silence && previous != std::numeric_limits<qint64>::min()) {
                 tx.emplace_back();
                 rx.emplace_back();
-                ++gap;
             }
             previous = p.at;
             if (isKnown(p.txRate)) {

@@ -11,7 +11,7 @@ namespace quendal {
 namespace {
 
 constexpr qint64 kMinuteMs = 60000;
-constexpr int kMostTicks = 8;
+constexpr int kMostTicks = 6;
 
 } // namespace
 

@@ -100,10 +100,14 @@ void nameUnnamedControls(QWidget* root)
         } else if (!hasLabel(widget)) {
             name = widget->toolTip();
         }
-        // Last, the frame around it: a list alone in "Routers" is the routers.
-        for (QWidget* up = widget->parentWidget(); name.isEmpty() && up; up = up->parentWidget())
+        // Last, the frame around it, or the page it is on: the list of the Client page.
+        for (QWidget* up = widget->parentWidget(); name.isEmpty() && up && !up->isWindow();
+             up = up->parentWidget()) {
             if (auto* group = qobject_cast<QGroupBox*>(up))
                 name = group->title();
+            if (name.isEmpty())
+                name = up->windowTitle();
+        }
         if (!name.isEmpty())
             widget->setAccessibleName(withoutMnemonic(name));
     }

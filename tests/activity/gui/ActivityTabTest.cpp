@@ -269,7 +269,7 @@ TEST_F(ActivityTabTest, StatusBarAndTrayTooltipCountArrivalsButNoFileReadBack)
     EXPECT_TRUE(tray_.toolTip.startsWith(QStringLiteral("QuenDalSysLog\n")));
     EXPECT_TRUE(tray_.toolTip.endsWith(QStringLiteral(" entries/s")))
         << tray_.toolTip.toStdString();
-    EXPECT_TRUE(window_->counters()->text().contains(tray_.toolTip.section(QLatin1Char('\n'), 1)))
+    EXPECT_TRUE(window_->counters()->text().contains(tray_.toolTip.section(QLatin1Char('\n'), -1)))
         << window_->counters()->text().toStdString();
 }
 
