@@ -31,6 +31,7 @@ if [ "${1:-}" = "--test" ]; then
     packages="$packages xvfb xauth"
     # clang-format checks that the sources keep the project's layout (scripts/check-format.sh).
     packages="$packages clang-format"
+    packages="$packages at-spi2-core python3-pyatspi dbus"
 fi
 if [ "${1:-}" = "--package" ]; then
     # dpkg-shlibdeps finds the package's dependencies.

@@ -106,8 +106,13 @@ int runWindow(int argc, char** argv)
     case SingleInstanceLock::Result::Acquired:
         break;
     case SingleInstanceLock::Result::HeldElsewhere:
-        // Silently: the running instance stays as it is, only its window comes to the front.
-        InstanceActivation::askRunningInstanceToShow();
+        // The running instance stays as it is, only its window comes to the front.
+        if (InstanceActivation::askRunningInstanceToShow())
+            std::fputs("quendal-syslog: already running: its window was brought to the front\n",
+                       stderr);
+        else
+            std::fputs("quendal-syslog: already running, but its window could not be reached\n",
+                       stderr);
         return 1;
     case SingleInstanceLock::Result::Unavailable:
         std::fprintf(stderr, "quendal-syslog: %s; starting anyway\n", qPrintable(error));

@@ -27,6 +27,7 @@ void ActivitySeries::apply(ActivityTally& tally)
         seriesFor(r.sender).add(r.report);
         routers_[r.sender]->lastReport = r.report.at;
         lastReporter_ = r.sender;
+        Q_EMIT statusReported(r.sender, r.report.text);
     }
     for (EmergencySample& e : tally.emergencies)
         emergencies_.push_back(std::move(e));

@@ -56,6 +56,8 @@ Q_SIGNALS:
     void changed();
     // Entries arrived (not read back from a file), once per batch.
     void entriesArrived(quint64 count);
+    // A router's status report, as received, in order of arrival.
+    void statusReported(const QString& sender, const QByteArray& text);
 
 private:
     LinkSeries& seriesFor(const QString& sender);

@@ -30,6 +30,9 @@ void ActivityTally::addReport(const QString& sender, LinkReport report)
                 report.at >= it->report.at) {
                 if (!report.mode)
                     report.mode = it->report.mode;
+                // Keys only the earlier report gave still count, behind the later's own.
+                if (report.text.size() + it->report.text.size() < kMaxMergedText)
+                    report.text += ' ' + it->report.text;
                 report.at = it->report.at; // the point stays where its second began
                 it->report = std::move(report);
                 return;

@@ -35,6 +35,8 @@ struct ActivityTally
     static constexpr size_t kMaxEmergencySamples = 64;
     // Status reports kept per batch; beyond, each sender's latest replaces its previous one.
     static constexpr size_t kMaxReports = 1024;
+    // Reports of one sender merged into one keep their texts together up to this length.
+    static constexpr qsizetype kMaxMergedText = 8192;
 
     std::vector<MinuteCounts> minutes; // in order of arrival, one per minute reached
     std::vector<SenderReport> reports; // in order of arrival

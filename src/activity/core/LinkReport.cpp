@@ -76,6 +76,7 @@ LinkReport readLinkReport(QByteArrayView bytes, qint64 at)
     r.rxPackets = counter(values[RxPackets]);
     if (values[Mode])
         r.mode = QByteArray(values[Mode]->data(), qsizetype(values[Mode]->size()));
+    r.text = bytes.toByteArray();
     return r;
 }
 

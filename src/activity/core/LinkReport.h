@@ -21,6 +21,9 @@ struct LinkReport
     std::optional<quint64> txPackets; // "BBandTxPkt=", a counter that only grows until a reset
     std::optional<quint64> rxPackets; // "BBandRxPkt="
     std::optional<QByteArray> mode;   // "BBandMode="
+    // The report as received, for the status panels of the router they show; not kept by the
+    // chart's series.
+    QByteArray text;
 };
 
 // Reads a status message by the same rule as the status panels: a key counts at its first

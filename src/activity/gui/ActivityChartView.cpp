@@ -3,7 +3,9 @@
 #include "common/core/UiText.h"
 
 #include <QContextMenuEvent>
+#include <QCursor>
 #include <QFileDialog>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QSaveFile>
@@ -15,6 +17,7 @@ ActivityChartView::ActivityChartView(QChart* chart, QWidget* parent) : QChartVie
 {
     setRenderHint(QPainter::Antialiasing);
     setMouseTracking(true);
+    setFocusPolicy(Qt::StrongFocus);
 }
 
 void ActivityChartView::setCsv(std::function<QByteArray()> csv, const QString& fileName)
@@ -70,10 +73,30 @@ void ActivityChartView::mouseMoveEvent(QMouseEvent* event)
 {
     QChartView::mouseMoveEvent(event);
     const QString text = tooltipAt(event->position().toPoint());
+    shownTip_ = text;
     if (text.isEmpty())
         QToolTip::hideText();
     else
         QToolTip::showText(event->globalPosition().toPoint(), text, this);
+}
+
+void ActivityChartView::leaveEvent(QEvent* event)
+{
+    shownTip_.clear();
+    QChartView::leaveEvent(event);
+}
+
+void ActivityChartView::refreshTooltip()
+{
+    // A redraw replaces the items under the pointer, which takes the tooltip away with them.
+    if (shownTip_.isEmpty() || !underMouse())
+        return;
+    const QPoint global = QCursor::pos();
+    shownTip_ = tooltipAt(mapFromGlobal(global));
+    if (shownTip_.isEmpty())
+        QToolTip::hideText();
+    else
+        QToolTip::showText(global, shownTip_, this);
 }
 
 void ActivityChartView::mousePressEvent(QMouseEvent* event)
@@ -84,13 +107,37 @@ void ActivityChartView::mousePressEvent(QMouseEvent* event)
         Q_EMIT clickedAt(*value);
 }
 
+QMenu* ActivityChartView::makeContextMenu()
+{
+    auto* menu = new QMenu(this);
+    menu->addAction(GetUiText(UiTextId::SavePicture), this, &ActivityChartView::askSavePicture);
+    menu->addAction(GetUiText(UiTextId::SaveDataAsCsv), this, &ActivityChartView::askSaveCsv)
+        ->setEnabled(bool(csv_));
+    if (menuEntries_)
+        menuEntries_(menu);
+    return menu;
+}
+
 void ActivityChartView::contextMenuEvent(QContextMenuEvent* event)
 {
-    QMenu menu(this);
-    menu.addAction(GetUiText(UiTextId::SavePicture), this, &ActivityChartView::askSavePicture);
-    menu.addAction(GetUiText(UiTextId::SaveDataAsCsv), this, &ActivityChartView::askSaveCsv)
-        ->setEnabled(bool(csv_));
-    menu.exec(event->globalPos());
+    QMenu* menu = makeContextMenu();
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    // From the keyboard the menu opens in the chart's top left corner, not where the pointer is.
+    const QPoint at = event->reason() == QContextMenuEvent::Mouse
+                          ? event->globalPos()
+                          : mapToGlobal(QPoint(width() / 4, height() / 4));
+    menu->popup(at);
+}
+
+void ActivityChartView::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_F10 && event->modifiers() == Qt::ShiftModifier) {
+        QContextMenuEvent menu(QContextMenuEvent::Keyboard, QPoint(width() / 4, height() / 4),
+                               mapToGlobal(QPoint(width() / 4, height() / 4)));
+        contextMenuEvent(&menu);
+        return;
+    }
+    QChartView::keyPressEvent(event);
 }
 
 void ActivityChartView::askSavePicture()

@@ -7,11 +7,14 @@
 #include <functional>
 #include <optional>
 
+class QMenu;
+
 namespace quendal {
 
 // A chart on screen with what every activity chart offers: a tooltip with the exact values under
 // the pointer, clicks reported in the chart's values, and a context menu that saves the picture
-// (PNG, at the size shown) or the series (CSV).
+// (PNG, at the size shown) or the series (CSV). The chart takes the keyboard focus, and opens its
+// context menu with the menu key or Shift+F10 as with the mouse.
 class ActivityChartView : public QChartView
 {
     Q_OBJECT
@@ -23,6 +26,12 @@ public:
     void setTooltipText(std::function<QString(QPointF)> text) { tooltipText_ = std::move(text); }
     // The series as CSV, and the file name the Save dialog proposes.
     void setCsv(std::function<QByteArray()> csv, const QString& fileName);
+    // Further entries the context menu offers, after its own.
+    void setMenuEntries(std::function<void(QMenu*)> add) { menuEntries_ = std::move(add); }
+    // Shows the tooltip afresh for what lies under the pointer now, after the chart was redrawn.
+    void refreshTooltip();
+    // The context menu as it would open now; the caller owns it.
+    QMenu* makeContextMenu();
 
     // The chart as it is shown, as a PNG. false, with the reason, when it cannot be written.
     bool savePicture(const QString& path, QString* error = nullptr);
@@ -47,12 +56,16 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void leaveEvent(QEvent* event) override;
 
 private:
     void askSave(const QString& fileName, const QString& filter,
                  const std::function<bool(const QString&, QString*)>& save);
 
     std::function<QString(QPointF)> tooltipText_;
+    std::function<void(QMenu*)> menuEntries_;
+    QString shownTip_; // the tooltip this view shows, empty for none
     std::function<QByteArray()> csv_;
     QString csvName_;
     QPointer<QFileDialog> fileDialog_;

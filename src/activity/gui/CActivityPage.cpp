@@ -5,18 +5,22 @@
 #include "activity/gui/ActivityChartView.h"
 #include "activity/gui/EntryRateChart.h"
 #include "activity/gui/LinkRateChart.h"
+#include "activity/gui/RouterChoiceBox.h"
+#include "activity/gui/RouterWatch.h"
 #include "common/core/UiText.h"
-#include "receiver/core/HostList.h"
 
 #include <QComboBox>
 #include <QCursor>
 #include <QDateTime>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLocale>
 #include <QMenu>
 #include <QSplitter>
 #include <QTimer>
 #include <QVBoxLayout>
+
+#include <cmath>
 
 namespace quendal {
 namespace {
@@ -25,10 +29,10 @@ constexpr qint64 kMinuteMs = 60000;
 
 } // namespace
 
-CActivityPage::CActivityPage(ActivitySeries* series, HostList* hosts, QWidget* parent)
-    : QWidget(parent), series_(series), hosts_(hosts), range_(new QComboBox(this)),
-      source_(new QComboBox(this)), router_(new QLabel(this)), link_(new LinkRateChart(this)),
-      entries_(new EntryRateChart(this)), timer_(new QTimer(this)),
+CActivityPage::CActivityPage(ActivitySeries* series, RouterWatch* watch, QWidget* parent)
+    : QWidget(parent), series_(series), watch_(watch), routerBox_(new RouterChoiceBox(watch, this)),
+      range_(new QComboBox(this)), source_(new QComboBox(this)), router_(new QLabel(this)),
+      link_(new LinkRateChart(this)), entries_(new EntryRateChart(this)), timer_(new QTimer(this)),
       now_([] { return QDateTime::currentMSecsSinceEpoch(); })
 {
     range_->addItems({GetUiText(UiTextId::Last15Minutes), GetUiText(UiTextId::LastHour),
@@ -38,6 +42,9 @@ CActivityPage::CActivityPage(ActivitySeries* series, HostList* hosts, QWidget* p
     // The choice matters once a file was read back.
     source_->setVisible(false);
     router_->setTextFormat(Qt::PlainText);
+    routerBox_->setAccessibleName(GetUiText(UiTextId::RouterShown));
+    range_->setAccessibleName(GetUiText(UiTextId::TimeRange));
+    source_->setAccessibleName(GetUiText(UiTextId::EntriesCounted));
 
     linkView_ = new ActivityChartView(link_->chart(), this);
     entryView_ = new ActivityChartView(entries_->chart(), this);
@@ -45,6 +52,7 @@ CActivityPage::CActivityPage(ActivitySeries* series, HostList* hosts, QWidget* p
     entryView_->setRenderHint(QPainter::Antialiasing, false);
     linkView_->setTooltipText([this](QPointF v) { return link_->tooltipAt(v); });
     entryView_->setTooltipText([this](QPointF v) { return entries_->tooltipAt(v); });
+    entryView_->setMenuEntries([this](QMenu* menu) { addEmergencyEntries(menu); });
     linkView_->setCsv(
         [this] {
             const LinkSeries* s = series_->link(shownRouter_);
@@ -60,6 +68,7 @@ CActivityPage::CActivityPage(ActivitySeries* series, HostList* hosts, QWidget* p
 
     auto* top = new QHBoxLayout;
     top->addWidget(router_, 1);
+    top->addWidget(routerBox_);
     top->addWidget(source_);
     top->addWidget(range_);
     auto* splitter = new QSplitter(Qt::Vertical, this);
@@ -77,7 +86,7 @@ CActivityPage::CActivityPage(ActivitySeries* series, HostList* hosts, QWidget* p
     };
     connect(range_, &QComboBox::currentIndexChanged, this, changed);
     connect(source_, &QComboBox::currentIndexChanged, this, changed);
-    connect(hosts_, &HostList::selectedRowChanged, this, changed);
+    connect(watch_, &RouterWatch::chosenChanged, this, changed);
     connect(series_, &ActivitySeries::changed, this, [this] {
         dirty_ = true;
         if (!series_->fileMinutes().isEmpty())
@@ -158,10 +167,8 @@ void CActivityPage::redraw()
     const qint64 now = now_();
     const qint64 span = rangeMs();
 
-    // Link rates: the router chosen, or with "Any" the last one that reported.
-    const std::optional<QString> chosen = hosts_->selectedSender();
-    const bool any = !chosen;
-    shownRouter_ = chosen.value_or(series_->lastReporter());
+    // Link rates: the router watched, whichever senders are accepted.
+    shownRouter_ = watch_->chosen();
     const LinkSeries* link = series_->link(shownRouter_);
     QString title;
     if (shownRouter_.isEmpty())
@@ -169,16 +176,62 @@ void CActivityPage::redraw()
     else if (!link)
         title = GetUiText(UiTextId::NoStatusReportFrom).arg(shownRouter_);
     else
-        title = GetUiText(any ? UiTextId::LinkRatesOfLastReporter : UiTextId::LinkRatesOf)
-                    .arg(shownRouter_);
+        title = GetUiText(UiTextId::LinkRatesOf).arg(shownRouter_);
     router_->setText(title);
-    link_->show(link, QString(), now - span, now, now);
+    link_->show(link, title, now - span, now, now);
 
     // Entries per minute: up to now, or up to the last minute of the files read back.
     const bool files = source() == FilesRead;
     const MinuteActivity& minutes = files ? series_->fileMinutes() : series_->minutes();
     const qint64 end = files && !minutes.isEmpty() ? (minutes.latestMinute() + 1) * kMinuteMs : now;
     entries_->show(minutes.range(minuteOf(end - span), minuteOf(end)), end - span, end);
+    describeCharts(link, minutes);
+    // The pointer's tooltip follows what is drawn under it now.
+    linkView_->refreshTooltip();
+    entryView_->refreshTooltip();
+}
+
+void CActivityPage::describeCharts(const LinkSeries* link, const MinuteActivity& minutes)
+{
+    const auto timeText = [](qint64 msecs) {
+        return QDateTime::fromMSecsSinceEpoch(msecs).toString(QStringLiteral("HH:mm:ss"));
+    };
+    const auto number = [](double value) {
+        return isKnown(value) ? QLocale().toString(value, 'f', value == std::floor(value) ? 0 : 1)
+                              : QStringLiteral("-");
+    };
+    linkView_->setAccessibleName(router_->text());
+    linkView_->viewport()->setAccessibleName(router_->text());
+    const LinkPoint* latest = link ? link->latest() : nullptr;
+    linkView_->setAccessibleDescription(
+        latest ? GetUiText(UiTextId::LinkChartDescription)
+                     .arg(timeText(latest->at), number(latest->txRate), number(latest->rxRate))
+               : QString());
+    entryView_->setAccessibleName(GetUiText(UiTextId::EntriesPerMinute));
+    entryView_->viewport()->setAccessibleName(GetUiText(UiTextId::EntriesPerMinute));
+    const std::vector<MinuteCounts> last =
+        minutes.isEmpty() ? std::vector<MinuteCounts>()
+                          : minutes.range(minutes.latestMinute(), minutes.latestMinute());
+    entryView_->setAccessibleDescription(
+        last.empty() ? QString()
+                     : GetUiText(UiTextId::EntryChartDescription)
+                           .arg(QLocale().toString(last.front().total()),
+                                timeText(last.front().minute * kMinuteMs).left(5),
+                                QLocale().toString(last.front().totalEmergencies())));
+}
+
+void CActivityPage::addEmergencyEntries(QMenu* menu)
+{
+    // The keyboard's way to what a click on a red mark offers: the latest minutes shown.
+    int offered = 0;
+    const std::vector<MinuteCounts>& shown = entries_->shown();
+    for (auto m = shown.rbegin(); m != shown.rend() && offered < 3; ++m) {
+        if (m->totalEmergencies() == 0)
+            continue;
+        if (offered++ == 0)
+            menu->addSeparator();
+        addEmergencyActions(menu, *m);
+    }
 }
 
 void CActivityPage::offerEmergencies(qint64 minute)
@@ -186,20 +239,26 @@ void CActivityPage::offerEmergencies(qint64 minute)
     const MinuteCounts* m = entries_->minuteAt(QPointF(double(minute * kMinuteMs), 0));
     if (!m || m->totalEmergencies() == 0)
         return;
-    const Source from = source();
-    const QString when =
-        QDateTime::fromMSecsSinceEpoch(minute * kMinuteMs).toString(QStringLiteral("HH:mm"));
     auto* menu = new QMenu(this);
     menu->setAttribute(Qt::WA_DeleteOnClose);
+    addEmergencyActions(menu, *m);
+    menu->popup(QCursor::pos());
+}
+
+void CActivityPage::addEmergencyActions(QMenu* menu, const MinuteCounts& m)
+{
+    const Source from = source();
+    const qint64 minute = m.minute;
+    const QString when =
+        QDateTime::fromMSecsSinceEpoch(minute * kMinuteMs).toString(QStringLiteral("HH:mm"));
     for (LogCategory c : kAllCategories) {
-        const quint32 n = m->emergencies[size_t(categoryIndex(c))];
+        const quint32 n = m.emergencies[size_t(categoryIndex(c))];
         if (n == 0)
             continue;
         menu->addAction(
             GetUiText(UiTextId::ShowEmergencies).arg(n).arg(when, GetUiText(categoryTitle(c))),
             this, [this, c, minute, from] { Q_EMIT emergenciesRequested(c, minute, from); });
     }
-    menu->popup(QCursor::pos());
 }
 
 } // namespace quendal

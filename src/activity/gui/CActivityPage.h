@@ -8,6 +8,7 @@
 
 class QComboBox;
 class QLabel;
+class QMenu;
 class QTimer;
 
 namespace quendal {
@@ -15,12 +16,17 @@ namespace quendal {
 class ActivityChartView;
 class ActivitySeries;
 class EntryRateChart;
-class HostList;
+class LinkSeries;
+class MinuteActivity;
+struct MinuteCounts;
 class LinkRateChart;
+class RouterChoiceBox;
+class RouterWatch;
 
-// The "Activity" tab: the link rates of the router chosen in the host list (with "Any", of the
-// last router that reported) and the entries per minute by category, over the last 15 minutes,
-// hour or day. The charts are drawn again at most once a second, and only while the tab shows.
+// The "Activity" tab: the link rates of the router watched (chosen here or beside the status
+// panels, whichever senders are accepted) and the entries per minute by category, over the last
+// 15 minutes, hour or day. The charts are drawn again at most once a second, and only while the
+// tab shows; each chart tells its latest values to a screen reader.
 class CActivityPage : public QWidget
 {
     Q_OBJECT
@@ -39,7 +45,7 @@ public:
     };
     static constexpr int kRedrawMs = 1000;
 
-    CActivityPage(ActivitySeries* series, HostList* hosts, QWidget* parent = nullptr);
+    CActivityPage(ActivitySeries* series, RouterWatch* watch, QWidget* parent = nullptr);
 
     void setRange(Range range);
     Range range() const;
@@ -53,6 +59,7 @@ public:
     QString routerText() const;
     QComboBox* rangeBox() const { return range_; }
     QComboBox* sourceBox() const { return source_; }
+    RouterChoiceBox* routerBox() const { return routerBox_; }
     ActivityChartView* linkView() const { return linkView_; }
     ActivityChartView* entryView() const { return entryView_; }
     LinkRateChart* linkChart() const { return link_; }
@@ -75,9 +82,15 @@ protected:
 private:
     qint64 rangeMs() const;
     void redrawIfShown();
+    // The charts' text for a screen reader: what they show last.
+    void describeCharts(const LinkSeries* link, const MinuteActivity& minutes);
+    // The context menu's entries for the emergencies of the latest minutes that had some.
+    void addEmergencyEntries(QMenu* menu);
+    void addEmergencyActions(QMenu* menu, const MinuteCounts& minute);
 
     ActivitySeries* series_;
-    HostList* hosts_;
+    RouterWatch* watch_;
+    RouterChoiceBox* routerBox_;
     QComboBox* range_;
     QComboBox* source_;
     QLabel* router_;

@@ -1,11 +1,12 @@
 #include "activity/gui/EntryRateChart.h"
 
+#include "activity/gui/TimeAxis.h"
 #include "common/core/UiText.h"
 
 #include <QAreaSeries>
+#include <QCategoryAxis>
 #include <QChart>
 #include <QDateTime>
-#include <QDateTimeAxis>
 #include <QLineSeries>
 #include <QLocale>
 #include <QScatterSeries>
@@ -24,8 +25,8 @@ const std::array<QColor, kCategoryCount> kColours = {
 } // namespace
 
 EntryRateChart::EntryRateChart(QObject* parent)
-    : QObject(parent), chart_(new QChart), emergencies_(new QScatterSeries),
-      time_(new QDateTimeAxis), values_(new QValueAxis)
+    : QObject(parent), chart_(new QChart), emergencies_(new QScatterSeries), time_(makeTimeAxis()),
+      values_(new QValueAxis)
 {
     // Each category from zero up to its stacked total, the highest drawn first: the same picture
     // as areas between neighbours, at half the drawing.
@@ -50,6 +51,7 @@ EntryRateChart::EntryRateChart(QObject* parent)
         s->attachAxis(values_);
     }
     values_->setLabelFormat(QStringLiteral("%.0f"));
+    values_->setTitleText(GetUiText(UiTextId::EntriesAxisTitle));
     chart_->setTitle(GetUiText(UiTextId::EntriesPerMinute));
     chart_->legend()->setAlignment(Qt::AlignTop);
     chart_->setMargins(QMargins(4, 4, 4, 4));
@@ -58,9 +60,7 @@ EntryRateChart::EntryRateChart(QObject* parent)
 void EntryRateChart::show(std::vector<MinuteCounts> minutes, qint64 from, qint64 to)
 {
     shown_ = std::move(minutes);
-    time_->setRange(QDateTime::fromMSecsSinceEpoch(from), QDateTime::fromMSecsSinceEpoch(to));
-    time_->setFormat(to - from > 6LL * 3600 * 1000 ? QStringLiteral("dd HH:mm")
-                                                   : QStringLiteral("HH:mm"));
+    showTimeRange(time_, from, to);
 
     // Each step a flat run of `step` minutes at their mean per minute, so that a day stays a few
     // hundred steps; steps without entries drop to zero.

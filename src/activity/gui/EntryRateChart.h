@@ -9,7 +9,7 @@
 
 class QAreaSeries;
 class QChart;
-class QDateTimeAxis;
+class QCategoryAxis;
 class QLineSeries;
 class QScatterSeries;
 class QValueAxis;
@@ -47,7 +47,7 @@ private:
     std::array<QLineSeries*, kCategoryCount> uppers_{};
     std::array<QAreaSeries*, kCategoryCount> areas_{};
     QScatterSeries* emergencies_;
-    QDateTimeAxis* time_;
+    QCategoryAxis* time_;
     QValueAxis* values_;
     std::vector<MinuteCounts> shown_;
     qint64 step_ = 1;

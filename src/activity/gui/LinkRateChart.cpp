@@ -1,18 +1,22 @@
 #include "activity/gui/LinkRateChart.h"
 
+#include "activity/gui/TimeAxis.h"
 #include "common/core/DisplayText.h"
 #include "common/core/UiText.h"
 
 #include <QAreaSeries>
+#include <QCategoryAxis>
 #include <QChart>
 #include <QDateTime>
-#include <QDateTimeAxis>
+#include <QLegend>
+#include <QLegendMarker>
 #include <QLineSeries>
 #include <QLocale>
 #include <QPen>
 #include <QValueAxis>
 
 #include <algorithm>
+#include <limits>
 
 namespace quendal {
 namespace {
@@ -49,7 +53,7 @@ LinkRateChart::LinkRateChart(QObject* parent)
           lineSeries(GetUiText(UiTextId::ModeChange), QColor(0x80, 0x30, 0xa0), Qt::DashLine, 1.2)),
       resets_(lineSeries(GetUiText(UiTextId::CounterReset), QColor(0xe0, 0x80, 0x00), Qt::DotLine,
                          1.2)),
-      gapEdge_(new QLineSeries), gaps_(new QAreaSeries(gapEdge_)), time_(new QDateTimeAxis),
+      gapEdge_(new QLineSeries), gaps_(new QAreaSeries(gapEdge_)), time_(makeTimeAxis()),
       values_(new QValueAxis)
 {
     gapEdge_->setParent(gaps_); // an area series does not own its edge
@@ -67,9 +71,9 @@ LinkRateChart::LinkRateChart(QObject* parent)
         s->attachAxis(time_);
         s->attachAxis(values_);
     }
-    time_->setFormat(QStringLiteral("HH:mm"));
     values_->setLabelFormat(QStringLiteral("%.0f"));
     values_->setMin(0);
+    values_->setTitleText(GetUiText(UiTextId::RateAxisTitle));
     chart_->legend()->setAlignment(Qt::AlignTop);
     chart_->setMargins(QMargins(4, 4, 4, 4));
 }
@@ -82,24 +86,37 @@ void LinkRateChart::show(const LinkSeries* series, const QString& title, qint64 
     to_ = to;
     now_ = now;
     chart_->setTitle(title);
-    time_->setRange(QDateTime::fromMSecsSinceEpoch(from), QDateTime::fromMSecsSinceEpoch(to));
-    time_->setFormat(to - from > 6LL * 3600 * 1000 ? QStringLiteral("dd HH:mm")
-                                                   : QStringLiteral("HH:mm"));
+    showTimeRange(time_, from, to);
 
-    QList<QPointF> tx;
-    QList<QPointF> rx;
+    // A line stops where the router fell silent and starts again with its next report: a line
+    // across a stretch without reports would show values nobody reported.
+    std::vector<QList<QPointF>> tx(1);
+    std::vector<QList<QPointF>> rx(1);
     double top = 1;
     if (series) {
+        std::vector<std::pair<qint64, qint64>> gaps;
+        for (const LinkEvent& e : series->events())
+            if (e.kind == LinkEvent::Gap && e.until >= from && e.at <= to)
+                gaps.emplace_back(e.at, e.until);
         const std::vector<LinkPoint> points = series->view(from, to, kMaxDrawnPoints);
-        tx.reserve(qsizetype(points.size()));
-        rx.reserve(qsizetype(points.size()));
+        auto gap = gaps.begin();
+        qint64 previous = std::numeric_limits<qint64>::min();
         for (const LinkPoint& p : points) {
+            // A silence that began after the previous point shown ends the line there.
+            bool silence = false;
+            for (; gap != gaps.end() && gap->first < p.at; ++gap)
+                silence = silence || gap->first >= previous;
+            if (silence && previous != std::numeric_limits<qint64>::min()) {
+                tx.emplace_back();
+                rx.emplace_back();
+            }
+            previous = p.at;
             if (isKnown(p.txRate)) {
-                tx.append(QPointF(double(p.at), p.txRate));
+                tx.back().append(QPointF(double(p.at), p.txRate));
                 top = std::max(top, p.txRate);
             }
             if (isKnown(p.rxRate)) {
-                rx.append(QPointF(double(p.at), p.rxRate));
+                rx.back().append(QPointF(double(p.at), p.rxRate));
                 top = std::max(top, p.rxRate);
             }
         }
@@ -107,8 +124,8 @@ void LinkRateChart::show(const LinkSeries* series, const QString& title, qint64 
     values_->setRange(0, top * 1.1);
     values_->applyNiceNumbers();
     top = values_->max();
-    tx_->replace(tx);
-    rx_->replace(rx);
+    showParts(tx_, txMore_, tx);
+    showParts(rx_, rxMore_, rx);
 
     // Vertical marks: each one down to the axis, where the next one starts.
     QList<QPointF> modes;
@@ -141,6 +158,28 @@ void LinkRateChart::show(const LinkSeries* series, const QString& title, qint64 
     modes_->replace(modes);
     resets_->replace(resets);
     gapEdge_->replace(gaps);
+}
+
+void LinkRateChart::showParts(QLineSeries* first, std::vector<QLineSeries*>& more,
+                              const std::vector<QList<QPointF>>& parts)
+{
+    first->replace(parts.front());
+    for (size_t i = 1; i < parts.size(); ++i) {
+        if (more.size() < i) {
+            // Drawn like the first, and not listed in the legend a second time.
+            auto* part = new QLineSeries;
+            part->setPen(first->pen());
+            chart_->addSeries(part);
+            part->attachAxis(time_);
+            part->attachAxis(values_);
+            for (QLegendMarker* marker : chart_->legend()->markers(part))
+                marker->setVisible(false);
+            more.push_back(part);
+        }
+        more[i - 1]->replace(parts[i]);
+    }
+    for (size_t i = parts.size(); i <= more.size(); ++i)
+        more[i - 1]->clear();
 }
 
 QString LinkRateChart::tooltipAt(QPointF value) const

@@ -2,12 +2,16 @@
 
 #include "activity/core/LinkSeries.h"
 
+#include <QList>
 #include <QObject>
+#include <QPointF>
 #include <QString>
+
+#include <vector>
 
 class QAreaSeries;
 class QChart;
-class QDateTimeAxis;
+class QCategoryAxis;
 class QLineSeries;
 class QValueAxis;
 
@@ -34,18 +38,26 @@ public:
     // What is drawn, for tests.
     QLineSeries* txSeries() const { return tx_; }
     QLineSeries* rxSeries() const { return rx_; }
+    // The parts of the transmit line after the first, one per stretch between two silences.
+    const std::vector<QLineSeries*>& txLaterParts() const { return txMore_; }
     QLineSeries* modeSeries() const { return modes_; }
     QAreaSeries* gapSeries() const { return gaps_; }
 
 private:
+    // Shows one part per list, the first in `first`, the others in `more` (made as needed).
+    void showParts(QLineSeries* first, std::vector<QLineSeries*>& more,
+                   const std::vector<QList<QPointF>>& parts);
+
     QChart* chart_;
     QLineSeries* tx_;
     QLineSeries* rx_;
+    std::vector<QLineSeries*> txMore_;
+    std::vector<QLineSeries*> rxMore_;
     QLineSeries* modes_;
     QLineSeries* resets_;
     QLineSeries* gapEdge_;
     QAreaSeries* gaps_;
-    QDateTimeAxis* time_;
+    QCategoryAxis* time_;
     QValueAxis* values_;
     const LinkSeries* shown_ = nullptr;
     qint64 from_ = 0;

@@ -31,8 +31,10 @@ constexpr BoxText kBoxes[] = {{LogCategory::FireWall, UiTextId::ClearFireWallLog
 CClearLogDlg::CClearLogDlg(QWidget* parent) : QDialog(parent)
 {
     setWindowIcon(QIcon(QStringLiteral(":/icons/quendal-syslog.svg")));
+    useSmallDialogFrame(this);
 
     auto* layout = new QVBoxLayout(this);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
     auto* group = new QGroupBox(this);
     auto* column = new QVBoxLayout(group);
     for (const BoxText& box : kBoxes) {

@@ -1,5 +1,6 @@
 #include "app/gui/CPortSettingsDlg.h"
 
+#include "app/core/SettingsRejection.h"
 #include "app/core/SettingsStore.h"
 #include "app/gui/DialogWidth.h"
 #include "common/core/UiText.h"
@@ -44,6 +45,7 @@ CPortSettingsDlg::CPortSettingsDlg(ReceiverSettings& settings, SettingsStore& st
     : QDialog(parent), settings_(settings), store_(store)
 {
     setWindowIcon(QIcon(QStringLiteral(":/icons/quendal-syslog.svg")));
+    useSmallDialogFrame(this);
 
     auto* frame = new QGroupBox(this);
     auto* grid = new QGridLayout(frame);
@@ -197,10 +199,12 @@ void CPortSettingsDlg::accept()
     fields.replayEnabled = replay_->isChecked();
     fields.autoStart = autoStart_->isChecked();
 
+    const PortSettingsFields typed = fields;
     const PortSettingsOutcome outcome = acceptPortSettings(fields, settings_, store_);
     lastRejected_ = outcome.rejected;
     showProblem(outcome.reason);
     if (!outcome.accepted) {
+        showProblem(rejectionReason(outcome.rejected, typed));
         // Only a rejected port text is changed (back to "514"); the user's other input stays.
         syslogPort_->setText(fields.syslogPort);
         replayPort_->setText(fields.replayPort);

@@ -3,7 +3,9 @@
 #include "activity/core/ActivitySeries.h"
 #include "activity/core/LogTime.h"
 #include "activity/gui/CActivityPage.h"
+#include "activity/gui/RouterWatch.h"
 #include "app/core/SettingsStore.h"
+#include "app/gui/AccessibleNames.h"
 #include "app/gui/CClearLogDlg.h"
 #include "app/gui/CPortSettingsDlg.h"
 #include "app/gui/CSystemTray.h"
@@ -50,12 +52,14 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QRegularExpression>
+#include <QSet>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTime>
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <cstdio>
 
 namespace quendal {
@@ -91,7 +95,8 @@ CSysLogDlg::CSysLogDlg(const MainWindowOptions& options, QWidget* parent)
       store_(options.store ? options.store : ownStore_.get()),
       listenAddress_(options.listenAddress),
       hosts_(new HostList(GetUiText(UiTextId::AnyHost), this)), wan_(new WanStatus(this)),
-      activity_(new ActivitySeries(this)), reception_(new ReceptionEngine(&console_, this)),
+      activity_(new ActivitySeries(this)), watch_(new RouterWatch(activity_, hosts_, this)),
+      reception_(new ReceptionEngine(&console_, this)),
       ownTrayIcon_(options.trayIcon ? nullptr : std::make_unique<SystemTrayIconBackend>())
 {
     if (options.debugConsole)
@@ -156,7 +161,7 @@ QWidget* CSysLogDlg::buildCentral(const MainWindowOptions& options)
     hostBox_->setMinimumContentsLength(15);
     controls->addWidget(hostBox_, 1, Qt::AlignVCenter);
     left->addLayout(controls);
-    panels_ = new StatusPanels(wan_, central);
+    panels_ = new StatusPanels(watch_, central);
     left->addWidget(panels_->lanFrame());
     top->addLayout(left, 4);
     top->addWidget(panels_->wanFrame(), 5);
@@ -185,7 +190,7 @@ QWidget* CSysLogDlg::buildCentral(const MainWindowOptions& options)
                    QString());
     sheet_->addTab(new CUdpTablePage(CIpHelper(nullptr, tables), options.portDefinitions, sheet_),
                    QString());
-    activityPage_ = new CActivityPage(activity_, hosts_, sheet_);
+    activityPage_ = new CActivityPage(activity_, watch_, sheet_);
     sheet_->addTab(activityPage_, QString());
     connect(activityPage_, &CActivityPage::emergenciesRequested, this,
             [this](LogCategory c, qint64 minute, CActivityPage::Source source) {
@@ -264,17 +269,21 @@ void CSysLogDlg::installTrayIcon()
     tray_->SetItemText(CSystemTray::StartCommand, GetUiText(UiTextId::Start));
     tray_->SetItemText(CSystemTray::StopCommand, GetUiText(UiTextId::Stop));
     tray_->SetItemText(CSystemTray::ExitCommand, GetUiText(UiTextId::Exit));
+    tray_->SetItemText(CSystemTray::ShowCommand, GetUiText(UiTextId::ShowWindow));
     tray_->SetItemState(CSystemTray::StartCommand, CSystemTray::ItemEnabled);
     tray_->SetItemState(CSystemTray::StopCommand, CSystemTray::ItemGrayed);
     tray_->Conceal();
     connect(tray_, &CSystemTray::restoreRequested, this, &CSysLogDlg::restoreFromTray);
-    // The icon's tooltip tells the rate the status bar shows, from the same counters.
-    connect(counters_, &StatusCounters::refreshed, this, [this] {
-        const double rate = counters_->rate();
-        tray_->SetToolTip(BuiltinUiText(UiTextId::ProgramName) + QLatin1Char('\n') +
-                          GetUiText(UiTextId::EntriesPerSecond)
-                              .arg(QLocale().toString(rate, 'f', rate < 10 ? 1 : 0)));
+    // A click on an emergency's message leads to its tab.
+    connect(tray_, &CSystemTray::messageClicked, this, [this] {
+        restoreFromTray();
+        if (const int tab = alerts_->lastShownTab(); tab >= 0)
+            sheet_->setCurrentIndex(tab);
     });
+    // The icon's tooltip tells whether reception runs, and the rate the status bar shows.
+    connect(counters_, &StatusCounters::refreshed, this, &CSysLogDlg::updateTrayToolTip);
+    connect(this, &CSysLogDlg::runningChanged, this, &CSysLogDlg::updateTrayToolTip);
+    updateTrayToolTip();
     // Without its notification area the hidden window would be out of reach.
     connect(tray_, &CSystemTray::areaLost, this, &CSysLogDlg::restoreFromTray);
 }
@@ -355,6 +364,7 @@ void CSysLogDlg::ApplyUiTexts()
     for (CCategoryPage* page : pages_)
         page->OnInitDialog();
     actions_->applyUiTexts();
+    nameControls(*this);
 }
 
 void CSysLogDlg::startUp()
@@ -431,6 +441,7 @@ QString CSysLogDlg::startReceiving()
                 .arg(addressWithPort(settings_.ReplayAddress, quint16(settings_.ReplayPort)),
                      replayError));
     tray_->ChangeImageFromResource(kRunningImage);
+    statusBar()->clearMessage();
     actions_->setRunning(true);
     UpdateFileButtons(sheet_->currentIndex());
     setStateText(GetUiText(UiTextId::Running));
@@ -438,9 +449,26 @@ QString CSysLogDlg::startReceiving()
     return {};
 }
 
+void CSysLogDlg::updateTrayToolTip()
+{
+    QString text = BuiltinUiText(UiTextId::ProgramName) + QLatin1Char('\n');
+    if (isRunning()) {
+        const double rate = counters_->rate();
+        text += GetUiText(UiTextId::TrayReceiving).arg(reception_->localPort()) +
+                QLatin1Char('\n') +
+                GetUiText(UiTextId::EntriesPerSecond)
+                    .arg(QLocale().toString(rate, 'f', rate < 10 ? 1 : 0));
+    } else {
+        text += GetUiText(UiTextId::TrayStopped);
+    }
+    tray_->SetToolTip(text);
+}
+
 void CSysLogDlg::OnStop()
 {
     tray_->ChangeImageFromResource(kNormalImage);
+    // A report of the run that ended (a failed forward) does not outlive it.
+    statusBar()->clearMessage();
     setStateText(GetUiText(UiTextId::Ready));
     actions_->setRunning(false);
     UpdateFileButtons(sheet_->currentIndex());
@@ -531,34 +559,80 @@ void CSysLogDlg::restoreFromTray()
 
 void CSysLogDlg::showEmergencies(LogCategory category, qint64 minute, bool fromFiles)
 {
-    // The find bar marks them among all rows: the entries kept from the chart, or for a file
-    // read back the rows whose Time lies in that minute.
-    QStringList patterns;
+    // The rows of those emergencies: for a file read back the red rows whose Time lies in that
+    // minute, else the rows of the entries kept from the chart, each kept entry taken once.
+    constexpr qsizetype kMostShown = 50;
+    const LogRows& rows = list(category)->rows();
+    std::vector<qsizetype> found;
     if (fromFiles) {
         const qint64 now = QDateTime::currentMSecsSinceEpoch();
-        const LogRows& rows = list(category)->rows();
-        for (qsizetype row = 0; row < rows.size() && patterns.size() < 50; ++row) {
+        for (qsizetype row = 0; row < rows.size() && qsizetype(found.size()) < kMostShown; ++row) {
             const LogEntryView e = rows.at(row);
             if (e.colour != RED)
                 continue;
             if (const auto at = readLogTime(e.time, now); at && minuteOf(*at) == minute)
-                patterns << QRegularExpression::escape(decodeForDisplay(e.message));
+                found.push_back(row);
         }
     } else {
-        for (const EmergencySample* e : activity_->emergenciesIn(minute)) {
+        std::vector<const LogEntry*> kept;
+        for (const EmergencySample* e : activity_->emergenciesIn(minute))
             if (e->category == category)
-                patterns << QRegularExpression::escape(decodeForDisplay(e->entry.message));
+                kept.push_back(&e->entry);
+        for (qsizetype row = 0; row < rows.size() && !kept.empty(); ++row) {
+            const LogEntryView e = rows.at(row);
+            if (e.colour != RED)
+                continue;
+            const auto same = std::find_if(kept.begin(), kept.end(), [&](const LogEntry* k) {
+                return k->time == e.time && k->host == e.host && k->message == e.message;
+            });
+            if (same == kept.end())
+                continue;
+            kept.erase(same);
+            if (qsizetype(found.size()) < kMostShown)
+                found.push_back(row);
         }
     }
-    patterns.removeDuplicates();
     sheet_->setCurrentIndex(categoryIndex(category));
-    if (patterns.isEmpty())
+    if (found.empty()) {
+        const QString when =
+            QDateTime::fromMSecsSinceEpoch(minute * 60000).toString(QStringLiteral("HH:mm"));
+        statusBar()->showMessage(GetUiText(UiTextId::EmergenciesGone).arg(when), 10000);
         return;
+    }
+
+    // The find bar marks them by what tells them apart best from the other rows: their times or
+    // their messages, with their sender when they share one.
+    QSet<QByteArray> times;
+    QSet<QByteArray> messages;
+    QSet<QByteArray> hosts;
+    for (qsizetype row : found) {
+        const LogEntryView e = rows.at(row);
+        times.insert(e.time.toByteArray());
+        messages.insert(e.message.toByteArray());
+        hosts.insert(e.host.toByteArray());
+    }
+    const bool oneHost = hosts.size() == 1;
+    qsizetype byTime = 0;
+    qsizetype byMessage = 0;
+    for (qsizetype row = 0; row < rows.size(); ++row) {
+        const LogEntryView e = rows.at(row);
+        if (oneHost && !hosts.contains(QByteArray::fromRawData(e.host.data(), e.host.size())))
+            continue;
+        byTime += times.contains(QByteArray::fromRawData(e.time.data(), e.time.size()));
+        byMessage += messages.contains(QByteArray::fromRawData(e.message.data(), e.message.size()));
+    }
+    QStringList patterns;
+    for (const QByteArray& text : byTime <= byMessage ? times : messages)
+        patterns << QRegularExpression::escape(decodeForDisplay(text));
+    patterns.sort();
     FindBar* bar = categoryPage(category)->findBar();
     bar->open();
     bar->regexBox()->setChecked(true);
     bar->onlyMatchingBox()->setChecked(false);
-    bar->hostEdit()->clear();
+    if (oneHost)
+        bar->hostEdit()->setText(decodeForDisplay(*hosts.begin()));
+    else
+        bar->hostEdit()->clear();
     bar->textEdit()->setText(QStringLiteral("^(?:%1)$").arg(patterns.join(QLatin1Char('|'))));
     bar->applyNow();
     bar->findNext();

@@ -40,6 +40,7 @@ class HostList;
 class LogList;
 class MainActions;
 class ReceptionEngine;
+class RouterWatch;
 class StatusCounters;
 class SettingsStore;
 class SocketTableSource;
@@ -116,6 +117,8 @@ public:
     HostList* hosts() const { return hosts_; }
     WanStatus* wanStatus() const { return wan_; }
     ActivitySeries* activity() const { return activity_; }
+    // The router the status panels and the Activity tab show.
+    RouterWatch* routerWatch() const { return watch_; }
     CActivityPage* activityPage() const { return activityPage_; }
     StatusPanels* statusPanels() const { return panels_; }
     CPortSettingsDlg* settingsDialog() const { return settingsDlg_; }
@@ -191,6 +194,7 @@ private:
     void OnTimer();
     void OnDestroy();
     void installTrayIcon();
+    void updateTrayToolTip();
     void connectCommands();
     void slideToTray();
     // The Save or Open dialog for the page showing; `chosen` gets that page and the file.
@@ -211,6 +215,7 @@ private:
     HostList* hosts_;
     WanStatus* wan_;
     ActivitySeries* activity_;
+    RouterWatch* watch_;
     CActivityPage* activityPage_ = nullptr;
     std::array<LogList*, kCategoryCount> lists_{};
     ReceptionEngine* reception_;

@@ -60,6 +60,12 @@ void CSysLogDlg::showLogFileDialog(QFileDialog::AcceptMode mode,
 
 void CSysLogDlg::OnSaveLog()
 {
+    // Said before a file name is asked for, not after.
+    const int page = sheet_->currentIndex();
+    if (page >= 0 && page < kCategoryCount && lists_[size_t(page)]->size() == 0) {
+        statusBar()->showMessage(GetUiText(UiTextId::NothingToSave), kFileReportMs);
+        return;
+    }
     showLogFileDialog(QFileDialog::AcceptSave,
                       [this](int page, const QString& path) { saveActiveList(page, path); });
 }

@@ -29,11 +29,15 @@ constexpr MenuEntry kMenuEntries[] = {
 CSystemTray::CSystemTray(TrayIconBackend* backend, QObject* parent)
     : QObject(parent), backend_(backend), menu_(std::make_unique<QMenu>())
 {
+    actions_[ShowCommand] = menu_->addAction(QStringLiteral("Show window"));
+    connect(actions_[ShowCommand], &QAction::triggered, this, &CSystemTray::restoreRequested);
+    menu_->addSeparator();
     for (const MenuEntry& entry : kMenuEntries)
         actions_[entry.command] = menu_->addAction(QString::fromLatin1(entry.text));
     menu_->addSeparator();
     actions_[ExitCommand] = menu_->addAction(QStringLiteral("E&xit"));
     connect(backend_, &TrayIconBackend::activated, this, &CSystemTray::HandleNotification);
+    connect(backend_, &TrayIconBackend::messageClicked, this, &CSystemTray::messageClicked);
     // No desktop announces that its notification area went away (a panel restarted or
     // crashed): while the icon is the window's only way back, look every so often.
     areaWatch_ = new QTimer(this);

@@ -19,9 +19,10 @@ namespace quendal {
 class TrayIconBackend;
 
 // The window's icon in the notification area: hidden while the window is on screen, shown while
-// the window is tucked away. Its popup offers the window's commands; a double click brings the
-// window back. The image tells whether reception is running, also while the icon is hidden, so
-// that it is right whenever it appears.
+// the window is tucked away. Its popup offers to show the window and the window's commands; a
+// double click brings the window back, and so does a click on a message the icon showed. The image
+// tells whether reception is running, also while the icon is hidden, so that it is right whenever
+// it appears.
 class CSystemTray : public QObject
 {
     Q_OBJECT
@@ -35,6 +36,7 @@ public:
         ClearCommand = 0x800F,
         StopCommand = 0x8010,
         StartCommand = 0x8011,
+        ShowCommand = 0x8064,
         ExitCommand = 0xE141
     };
 
@@ -86,6 +88,8 @@ public:
 
 Q_SIGNALS:
     void restoreRequested();
+    // The user clicked the message the icon showed last.
+    void messageClicked();
     // The notification area went away while the icon was shown in it.
     void areaLost();
 

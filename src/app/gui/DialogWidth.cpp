@@ -26,7 +26,8 @@ void fitWidthToTitle(QDialog* dialog)
     titleFont.setBold(true);
     const int title = std::max(QFontMetrics(titleFont).horizontalAdvance(dialog->windowTitle()),
                                dialog->fontMetrics().horizontalAdvance(dialog->windowTitle()));
-    const int width = title + kTitleBarExtra;
+    // Window managers draw titles in fonts of their own, often larger than any the program knows.
+    const int width = title * 5 / 4 + kTitleBarExtra;
     QLayout* layout = dialog->layout();
     if (!layout || layout->sizeConstraint() != QLayout::SetFixedSize) {
         dialog->setMinimumWidth(std::max(dialog->minimumWidth(), width));
@@ -44,6 +45,13 @@ void fitWidthToTitle(QDialog* dialog)
         spacer->changeSize(inner, 0, QSizePolicy::Fixed, QSizePolicy::Fixed);
     }
     layout->invalidate();
+}
+
+void useSmallDialogFrame(QDialog* dialog)
+{
+    // A title and a close button: minimising or maximising a few fields means nothing.
+    dialog->setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
 }
 
 } // namespace quendal

@@ -8,4 +8,8 @@ namespace quendal {
 // buttons, so that the title is not cut. Run after the title is set.
 void fitWidthToTitle(QDialog* dialog);
 
+// Gives a small dialog a title bar with its title and a close button only, without the
+// minimise and maximise buttons some window managers add.
+void useSmallDialogFrame(QDialog* dialog);
+
 } // namespace quendal

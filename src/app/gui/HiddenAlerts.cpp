@@ -56,9 +56,11 @@ void HiddenAlerts::onEmergency(int tab, const QString& message)
     if (!lastShown_.isValid() || lastShown_.elapsed() >= period_.count()) {
         tray_->showMessage(title, firstWords(message));
         lastShown_.start();
+        lastShownTab_ = tab;
         return;
     }
     if (pending_++ == 0) {
+        pendingTab_ = tab;
         pendingTitle_ = title;
         pendingText_ = firstWords(message);
         flushTimer_->start(int(std::max<qint64>(0, period_.count() - lastShown_.elapsed())));
@@ -75,6 +77,7 @@ void HiddenAlerts::flush()
     pending_ = 0;
     tray_->showMessage(pendingTitle_, text);
     lastShown_.start();
+    lastShownTab_ = pendingTab_;
 }
 
 } // namespace quendal

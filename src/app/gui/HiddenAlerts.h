@@ -34,6 +34,8 @@ public:
     void setEnabled(bool on) { enabled_ = on; }
     bool isEnabled() const { return enabled_; }
     void setPeriod(std::chrono::milliseconds period);
+    // The tab the message shown last is about; -1 before the first.
+    int lastShownTab() const { return lastShownTab_; }
 
 private:
     void onEmergency(int tab, const QString& message);
@@ -49,6 +51,8 @@ private:
     int pending_ = 0;
     QString pendingTitle_;
     QString pendingText_;
+    int pendingTab_ = -1;
+    int lastShownTab_ = -1;
 };
 
 } // namespace quendal

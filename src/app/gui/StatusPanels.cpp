@@ -1,9 +1,12 @@
 #include "app/gui/StatusPanels.h"
 
+#include "activity/gui/RouterChoiceBox.h"
+#include "activity/gui/RouterWatch.h"
 #include "common/core/UiText.h"
 
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QLabel>
 
 namespace quendal {
@@ -53,9 +56,10 @@ QGroupBox* makeFrame(QWidget* parent)
 
 } // namespace
 
-StatusPanels::StatusPanels(const WanStatus* status, QWidget* frameParent)
-    : QObject(frameParent), status_(status), lanFrame_(makeFrame(frameParent)),
-      wanFrame_(makeFrame(frameParent))
+StatusPanels::StatusPanels(RouterWatch* watch, QWidget* frameParent)
+    : QObject(frameParent), status_(watch->status()), lanFrame_(makeFrame(frameParent)),
+      wanFrame_(makeFrame(frameParent)), routerLabel_(new QLabel(lanFrame_)),
+      routerBox_(new RouterChoiceBox(watch, lanFrame_))
 {
     for (int i = 0; i < kWanFieldCount; ++i) {
         const bool lan = i <= int(WanField::LanRxPackets);
@@ -73,6 +77,8 @@ StatusPanels::StatusPanels(const WanStatus* status, QWidget* frameParent)
         value->setMinimumWidth(value->fontMetrics().horizontalAdvance(QLatin1Char('0')) * 12);
         setTextColour(label, kLabelColour);
         setTextColour(value, kValueColour);
+        // The caption names the value for a screen reader.
+        label->setBuddy(value);
         labels_[size_t(i)] = label;
         values_[size_t(i)] = value;
     }
@@ -86,7 +92,12 @@ StatusPanels::StatusPanels(const WanStatus* status, QWidget* frameParent)
     auto* lanGrid = new QGridLayout(lanFrame_);
     place(lanGrid, WanField::LanTxPackets, 0, 0);
     place(lanGrid, WanField::LanRxPackets, 0, 1);
-    lanGrid->setRowStretch(2, 1);
+    auto* choice = new QHBoxLayout;
+    routerLabel_->setBuddy(routerBox_);
+    choice->addWidget(routerLabel_);
+    choice->addWidget(routerBox_, 1);
+    lanGrid->addLayout(choice, 2, 0, 1, 2);
+    lanGrid->setRowStretch(3, 1);
 
     auto* wanGrid = new QGridLayout(wanFrame_);
     place(wanGrid, WanField::GatewayAddress, 0, 0);
@@ -103,6 +114,8 @@ StatusPanels::StatusPanels(const WanStatus* status, QWidget* frameParent)
 void StatusPanels::applyUiTexts()
 {
     lanFrame_->setTitle(GetUiText(UiTextId::LanStatus));
+    routerLabel_->setText(GetUiText(UiTextId::RouterShown) + QLatin1Char(':'));
+    routerBox_->setAccessibleName(GetUiText(UiTextId::RouterShown));
     for (int i = 0; i < kWanFieldCount; ++i)
         labels_[size_t(i)]->setText(GetUiText(labelText(WanField(i))));
     refresh();

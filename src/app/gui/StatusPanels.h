@@ -13,10 +13,14 @@ class QWidget;
 
 namespace quendal {
 
-// The LAN Status and WAN Status panels: packet counters, addresses and rates of the selected
-// router, with the connection mode in the WAN panel's caption. Values are green, captions of the
-// frames red, field labels blue. The two frames are children of the given widget, which places
-// them.
+class RouterChoiceBox;
+class RouterWatch;
+
+// The LAN Status and WAN Status panels: packet counters, addresses and rates of the router
+// watched, with the connection mode in the WAN panel's caption, and the choice of that router
+// (whichever senders the host list accepts). Values are green, captions of the frames red, field
+// labels blue; each label is the value's caption for a screen reader. The two frames are children
+// of the given widget, which places them.
 class StatusPanels : public QObject
 {
     Q_OBJECT
@@ -26,12 +30,13 @@ public:
     static const QColor kFrameColour; // RGB(255, 0, 0)
     static const QColor kLabelColour; // RGB(0, 0, 255)
 
-    StatusPanels(const WanStatus* status, QWidget* frameParent);
+    StatusPanels(RouterWatch* watch, QWidget* frameParent);
 
     QLabel* valueLabel(WanField field) const { return values_[size_t(field)]; }
     QLabel* fieldLabel(WanField field) const { return labels_[size_t(field)]; }
     QGroupBox* lanFrame() const { return lanFrame_; }
     QGroupBox* wanFrame() const { return wanFrame_; }
+    RouterChoiceBox* routerBox() const { return routerBox_; }
 
     // Labels and captions from the UI texts.
     void applyUiTexts();
@@ -44,6 +49,8 @@ private:
     QGroupBox* wanFrame_;
     std::array<QLabel*, kWanFieldCount> labels_{};
     std::array<QLabel*, kWanFieldCount> values_{};
+    QLabel* routerLabel_;
+    RouterChoiceBox* routerBox_;
 };
 
 } // namespace quendal

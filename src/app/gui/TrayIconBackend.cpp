@@ -6,6 +6,7 @@ SystemTrayIconBackend::SystemTrayIconBackend(QObject* parent)
     : TrayIconBackend(parent), icon_(new QSystemTrayIcon(this))
 {
     connect(icon_, &QSystemTrayIcon::activated, this, &TrayIconBackend::activated);
+    connect(icon_, &QSystemTrayIcon::messageClicked, this, &TrayIconBackend::messageClicked);
 }
 
 bool SystemTrayIconBackend::isAvailable() const

@@ -31,6 +31,8 @@ public:
 
 Q_SIGNALS:
     void activated(QSystemTrayIcon::ActivationReason reason);
+    // The message shown last was clicked.
+    void messageClicked();
 };
 
 // The desktop's own notification area.

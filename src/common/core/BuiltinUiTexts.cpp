@@ -190,9 +190,30 @@ QString BuiltinUiText(int number)
         QStringLiteral("Show the file at this entry"),                             // 9172
         QStringLiteral("%1, line %2"),                                             // 9173
         QStringLiteral("Could not read %1: %2"),                                   // 9174
+        QStringLiteral("Router shown"),                                            // 9175
+        QStringLiteral("Time range"),                                              // 9176
+        QStringLiteral("Entries counted"),                                         // 9177
+        QStringLiteral("Latest report at %1: TX Rate %2, RX Rate %3"),             // 9178
+        QStringLiteral("%1 entries in the minute of %2, %3 emergencies"),          // 9179
+        QStringLiteral("Clear the find text"),                                     // 9180
+        QStringLiteral("Senders accepted"),                                        // 9181
+        QStringLiteral("Show window"),                                             // 9182
+        QStringLiteral("Receiving on port %1"),                                    // 9183
+        QStringLiteral("Stopped"),                                                 // 9184
+        QStringLiteral("The emergencies of %1 are no longer in the list"),         // 9185
+        QStringLiteral("Rate, as the router reports it"),                          // 9186
+        QStringLiteral("The syslog port must be a number, 1 to 65535."),           // 9187
+        QStringLiteral("Cannot write to the log folder: %1"),                      // 9188
+        QStringLiteral("Rows per list: a number from %1 to %2."),                  // 9189
+        QStringLiteral("The Replay port must be a number, 1 to 65535."),           // 9190
+        QStringLiteral("The Replay address cannot be used: %1"),                   // 9191
+        QStringLiteral("Time"),                                                    // 9192
+        QStringLiteral("Entries"),                                                 // 9193
+        QStringLiteral("%1 is not an IPv4 or IPv6 address"),                       // 9194
+        QStringLiteral("Pages"),                                                   // 9195
     };
     static_assert(std::size(texts) == kAllUiTextCount);
-    static_assert(static_cast<int>(UiTextId::SearchUnreadable) == kLastAddedUiText);
+    static_assert(static_cast<int>(UiTextId::Pages) == kLastAddedUiText);
 
     if (number < kFirstUiText || number > kLastAddedUiText)
         return {};

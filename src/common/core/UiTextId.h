@@ -181,6 +181,27 @@ enum class UiTextId : int
     ShowInFile = 9172,              // Show the file at this entry
     EntryInFile = 9173,             // %1, line %2
     SearchUnreadable = 9174,        // Could not read %1: %2
+    RouterShown = 9175,             // Router shown
+    TimeRange = 9176,               // Time range
+    EntriesCounted = 9177,          // Entries counted
+    LinkChartDescription = 9178,    // Latest report at %1: TX Rate %2, RX Rate %3
+    EntryChartDescription = 9179,   // %1 entries in the minute of %2, %3 emergencies
+    ClearFindText = 9180,           // Clear the find text
+    SendersAccepted = 9181,         // Senders accepted
+    ShowWindow = 9182,              // Show window
+    TrayReceiving = 9183,           // Receiving on port %1
+    TrayStopped = 9184,             // Stopped
+    EmergenciesGone = 9185,         // The emergencies of %1 are no longer in the list
+    RateAxisTitle = 9186,           // Rate, as the router reports it
+    PortRejected = 9187,            // The syslog port must be a number, 1 to 65535.
+    FolderRejected = 9188,          // Cannot write to the log folder: %1
+    RowsRejected = 9189,            // Rows per list: a number from %1 to %2.
+    ReplayPortRejected = 9190,      // The Replay port must be a number, 1 to 65535.
+    ReplayAddressRejected = 9191,   // The Replay address cannot be used: %1
+    TimeAxisTitle = 9192,           // Time
+    EntriesAxisTitle = 9193,        // Entries
+    NotAnAddress = 9194,            // %1 is not an IPv4 or IPv6 address
+    Pages = 9195,                   // Pages
 };
 
 } // namespace quendal

@@ -2,6 +2,7 @@
 // selection live in CColorListCtrl*.cpp beside this file.
 #include "controls/gui/CColorListCtrl.h"
 
+#include "controls/gui/ColorListAccessible.h"
 #include "logs/core/LogList.h"
 
 #include <QHeaderView>
@@ -22,6 +23,7 @@ constexpr int kRefreshIntervalMs = 33;
 CColorListCtrl::CColorListCtrl(int columnCount, QWidget* parent)
     : QAbstractScrollArea(parent), columnCount_(std::max(0, columnCount))
 {
+    ColorListAccessible::install();
     header_ = new QHeaderView(Qt::Horizontal, this);
     header_->setSectionResizeMode(QHeaderView::Interactive);
     header_->setStretchLastSection(false);

@@ -1,5 +1,6 @@
 // The list control's selection: whole rows from an anchor to the current row, by mouse and keys.
 #include "controls/gui/CColorListCtrl.h"
+#include "controls/gui/ColorListAccessible.h"
 
 #include <QFocusEvent>
 #include <QKeyEvent>
@@ -191,6 +192,7 @@ void CColorListCtrl::moveCurrent(qsizetype row, bool extend)
         anchor_ = row;
     ensureRowVisible(row);
     viewport()->update();
+    ColorListAccessible::currentRowMoved(this);
 }
 
 QRect CColorListCtrl::selectionOnScreen() const

@@ -5,6 +5,7 @@
 #include "logs/core/LogList.h"
 #include "logs/gui/CCategoryPage.h"
 #include "receiver/core/HostList.h"
+#include "receiver/core/ReceptionEngine.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -177,12 +178,12 @@ TEST_F(MainWindowTest, StatusPanelsFollowTheSelectedRouterAndResetUnderAny)
     for (LogCategory c : kAllCategories)
         EXPECT_EQ(window_->list(c)->size(), c == LogCategory::FireWall ? 1 : 0);
 
+    // With every sender accepted the panels stay on the router watched.
     window_->hostBox()->setCurrentIndex(0);
     router.sendTo(port, status);
-    ASSERT_TRUE(
-        waitUntil([&] { return panels->wanFrame()->title() == QStringLiteral("WAN Status"); }));
-    EXPECT_EQ(panels->valueLabel(WanField::LanRxPackets)->text(), QStringLiteral("0"));
-    EXPECT_EQ(panels->valueLabel(WanField::WanAddress)->text(), QStringLiteral("...."));
+    ASSERT_TRUE(waitUntil([&] { return window_->reception()->counters().statusReports == 2; }));
+    EXPECT_EQ(panels->wanFrame()->title(), QStringLiteral("WAN Status( PPPoE )"));
+    EXPECT_EQ(panels->valueLabel(WanField::LanRxPackets)->text(), QStringLiteral("7"));
 }
 
 TEST_F(MainWindowTest, PanelsAndLabelsCarryTheirColoursAndTexts)

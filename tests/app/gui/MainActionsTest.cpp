@@ -36,12 +36,12 @@ TEST_F(MainActionsTest, ToolStripAndPopupShareOneActionPerCommand)
     EXPECT_EQ(tray->action(CSystemTray::SaveCommand), actions->save());
     EXPECT_EQ(tray->action(CSystemTray::ClearCommand), actions->clear());
     EXPECT_EQ(tray->action(CSystemTray::ExitCommand), actions->exit());
-    // The popup keeps its order and its one separator.
+    // The popup keeps its order: Show window, then the commands, then Exit.
     const QList<QAction*> entries = tray->menu()->actions();
-    ASSERT_EQ(entries.size(), 7);
-    EXPECT_EQ(entries.at(0), actions->start());
-    EXPECT_EQ(entries.at(4), actions->open());
-    EXPECT_TRUE(entries.at(5)->isSeparator());
+    ASSERT_EQ(entries.size(), 9);
+    EXPECT_EQ(entries.at(2), actions->start());
+    EXPECT_EQ(entries.at(6), actions->open());
+    EXPECT_TRUE(entries.at(7)->isSeparator());
 
     // Running state pushed once: buttons and popup follow the actions.
     ASSERT_NE(startOnFreePort(), 0);

@@ -50,10 +50,11 @@ TEST_F(SystemTrayTest, InstalledHiddenWithItsTooltipAndThePopupInOrder)
     QStringList texts;
     for (QAction* action : tray_.menu->actions())
         texts << (action->isSeparator() ? QStringLiteral("-") : action->text());
-    EXPECT_EQ(texts,
-              QStringList({QStringLiteral("Start"), QStringLiteral("Stop"), QStringLiteral("Clear"),
-                           QStringLiteral("Save"), QStringLiteral("Open"), QStringLiteral("-"),
-                           QStringLiteral("Exit")}));
+    EXPECT_EQ(
+        texts,
+        QStringList({QStringLiteral("Show window"), QStringLiteral("-"), QStringLiteral("Start"),
+                     QStringLiteral("Stop"), QStringLiteral("Clear"), QStringLiteral("Save"),
+                     QStringLiteral("Open"), QStringLiteral("-"), QStringLiteral("Exit")}));
     EXPECT_TRUE(item(CSystemTray::StartCommand)->isEnabled());
     EXPECT_FALSE(item(CSystemTray::StopCommand)->isEnabled());
 }

@@ -1,0 +1,13 @@
+#pragma once
+
+#include "app/core/PortSettingsForm.h"
+
+#include <QString>
+
+namespace quendal {
+
+// Why the settings dialog's OK refused `field`, in words for the dialog; `fields` as the user
+// typed them. Empty for PortSettingsField::None.
+QString rejectionReason(PortSettingsField field, const PortSettingsFields& fields);
+
+} // namespace quendal
