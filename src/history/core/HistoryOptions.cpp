@@ -51,6 +51,13 @@ std::optional<HistoryOptions> parseHistoryOptions(const QStringList& arguments, 
             *error = reason;
         return std::nullopt;
     };
+    // "--search --help" asks for help rather than a search for "--help" ("--search=--help" is
+    // that search).
+    if (arguments.contains(QLatin1StringView("--help")) ||
+        arguments.contains(QLatin1StringView("-h"))) {
+        options.help = true;
+        return options;
+    }
     for (qsizetype i = 0; i < arguments.size(); ++i) {
         QString name = arguments.at(i);
         std::optional<QString> inlineValue;

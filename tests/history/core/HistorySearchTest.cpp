@@ -38,8 +38,9 @@ Places search(const test::HistoryFolder& folder, const HistoryQuery& query)
     HistorySearch run(query, findHistoryFiles(folder.path(), query.categories));
     EXPECT_TRUE(run.run([&](const HistoryEntry& found) {
         // Newest first inside each file.
-        if (found.file == lastFile)
+        if (found.file == lastFile) {
             EXPECT_LT(found.line, lastLine) << qPrintable(found.file);
+        }
         lastFile = found.file;
         lastLine = found.line;
         places[{found.file, found.line}] = found.datedMs.value_or(-1);
