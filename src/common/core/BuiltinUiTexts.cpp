@@ -177,7 +177,7 @@ QString BuiltinUiText(int number)
         QStringLiteral("Receiving on port %1"),                            // 9159
         QStringLiteral("Stopped"),                                         // 9160
         QStringLiteral("The emergencies of %1 are no longer in the list"), // 9161
-        QStringLiteral("Rate, as the router reports it"),                  // 9162
+        QStringLiteral("Rate /s"),                                         // 9162
         QStringLiteral("The syslog port must be a number, 1 to 65535."),   // 9163
         QStringLiteral("Cannot write to the log folder: %1"),              // 9164
         QStringLiteral("Rows per list: a number from %1 to %2."),          // 9165

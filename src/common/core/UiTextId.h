@@ -168,7 +168,7 @@ enum class UiTextId : int
     TrayReceiving = 9159,           // Receiving on port %1
     TrayStopped = 9160,             // Stopped
     EmergenciesGone = 9161,         // The emergencies of %1 are no longer in the list
-    RateAxisTitle = 9162,           // Rate, as the router reports it
+    RateAxisTitle = 9162,           // Rate /s
     PortRejected = 9163,            // The syslog port must be a number, 1 to 65535.
     FolderRejected = 9164,          // Cannot write to the log folder: %1
     RowsRejected = 9165,            // Rows per list: a number from %1 to %2.
