@@ -127,22 +127,9 @@ TEST_F(LogFileCommandsTest, SaveTakesTheActivePageWhateverTheNameAndAddsItsExten
 
 TEST_F(LogFileCommandsTest, AnEmptyListOrCancelWritesNothing)
 {
-    QFile existing(path("kept.flg"));
-    ASSERT_TRUE(existing.open(QIODevice::WriteOnly));
-    existing.write("old contents\r\n");
-    existing.close();
-
-    // Empty list: the file of that name stays as it was. (The dialog asks before replacing it;
-    // the answer is yes.)
-    QTimer::singleShot(0, [] {
-        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        if (box)
-            box->button(QMessageBox::Yes)->click();
-    });
-    saveActivePageAs(path("kept.flg"));
-    EXPECT_EQ(readFile(path("kept.flg")), QByteArray("old contents\r\n"));
-    saveActivePageAs(path("empty.flg"));
-    EXPECT_FALSE(QFile::exists(path("empty.flg")));
+    // Empty list: said at once, no file name asked for.
+    window_->OnSaveLog();
+    EXPECT_EQ(dialog(), nullptr);
 
     fillFireWall();
     window_->OnSaveLog();
@@ -214,15 +201,18 @@ TEST_F(LogFileCommandsTest, EntriesKeepArrivingWhileTheSaveDialogIsOpen)
 {
     const quint16 port = startOnFreePort();
     ASSERT_NE(port, 0);
+    LoopbackPeer router;
+    router.sendTo(port, "<131>Mar 14 09:26:52 gateway: Packet allowed");
+    ASSERT_TRUE(waitUntil([this] { return window_->list(LogCategory::FireWall)->size() == 1; }));
     window_->OnSaveLog();
     ASSERT_NE(dialog(), nullptr);
-    LoopbackPeer router;
     router.sendTo(port, "<131>Mar 14 09:26:53 gateway: Packet blocked");
-    EXPECT_TRUE(waitUntil([this] { return window_->list(LogCategory::FireWall)->size() == 1; }));
+    EXPECT_TRUE(waitUntil([this] { return window_->list(LogCategory::FireWall)->size() == 2; }));
     EXPECT_NE(dialog(), nullptr);
     choose(path("while-open.flg"));
     EXPECT_EQ(readFile(path("while-open.flg")),
-              QByteArray("Mar 14 09:26:53\r\ngateway\r\nPacket blocked\r\n"));
+              QByteArray("Mar 14 09:26:52\r\ngateway\r\nPacket allowed\r\n"
+                         "Mar 14 09:26:53\r\ngateway\r\nPacket blocked\r\n"));
 }
 
 } // namespace
