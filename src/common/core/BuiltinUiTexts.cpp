@@ -201,7 +201,7 @@ QString BuiltinUiText(int number)
         QStringLiteral("Receiving on port %1"),                                    // 9183
         QStringLiteral("Stopped"),                                                 // 9184
         QStringLiteral("The emergencies of %1 are no longer in the list"),         // 9185
-        QStringLiteral("Rate, as the router reports it"),                          // 9186
+        QStringLiteral("Rate /s"),                                                 // 9186
         QStringLiteral("The syslog port must be a number, 1 to 65535."),           // 9187
         QStringLiteral("Cannot write to the log folder: %1"),                      // 9188
         QStringLiteral("Rows per list: a number from %1 to %2."),                  // 9189

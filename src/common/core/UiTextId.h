@@ -192,7 +192,7 @@ enum class UiTextId : int
     TrayReceiving = 9183,           // Receiving on port %1
     TrayStopped = 9184,             // Stopped
     EmergenciesGone = 9185,         // The emergencies of %1 are no longer in the list
-    RateAxisTitle = 9186,           // Rate, as the router reports it
+    RateAxisTitle = 9186,           // Rate /s
     PortRejected = 9187,            // The syslog port must be a number, 1 to 65535.
     FolderRejected = 9188,          // Cannot write to the log folder: %1
     RowsRejected = 9189,            // Rows per list: a number from %1 to %2.
