@@ -7,6 +7,7 @@
 #include "app/core/ReplayTarget.h"
 #include "app/core/Settings.h"
 #include "app/core/SettingsStore.h"
+#include "app/core/SystemdService.h"
 #include "app/core/UnixSignalWatcher.h"
 #include "common/core/SocketAddress.h"
 #include "common/core/UdpSocket.h"
@@ -23,6 +24,9 @@
 
 namespace quendal {
 namespace {
+
+// How often systemd's status line follows the counters.
+constexpr std::chrono::seconds kSystemdStatusInterval{2};
 
 void printError(const QString& text)
 {
@@ -80,6 +84,13 @@ QString defaultLogFolder()
 
 int runHeadless(const HeadlessOptions& options)
 {
+    // First, while descriptors are free: without it SIGTERM would end the process without a
+    // summary and SIGHUP would do nothing.
+    UnixSignalWatcher signalWatcher({SIGINT, SIGTERM, SIGHUP});
+    if (!signalWatcher.isWatching()) {
+        printError(QStringLiteral("cannot watch for signals: %1").arg(signalWatcher.error()));
+        return ExitFailure;
+    }
     LoadUiText();
 
     if (options.replayAddress) {
@@ -102,6 +113,25 @@ int runHeadless(const HeadlessOptions& options)
             return ExitFailure;
         }
     }
+    // Started by systemd with its socket (socket activation): receive there, bind nothing.
+    const SystemdSockets inherited = takeSystemdSockets();
+    if (!inherited.error.isEmpty()) {
+        printError(
+            QStringLiteral("cannot take the sockets systemd handed over: %1").arg(inherited.error));
+        return ExitFailure;
+    }
+    if (inherited.others > 0)
+        printError(QStringLiteral("ignoring %1 sockets from systemd that are not UDP sockets")
+                       .arg(inherited.others));
+    if (inherited.datagram.size() > 1)
+        printError(QStringLiteral("systemd handed over %1 UDP sockets; receiving on the first")
+                       .arg(inherited.datagram.size()));
+    const int inheritedSocket = inherited.datagram.empty() ? -1 : inherited.datagram.front();
+    if (inherited.others > 0 && inheritedSocket < 0) {
+        printError(QStringLiteral("systemd handed over no UDP socket to receive on"));
+        return ExitFailure;
+    }
+
     const QString logFolder = options.logDir.value_or(defaultLogFolder());
     if (const QString problem = logFolderProblem(logFolder); !problem.isEmpty()) {
         printError(problem);
@@ -118,6 +148,7 @@ int runHeadless(const HeadlessOptions& options)
     ReceptionSettings settings;
     settings.port = options.port;
     settings.listenAddress = listen.value_or(QString());
+    settings.inheritedSocket = inheritedSocket;
     settings.folder = logFolder;
     if (options.host)
         settings.selectedHost = *options.host;
@@ -175,10 +206,13 @@ int runHeadless(const HeadlessOptions& options)
         return ExitFailure;
     }
 
+    QString where = listen ? addressWithPort(*listen, engine.localPort())
+                           : QStringLiteral("UDP port %1").arg(engine.localPort());
+    if (inheritedSocket >= 0)
+        where = QStringLiteral("the socket from systemd (UDP port %1)").arg(engine.localPort());
     printError(
         QStringLiteral("receiving syslog on %1, log files in %2%3%4")
-            .arg(listen ? addressWithPort(*listen, engine.localPort())
-                        : QStringLiteral("UDP port %1").arg(engine.localPort()))
+            .arg(where)
             .arg(logFolder)
             .arg(options.replayAddress
                      ? QStringLiteral(", forwarding to %1")
@@ -189,16 +223,41 @@ int runHeadless(const HeadlessOptions& options)
     if (options.statsSeconds)
         statsTimer.start();
 
-    // SIGHUP opens the log files afresh, as daemons do after logrotate.
-    UnixSignalWatcher signalWatcher({SIGINT, SIGTERM, SIGHUP});
+    // Under systemd: ready once the socket is bound, the counters as status every few seconds,
+    // and watchdog pings from the receiver thread's own loop, so that a stuck receiver is
+    // restarted.
+    const auto statusState = [&] {
+        return "STATUS=" + serviceStatusText(engine.counters(), output.droppedLines()).toUtf8();
+    };
+    notifySystemd("READY=1\n" + statusState());
+    QTimer statusTimer;
+    QByteArray lastStatus;
+    if (systemdWantsNotifications()) {
+        statusTimer.setInterval(kSystemdStatusInterval);
+        QObject::connect(&statusTimer, &QTimer::timeout, [&] {
+            if (const QByteArray status = statusState(); status != lastStatus)
+                notifySystemd(lastStatus = status);
+        });
+        statusTimer.start();
+    }
+    if (const auto ping = systemdWatchdogPingInterval(); ping.count() > 0)
+        engine.setHeartbeat([] { notifySystemd("WATCHDOG=1"); }, ping);
+
     QObject::connect(&signalWatcher, &UnixSignalWatcher::received, [&](int signalNumber) {
-        if (signalNumber == SIGHUP)
-            engine.reopenFiles();
-        else
+        if (signalNumber != SIGHUP) {
             QCoreApplication::quit();
+            return;
+        }
+        // Everything a reload does stands between RELOADING=1 and READY=1.
+        notifySystemd(systemdReloadingState());
+        // SIGHUP opens the log files afresh, as daemons do after logrotate.
+        engine.reopenFiles();
+        notifySystemd("READY=1\n" + statusState());
     });
     QCoreApplication::exec();
 
+    notifySystemd("STOPPING=1");
+    engine.setHeartbeat({}, {});
     engine.stop();
     // Lines a reader has not taken within this time are given up: the stop never waits on it.
     output.finish(std::chrono::milliseconds(400));

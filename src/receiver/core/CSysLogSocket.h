@@ -130,6 +130,9 @@ public:
     // The same on one address of either family (its port included).
     bool Create(const SocketAddress& local, QString* error = nullptr,
                 int receiveBufferBytes = kReceiveBufferBytes);
+    // The same on a datagram socket bound elsewhere (socket activation), which it takes over.
+    bool Adopt(int descriptor, QString* error = nullptr,
+               int receiveBufferBytes = kReceiveBufferBytes);
     void Close();
     bool isOpen() const { return socket_.isOpen(); }
     quint16 localPort() const { return socket_.localPort(); }

@@ -48,6 +48,8 @@ public:
 
     bool createSocket(const ReceptionSettings& settings, QString* error)
     {
+        if (settings.inheritedSocket >= 0)
+            return socket_->Adopt(settings.inheritedSocket, error, settings.receiveBufferBytes);
         if (settings.listenAddress.isEmpty())
             return socket_->Create(settings.port, error, settings.address,
                                    settings.receiveBufferBytes);
@@ -68,6 +70,18 @@ public:
     quint16 localPort() const { return socket_->localPort(); }
     int receiveBufferBytes() const { return socket_->receiveBufferBytes(); }
     void reopenFiles() { files_->reopen(); }
+
+    void setHeartbeat(std::function<void()> beat, std::chrono::milliseconds interval)
+    {
+        if (!heartbeat_)
+            heartbeat_ = new QTimer(this);
+        heartbeat_->disconnect();
+        heartbeat_->stop();
+        if (!beat)
+            return;
+        connect(heartbeat_, &QTimer::timeout, this, std::move(beat));
+        heartbeat_->start(interval);
+    }
 
     void beforeDatagram() override
     {
@@ -171,6 +185,7 @@ private:
     ReceptionBatch batch_;
     quint64 seenGeneration_ = 0;
     qint64 drainAt_ = 0; // arrival time of the drain in hand
+    QTimer* heartbeat_ = nullptr;
 };
 
 ReceptionEngine::ReceptionEngine(DatagramEcho* echo, QObject* parent)
@@ -266,6 +281,13 @@ void ReceptionEngine::reopenFiles()
 {
     QMetaObject::invokeMethod(
         worker_, [this] { worker_->reopenFiles(); }, Qt::QueuedConnection);
+}
+
+void ReceptionEngine::setHeartbeat(std::function<void()> beat, std::chrono::milliseconds interval)
+{
+    QMetaObject::invokeMethod(
+        worker_, [&] { worker_->setHeartbeat(std::move(beat), interval); },
+        Qt::BlockingQueuedConnection);
 }
 
 void ReceptionEngine::setObserver(IntakeSink* observer)
