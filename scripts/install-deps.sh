@@ -14,6 +14,8 @@ set -eu
 packages="cmake ninja-build g++ pkg-config qt6-base-dev qt6-svg-dev qt6-charts-dev"
 packages="$packages libqt6opengl6-dev fonts-dejavu-core libcap2-bin"
 packages="$packages zlib1g-dev" # zlib reads the compressed, rotated log files (history search)
+# libsystemd tells systemd that the service is ready and hands it its socket.
+packages="$packages libsystemd-dev"
 if [ "${1:-}" = "--test" ]; then
     # logger (bsdutils) is the real syslog client of the tests; unshare (util-linux) and ip
     # (iproute2) give the test run a network of its own; logrotate rotates the log files under
@@ -32,10 +34,14 @@ if [ "${1:-}" = "--test" ]; then
     # clang-format checks that the sources keep the project's layout (scripts/check-format.sh).
     packages="$packages clang-format"
     packages="$packages at-spi2-core python3-pyatspi dbus"
+    # systemd-analyze checks the unit (it is not the init system here); systemd-socket-activate
+    # hands the service its socket as systemd would.
+    packages="$packages systemd"
 fi
 if [ "${1:-}" = "--package" ]; then
-    # dpkg-shlibdeps finds the package's dependencies.
-    packages="$packages dpkg-dev"
+    # dpkg-buildpackage and debhelper build the packages from debian/, fakeroot lets them own
+    # their files as root, lintian checks them.
+    packages="$packages dpkg-dev debhelper fakeroot lintian"
 fi
 if [ "${1:-}" = "--fuzz" ]; then
     # clang with libFuzzer and the sanitizer runtimes, and what the targets build against.

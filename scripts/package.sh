@@ -1,111 +1,77 @@
 #!/bin/sh
-# Builds the Debian package of both programs: quendal-syslog_VERSION-1_ARCH.deb in the top
-# folder, with the window, the service quendal-syslogd, its systemd unit, the desktop entry, the
-# icons and the manual pages, and dependencies found by dpkg-shlibdeps. Then, where lintian is
-# installed, checks it.
-#   scripts/package.sh                      build the package (in build-deb/)
-#   sudo apt-get install ./quendal-syslog_*.deb
+# Builds the Debian packages from debian/ with dpkg-buildpackage, then checks them:
+#   quendal-syslogd_VERSION_ARCH.deb  the service, its systemd unit and socket, configuration
+#                                     file, logrotate file and manual page (Qt Core and Network)
+#   quendal-syslog_VERSION_ARCH.deb   the window, desktop entry, icons and manual page
+# Checks: lintian (no errors, no warnings), and where this runs as root, installing both with
+# apt-get and running the installed quendal-syslogd. Installs what it needs first
+# (scripts/install-deps.sh --package).
+#   scripts/package.sh            the .deb files end up in build-deb/
 set -eu
 cd "$(dirname "$0")/.."
 top=$(pwd)
-build=${QUENDAL_PACKAGE_BUILD:-build-deb}
-for tool in dpkg-deb dpkg-shlibdeps; do
-    if ! command -v "$tool" >/dev/null 2>&1; then
-        echo "package: $tool is missing (apt-get install dpkg-dev)" >&2
+out=${QUENDAL_PACKAGE_BUILD:-build-deb}
+scripts/install-deps.sh --package
+
+# dpkg-buildpackage writes its results next to the source folder, and its build folders inside
+# it: a copy of the sources in $out keeps both out of the working tree.
+src="$out/src"
+rm -rf "$src"
+mkdir -p "$src"
+if git rev-parse --git-dir >/dev/null 2>&1; then
+    git ls-files -z --cached --others --exclude-standard | grep -zv "^$out/" |
+        xargs -0 tar -cf - | tar -xf - -C "$src"
+else
+    tar --exclude="./$out" --exclude=./build --exclude='./build-*' -cf - . | tar -xf - -C "$src"
+fi
+rm -f "$out"/*.deb "$out"/*.buildinfo "$out"/*.changes
+
+# Objects of an earlier package build serve this one (ccache, paths relative to $top).
+if command -v ccache >/dev/null 2>&1; then
+    export QUENDAL_COMPILER_LAUNCHER=ccache CCACHE_BASEDIR="$top" CCACHE_NOHASHDIR=1
+fi
+jobs=$(nproc)
+(cd "$src" && DEB_BUILD_OPTIONS="nocheck parallel=$jobs" dpkg-buildpackage -b -us -uc) \
+    >"$out/build.log" 2>&1 || {
+    tail -n 40 "$out/build.log" >&2
+    echo "package: dpkg-buildpackage failed; the whole log is $out/build.log" >&2
+    exit 1
+}
+changes=$(ls "$out"/quendal-syslog_*.changes)
+debs=$(ls "$out"/*.deb)
+
+# Errors and warnings fail; pedantic and informational tags are shown only.
+echo "package: lintian" >&2
+lintian --fail-on error,warning "$changes"
+
+if [ "$(id -u)" -eq 0 ] && command -v apt-get >/dev/null 2>&1; then
+    echo "package: installing with apt-get" >&2
+    # The maintainer scripts start the unit where systemd runs; without it they say so and go on.
+    # The two packages, not their debug symbols.
+    DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends \
+        $(for d in $debs; do case $d in *-dbgsym_*) ;; *) echo "./$d" ;; esac; done) \
+        >"$out/install.log" 2>&1 || {
+        tail -n 20 "$out/install.log" >&2
+        echo "package: apt-get install failed" >&2
+        exit 1
+    }
+    /usr/bin/quendal-syslogd --version
+    if /usr/bin/quendal-syslogd --help | grep -q -- --check-config; then
+        /usr/bin/quendal-syslogd --check-config
+    else
+        echo "package: this quendal-syslogd has no --check-config yet; not checked" >&2
+    fi
+    test -f /etc/quendal-syslog/quendal-syslogd.conf
+    test -f /lib/systemd/system/quendal-syslogd.socket
+    test -f /etc/logrotate.d/quendal-syslogd
+    # The service package must not pull in the window's libraries.
+    if dpkg-query -W -f='${Depends}\n' quendal-syslogd | grep -E -q 'libqt6(gui|widgets|svg|charts)'; then
+        echo "package: quendal-syslogd depends on display libraries" >&2
         exit 1
     fi
-done
-
-launcher=""
-if command -v ccache >/dev/null 2>&1; then
-    # Objects of build/ serve this build folder too.
-    launcher="-DCMAKE_CXX_COMPILER_LAUNCHER=ccache"
-    export CCACHE_BASEDIR="$top" CCACHE_NOHASHDIR=1
-fi
-# Installed under /usr; on Debian 12 units of packages live in /lib/systemd/system.
-cmake -S . -B "$build" -G Ninja $launcher -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_INSTALL_PREFIX=/usr \
-    -DQUENDAL_SYSTEMD_UNIT_DIR=/lib/systemd/system \
-    -DQUENDAL_BUILD_TESTS=OFF -DQUENDAL_BUILD_BENCHMARKS=OFF >/dev/null
-cmake --build "$build" -j "$(nproc)" --target quendal-syslog quendal-syslogd quendal_man_pages
-
-version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
-arch=$(dpkg --print-architecture)
-package=quendal-syslog
-# Who signs the package: DEBFULLNAME and DEBEMAIL, as for Debian's own tools.
-maintainer_name=${DEBFULLNAME:-QuenDalSysLog developers}
-maintainer_mail=${DEBEMAIL:-quendal-syslog@example.org}
-stage="$build/stage"
-rm -rf "$stage"
-DESTDIR="$top/$stage" cmake --install "$build" --strip >/dev/null
-
-# The package's own documents, as Debian wants them.
-doc="$stage/usr/share/doc/$package"
-mkdir -p "$doc"
-cat > "$doc/copyright" <<COPYRIGHT
-Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/
-Upstream-Name: QuenDalSysLog
-
-Files: *
-Copyright: 2026 the QuenDalSysLog developers
-License: other
- All rights reserved by the QuenDalSysLog developers; no public licence has been
- chosen yet.
-COPYRIGHT
-date=$(date -R -d "@$(git log -1 --format=%ct 2>/dev/null || date +%s)")
-cat > "$build/changelog.Debian" <<CHANGELOG
-$package ($version-1) unstable; urgency=medium
-
-  * Package of the window and of the service quendal-syslogd.
-
- -- $maintainer_name <$maintainer_mail>  $date
-CHANGELOG
-gzip -9n -c "$build/changelog.Debian" > "$doc/changelog.Debian.gz"
-
-# Dependencies of both binaries, from the shared libraries they link.
-work="$build/shlibdeps"
-rm -rf "$work"
-mkdir -p "$work/debian"
-printf 'Source: %s\n\nPackage: %s\nArchitecture: any\n' "$package" "$package" \
-    > "$work/debian/control"
-depends=$(cd "$work" && dpkg-shlibdeps -O \
-    -e"$top/$stage/usr/bin/quendal-syslog" -e"$top/$stage/usr/bin/quendal-syslogd" 2>/dev/null |
-    sed -n 's/^shlibs:Depends=//p')
-# The icons are read by Qt's SVG plugin, which dpkg-shlibdeps cannot see (the display plugins
-# come with libqt6gui6).
-depends="$depends, libqt6svg6"
-
-mkdir -p "$stage/DEBIAN"
-installed_size=$(du -sk --exclude=DEBIAN "$stage" | cut -f1)
-cat > "$stage/DEBIAN/control" <<CONTROL
-Package: $package
-Version: $version-1
-Architecture: $arch
-Maintainer: $maintainer_name <$maintainer_mail>
-Installed-Size: $installed_size
-Depends: $depends
-Section: net
-Priority: optional
-Description: syslog receiver and viewer for broadband routers
- QuenDalSysLog receives the syslog of broadband routers over UDP, filters it
- by sender, sorts it by facility into five categories (FireWall, VPN, User
- Access, Call, WAN), appends every entry to its category's log file, shows the
- routers' link status, and forwards every accepted datagram to a second syslog
- host.
- .
- quendal-syslog is the desktop window; quendal-syslogd is the same receiver
- without a window, for servers, with a systemd unit that receives on port 514
- under a dynamic user and keeps the log files in /var/lib/quendal-syslog.
-CONTROL
-(cd "$stage" && find usr lib -type f -exec md5sum {} + | sort -k2) > "$stage/DEBIAN/md5sums"
-find "$stage" -type d -exec chmod 0755 {} +
-find "$stage" -type f -exec chmod 0644 {} +
-chmod 0755 "$stage/usr/bin/"*
-
-deb="${package}_${version}-1_${arch}.deb"
-dpkg-deb --root-owner-group -Zxz --build "$stage" "$deb" >/dev/null
-echo "package: built $deb" >&2
-if command -v lintian >/dev/null 2>&1; then
-    lintian --fail-on error "$deb"
 else
-    echo "package: lintian is not installed; the package was not checked" >&2
+    echo "package: not root: the packages were not installed and run" >&2
 fi
+for d in $debs; do
+    echo "package: built $top/$d"
+done

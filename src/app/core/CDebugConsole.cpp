@@ -2,9 +2,15 @@
 
 #include "app/core/HeadlessOutput.h"
 #include "app/core/LineWriter.h"
+#include "logs/core/AutoLogFiles.h"
 
 #include <QFile>
+#include <QFileInfo>
 
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace quendal {
@@ -31,11 +37,42 @@ void CDebugConsole::Open(const QString& logFileName)
     }
     if (::isatty(STDOUT_FILENO))
         output_->write(QByteArray("\033]0;") + kTitle + "\007");
-    if (!logFileName.isEmpty() && !logFile_) {
-        const QByteArray name = QFile::encodeName(logFileName);
-        // "w" replaces an older log of a previous run.
-        logFile_ = std::fopen(name.constData(), "wb");
+    if (!logFileName.isEmpty() && !logFile_)
+        logFile_ = openDebugLog(logFileName);
+}
+
+std::FILE* CDebugConsole::openDebugLog(const QString& fileName)
+{
+    const QByteArray name = QFile::encodeName(fileName);
+    // Never through a link planted at the name (nor truncating its target), never into a FIFO
+    // or device: only a regular file of that name, replaced by this run's log.
+    const int fd =
+        ::open(name.constData(), O_WRONLY | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK,
+               AutoLogFiles::kFileMode);
+    const auto refuse = [&](const QString& why) {
+        printToStandardError(QStringLiteral("cannot write debug log %1: %2")
+                                 .arg(QFileInfo(fileName).absoluteFilePath(), why));
+        return nullptr;
+    };
+    if (fd < 0)
+        return errno == ELOOP ? refuse(QStringLiteral("it is a symbolic link, which is never "
+                                                      "followed; nothing is written through it"))
+                              : refuse(QString::fromLocal8Bit(std::strerror(errno)));
+    struct stat st
+    {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return refuse(QStringLiteral("it is not a regular file; nothing is written to it"));
     }
+    if (::ftruncate(fd, 0) != 0) {
+        const int error = errno;
+        ::close(fd);
+        return refuse(QString::fromLocal8Bit(std::strerror(error)));
+    }
+    std::FILE* file = ::fdopen(fd, "wb");
+    if (!file)
+        ::close(fd);
+    return file;
 }
 
 int CDebugConsole::Print(QByteArrayView text)

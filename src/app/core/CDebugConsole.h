@@ -40,7 +40,8 @@ public:
     void setOutput(LineWriter* output) { output_ = output; }
 
     // Switches the console on: standard output (titled when it is a terminal) and, when a name
-    // is given, the debug log file, replaced if it exists.
+    // is given, the debug log file, replaced if it is a regular file (created with mode 0640; a
+    // link at the name is refused and reported, never followed).
     void Open(const QString& logFileName = QString::fromLatin1(kLogFileName));
     // Echoes the bytes as one line, as data: nothing in them is interpreted. Returns the number
     // of bytes taken (the line end not counted), 0 when the console is off.
@@ -49,6 +50,9 @@ public:
     void Close();
 
 private:
+    // The debug log, or null after saying on standard error why it cannot be written.
+    static std::FILE* openDebugLog(const QString& fileName);
+
     bool enabled_ = false;
     std::FILE* logFile_ = nullptr;
     LineWriter* output_ = nullptr;

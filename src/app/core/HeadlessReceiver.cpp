@@ -5,6 +5,7 @@
 #include "app/core/HeadlessOutput.h"
 #include "app/core/HeadlessReload.h"
 #include "app/core/LineWriter.h"
+#include "app/core/SystemdService.h"
 #include "app/core/UnixSignalWatcher.h"
 #include "common/core/SocketAddress.h"
 #include "common/core/UiText.h"
@@ -20,6 +21,9 @@ namespace quendal {
 namespace {
 
 using namespace Qt::StringLiterals;
+
+// How often systemd's status line follows the counters.
+constexpr std::chrono::seconds kSystemdStatusInterval{2};
 
 void printError(const QString& text)
 {
@@ -56,12 +60,36 @@ private:
 
 int runHeadless(const HeadlessOptions& options, const ConfigurationSource& source)
 {
+    // First, while descriptors are free: without it SIGTERM would end the process without a
+    // summary and SIGHUP would do nothing.
+    UnixSignalWatcher signalWatcher({SIGINT, SIGTERM, SIGHUP});
+    if (!signalWatcher.isWatching()) {
+        printError(QStringLiteral("cannot watch for signals: %1").arg(signalWatcher.error()));
+        return ExitFailure;
+    }
     LoadUiText();
 
     QString problem;
-    const std::optional<ReceptionSettings> settings = receptionSettingsFor(options, &problem);
+    std::optional<ReceptionSettings> settings = receptionSettingsFor(options, &problem);
     if (!settings) {
         printError(problem);
+        return ExitFailure;
+    }
+    // Started by systemd with its socket (socket activation): receive there, bind nothing.
+    const SystemdSockets inherited = takeSystemdSockets();
+    if (!inherited.error.isEmpty()) {
+        printError(u"cannot take the sockets systemd handed over: "_s + inherited.error);
+        return ExitFailure;
+    }
+    if (inherited.others > 0)
+        printError(QStringLiteral("ignoring %1 sockets from systemd that are not UDP sockets")
+                       .arg(inherited.others));
+    if (inherited.datagram.size() > 1)
+        printError(QStringLiteral("systemd handed over %1 UDP sockets; receiving on the first")
+                       .arg(inherited.datagram.size()));
+    settings->inheritedSocket = inherited.datagram.empty() ? -1 : inherited.datagram.front();
+    if (inherited.others > 0 && settings->inheritedSocket < 0) {
+        printError(QStringLiteral("systemd handed over no UDP socket to receive on"));
         return ExitFailure;
     }
 
@@ -131,27 +159,13 @@ int runHeadless(const HeadlessOptions& options, const ConfigurationSource& sourc
         return ExitFailure;
     }
 
-    // Before the line that says it receives, so that a SIGHUP after that line is never lost.
-    // SIGHUP reads the configuration again and opens the log files afresh, as daemons do after
-    // logrotate.
-    UnixSignalWatcher signalWatcher({SIGINT, SIGTERM, SIGHUP});
-    QObject::connect(&signalWatcher, &UnixSignalWatcher::received, [&](int signalNumber) {
-        if (signalNumber != SIGHUP) {
-            QCoreApplication::quit();
-            return;
-        }
-        reload.reloadConfiguration();
-        if (!engine.isRunning()) {
-            QCoreApplication::exit(ExitFailure);
-            return;
-        }
-        engine.reopenFiles();
-    });
-
     // One concatenation: paths and addresses may hold "%1" themselves.
-    const QString where = settings->listenAddress.isEmpty()
-                              ? u"UDP port "_s + QString::number(engine.localPort())
-                              : addressWithPort(settings->listenAddress, engine.localPort());
+    QString where = settings->listenAddress.isEmpty()
+                        ? u"UDP port "_s + QString::number(engine.localPort())
+                        : addressWithPort(settings->listenAddress, engine.localPort());
+    if (settings->inheritedSocket >= 0)
+        where =
+            u"the socket from systemd (UDP port "_s + QString::number(engine.localPort()) + u")"_s;
     printError(u"receiving syslog on "_s + where + u", log files in "_s + settings->folder +
                (settings->replay ? u", forwarding to "_s + replayTarget() : QString()) +
                (options.host ? u", only from "_s + *options.host : QString()));
@@ -159,8 +173,47 @@ int runHeadless(const HeadlessOptions& options, const ConfigurationSource& sourc
     if (options.statsSeconds)
         statsTimer.start();
 
+    // Under systemd: ready once the socket is bound, the counters as status every few seconds,
+    // and watchdog pings from the receiver thread's own loop, so that a stuck receiver is
+    // restarted.
+    const auto statusState = [&] {
+        return "STATUS=" + serviceStatusText(engine.counters(), output.droppedLines()).toUtf8();
+    };
+    notifySystemd("READY=1\n" + statusState());
+    QTimer statusTimer;
+    QByteArray lastStatus;
+    if (systemdWantsNotifications()) {
+        statusTimer.setInterval(kSystemdStatusInterval);
+        QObject::connect(&statusTimer, &QTimer::timeout, [&] {
+            if (const QByteArray status = statusState(); status != lastStatus)
+                notifySystemd(lastStatus = status);
+        });
+        statusTimer.start();
+    }
+    if (const auto ping = systemdWatchdogPingInterval(); ping.count() > 0)
+        engine.setHeartbeat([] { notifySystemd("WATCHDOG=1"); }, ping);
+
+    QObject::connect(&signalWatcher, &UnixSignalWatcher::received, [&](int signalNumber) {
+        if (signalNumber != SIGHUP) {
+            QCoreApplication::quit();
+            return;
+        }
+        // Everything a reload does stands between RELOADING=1 and READY=1.
+        notifySystemd(systemdReloadingState());
+        // SIGHUP reads the configuration again and opens the log files afresh, as daemons do
+        // after logrotate.
+        reload.reloadConfiguration();
+        if (!engine.isRunning()) {
+            QCoreApplication::exit(ExitFailure);
+            return;
+        }
+        engine.reopenFiles();
+        notifySystemd("READY=1\n" + statusState());
+    });
     const int exitCode = QCoreApplication::exec();
 
+    notifySystemd("STOPPING=1");
+    engine.setHeartbeat({}, {});
     engine.stop();
     // Lines a reader has not taken within this time are given up: the stop never waits on it.
     output.finish(std::chrono::milliseconds(400));

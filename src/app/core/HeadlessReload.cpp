@@ -50,7 +50,7 @@ bool HeadlessReload::reloadConfiguration()
     QStringList problems;
     const auto options = loadHeadlessOptions(source_, &problems);
     QString problem;
-    const auto settings = options ? receptionSettingsFor(*options, &problem) : std::nullopt;
+    auto settings = options ? receptionSettingsFor(*options, &problem) : std::nullopt;
     if (options && !settings)
         problems << problem;
     if (!settings) {
@@ -59,6 +59,12 @@ bool HeadlessReload::reloadConfiguration()
         return false;
     }
 
+    // A socket handed over by systemd stays: its port is the socket unit's to change.
+    if (settings_.inheritedSocket >= 0) {
+        settings->inheritedSocket = settings_.inheritedSocket;
+        settings->port = settings_.port;
+        settings->listenAddress = settings_.listenAddress;
+    }
     if (settings->port != settings_.port || settings->listenAddress != settings_.listenAddress) {
         if (!rebind(*settings))
             return false;

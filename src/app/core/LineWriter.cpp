@@ -125,7 +125,12 @@ LineWriter::LineWriter(int descriptor, qsizetype capacity, QObject* parent)
     std::thread([shared = shared_] { shared->run(); }).detach();
     // A reader that goes away is noticed even when no further line comes.
     watch_.setInterval(200);
-    connect(&watch_, &QTimer::timeout, this, &LineWriter::checkReader);
+    connect(&watch_, &QTimer::timeout, this, [this] {
+        checkReader();
+        // Stopped here, on the timer's own thread: lines are written from another one.
+        if (hasStopped())
+            watch_.stop();
+    });
     watch_.start();
 }
 
@@ -200,13 +205,13 @@ void LineWriter::checkReader()
 {
     int error = 0;
     {
+        // Reached from the writing thread and from the watch: the report goes out once.
         std::lock_guard lock(shared_->mutex);
         if (!shared_->stopped || stopReported_)
             return;
+        stopReported_ = true;
         error = shared_->error;
     }
-    stopReported_ = true;
-    watch_.stop();
     report(error == EPIPE
                ? QStringLiteral("standard output was closed by its reader: printing stops, log "
                                 "files go on")

@@ -62,7 +62,7 @@ private:
     quint64 dropped_ = 0;
     quint64 droppedAtStart_ = 0; // count when the current run of drops began
     bool dropping_ = false;
-    bool stopReported_ = false;
+    bool stopReported_ = false; // under the shared lock
     bool finished_ = false;
     QTimer watch_;
     std::function<void(const QString&)> reporter_;

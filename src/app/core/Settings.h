@@ -44,8 +44,8 @@ inline constexpr qsizetype kMostRowsPerList = 20'000'000;
 std::optional<qsizetype> parseMaxRowsText(QStringView text);
 
 // Whether the FireWall log file in this folder can be opened for appending. The file is created
-// when missing, never truncated, and closed again at once. The reason of a failure goes to
-// `error`.
+// when missing, never truncated, and closed again at once; a link at its path is not followed.
+// The reason of a failure goes to `error`.
 bool canAppendToLogFolder(const QString& folder, QString* error = nullptr);
 
 } // namespace quendal

@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <cstring>
 #include <linux/sock_diag.h>
+#include <fcntl.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -59,6 +60,35 @@ bool UdpSocket::openBound(const SocketAddress& local, bool ipv6Only, QString* er
     }
     if (::bind(fd_, local.get(), local.length()) != 0)
         return fail("cannot bind");
+    return true;
+}
+
+bool UdpSocket::adopt(int fd, QString* error)
+{
+    close();
+    int type = 0;
+    int domain = 0;
+    socklen_t length = sizeof type;
+    const bool datagram =
+        ::getsockopt(fd, SOL_SOCKET, SO_TYPE, &type, &length) == 0 && type == SOCK_DGRAM;
+    length = sizeof domain;
+    const bool internet = ::getsockopt(fd, SOL_SOCKET, SO_DOMAIN, &domain, &length) == 0 &&
+                          (domain == AF_INET || domain == AF_INET6);
+    if (!datagram || !internet) {
+        if (error)
+            *error = QStringLiteral("descriptor %1 is not an IPv4 or IPv6 datagram socket").arg(fd);
+        return false;
+    }
+    const int flags = ::fcntl(fd, F_GETFL);
+    if (flags < 0 || ::fcntl(fd, F_SETFL, flags | O_NONBLOCK) != 0 ||
+        ::fcntl(fd, F_SETFD, FD_CLOEXEC) != 0) {
+        if (error)
+            *error = QStringLiteral("cannot use descriptor %1: %2")
+                         .arg(QString::number(fd), QString::fromLocal8Bit(std::strerror(errno)));
+        return false;
+    }
+    fd_ = fd;
+    family_ = domain;
     return true;
 }
 

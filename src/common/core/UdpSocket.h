@@ -28,6 +28,10 @@ public:
     // Binds `port` on every interface of both families: IPv6 with IPv4 senders mapped into it,
     // or IPv4 alone where the system has no IPv6. On failure the reason goes to `error`.
     bool openEveryInterface(quint16 port, QString* error = nullptr);
+    // Takes over a datagram socket bound elsewhere (handed over by the service manager): made
+    // non-blocking, closed with this object. false, with the reason in `error`, when `fd` is not
+    // a bound IPv4 or IPv6 datagram socket; it is then left alone.
+    bool adopt(int fd, QString* error = nullptr);
     int family() const { return family_; }
     void close();
     bool isOpen() const { return fd_ >= 0; }

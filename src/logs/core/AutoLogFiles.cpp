@@ -28,6 +28,16 @@ bool folderIsMissing(const QByteArray& filePath)
     return ::stat(folderOf(filePath).constData(), &st) != 0 || !S_ISDIR(st.st_mode);
 }
 
+QString fileErrorText(int error)
+{
+    if (error == ELOOP)
+        return QStringLiteral("it is a symbolic link, which is never followed; nothing is "
+                              "written through it");
+    if (error == AutoLogFiles::kNotRegularFile)
+        return QStringLiteral("it is not a regular file; nothing is written to it");
+    return QString::fromLocal8Bit(std::strerror(error));
+}
+
 } // namespace
 
 AutoLogFiles::BatchScope::BatchScope(AutoLogFiles& files) : files_(files)
@@ -162,15 +172,21 @@ int AutoLogFiles::writeWhole(File& file, const QByteArray& bytes)
 
 bool AutoLogFiles::openFile(File& file, int* error)
 {
-    file.fd = ::open(file.path.constData(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
+    // A link planted at the path is never followed (ELOOP), and a FIFO or device found there is
+    // refused before anything is written: no sender's text can be steered to another file.
+    // O_NONBLOCK keeps a FIFO without a reader from blocking the open; regular files ignore it.
+    file.fd =
+        ::open(file.path.constData(),
+               O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, kFileMode);
     if (file.fd < 0) {
-        *error = errno;
+        *error = errno == ENXIO ? kNotRegularFile : errno;
         return false;
     }
     struct stat st
     {};
-    if (::fstat(file.fd, &st) != 0) {
-        *error = errno;
+    const bool known = ::fstat(file.fd, &st) == 0;
+    if (!known || !S_ISREG(st.st_mode)) {
+        *error = known ? kNotRegularFile : errno;
         closeFile(file);
         return false;
     }
@@ -221,10 +237,11 @@ void AutoLogFiles::reportFailure(File& file, LogCategory c, int error)
                            QStringLiteral("the log folder does not exist"));
         return;
     }
+    const QString reason = fileErrorText(error);
     if (reportToStandardError_)
         std::fprintf(stderr, "%s: cannot write log file %s: %s\n", program_invocation_short_name,
-                     file.path.constData(), std::strerror(error));
-    Q_EMIT writeFailed(c, filePath(c), QString::fromLocal8Bit(std::strerror(error)));
+                     file.path.constData(), qPrintable(reason));
+    Q_EMIT writeFailed(c, filePath(c), reason);
 }
 
 void AutoLogFiles::reportRecovery(File& file, LogCategory c)

@@ -20,6 +20,10 @@ namespace quendal {
 // the file were opened for every entry. Truncating the file in place (logrotate's copytruncate)
 // needs nothing: append mode writes at the new end.
 //
+// Files are created with mode 0640 (or what a stricter umask leaves). A symbolic link, FIFO or
+// device at a file's path is refused, reported once with the path, and nothing is written through
+// it; the other categories go on.
+//
 // A file holds whole entries only: a write that fails or falls short is undone by truncating the
 // file back to where it started, and its entries are counted as not written. A file that cannot
 // be written is reported once, not once per entry, until a write to it succeeds again; the entry
@@ -34,6 +38,10 @@ public:
     static constexpr std::chrono::milliseconds kPathCheckInterval{250};
     // A batch writes a file early once this much is staged for it, so memory stays bounded.
     static constexpr qsizetype kMaxStagedBytes = 1 << 20;
+    // Readable by the owner's group (adm, for logcheck and the like), by nobody else.
+    static constexpr mode_t kFileMode = 0640;
+    // The failure of a path that leads to something other than a regular file (like an errno).
+    static constexpr int kNotRegularFile = -1;
 
     // While a scope is alive, appended entries are staged; when the outermost scope ends, each
     // file gets its staged entries in one write.

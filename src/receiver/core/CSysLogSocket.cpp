@@ -45,6 +45,12 @@ bool CSysLogSocket::Create(const SocketAddress& local, QString* error, int recei
     return startReading(socket_.open(local, error), receiveBufferBytes);
 }
 
+bool CSysLogSocket::Adopt(int descriptor, QString* error, int receiveBufferBytes)
+{
+    Close();
+    return startReading(socket_.adopt(descriptor, error), receiveBufferBytes);
+}
+
 bool CSysLogSocket::startReading(bool opened, int receiveBufferBytes)
 {
     if (!opened)

@@ -50,6 +50,9 @@ public:
     bool Create(const SocketAddress& local, QString* error = nullptr,
                 int receiveBufferBytes = kReceiveBufferBytes);
     // Closes the socket; the counters keep what it took in, its kernel drops included.
+    // The same on a datagram socket bound elsewhere (socket activation), which it takes over.
+    bool Adopt(int descriptor, QString* error = nullptr,
+               int receiveBufferBytes = kReceiveBufferBytes);
     void Close();
     bool isOpen() const { return socket_.isOpen(); }
     int descriptor() const { return socket_.descriptor(); }

@@ -49,6 +49,8 @@ public:
 
     bool createSocket(const ReceptionSettings& settings, QString* error)
     {
+        if (settings.inheritedSocket >= 0)
+            return socket_->Adopt(settings.inheritedSocket, error, settings.receiveBufferBytes);
         if (settings.listenAddress.isEmpty())
             return socket_->Create(settings.port, error, settings.address,
                                    settings.receiveBufferBytes);
@@ -70,6 +72,18 @@ public:
     int descriptor() const { return socket_->descriptor(); }
     int receiveBufferBytes() const { return socket_->receiveBufferBytes(); }
     void reopenFiles() { files_->reopen(); }
+
+    void setHeartbeat(std::function<void()> beat, std::chrono::milliseconds interval)
+    {
+        if (!heartbeat_)
+            heartbeat_ = new QTimer(this);
+        heartbeat_->disconnect();
+        heartbeat_->stop();
+        if (!beat)
+            return;
+        connect(heartbeat_, &QTimer::timeout, this, std::move(beat));
+        heartbeat_->start(interval);
+    }
 
     void beforeDatagram() override
     {
@@ -182,6 +196,7 @@ private:
     ReceptionBatch batch_;
     quint64 seenGeneration_ = 0;
     qint64 drainAt_ = 0; // arrival time of the drain in hand
+    QTimer* heartbeat_ = nullptr;
 };
 
 ReceptionEngine::ReceptionEngine(DatagramEcho* echo, QObject* parent, const Clock& clock)
@@ -294,6 +309,13 @@ void ReceptionEngine::reopenFiles()
 {
     QMetaObject::invokeMethod(
         worker_, [this] { worker_->reopenFiles(); }, Qt::QueuedConnection);
+}
+
+void ReceptionEngine::setHeartbeat(std::function<void()> beat, std::chrono::milliseconds interval)
+{
+    QMetaObject::invokeMethod(
+        worker_, [&] { worker_->setHeartbeat(std::move(beat), interval); },
+        Qt::BlockingQueuedConnection);
 }
 
 void ReceptionEngine::setObserver(IntakeSink* observer)

@@ -12,6 +12,8 @@
 #include <QTimer>
 
 #include <atomic>
+#include <chrono>
+#include <functional>
 #include <optional>
 
 namespace quendal {
@@ -35,6 +37,9 @@ struct ReceptionSettings
     quint32 address = INADDR_ANY;
     // One address of either family to receive on instead ("::1", "127.0.0.1"); empty: `address`.
     QString listenAddress;
+    // A datagram socket bound already (handed over by systemd) to receive on instead of binding
+    // anything; reception takes it over. -1: none.
+    int inheritedSocket = -1;
     QString folder; // of the automatic log files
     std::optional<ReplayTarget> replay;
     std::optional<QString> selectedHost; // the one sender accepted; nullopt: every sender
@@ -93,6 +98,10 @@ public:
     void setRateLimit(int entriesPerSecond);
     // The automatic files are opened afresh (after logrotate, on SIGHUP).
     void reopenFiles();
+
+    // Calls `beat` every `interval` on the receiver thread, from that thread's own event loop:
+    // a receiver thread that is stuck stops calling it (for a service manager's watchdog).
+    void setHeartbeat(std::function<void()> beat, std::chrono::milliseconds interval);
 
     // Called on the receiver thread for every datagram's results, in order, before they are
     // batched: for output that must keep step with the console echo. Set while stopped.
