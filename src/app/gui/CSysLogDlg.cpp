@@ -534,7 +534,7 @@ void CSysLogDlg::showEmergencies(LogCategory category, qint64 minute, bool fromF
         const LogRows& rows = list(category)->rows();
         for (qsizetype row = 0; row < rows.size() && patterns.size() < 50; ++row) {
             const LogEntryView e = rows.at(row);
-            if (e.colour != RED)
+            if (!e.isEmergency())
                 continue;
             if (const auto at = readLogTime(e.time, now); at && minuteOf(*at) == minute)
                 patterns << QRegularExpression::escape(decodeForDisplay(e.message));

@@ -166,9 +166,20 @@ QString BuiltinUiText(int number)
         QStringLiteral("No status report from %1 yet"),                    // 9148
         QStringLiteral("TX packets/s"),                                    // 9149
         QStringLiteral("RX packets/s"),                                    // 9150
+        QStringLiteral("alert (1)"),                                       // 9151
+        QStringLiteral("critical (2)"),                                    // 9152
+        QStringLiteral("error (3)"),                                       // 9153
+        QStringLiteral("warning (4)"),                                     // 9154
+        QStringLiteral("notice (5)"),                                      // 9155
+        QStringLiteral("informational (6)"),                               // 9156
+        QStringLiteral("debug (7)"),                                       // 9157
+        QStringLiteral("unknown"),                                         // 9158
+        QStringLiteral("Any severity"),                                    // 9159
+        QStringLiteral("%1 and worse"),                                    // 9160
+        QStringLiteral("Invalid regular expression: %1"),                  // 9161
     };
     static_assert(std::size(texts) == kAllUiTextCount);
-    static_assert(static_cast<int>(UiTextId::RxPacketsPerSecond) == kLastAddedUiText);
+    static_assert(static_cast<int>(UiTextId::BadRegularExpression) == kLastAddedUiText);
 
     if (number < kFirstUiText || number > kLastAddedUiText)
         return {};

@@ -157,6 +157,17 @@ enum class UiTextId : int
     NoStatusReportFrom = 9148,      // No status report from %1 yet
     TxPacketsPerSecond = 9149,      // TX packets/s
     RxPacketsPerSecond = 9150,      // RX packets/s
+    AlertSeverity = 9151,           // alert (1)
+    CriticalSeverity = 9152,        // critical (2)
+    ErrorSeverity = 9153,           // error (3)
+    WarningSeverity = 9154,         // warning (4)
+    NoticeSeverity = 9155,          // notice (5)
+    InformationalSeverity = 9156,   // informational (6)
+    DebugSeverity = 9157,           // debug (7)
+    UnknownValue = 9158,            // unknown
+    AnySeverity = 9159,             // Any severity
+    SeverityAndWorse = 9160,        // %1 and worse
+    BadRegularExpression = 9161,    // Invalid regular expression: %1
 };
 
 } // namespace quendal

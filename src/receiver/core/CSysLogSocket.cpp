@@ -217,8 +217,9 @@ int CSysLogSocket::StoreEntry(LogCategory category)
 {
     if (categoryIndex(category) < 0 || categoryIndex(category) >= kCategoryCount)
         return 0;
-    const LogEntryView entry = splitter_.split(current_.text(), current_.HeaderEnd,
-                                               current_.Severity, current_.SourceAddress);
+    LogEntryView entry = splitter_.split(current_.text(), current_.HeaderEnd, current_.Severity,
+                                         current_.SourceAddress);
+    entry.sender = splitter_.senderBytes(current_.SourceAddress);
     if (outputs_.files) {
         // Staged while a drain lasts; what could not be written is taken off after the drain.
         outputs_.files->append(category, entry);
