@@ -293,7 +293,7 @@ int main(int argc, char** argv)
             for (int b = 0; b < options.batch && i < options.entries; ++b, ++i) {
                 const QByteArray text = message(i);
                 const LogEntryView entry{"Dec  7 06:07:01", "gateway", text,
-                                         i % 50 == 0 ? RED : DEF_TEXT};
+                                         i % 50 == 0 ? Severity::Emergency : Severity::Notice};
                 if (options.single)
                     lists[c]->prepend(entry);
                 else

@@ -102,9 +102,10 @@ LogList& millionEntries()
         for (qsizetype i = 0; i < 1'000'000; ++i) {
             const QByteArray& d = datagrams[size_t(i) % datagrams.size()];
             const qsizetype colon = d.indexOf(':', 21);
-            list.prepend(LogEntryView{
-                QByteArrayView(d).sliced(5, 15), QByteArrayView(d).sliced(21, colon - 21),
-                QByteArrayView(d).sliced(colon + 2), i % 50 == 0 ? RED : DEF_TEXT});
+            list.prepend(LogEntryView{QByteArrayView(d).sliced(5, 15),
+                                      QByteArrayView(d).sliced(21, colon - 21),
+                                      QByteArrayView(d).sliced(colon + 2),
+                                      i % 50 == 0 ? Severity::Emergency : Severity::Notice});
         }
     }
     return list;
@@ -188,7 +189,7 @@ void BM_MemoryPerRow(benchmark::State& state)
             const qsizetype colon = d.indexOf(':', 21);
             const LogEntryView e{QByteArrayView(d).sliced(5, 15),
                                  QByteArrayView(d).sliced(21, colon - 21),
-                                 QByteArrayView(d).sliced(colon + 2), DEF_TEXT};
+                                 QByteArrayView(d).sliced(colon + 2)};
             textBytes += size_t(e.time.size() + e.host.size() + e.message.size());
             list.prepend(e);
         }

@@ -32,7 +32,7 @@ void fill(LogList& list, int rows)
                   " -> 10.0.0.1:443 rule " + QByteArray::number(i % 97);
         if (i % 1000 == 7)
             message += " ALERT Intrusion";
-        batch.prepend({"Mar 14 09:26:53", "gateway", message, DEF_TEXT});
+        batch.prepend({"Mar 14 09:26:53", "gateway", message});
     }
     list.prependAll(std::move(batch));
 }
@@ -122,8 +122,7 @@ int main(int argc, char** argv)
     Series filtered{"arrivals with find bar", {}};
     const auto arrive = [&] {
         for (int i = 0; i < arrivals; ++i)
-            list.prepend(
-                {"Mar 14 09:26:54", "gateway", "Packet allowed: UDP 10.0.0.2:53", DEF_TEXT});
+            list.prepend({"Mar 14 09:26:54", "gateway", "Packet allowed: UDP 10.0.0.2:53"});
     };
     for (int rep = 0; rep < reps; ++rep) {
         plain.figures.push_back(ms(arrive));

@@ -8,16 +8,25 @@
 # of the generator's status reports in two connection modes with a silence between them, and
 # entries of every category with a few emergencies.
 #   scripts/screenshot.sh --activity [output.png]
+# With --columns it takes docs/screenshot-columns.png instead: the FireWall list with its Severity
+# and Sender columns shown, entries of several severities from two loopback senders, and the
+# find bar's current match selected while the focus stays in the find field.
+#   scripts/screenshot.sh --columns [output.png]
 set -eu
 cd "$(dirname "$0")/.."
 activity=""
+columns=""
 if [ "${1:-}" = "--activity" ]; then
     activity=1
+    shift
+elif [ "${1:-}" = "--columns" ]; then
+    columns=1
     shift
 fi
 output="${1:-docs/screenshot.png}"
 find_output="${2:-docs/screenshot-find.png}"
 [ -n "$activity" ] && output="${1:-docs/activity.png}"
+[ -n "$columns" ] && output="${1:-docs/screenshot-columns.png}"
 scripts/install-deps.sh --screenshot
 scripts/build.sh >/dev/null
 
@@ -36,6 +45,12 @@ xvfb=$!
 export DISPLAY="$display" XDG_CONFIG_HOME="$home/config" XDG_RUNTIME_DIR="$home"
 unset WAYLAND_DISPLAY QT_QPA_PLATFORM
 for _ in $(seq 50); do xdotool getmouselocation >/dev/null 2>&1 && break; sleep 0.1; done
+
+if [ -n "$columns" ]; then
+    # The Severity and Sender columns of the FireWall tab, as the header's menu leaves them.
+    mkdir -p "$home/config"
+    printf '[Window]\nShownColumns0="3,4"\n' >"$home/config/QuendalSysLog.conf"
+fi
 
 binary="$(pwd)/build/src/quendal-syslog"
 flood="$(pwd)/build/tools/syslog-flood/quendal-syslog-flood"
@@ -67,6 +82,31 @@ if [ -n "$activity" ]; then
     xdotool windowfocus --sync "$window"
     xdotool key ctrl+9
     sleep 2
+    mkdir -p "$(dirname "$output")"
+    import -window "$window" "$output"
+    echo "screenshot: $output"
+    exit 0
+fi
+
+if [ -n "$columns" ]; then
+    "$flood" --port "$port" --count 30 --rate 200 --facilities firewall --seed 7
+    for priority in warning err notice crit info; do
+        logger -n 127.0.0.1 -P "$port" -d --rfc5424 -p "local0.$priority" -t firewall \
+            "TCP port scan from 198.51.100.23 ($priority)"
+    done
+    logger -n 127.0.0.1 -P "$port" -d --rfc3164 -p local0.emerg -t kernel \
+        "SYN flood from 203.0.113.9 blocked, 512 packets dropped"
+    "$flood" --port "$port" --count 8 --rate 200 --facilities firewall --seed 11 \
+        --source 127.0.0.2
+    sleep 1
+    window="$(xdotool search --name '^QuenDalSysLog$' | head -n 1)"
+    xdotool windowfocus --sync "$window"
+    xdotool key --clearmodifiers ctrl+f
+    sleep 0.3
+    xdotool type --delay 20 "scan"
+    sleep 0.3
+    xdotool key F3 F3
+    sleep 0.5
     mkdir -p "$(dirname "$output")"
     import -window "$window" "$output"
     echo "screenshot: $output"

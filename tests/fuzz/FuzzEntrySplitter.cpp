@@ -17,7 +17,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     FUZZ_CHECK(fuzz::isInside(entry.time, text));
     FUZZ_CHECK(fuzz::isInside(entry.host, text));
     FUZZ_CHECK(fuzz::isInside(entry.message, text));
-    FUZZ_CHECK((entry.colour == RED) == (severity == 0));
+    FUZZ_CHECK(entry.isEmergency() == (severity == 0));
 
     // Time: the 15 bytes after the prefix, fewer at the end of the text.
     const qsizetype timeStart = std::min<qsizetype>(headerEnd + 1, text.size());

@@ -73,7 +73,8 @@ void checkRfc5424Header(const Rfc5424Header& h, QByteArrayView body)
 
 bool sameEntry(const LogEntryView& a, const LogEntryView& b)
 {
-    return a.time == b.time && a.host == b.host && a.message == b.message && a.colour == b.colour;
+    return a.time == b.time && a.host == b.host && a.message == b.message &&
+           a.severity == b.severity;
 }
 
 // The very same views as the routers' split, not only the same bytes.
@@ -83,7 +84,7 @@ bool identicalViews(const LogEntryView& a, const LogEntryView& b)
         return x.size() == y.size() && (x.isEmpty() || x.data() == y.data());
     };
     return same(a.time, b.time) && same(a.host, b.host) && same(a.message, b.message) &&
-           a.colour == b.colour;
+           a.severity == b.severity;
 }
 
 void checkSplit(EntrySplitter& splitter, QByteArrayView text, int headerEnd, int severity,
@@ -98,7 +99,7 @@ void checkSplit(EntrySplitter& splitter, QByteArrayView text, int headerEnd, int
     checkView(entry.time, text);
     checkView(entry.host, text);
     checkView(entry.message, text);
-    FUZZ_CHECK((entry.colour == RED) == (severity == 0));
+    FUZZ_CHECK(entry.isEmergency() == (severity == 0));
     FUZZ_CHECK(entry.time.size() + entry.host.size() + entry.message.size() <=
                text.size() + kArrivalTimeLength + senderBytes.size() + kAddedSeparators);
 

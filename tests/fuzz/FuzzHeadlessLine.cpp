@@ -61,7 +61,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const QByteArrayView message = input.rest();
 
     QByteArray line;
-    appendEntryLine(line, category, {time, host, message, emergency ? RED : DEF_TEXT});
+    appendEntryLine(line, category,
+                    {time, host, message, emergency ? Severity::Emergency : Severity::Unknown});
     FUZZ_CHECK(line.endsWith('\n') && line.count('\n') == 1);
     for (const char c : line)
         FUZZ_CHECK(c == '\t' || c == '\n' || (uint8_t(c) >= 0x20 && c != 0x7f));

@@ -37,7 +37,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         const LogEntryView entry = list.entry(list.size() - 1 - e);
         const QByteArrayView timeLine = lines[3 * e];
         const bool emergency = timeLine.startsWith('[') && timeLine.lastIndexOf(']') > 0;
-        FUZZ_CHECK((entry.colour == RED) == emergency);
+        FUZZ_CHECK(entry.isEmergency() == emergency);
         FUZZ_CHECK(entry.time ==
                    (emergency ? timeLine.sliced(1, timeLine.lastIndexOf(']') - 1) : timeLine));
         FUZZ_CHECK(entry.host == lines[3 * e + 1]);
@@ -61,7 +61,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     FUZZ_CHECK(again.size() == list.size() && secondReader.pendingLines() == 0);
     for (qsizetype r = 0; r < list.size(); ++r) {
         const LogEntryView before = list.entry(r), after = again.entry(r);
-        FUZZ_CHECK(after.colour == before.colour);
+        FUZZ_CHECK(after.severity == before.severity);
         // An ordinary Time read from a file never has the shape of an emergency's, so it is
         // written unchanged.
         FUZZ_CHECK(after.time == fuzz::asFileLine(before.time));

@@ -22,7 +22,8 @@ namespace quendal {
 void PrintTo(const LogEntry& e, std::ostream* os)
 {
     *os << '{' << e.time.toStdString() << " | " << e.host.toStdString() << " | "
-        << e.message.toStdString() << " | colour " << e.colour << '}';
+        << e.message.toStdString() << " | severity " << int(e.severity) << " | sender "
+        << e.sender.toStdString() << '}';
 }
 } // namespace quendal
 

@@ -90,7 +90,7 @@ qsizetype ActivitySeries::addFile(LogCategory category, const LogRows& rows, qin
     for (qsizetype row = 0; row < rows.size(); ++row) {
         const LogEntryView entry = rows.at(row);
         if (const auto at = readLogTime(entry.time, now))
-            times.emplace_back(minuteOf(*at), entry.colour == RED);
+            times.emplace_back(minuteOf(*at), entry.isEmergency());
     }
     qint64 newest = MinuteCounts::kNoMinute;
     for (const auto& t : times)

@@ -11,7 +11,7 @@ void ActivityTally::countEntry(qint64 at, LogCategory category, const LogEntryVi
         minutes.emplace_back();
         minutes.back().minute = minute;
     }
-    const bool emergency = entry.colour == RED;
+    const bool emergency = entry.isEmergency();
     MinuteCounts& counts = minutes.back();
     ++counts.entries[size_t(categoryIndex(category))];
     if (emergency) {

@@ -568,7 +568,7 @@ void CSysLogDlg::showEmergencies(LogCategory category, qint64 minute, bool fromF
         const qint64 now = QDateTime::currentMSecsSinceEpoch();
         for (qsizetype row = 0; row < rows.size() && qsizetype(found.size()) < kMostShown; ++row) {
             const LogEntryView e = rows.at(row);
-            if (e.colour != RED)
+            if (!e.isEmergency())
                 continue;
             if (const auto at = readLogTime(e.time, now); at && minuteOf(*at) == minute)
                 found.push_back(row);

@@ -44,7 +44,8 @@ void HiddenAlerts::watch(LogCategory category, LogList* list, const QString& tab
                 // Older rows of a batch sit lower: report them in the order they came.
                 for (int row = last; row >= first; --row) {
                     const QModelIndex index = list->index(row, LogList::MessageColumn);
-                    if (list->data(index, LogList::ColourIndexRole).toInt() == RED)
+                    if (list->data(index, LogList::SeverityRole).toInt() ==
+                        int(Severity::Emergency))
                         onEmergency(tab, list->data(index).toString());
                 }
             });

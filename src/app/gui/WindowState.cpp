@@ -3,6 +3,7 @@
 #include "app/core/SettingsStore.h"
 #include "app/gui/CSysLogDlg.h"
 #include "controls/gui/CColorListCtrl.h"
+#include "logs/core/LogList.h"
 #include "logs/gui/CCategoryPage.h"
 #include "netinfo/gui/SocketTablePage.h"
 #include "netinfo/gui/SocketTableView.h"
@@ -33,7 +34,13 @@ QString columnsName(int page)
     return QStringLiteral("Window/ColumnWidths%1").arg(page);
 }
 
-// The columns of a page whose widths are kept: every one but the last, which fills the view.
+QString shownColumnsName(int page)
+{
+    return QStringLiteral("Window/ShownColumns%1").arg(page);
+}
+
+// The columns of a page whose widths are kept: every one but the last, which fills the view
+// (of a log list, those before its Message).
 struct Columns
 {
     CColorListCtrl* list = nullptr;
@@ -41,7 +48,7 @@ struct Columns
 
     int count() const
     {
-        const int all = list ? list->columnCount() : header ? header->count() : 0;
+        const int all = list ? LogList::MessageColumn + 1 : header ? header->count() : 0;
         return std::max(0, all - 1);
     }
     int width(int column) const
@@ -118,6 +125,14 @@ void WindowState::restore(CSysLogDlg& window, const SettingsStore& store)
             for (int column = 0; column < widths->size(); ++column)
                 columns.setWidth(column, widths->at(column));
         }
+        auto* category = qobject_cast<CCategoryPage*>(window.sheet()->widget(page));
+        if (const auto shown = store.value(shownColumnsName(page)); shown && category) {
+            // A hand-edited "3,4" without quotes reads as a list.
+            const QStringList names =
+                shown->toStringList().join(QLatin1Char(',')).split(QLatin1Char(','));
+            for (int column : {int(LogList::SeverityColumn), int(LogList::SenderColumn)})
+                category->setOptionalColumnShown(column, names.contains(QString::number(column)));
+        }
     }
 
     if (const auto stored = store.value(kLastTabName)) {
@@ -149,6 +164,12 @@ bool WindowState::save(const CSysLogDlg& window, SettingsStore& store)
             widths.append(QString::number(columns.width(column)));
         if (!widths.isEmpty())
             values.append({columnsName(page), widths.join(QLatin1Char(','))});
+        if (auto* category = qobject_cast<CCategoryPage*>(window.sheet()->widget(page))) {
+            QStringList shown;
+            for (int column : category->shownOptionalColumns())
+                shown.append(QString::number(column));
+            values.append({shownColumnsName(page), shown.join(QLatin1Char(','))});
+        }
     }
     return store.storeValues(values);
 }

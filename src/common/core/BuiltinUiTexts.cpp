@@ -211,9 +211,20 @@ QString BuiltinUiText(int number)
         QStringLiteral("Entries"),                                                 // 9193
         QStringLiteral("%1 is not an IPv4 or IPv6 address"),                       // 9194
         QStringLiteral("Pages"),                                                   // 9195
+        QStringLiteral("alert (1)"),                                               // 9196
+        QStringLiteral("critical (2)"),                                            // 9197
+        QStringLiteral("error (3)"),                                               // 9198
+        QStringLiteral("warning (4)"),                                             // 9199
+        QStringLiteral("notice (5)"),                                              // 9200
+        QStringLiteral("informational (6)"),                                       // 9201
+        QStringLiteral("debug (7)"),                                               // 9202
+        QStringLiteral("unknown"),                                                 // 9203
+        QStringLiteral("Any severity"),                                            // 9204
+        QStringLiteral("%1 and worse"),                                            // 9205
+        QStringLiteral("Invalid regular expression: %1"),                          // 9206
     };
     static_assert(std::size(texts) == kAllUiTextCount);
-    static_assert(static_cast<int>(UiTextId::Pages) == kLastAddedUiText);
+    static_assert(static_cast<int>(UiTextId::BadRegularExpression) == kLastAddedUiText);
 
     if (number < kFirstUiText || number > kLastAddedUiText)
         return {};

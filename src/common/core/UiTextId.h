@@ -202,6 +202,17 @@ enum class UiTextId : int
     EntriesAxisTitle = 9193,        // Entries
     NotAnAddress = 9194,            // %1 is not an IPv4 or IPv6 address
     Pages = 9195,                   // Pages
+    AlertSeverity = 9196,           // alert (1)
+    CriticalSeverity = 9197,        // critical (2)
+    ErrorSeverity = 9198,           // error (3)
+    WarningSeverity = 9199,         // warning (4)
+    NoticeSeverity = 9200,          // notice (5)
+    InformationalSeverity = 9201,   // informational (6)
+    DebugSeverity = 9202,           // debug (7)
+    UnknownValue = 9203,            // unknown
+    AnySeverity = 9204,             // Any severity
+    SeverityAndWorse = 9205,        // %1 and worse
+    BadRegularExpression = 9206,    // Invalid regular expression: %1
 };
 
 } // namespace quendal

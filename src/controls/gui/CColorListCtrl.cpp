@@ -31,6 +31,11 @@ CColorListCtrl::CColorListCtrl(int columnCount, QWidget* parent)
     header_->setSectionsClickable(false);
     header_->setFocusPolicy(Qt::NoFocus);
     widths_.fill(header_->defaultSectionSize(), columnCount_);
+    hidden_.fill(false, columnCount_);
+    for (int column = 0; column < columnCount_; ++column)
+        order_.append(column);
+    connect(header_, &QHeaderView::sectionHandleDoubleClicked, this,
+            &CColorListCtrl::fitColumnToContents);
     connect(
         header_, &QHeaderView::sectionResized, this,
         [this](int logicalIndex, int, int newSize) { onSectionResized(logicalIndex, newSize); });

@@ -25,7 +25,9 @@ class LogList;
 // Looks: while the list has the keyboard focus, selected rows are drawn in the selection colours
 // and the current row also gets a focus frame; while another widget has the focus, rows are drawn
 // in their own colours (the category lists do not keep showing their selection). Cells whose text
-// is cut off show it whole as a tooltip.
+// is cut off end in "…" and show it whole as a tooltip. An emergency's cells that have no colour
+// of their own are drawn red. A double click on a column's right divider fits the column to the
+// widest text on screen.
 //
 // When the view shows the top row, new rows push older ones down; once the user has scrolled
 // away from the top, the rows on screen stay where they are while new ones arrive above.
@@ -61,9 +63,10 @@ public:
     // Column captions and widths in percent of totalWidth pixels (each rounded down). Creates no
     // column unless it returns SetupDone.
     int SetupColumns(const QStringList& captions, const QList<quint8>& widths, int totalWidth);
-    // Inserts a row of one text per column (bytes as received) at `row`, or at the bottom when
-    // `row` is negative or beyond the end, its texts in `colour`. Returns the new row's index,
-    // or -1 for a wrong number of texts or no list.
+    // Inserts a row of one text per text column (Time, Host, Message, as far as the control has
+    // them; bytes as received) at `row`, or at the bottom when `row` is negative or beyond the
+    // end, its texts in `colour`. Returns the new row's index, or -1 for a wrong number of texts
+    // or no list.
     qsizetype InsertRow(const QList<QByteArray>& texts, qsizetype row, int colour);
     // 1 when set, 0 when the row does not exist or the column is beyond the column count.
     int SetCellTextColour(int colour, qsizetype row, int column);
@@ -83,6 +86,20 @@ public:
     // Whether the last column fills the view's remaining width (off by default), so that the
     // horizontal scroll bar appears only once the other columns are wider than the view.
     void setStretchLastColumn(bool on);
+    // Columns may be hidden, and shown in another order than the model's (a list of every
+    // column, left to right).
+    void setColumnHidden(int column, bool hidden);
+    bool isColumnHidden(int column) const;
+    void setColumnOrder(const QList<int>& columns);
+    // The columns shown, left to right.
+    QList<int> shownColumns() const;
+    // Sets a column's width to its widest text on screen (and its caption).
+    void fitColumnToContents(int column);
+    // The colour index a cell's text is drawn in outside the selection.
+    int cellColourIndex(const QModelIndex& index) const;
+    // The text a cell shows: on one line, cut to its width with a trailing "…". Empty for a
+    // cell not on screen.
+    QString shownCellText(qsizetype row, int column) const;
 
     // Rectangles in viewport coordinates. A row's rectangle spans all columns; a cell's runs
     // from the row's left plus the widths of the columns before it. Without `full` both shrink
@@ -165,10 +182,13 @@ private:
     bool isRowOnScreen(qsizetype row) const;
     int totalColumnWidth() const;
     int columnLeft(int column) const;
+    // The column that fills the view, -1 when none does.
+    int stretchedColumn() const;
     RowLook lookOf(qsizetype row) const;
     // The part of the viewport showing selected rows; null when none is on screen.
     QRect selectionOnScreen() const;
     QString cellText(qsizetype row, int column) const;
+    QString cellToolTip(qsizetype row, int column) const;
     // Whether a cell's text is wider than the room the cell gives it.
     bool isCellCutOff(qsizetype row, int column) const;
 
@@ -183,6 +203,8 @@ private:
 
     qsizetype top_ = 0; // the first row on screen; the vertical scroll bar follows it
     QList<int> widths_; // pixels per column, kept in step with the header's sections
+    QList<bool> hidden_;
+    QList<int> order_; // every column, left to right
     QStringList captions_;
     bool syncingScrollBars_ = false;
     bool painted_ = false;

@@ -68,6 +68,51 @@ void CColorListCtrl::setStretchLastColumn(bool on)
     updateGeometries();
 }
 
+void CColorListCtrl::setColumnHidden(int column, bool hidden)
+{
+    if (column < 0 || column >= columnCount_ || hidden_.at(column) == hidden)
+        return;
+    hidden_[column] = hidden;
+    applyColumnsToHeader();
+    syncScrollBars();
+    viewport()->update();
+}
+
+bool CColorListCtrl::isColumnHidden(int column) const
+{
+    return column < 0 || column >= columnCount_ || hidden_.at(column);
+}
+
+void CColorListCtrl::setColumnOrder(const QList<int>& columns)
+{
+    QList<int> sorted = columns;
+    std::sort(sorted.begin(), sorted.end());
+    for (int i = 0; i < columnCount_; ++i) {
+        if (sorted.size() != columnCount_ || sorted.at(i) != i)
+            return;
+    }
+    order_ = columns;
+    applyColumnsToHeader();
+    syncScrollBars();
+    viewport()->update();
+}
+
+QList<int> CColorListCtrl::shownColumns() const
+{
+    QList<int> shown;
+    for (int column : order_) {
+        if (!hidden_.at(column))
+            shown.append(column);
+    }
+    return shown;
+}
+
+int CColorListCtrl::stretchedColumn() const
+{
+    const QList<int> shown = shownColumns();
+    return header_->stretchLastSection() && !shown.isEmpty() ? shown.last() : -1;
+}
+
 QRect CColorListCtrl::GetRowRect(qsizetype row, bool full) const
 {
     if (row < 0 || row >= rowCountInList() || !isRowOnScreen(row))
@@ -79,7 +124,7 @@ QRect CColorListCtrl::GetRowRect(qsizetype row, bool full) const
 
 QRect CColorListCtrl::GetCellRect(qsizetype row, int column, bool full) const
 {
-    if (column < 0 || column >= columnCount_)
+    if (isColumnHidden(column))
         return {};
     const QRect rowRect = GetRowRect(row, true);
     if (rowRect.isNull())
@@ -109,7 +154,7 @@ int CColorListCtrl::columnAt(int viewportX) const
     if (x < 0)
         return -1;
     int left = 0;
-    for (int column = 0; column < columnCount_; ++column) {
+    for (int column : shownColumns()) {
         left += widths_.at(column);
         if (x < left)
             return column;
@@ -146,7 +191,9 @@ void CColorListCtrl::scrollContentsBy(int dx, int dy)
 
 void CColorListCtrl::onSectionResized(int logicalIndex, int newSize)
 {
-    if (logicalIndex < 0 || logicalIndex >= columnCount_ || widths_.at(logicalIndex) == newSize)
+    // A hidden column keeps its width for when it is shown again.
+    if (logicalIndex < 0 || logicalIndex >= columnCount_ || hidden_.at(logicalIndex) ||
+        widths_.at(logicalIndex) == newSize)
         return;
     widths_[logicalIndex] = newSize;
     syncScrollBars();
@@ -155,13 +202,23 @@ void CColorListCtrl::onSectionResized(int logicalIndex, int newSize)
 
 void CColorListCtrl::applyColumnsToHeader()
 {
-    int sections = std::min(header_->count(), columnCount_);
-    // A stretched last column takes its width from the view, not from the list.
-    if (header_->stretchLastSection() && sections == columnCount_)
-        --sections;
-    for (int i = 0; i < sections; ++i) {
-        if (header_->sectionSize(i) != widths_.at(i))
+    const int sections = header_->count();
+    // Widths first: a hidden section keeps its width for when it is shown, so showing it reports
+    // the width it has here. A stretched last column takes its width from the view.
+    const int stretched = stretchedColumn();
+    for (int i = 0; i < std::min(sections, columnCount_); ++i) {
+        if (i != stretched && (hidden_.at(i) || header_->sectionSize(i) != widths_.at(i)))
             header_->resizeSection(i, widths_.at(i));
+    }
+    // The model may have more columns than this control shows.
+    for (int i = 0; i < sections; ++i)
+        header_->setSectionHidden(i, i >= columnCount_ || hidden_.at(i));
+    if (sections >= columnCount_) {
+        for (int visual = 0; visual < columnCount_; ++visual) {
+            const int from = header_->visualIndex(order_.at(visual));
+            if (from != visual)
+                header_->moveSection(from, visual);
+        }
     }
 }
 
@@ -238,16 +295,19 @@ bool CColorListCtrl::isRowOnScreen(qsizetype row) const
 int CColorListCtrl::totalColumnWidth() const
 {
     int total = 0;
-    for (int w : widths_)
-        total += w;
+    for (int column : shownColumns())
+        total += widths_.at(column);
     return total;
 }
 
 int CColorListCtrl::columnLeft(int column) const
 {
     int left = 0;
-    for (int i = 0; i < column; ++i)
-        left += widths_.at(i);
+    for (int shown : shownColumns()) {
+        if (shown == column)
+            break;
+        left += widths_.at(shown);
+    }
     return left;
 }
 

@@ -3,6 +3,7 @@
 #include "controls/gui/ColourPalette.h"
 #include "logs/core/LogList.h"
 
+#include <QHeaderView>
 #include <QHelpEvent>
 #include <QPainter>
 #include <QStyle>
@@ -16,6 +17,8 @@ namespace {
 
 // Where a cell's text starts, from the cell's left edge (the grid line and a small gap).
 constexpr int kTextIndent = 2;
+// Room right of a fitted column's text: the grid line and a small gap.
+constexpr int kTextMargin = 4;
 
 // Messages may carry line feeds, tabs and other control characters; on one line they show as
 // blanks. A cell shows no more characters than it has pixels, so a long message is cut first
@@ -40,19 +43,34 @@ QString singleLine(QString text, qsizetype maxLength = -1)
     return text;
 }
 
+// What a cell of inner rectangle `inner` shows of `text`: one line, ending in "…" when cut.
+QString shownText(const QString& text, const QRect& inner, const QFontMetrics& metrics)
+{
+    const int room = inner.width() - (kTextIndent - 1);
+    return metrics.elidedText(singleLine(text, inner.width() + 1), Qt::ElideRight, room);
+}
+
 } // namespace
+
+QString CColorListCtrl::shownCellText(qsizetype row, int column) const
+{
+    const QRect cell = GetCellRect(row, column, true);
+    if (cell.isNull())
+        return {};
+    return shownText(cellText(row, column), cell.adjusted(1, 1, -1, -1), fontMetrics());
+}
 
 qsizetype CColorListCtrl::InsertRow(const QList<QByteArray>& texts, qsizetype row, int colour)
 {
-    if (!list_ || texts.size() != columnCount_)
+    if (!list_ || texts.size() != std::min(columnCount_, LogRows::kColumnCount))
         return -1;
     const auto text = [&texts](int column) {
         return column < texts.size() ? QByteArrayView(texts.at(column)) : QByteArrayView();
     };
     const LogEntryView entry{text(LogList::TimeColumn), text(LogList::HostColumn),
-                             text(LogList::MessageColumn), colour};
+                             text(LogList::MessageColumn)};
     const qsizetype at = (row < 0 || row > list_->size()) ? list_->size() : row;
-    return list_->insert(at, entry);
+    return list_->insert(at, entry, colour);
 }
 
 int CColorListCtrl::SetCellTextColour(int colour, qsizetype row, int column)
@@ -82,7 +100,32 @@ ColourValue24 CColorListCtrl::GetCellTextColour(qsizetype row, int column) const
         return 0;
     if (column < 0 || column >= columnCount_ || column >= LogRows::kColumnCount)
         return ColourValue(DEF_TEXT);
-    return ColourValue(list_->rows().textColour(row, column));
+    return ColourValue(cellColourIndex(list_->index(int(row), column)));
+}
+
+void CColorListCtrl::fitColumnToContents(int column)
+{
+    const QAbstractItemModel* model = displayModel();
+    if (!model || isColumnHidden(column) || column == stretchedColumn())
+        return;
+    const QFontMetrics metrics = fontMetrics();
+    int widest = header_->sectionSizeHint(column);
+    const qsizetype last = std::min(rowCountInList(), top_ + touchedRows()) - 1;
+    for (qsizetype row = top_; row <= last; ++row)
+        widest = std::max(widest, metrics.horizontalAdvance(singleLine(cellText(row, column))) +
+                                      kTextIndent + kTextMargin);
+    setColumnWidth(column, widest);
+}
+
+int CColorListCtrl::cellColourIndex(const QModelIndex& index) const
+{
+    const QAbstractItemModel* model = index.model();
+    const int own = model->data(index, LogList::ColourIndexRole).toInt();
+    // An emergency is drawn red unless its cells were given a colour of their own.
+    if (own == DEF_TEXT &&
+        model->data(index, LogList::SeverityRole).toInt() == int(Severity::Emergency))
+        return RED;
+    return own;
 }
 
 ColourValue24 CColorListCtrl::ColourValue(int index) const
@@ -107,6 +150,7 @@ void CColorListCtrl::paintEvent(QPaintEvent* event)
     const int columns = std::min(columnCount_, model->columnCount());
     const QColor grid = pal.color(QPalette::Midlight);
     const bool focusFrame = hasFocus();
+    const QFontMetrics metrics = fontMetrics();
 
     for (qsizetype row = first; row <= last; ++row) {
         const RowLook look = lookOf(row);
@@ -115,8 +159,7 @@ void CColorListCtrl::paintEvent(QPaintEvent* event)
             if (!cell.intersects(area))
                 continue;
             const QModelIndex index = model->index(int(row), column);
-            const int textIndex =
-                look.text >= 0 ? look.text : model->data(index, LogList::ColourIndexRole).toInt();
+            const int textIndex = look.text >= 0 ? look.text : cellColourIndex(index);
             if (look.background == DEF_BACKGROUND && model->data(index, MarkedRole).toBool())
                 painter.fillRect(cell, pal.color(QPalette::ToolTipBase));
             else
@@ -128,7 +171,7 @@ void CColorListCtrl::paintEvent(QPaintEvent* event)
             painter.drawText(
                 inner.adjusted(kTextIndent - 1, 0, 0, 0),
                 Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
-                singleLine(model->data(index, Qt::DisplayRole).toString(), inner.width() + 1));
+                shownText(model->data(index, Qt::DisplayRole).toString(), inner, metrics));
             painter.restore();
             painter.setPen(grid);
             painter.drawLine(cell.topRight(), cell.bottomRight());
@@ -150,9 +193,12 @@ bool CColorListCtrl::viewportEvent(QEvent* event)
         const auto* help = static_cast<QHelpEvent*>(event);
         const qsizetype row = rowAt(help->pos());
         const int column = columnAt(help->pos().x());
-        if (row >= 0 && column >= 0 && isCellCutOff(row, column)) {
-            QToolTip::showText(help->globalPos(), cellText(row, column), viewport(),
-                               GetCellRect(row, column, true));
+        // A cell's tooltip is its whole text, or more than it shows (the full time stamp).
+        const QString tip = row >= 0 && column >= 0 ? cellToolTip(row, column) : QString();
+        if (row >= 0 && column >= 0 &&
+            (isCellCutOff(row, column) || (!tip.isEmpty() && tip != cellText(row, column)))) {
+            QToolTip::showText(help->globalPos(), tip.isEmpty() ? cellText(row, column) : tip,
+                               viewport(), GetCellRect(row, column, true));
         } else {
             QToolTip::hideText();
             event->ignore();
@@ -198,6 +244,15 @@ QString CColorListCtrl::cellText(qsizetype row, int column) const
         column >= model->columnCount())
         return {};
     return model->data(model->index(int(row), column), Qt::DisplayRole).toString();
+}
+
+QString CColorListCtrl::cellToolTip(qsizetype row, int column) const
+{
+    const QAbstractItemModel* model = displayModel();
+    if (!model || row < 0 || row >= rowCountInList() || column < 0 ||
+        column >= model->columnCount())
+        return {};
+    return model->data(model->index(int(row), column), Qt::ToolTipRole).toString();
 }
 
 bool CColorListCtrl::isCellCutOff(qsizetype row, int column) const

@@ -66,7 +66,7 @@ LogEntryView splitEntry(QByteArrayView text, int headerEnd, int severity)
     const qsizetype hostStart = separator + 1;
 
     LogEntryView entry;
-    entry.colour = colourForSeverity(severity);
+    entry.severity = severityOf(severity);
     entry.time = slice(text, timeStart, separator);
 
     const qsizetype colon = separator < text.size() ? text.indexOf(':', separator) : -1;
@@ -107,7 +107,7 @@ LogEntryView EntrySplitter::split(QByteArrayView text, int headerEnd, int severi
         entry = splitHeaderless(body, sender);
         break;
     }
-    entry.colour = colourForSeverity(severity);
+    entry.severity = severityOf(severity);
     return entry;
 }
 

@@ -47,12 +47,13 @@ public:
 
     // `sender` is the sender's address as text, the Host of messages that name none.
     LogEntryView split(QByteArrayView text, int headerEnd, int severity, const QString& sender);
+    // The sender's address as bytes, valid until the next split or call with another sender.
+    QByteArrayView senderBytes(const QString& sender);
 
 private:
     LogEntryView splitRfc5424(QByteArrayView body, const QString& sender);
     LogEntryView splitRfc3339(QByteArrayView body, const QString& sender);
     LogEntryView splitHeaderless(QByteArrayView body, const QString& sender);
-    QByteArrayView senderBytes(const QString& sender);
     QByteArrayView arrivalTime();
 
     Clock clock_;

@@ -29,7 +29,7 @@ void appendFileEntry(QByteArray& out, const LogEntryView& entry)
     appendEntryColumns(out, entry, appendLineText, "\r\n", "\r\n");
     // Deliberate change to the bytes: a Time line that starts with '[' and holds a ']' reads
     // back as an emergency, so an ordinary entry's leading '[' is written as a blank instead.
-    if (entry.colour != RED && out.at(timeStart) == '[') {
+    if (!entry.isEmergency() && out.at(timeStart) == '[') {
         const QByteArrayView timeLine =
             QByteArrayView(out).sliced(timeStart, out.indexOf('\r', timeStart) - timeStart);
         if (timeLine.contains(']'))

@@ -20,7 +20,7 @@ template <typename AppendText>
 void appendEntryColumns(QByteArray& out, const LogEntryView& entry, AppendText appendText,
                         const char* separator, const char* end)
 {
-    const bool emergency = entry.colour == RED;
+    const bool emergency = entry.isEmergency();
     if (emergency)
         out.append('[');
     appendText(out, entry.time);

@@ -29,7 +29,7 @@ int LogFileReader::AddLoadedLine(LogRows& rows, QByteArrayView line)
         const LogEntryView entry{all.first(pendingEnds_[0]),
                                  all.sliced(pendingEnds_[0], pendingEnds_[1] - pendingEnds_[0]),
                                  all.sliced(pendingEnds_[1], pendingEnds_[2] - pendingEnds_[1]),
-                                 emergency_ ? RED : DEF_TEXT};
+                                 emergency_ ? Severity::Emergency : Severity::Unknown};
         rows.prepend(entry);
         discardPending();
     }

@@ -1,6 +1,9 @@
 #include "logs/core/LogList.h"
 
 #include "common/core/DisplayText.h"
+#include "common/core/UiText.h"
+#include "logs/core/SeverityText.h"
+#include "logs/core/TimeDisplay.h"
 
 #include <algorithm>
 #include <limits>
@@ -15,9 +18,32 @@ QByteArrayView cellBytes(const LogEntryView& entry, int column)
         return entry.time;
     case LogList::HostColumn:
         return entry.host;
-    default:
+    case LogList::MessageColumn:
         return entry.message;
+    case LogList::SenderColumn:
+        return entry.sender;
+    default:
+        return {};
     }
+}
+
+QString cellText(const LogEntryView& entry, int column)
+{
+    switch (column) {
+    case LogList::TimeColumn:
+        if (QString compact = compactRfc3339Time(entry.time); !compact.isNull())
+            return compact;
+        break;
+    case LogList::SeverityColumn:
+        return severityText(entry.severity);
+    case LogList::SenderColumn:
+        if (entry.sender.isEmpty())
+            return GetUiText(UiTextId::UnknownValue);
+        break;
+    default:
+        break;
+    }
+    return decodeForDisplay(cellBytes(entry, column));
 }
 
 // Item models count rows in int; a list never reports more than that.
@@ -38,7 +64,7 @@ int LogList::rowCount(const QModelIndex& parent) const
 
 int LogList::columnCount(const QModelIndex& parent) const
 {
-    return parent.isValid() ? 0 : LogRows::kColumnCount;
+    return parent.isValid() ? 0 : kColumnCount;
 }
 
 QVariant LogList::data(const QModelIndex& index, int role) const
@@ -47,10 +73,16 @@ QVariant LogList::data(const QModelIndex& index, int role) const
         return {};
     switch (role) {
     case Qt::DisplayRole:
+        return cellText(rows_.at(index.row()), index.column());
     case Qt::ToolTipRole:
-        return decodeForDisplay(cellBytes(rows_.at(index.row()), index.column()));
+        // A compact time shows its stamp whole here.
+        if (index.column() == TimeColumn)
+            return decodeForDisplay(rows_.at(index.row()).time);
+        return cellText(rows_.at(index.row()), index.column());
     case ColourIndexRole:
-        return rows_.textColour(index.row(), index.column());
+        return rows_.textColour(index.row(), std::min(index.column(), LogRows::kColumnCount - 1));
+    case SeverityRole:
+        return int(rows_.at(index.row()).severity);
     case BytesRole:
         return cellBytes(rows_.at(index.row()), index.column()).toByteArray();
     default:
@@ -69,7 +101,7 @@ QVariant LogList::headerData(int section, Qt::Orientation orientation, int role)
 void LogList::setColumnCaptions(const QStringList& captions)
 {
     captions_ = captions;
-    Q_EMIT headerDataChanged(Qt::Horizontal, 0, LogRows::kColumnCount - 1);
+    Q_EMIT headerDataChanged(Qt::Horizontal, 0, kColumnCount - 1);
 }
 
 void LogList::setMaxRows(qsizetype maxRows)
@@ -103,12 +135,12 @@ void LogList::prepend(const LogEntryView& entry)
     endInsertRows();
 }
 
-qsizetype LogList::insert(qsizetype row, const LogEntryView& entry)
+qsizetype LogList::insert(qsizetype row, const LogEntryView& entry, int colourIndex)
 {
     makeRoomFor(1);
     const qsizetype at = (row < 0 || row > rows_.size()) ? rows_.size() : row;
     beginInsertRows({}, modelRows(at), modelRows(at));
-    rows_.insert(at, entry);
+    rows_.insert(at, entry, colourIndex);
     endInsertRows();
     return at;
 }

@@ -7,8 +7,10 @@
 
 namespace quendal {
 
-// One category list as an item model: Time, Host and Message, newest entry at row 0. The rows
-// keep the received bytes; text for the screen is decoded when a view asks for it. The list keeps
+// One category list as an item model: Time, Host and Message, then the Severity and Sender that
+// views may show besides, newest entry at row 0. The rows keep the received bytes; text for the
+// screen is decoded when a view asks for it. The model says an entry's severity; how an
+// emergency looks is the view's choice. The list keeps
 // at most maxRows() rows: once full, the bottom row is removed (and reported to views as such)
 // before each new one goes on top.
 class LogList : public QAbstractTableModel
@@ -20,12 +22,16 @@ public:
     {
         TimeColumn = 0,
         HostColumn = 1,
-        MessageColumn = 2
+        MessageColumn = 2,
+        SeverityColumn = 3,
+        SenderColumn = 4,
     };
+    static constexpr int kColumnCount = 5;
     enum Role
     {
-        ColourIndexRole = Qt::UserRole + 1, // int: the cell's text colour index
+        ColourIndexRole = Qt::UserRole + 1, // int: the cell's own text colour index
         BytesRole,                          // QByteArray: the cell's bytes as received
+        SeverityRole,                       // int: the row's Severity, -1 when unknown
     };
 
     explicit LogList(QObject* parent = nullptr);
@@ -49,7 +55,7 @@ public:
     void prepend(const LogEntryView& entry);
     // Inserts so that the entry becomes `row`; a row beyond the end appends at the bottom.
     // Returns the row it went to.
-    qsizetype insert(qsizetype row, const LogEntryView& entry);
+    qsizetype insert(qsizetype row, const LogEntryView& entry, int colourIndex = DEF_TEXT);
     bool remove(qsizetype row);
     bool setTextColour(qsizetype row, int column, int colourIndex);
     // Puts a whole batch on top in one step (a file read back, a drain of the receiver). Of a

@@ -16,6 +16,11 @@ std::uint8_t storedColour(int colourIndex)
                                                                : kStoredOutOfTable;
 }
 
+std::size_t textBytes(std::uint32_t time, std::uint32_t host, std::uint32_t message)
+{
+    return std::size_t(time) + host + message;
+}
+
 std::uint32_t clampedLength(QByteArrayView text)
 {
     return std::uint32_t(
@@ -48,6 +53,10 @@ LogRows& LogRows::operator=(LogRows&& other) noexcept
     maxRows_ = other.maxRows_;
     pushedOut_ = std::exchange(other.pushedOut_, 0);
     ownTextBytes_ = std::exchange(other.ownTextBytes_, 0);
+    senders_ = std::move(other.senders_);
+    other.senders_.clear();
+    cellColours_ = std::move(other.cellColours_);
+    other.cellColours_.clear();
     return *this;
 }
 
@@ -58,13 +67,13 @@ void LogRows::setMaxRows(qsizetype maxRows)
         pushOutOldest(size() - maxRows_);
 }
 
-LogRows::Record LogRows::makeRecord(const LogEntryView& entry, bool inArena)
+LogRows::Record LogRows::makeRecord(const LogEntryView& entry, bool inArena, int colourIndex)
 {
     Record r{};
     r.timeLength = clampedLength(entry.time);
     r.hostLength = clampedLength(entry.host);
     r.messageLength = clampedLength(entry.message);
-    const std::size_t total = std::size_t(r.timeLength) + r.hostLength + r.messageLength;
+    const std::size_t total = textBytes(r.timeLength, r.hostLength, r.messageLength);
     char* text = nullptr;
     if (total > 0) {
         if (inArena) {
@@ -82,18 +91,33 @@ LogRows::Record LogRows::makeRecord(const LogEntryView& entry, bool inArena)
     if (r.messageLength)
         std::memcpy(text + r.timeLength + r.hostLength, entry.message.data(), r.messageLength);
     r.text = text;
-    std::fill(std::begin(r.colours), std::end(r.colours), storedColour(entry.colour));
+    r.colour = storedColour(colourIndex);
+    r.severity = std::uint8_t(int(entry.severity) + 1);
+    r.sender = senders_.use(entry.sender);
     return r;
 }
 
-void LogRows::releaseText(const Record& r)
+void LogRows::releaseRow(const Record& r)
 {
+    if (r.cellColours)
+        cellColours_.erase(r.text);
+    senders_.release(r.sender);
     if (r.ownText) {
-        ownTextBytes_ -= std::size_t(r.timeLength) + r.hostLength + r.messageLength;
+        ownTextBytes_ -=
+            std::max<std::size_t>(1, textBytes(r.timeLength, r.hostLength, r.messageLength));
         delete[] r.text;
     } else {
         arena_.release(r.text);
     }
+}
+
+void LogRows::giveTextKey(Record& r)
+{
+    if (r.text)
+        return;
+    r.text = new char[1];
+    r.ownText = true;
+    ownTextBytes_ += 1;
 }
 
 LogEntryView LogRows::at(qsizetype row) const
@@ -103,18 +127,29 @@ LogEntryView LogRows::at(qsizetype row) const
     const char* host = time + r.timeLength;
     const char* message = host + r.hostLength;
     return {QByteArrayView(time, r.timeLength), QByteArrayView(host, r.hostLength),
-            QByteArrayView(message, r.messageLength), textColour(row, 0)};
+            QByteArrayView(message, r.messageLength), Severity(int(r.severity) - 1),
+            senders_.at(r.sender)};
 }
 
 int LogRows::textColour(qsizetype row, int column) const
 {
-    const std::uint8_t stored = record(row).colours[column];
+    const Record& r = record(row);
+    const std::uint8_t stored = r.cellColours ? cellColours_.at(r.text)[size_t(column)] : r.colour;
     return stored == kStoredOutOfTable ? kOutOfTableIndex : int(stored);
 }
 
 void LogRows::setTextColour(qsizetype row, int column, int colourIndex)
 {
-    record(row).colours[column] = storedColour(colourIndex);
+    Record& r = record(row);
+    const std::uint8_t stored = storedColour(colourIndex);
+    if (!r.cellColours) {
+        if (stored == r.colour)
+            return;
+        giveTextKey(r);
+        cellColours_[r.text].fill(r.colour);
+        r.cellColours = true;
+    }
+    cellColours_[r.text][size_t(column)] = stored;
 }
 
 void LogRows::makeRoomForOne()
@@ -129,22 +164,22 @@ void LogRows::prepend(const LogEntryView& entry)
     records_.push_back(makeRecord(entry, true));
 }
 
-void LogRows::insert(qsizetype row, const LogEntryView& entry)
+void LogRows::insert(qsizetype row, const LogEntryView& entry, int colourIndex)
 {
+    makeRoomForOne();
     if (row <= 0) {
-        prepend(entry);
+        records_.push_back(makeRecord(entry, true, colourIndex));
         return;
     }
-    makeRoomForOne();
     row = std::min(row, size());
     // Only rows added on top are in arrival order; the rest keep their texts apart.
-    records_.insert(records_.end() - row, makeRecord(entry, false));
+    records_.insert(records_.end() - row, makeRecord(entry, false, colourIndex));
 }
 
 void LogRows::remove(qsizetype row)
 {
     const auto it = records_.end() - 1 - row;
-    releaseText(*it);
+    releaseRow(*it);
     records_.erase(it);
 }
 
@@ -152,7 +187,7 @@ void LogRows::removeOldest(qsizetype count)
 {
     count = std::min(count, size());
     for (qsizetype i = 0; i < count; ++i) {
-        releaseText(records_.front());
+        releaseRow(records_.front());
         records_.pop_front();
     }
 }
@@ -173,6 +208,8 @@ void LogRows::clear()
     arena_.clear();
     pushedOut_ = 0;
     ownTextBytes_ = 0;
+    senders_.clear();
+    cellColours_.clear();
 }
 
 void LogRows::prependAll(LogRows&& batch)
@@ -187,13 +224,26 @@ void LogRows::prependAll(LogRows&& batch)
     if (batch.textBytesReserved() < kAdoptFrom) {
         // A small batch's first chunks are mostly empty: copying its texts into the current chunk
         // costs less than keeping those chunks, batch after batch.
-        for (qsizetype row = batch.size() - 1; row >= 0; --row)
-            records_.push_back(batch.record(row).withText(makeRecord(batch.at(row), true)));
+        for (qsizetype row = batch.size() - 1; row >= 0; --row) {
+            const Record& from = batch.record(row);
+            Record r = makeRecord(batch.at(row), true);
+            r.colour = from.colour;
+            if (from.cellColours) {
+                giveTextKey(r);
+                cellColours_[r.text] = batch.cellColours_.at(from.text);
+                r.cellColours = true;
+            }
+            records_.push_back(r);
+        }
         batch.clear();
         return;
     }
     arena_.adopt(std::move(batch.arena_));
+    // The batch's senders become this list's; its texts, and so their cell colours, stay put.
+    for (Record& r : batch.records_)
+        r.sender = senders_.use(batch.senders_.at(r.sender));
     records_.insert(records_.end(), batch.records_.begin(), batch.records_.end());
+    cellColours_.merge(batch.cellColours_);
     ownTextBytes_ += std::exchange(batch.ownTextBytes_, 0);
     // The texts belong to this list now: the batch forgets them without freeing any.
     batch.records_.clear();

@@ -1,14 +1,17 @@
 #pragma once
 
+#include "common/core/ColourIndex.h"
 #include "logs/core/LogEntry.h"
+#include "logs/core/SenderTable.h"
 #include "logs/core/TextArena.h"
 
 #include <QtGlobal>
 
-#include <algorithm>
+#include <array>
 #include <cstdint>
 #include <deque>
 #include <limits>
+#include <unordered_map>
 
 namespace quendal {
 
@@ -16,9 +19,11 @@ namespace quendal {
 inline constexpr qsizetype kDefaultMaxRowsPerList = 1'000'000;
 
 // The rows of one category list, newest at row 0. A row costs one 24-byte record plus its text
-// bytes; adding a row at the top or the bottom costs the same at a million rows as at ten.
-// The rows may be bounded: once full, the bottom (oldest) row leaves as a new one arrives, and
-// its text storage goes back, so a full list neither grows nor slows down.
+// bytes: the record holds the row's severity, its sender (an index into the list's table of
+// distinct senders) and one text colour for all its cells; cells coloured apart from their row
+// keep their colours beside the records. Adding a row at the top or the bottom costs the same at a
+// million rows as at ten. The rows may be bounded: once full, the bottom (oldest) row leaves as a
+// new one arrives, and its text storage goes back, so a full list neither grows nor slows down.
 class LogRows
 {
 public:
@@ -44,16 +49,16 @@ public:
     // Rows that left because the bound was reached, since construction or the last clear().
     qsizetype rowsPushedOut() const { return pushedOut_; }
 
-    // The row's texts and the colour of its first column.
+    // The row's texts, severity and sender.
     LogEntryView at(qsizetype row) const;
     int textColour(qsizetype row, int column) const;
     void setTextColour(qsizetype row, int column, int colourIndex);
 
-    // The newest row, on top; when full, the bottom row leaves first.
+    // The newest row, on top, its cells in DEF_TEXT; when full, the bottom row leaves first.
     void prepend(const LogEntryView& entry);
-    // Inserts so that the entry becomes `row` (0 to size()); when full, the bottom row leaves
-    // first and a row meant for the very bottom takes its place.
-    void insert(qsizetype row, const LogEntryView& entry);
+    // Inserts so that the entry becomes `row` (0 to size()), its cells in `colourIndex`; when
+    // full, the bottom row leaves first and a row meant for the very bottom takes its place.
+    void insert(qsizetype row, const LogEntryView& entry, int colourIndex = DEF_TEXT);
     void remove(qsizetype row);
     // Removes the `count` bottom rows.
     void removeOldest(qsizetype count);
@@ -66,34 +71,38 @@ public:
 
     // Bytes held beyond the records: text chunks, used or not.
     std::size_t textBytesReserved() const;
+    // Distinct senders named by the rows.
+    std::size_t senderCount() const { return senders_.size(); }
 
 private:
+    using CellColours = std::array<std::uint8_t, kColumnCount>;
+
     struct Record
     {
-        const char* text; // time, host and message, back to back; null when all are empty
+        // Time, host and message, back to back; null when all are empty and no cell has a
+        // colour of its own (the text is what names a row in cellColours_).
+        const char* text;
         std::uint32_t timeLength;
         std::uint32_t hostLength;
         std::uint32_t messageLength;
-        std::uint8_t colours[kColumnCount];
+        std::uint8_t colour;       // of every cell, unless cellColours
+        std::uint8_t severity : 4; // Severity + 1, so that 0 is Unknown
         // The text has an allocation of its own instead of a place in the arena: rows inserted
         // out of arrival order would otherwise pin the arena chunks of their neighbours.
-        bool ownText;
-
-        // This record's colours with the text of `copy`.
-        Record withText(const Record& copy) const
-        {
-            Record r = copy;
-            std::copy(std::begin(colours), std::end(colours), std::begin(r.colours));
-            return r;
-        }
+        std::uint8_t ownText : 1;
+        std::uint8_t cellColours : 1; // the cells' colours are in cellColours_
+        SenderTable::Index sender;
     };
     static_assert(sizeof(Record) == 24);
 
     // A batch holding at least this many text bytes hands its chunks over instead of its texts.
     static constexpr std::size_t kAdoptFrom = std::size_t(256) << 10;
 
-    Record makeRecord(const LogEntryView& entry, bool inArena);
-    void releaseText(const Record& r);
+    Record makeRecord(const LogEntryView& entry, bool inArena, int colourIndex = DEF_TEXT);
+    // Gives back everything the row holds besides its record.
+    void releaseRow(const Record& r);
+    // Gives a row without text a text of its own, to name it in cellColours_.
+    void giveTextKey(Record& r);
     void makeRoomForOne();
     const Record& record(qsizetype row) const
     {
@@ -106,6 +115,8 @@ private:
     qsizetype maxRows_ = kUnbounded;
     qsizetype pushedOut_ = 0;
     std::size_t ownTextBytes_ = 0;
+    SenderTable senders_;
+    std::unordered_map<const char*, CellColours> cellColours_;
 };
 
 } // namespace quendal

@@ -2,7 +2,10 @@
 
 #include "logs/core/LogCategory.h"
 
+#include <QList>
 #include <QWidget>
+
+class QMenu;
 
 namespace quendal {
 
@@ -11,7 +14,8 @@ class EntryCommands;
 class FindBar;
 class LogList;
 
-// A category's tab: one colour list of its entries, Time, Host and Message, newest on top.
+// A category's tab: one colour list of its entries, Time, Host and Message, newest on top. The
+// Severity and Sender columns are shown beside them when chosen from the header's context menu.
 class CCategoryPage : public QWidget
 {
     Q_OBJECT
@@ -32,11 +36,18 @@ public:
     // Column captions from the UI texts and the column widths; run again after the texts change.
     void OnInitDialog();
 
+    // The optional columns (LogList::SeverityColumn, SenderColumn) shown now.
+    QList<int> shownOptionalColumns() const;
+    void setOptionalColumnShown(int column, bool shown);
+    // The header's context menu: a check box for each optional column.
+    QMenu* columnsMenu() const { return columnsMenu_; }
+
 private:
     LogCategory category_;
     CColorListCtrl* listCtrl_;
     EntryCommands* commands_ = nullptr;
     FindBar* findBar_ = nullptr;
+    QMenu* columnsMenu_ = nullptr;
 };
 
 // The five category pages, in the order of their tabs: each is the page of its category.

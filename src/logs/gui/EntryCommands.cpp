@@ -52,7 +52,7 @@ void EntryCommands::copySelection()
     if (first < 0 || !ctrl_->displayModel())
         return;
     QGuiApplication::clipboard()->setText(
-        copyRowsText(*ctrl_->displayModel(), int(first), int(last)));
+        copyRowsText(*ctrl_->displayModel(), int(first), int(last), ctrl_->shownColumns()));
 }
 
 void EntryCommands::copySelectedMessages()

@@ -2,6 +2,7 @@
 
 #include "common/core/DisplayText.h"
 #include "logs/core/LogList.h"
+#include "logs/core/SeverityText.h"
 
 #include <QStringDecoder>
 
@@ -37,15 +38,34 @@ LogEntry entryAt(const QAbstractItemModel& model, int row)
         return model.data(model.index(row, column), LogList::BytesRole).toByteArray();
     };
     return {bytes(LogList::TimeColumn), bytes(LogList::HostColumn), bytes(LogList::MessageColumn),
-            model.data(model.index(row, 0), LogList::ColourIndexRole).toInt()};
+            severityOf(model.data(model.index(row, 0), LogList::SeverityRole).toInt()),
+            bytes(LogList::SenderColumn)};
 }
 
-QString copyRowsText(const QAbstractItemModel& model, int first, int last)
+QString copyRowsText(const QAbstractItemModel& model, int first, int last,
+                     const QList<int>& columns)
 {
-    return joinRows(first, std::min(last, model.rowCount() - 1), [&model](int r, QString& text) {
+    const auto field = [](const LogEntry& entry, int column) {
+        switch (column) {
+        case LogList::TimeColumn:
+            return oneLine(entry.time);
+        case LogList::HostColumn:
+            return oneLine(entry.host);
+        case LogList::SeverityColumn:
+            return severityText(entry.severity);
+        case LogList::SenderColumn:
+            return oneLine(entry.sender);
+        default:
+            return oneLine(entry.message);
+        }
+    };
+    return joinRows(first, std::min(last, model.rowCount() - 1), [&](int r, QString& text) {
         const LogEntry entry = entryAt(model, r);
-        text += oneLine(entry.time) + QLatin1Char('\t') + oneLine(entry.host) + QLatin1Char('\t') +
-                oneLine(entry.message);
+        for (qsizetype i = 0; i < columns.size(); ++i) {
+            if (i > 0)
+                text += QLatin1Char('\t');
+            text += field(entry, columns.at(i));
+        }
     });
 }
 

@@ -2,6 +2,7 @@
 
 #include "common/core/DisplayText.h"
 #include "common/core/UiText.h"
+#include "logs/core/SeverityText.h"
 #include "logs/gui/EntryCopyText.h"
 
 #include <QDialogButtonBox>
@@ -69,15 +70,16 @@ void EntryDetailsDialog::showEntry(LogCategory category, const LogEntry& entry)
 {
     value(UiTextId::TimeColumn)->setText(decodeForDisplay(entry.time));
     value(UiTextId::HostColumn)->setText(decodeForDisplay(entry.host));
-    // The list keeps the text of the entry, not the datagram's source address.
-    value(UiTextId::SenderAddressField)->setText(GetUiText(UiTextId::NotKept));
+    // Entries read back from a file keep neither sender nor severity (beyond emergency).
+    value(UiTextId::SenderAddressField)
+        ->setText(entry.sender.isEmpty() ? GetUiText(UiTextId::NotKept)
+                                         : decodeForDisplay(entry.sender));
     const int facility = categoryIndex(category) + 16;
     value(UiTextId::FacilityField)
         ->setText(QStringLiteral("local%1 (%2)").arg(facility - 16).arg(facility));
-    // Only "emergency or not" survives in the row: its colour.
     value(UiTextId::SeverityField)
-        ->setText(entry.colour == RED ? GetUiText(UiTextId::EmergencySeverity)
-                                      : GetUiText(UiTextId::NotKept));
+        ->setText(entry.severity == Severity::Unknown ? GetUiText(UiTextId::NotKept)
+                                                      : severityText(entry.severity));
     message_->setPlainText(decodeForDisplay(entry.message));
 
     QString raw;

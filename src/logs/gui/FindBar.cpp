@@ -2,10 +2,12 @@
 
 #include "common/core/UiText.h"
 #include "controls/gui/CColorListCtrl.h"
+#include "logs/core/SeverityText.h"
 #include "logs/gui/RowFilter.h"
 
 #include <QAction>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -38,8 +40,18 @@ FindBar::FindBar(CColorListCtrl* ctrl, QWidget* parent) : QWidget(parent), ctrl_
     host_->setMaximumWidth(
         host_->fontMetrics().horizontalAdvance(QStringLiteral("255.255.255.255")) + 30);
     host_->installEventFilter(this);
+    severity_ = new QComboBox(this);
+    severity_->addItem(GetUiText(UiTextId::AnySeverity), -1);
+    for (int worst = 0; worst <= int(Severity::Debug); ++worst) {
+        const QString name = severityText(Severity(worst));
+        severity_->addItem(worst == 0 ? name : GetUiText(UiTextId::SeverityAndWorse).arg(name),
+                           worst);
+    }
     count_ = new QLabel(this);
     count_->setTextFormat(Qt::PlainText);
+    // Room for a large count, so that the bar keeps its layout as the count changes.
+    count_->setMinimumWidth(count_->fontMetrics().horizontalAdvance(
+        GetUiText(UiTextId::MatchPosition).arg(8888888).arg(8888888)));
     closeButton_ = new QToolButton(this);
     closeButton_->setText(QStringLiteral("\u2715"));
     closeButton_->setToolTip(GetUiText(UiTextId::Close));
@@ -49,6 +61,7 @@ FindBar::FindBar(CColorListCtrl* ctrl, QWidget* parent) : QWidget(parent), ctrl_
     row->addWidget(regex_);
     row->addWidget(only_);
     row->addWidget(host_, 1);
+    row->addWidget(severity_);
     row->addWidget(count_);
     row->addWidget(closeButton_);
 
@@ -61,6 +74,7 @@ FindBar::FindBar(CColorListCtrl* ctrl, QWidget* parent) : QWidget(parent), ctrl_
     connect(case_, &QCheckBox::toggled, this, &FindBar::applyNow);
     connect(regex_, &QCheckBox::toggled, this, &FindBar::applyNow);
     connect(only_, &QCheckBox::toggled, this, &FindBar::applyNow);
+    connect(severity_, &QComboBox::currentIndexChanged, this, &FindBar::applyNow);
     connect(closeButton_, &QToolButton::clicked, this, &FindBar::close);
 
     // F3 and Shift+F3 work from the list as well as from the bar.
@@ -90,6 +104,9 @@ void FindBar::open()
         });
         applyNow();
         ctrl_->setDisplayModel(filter_);
+        // The match found is the list's selected row: shown even while the focus is here.
+        listShowedSelectionAlways_ = ctrl_->showSelectionAlways();
+        ctrl_->setShowSelectionAlways(true);
     }
     show();
     text_->setFocus();
@@ -100,6 +117,8 @@ void FindBar::close()
 {
     typing_->stop();
     ctrl_->setDisplayModel(nullptr);
+    if (filter_)
+        ctrl_->setShowSelectionAlways(listShowedSelectionAlways_);
     delete filter_;
     filter_ = nullptr;
     current_ = -1;
@@ -118,6 +137,7 @@ void FindBar::applyNow()
     query.caseSensitive = case_->isChecked();
     query.regularExpression = regex_->isChecked();
     query.host = host_->text().trimmed();
+    query.worstSeverity = severity_->currentData().toInt();
     filter_->setOnlyMatching(only_->isChecked() && !query.isEmpty());
     filter_->setQuery(query);
     updateCount();
@@ -137,20 +157,35 @@ void FindBar::onMatchCountChanged(qsizetype count)
 
 void FindBar::findNext()
 {
+    if (typing_->isActive())
+        applyNow();
     if (!filter_ || filter_->matchCount() == 0)
         return;
-    typing_->isActive() ? applyNow() : void();
-    current_ = (current_ + 1) % filter_->matchCount();
+    // From the row selected in the list, whether a match found before or one the user clicked.
+    const qsizetype from = ctrl_->currentRow();
+    if (from >= 0) {
+        const qsizetype below = filter_->matchBelow(int(from));
+        current_ = below >= 0 ? below : 0;
+    } else {
+        current_ = (current_ + 1) % filter_->matchCount();
+    }
     showMatch();
 }
 
 void FindBar::findPrevious()
 {
+    if (typing_->isActive())
+        applyNow();
     if (!filter_ || filter_->matchCount() == 0)
         return;
-    typing_->isActive() ? applyNow() : void();
     const qsizetype count = filter_->matchCount();
-    current_ = current_ <= 0 ? count - 1 : current_ - 1;
+    const qsizetype from = ctrl_->currentRow();
+    if (from >= 0) {
+        const qsizetype above = filter_->matchAbove(int(from));
+        current_ = above >= 0 ? above : count - 1;
+    } else {
+        current_ = current_ <= 0 ? count - 1 : current_ - 1;
+    }
     showMatch();
 }
 
@@ -171,6 +206,10 @@ void FindBar::updateCount()
 {
     if (!filter_ || filter_->query().isEmpty()) {
         count_->clear();
+        return;
+    }
+    if (!filter_->isValid()) {
+        count_->setText(GetUiText(UiTextId::BadRegularExpression).arg(filter_->errorText()));
         return;
     }
     const qsizetype count = filter_->matchCount();

@@ -5,6 +5,7 @@
 #include <QWidget>
 
 class QCheckBox;
+class QComboBox;
 class QLabel;
 class QLineEdit;
 class QTimer;
@@ -16,11 +17,13 @@ class CColorListCtrl;
 class RowFilter;
 
 // The find bar above a log list (Ctrl+F): a text (ignoring case unless asked; optionally a
-// regular expression), an optional part of the sender's host, and the choice between showing
-// only the matching rows and marking them among all rows. It applies to the rows there and to
-// those arriving, counts "N of M", and moves between the matches with Enter / Shift+Enter and
-// F3 / Shift+F3. Esc closes it and gives the list back whole. The filtering sits between the
-// list and its view, on the window's side: reception never waits for it.
+// regular expression), an optional part of the sender's host, a severity ("warning and worse"),
+// and the choice between showing only the matching rows and marking them among all rows. It
+// applies to the rows there and to those arriving, counts "N of M", and moves between the
+// matches with Enter / Shift+Enter and F3 / Shift+F3, from the row selected in the list: the
+// match it moves to becomes the list's selected row, shown as such while the bar is open even
+// with the focus in the find field. Esc closes it and gives the list back whole. The filtering sits
+// between the list and its view, on the window's side: reception never waits for it.
 class FindBar : public QWidget
 {
     Q_OBJECT
@@ -39,6 +42,8 @@ public:
     QCheckBox* caseBox() const { return case_; }
     QCheckBox* regexBox() const { return regex_; }
     QCheckBox* onlyMatchingBox() const { return only_; }
+    // "Any severity", then "emergency (0)", "alert (1) and worse" ... "debug (7) and worse".
+    QComboBox* severityBox() const { return severity_; }
     QString countText() const;
     RowFilter* filter() const { return filter_; }
     // The match selected now, 0 = newest; -1 for none.
@@ -67,11 +72,13 @@ private:
     QCheckBox* regex_;
     QCheckBox* only_;
     QLineEdit* host_;
+    QComboBox* severity_;
     QLabel* count_;
     QToolButton* closeButton_;
     QTimer* typing_;
     qsizetype current_ = -1;
     qsizetype lastCount_ = 0;
+    bool listShowedSelectionAlways_ = false;
 };
 
 } // namespace quendal

@@ -171,6 +171,31 @@ qsizetype RowFilter::matchAt(int row) const
     return qsizetype(matches_.end() - it) - 1;
 }
 
+qsizetype RowFilter::matchBelow(int row) const
+{
+    if (row < 0 || row >= rowCount())
+        return -1;
+    if (onlyMatching_)
+        return row + 1 < matchCount() ? row + 1 : -1;
+    // The matches are oldest first: the ones below the row are those before its number.
+    const auto it = std::lower_bound(matches_.begin(), matches_.end(), seqOfSourceRow(row));
+    if (it == matches_.begin())
+        return -1;
+    return qsizetype(matches_.end() - it);
+}
+
+qsizetype RowFilter::matchAbove(int row) const
+{
+    if (row < 0 || row >= rowCount())
+        return -1;
+    if (onlyMatching_)
+        return row - 1;
+    const auto it = std::upper_bound(matches_.begin(), matches_.end(), seqOfSourceRow(row));
+    if (it == matches_.end())
+        return -1;
+    return qsizetype(matches_.end() - it) - 1;
+}
+
 int RowFilter::sourceRow(int row) const
 {
     if (!onlyMatching_)
@@ -196,8 +221,9 @@ QVariant RowFilter::data(const QModelIndex& index, int role) const
 {
     if (!index.isValid() || !source_)
         return {};
+    // Without a query every row would match: none is marked.
     if (role == MatchRole)
-        return !onlyMatching_ && matchAt(index.row()) >= 0;
+        return !onlyMatching_ && !query_.isEmpty() && matchAt(index.row()) >= 0;
     const int row = sourceRow(index.row());
     if (row < 0)
         return {};

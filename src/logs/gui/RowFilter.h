@@ -31,6 +31,7 @@ public:
     void setQuery(const FindQuery& query);
     const FindQuery& query() const { return query_; }
     bool isValid() const { return matcher_.isValid(); }
+    QString errorText() const { return matcher_.errorText(); }
     // Only matching rows (true) or every row with the matches marked (false).
     void setOnlyMatching(bool only);
     bool onlyMatching() const { return onlyMatching_; }
@@ -40,6 +41,10 @@ public:
     int rowOfMatch(qsizetype k) const;
     // The match shown on a row of this model, -1 when the row is no match.
     qsizetype matchAt(int row) const;
+    // The nearest match below (older than) or above (newer than) a row of this model, -1 for
+    // none.
+    qsizetype matchBelow(int row) const;
+    qsizetype matchAbove(int row) const;
     int sourceRow(int row) const;
 
     int rowCount(const QModelIndex& parent = {}) const override;

@@ -105,6 +105,9 @@ bool RowMatcher::matches(const LogEntryView& entry) const
 {
     if (!valid_)
         return false;
+    if (query_.worstSeverity >= 0 &&
+        (entry.severity == Severity::Unknown || int(entry.severity) > query_.worstSeverity))
+        return false;
     if (!query_.host.isEmpty()) {
         if (isAscii(query_.host)
                 ? !containsIgnoringAsciiCase(entry.host, hostNeedle_)

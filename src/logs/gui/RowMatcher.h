@@ -21,8 +21,11 @@ struct FindQuery
     bool regularExpression = false;
     // Sender filter of the find bar: a part of the Host column, case-insensitive; empty for all.
     QString host;
+    // Only entries of this severity and worse (0 = emergency only); -1 for any. An entry whose
+    // severity is not known (read back from a file) passes only "any".
+    int worstSeverity = -1;
 
-    bool isEmpty() const { return text.isEmpty() && host.isEmpty(); }
+    bool isEmpty() const { return text.isEmpty() && host.isEmpty() && worstSeverity < 0; }
     friend bool operator==(const FindQuery&, const FindQuery&) = default;
 };
 
@@ -33,6 +36,8 @@ public:
 
     // False for an invalid regular expression: then nothing matches.
     bool isValid() const { return valid_; }
+    // Why the regular expression is invalid; empty when it is not.
+    QString errorText() const { return valid_ ? QString() : regex_.errorString(); }
     bool matches(const LogEntryView& entry) const;
 
 private:

@@ -167,7 +167,8 @@ IntakeResult IntakeStep::decide(const IncomingMessage& message, IntakeOutcome& o
 void IntakeStep::StoreEntry(QByteArrayView text, const Priority& priority, const QString& sender,
                             LogCategory category)
 {
-    const LogEntryView entry = splitter_.split(text, priority.headerEnd, priority.severity, sender);
+    LogEntryView entry = splitter_.split(text, priority.headerEnd, priority.severity, sender);
+    entry.sender = splitter_.senderBytes(sender);
     if (outputs_.files) {
         // Staged while a drain lasts; what could not be written is taken off after the drain.
         outputs_.files->append(category, entry);

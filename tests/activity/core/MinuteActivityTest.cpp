@@ -19,9 +19,10 @@ qint64 localTime(int year, int month, int day, int h, int m, int s)
     return QDateTime(QDate(year, month, day), QTime(h, m, s)).toMSecsSinceEpoch();
 }
 
-LogEntryView entry(const char* message, int colour = DEF_TEXT, const char* time = "Mar 14 09:26:53")
+LogEntryView entry(const char* message, Severity severity = Severity::Unknown,
+                   const char* time = "Mar 14 09:26:53")
 {
-    return {QByteArrayView(time), "gw", QByteArrayView(message), colour};
+    return {QByteArrayView(time), "gw", QByteArrayView(message), severity};
 }
 
 TEST(MinuteActivity, CountsRunOnAcrossMidnightMinuteByMinute)
@@ -88,7 +89,7 @@ TEST(ActivityTally, CountsPerMinuteAndMergesLaterTalliesInOrder)
     ActivityTally t;
     const qint64 at = localTime(2026, 3, 14, 9, 26, 59);
     t.countEntry(at, LogCategory::FireWall, entry("a"));
-    t.countEntry(at, LogCategory::FireWall, entry("boom", RED));
+    t.countEntry(at, LogCategory::FireWall, entry("boom", Severity::Emergency));
     t.countEntry(at + 1000, LogCategory::Wan, entry("b")); // the next minute
     ASSERT_EQ(t.minutes.size(), 2u);
     EXPECT_EQ(t.minutes[0].entries[0], 2u);
@@ -114,7 +115,7 @@ TEST(ActivityTally, FloodsOfReportsAndEmergenciesStayBounded)
     for (int i = 0; i < 100000; ++i) {
         t.addReport(QStringLiteral("10.0.0.%1").arg(i % 3),
                     readLinkReport("BBandTxRate=5 ", at + i));
-        t.countEntry(at + i, LogCategory::FireWall, entry("boom", RED));
+        t.countEntry(at + i, LogCategory::FireWall, entry("boom", Severity::Emergency));
     }
     EXPECT_EQ(t.reports.size(), 3u * 100); // one per sender and second
     EXPECT_EQ(t.emergencies.size(), ActivityTally::kMaxEmergencySamples);
@@ -134,7 +135,7 @@ TEST(ActivitySeries, KeepsASeriesPerRouterAndKnowsTheLastToReport)
     const qint64 at = localTime(2026, 3, 14, 9, 0, 0);
     t.addReport(QStringLiteral("10.0.0.1"), readLinkReport("BBandTxRate=5 ", at));
     t.addReport(QStringLiteral("10.0.0.2"), readLinkReport("BBandTxRate=7 ", at + 10));
-    t.countEntry(at, LogCategory::VPN, entry("boom", RED));
+    t.countEntry(at, LogCategory::VPN, entry("boom", Severity::Emergency));
     series.apply(t);
     EXPECT_TRUE(t.isEmpty());
     EXPECT_EQ(series.lastReporter(), QStringLiteral("10.0.0.2"));
@@ -180,12 +181,13 @@ TEST(ActivitySeries, AFileReadBackFillsItsMinutesFromTheTimeColumn)
 {
     ActivitySeries series;
     const qint64 now = localTime(2026, 3, 20, 12, 0, 0);
-    LogRows rows;                                            // newest on top, as read back
-    rows.prepend(entry("old", DEF_TEXT, "Mar 12 09:26:10")); // more than a day before the newest
-    rows.prepend(entry("a", DEF_TEXT, "Mar 14 09:26:10"));
-    rows.prepend(entry("b", RED, "Mar 14 09:26:50"));
-    rows.prepend(entry("c", DEF_TEXT, "garbage"));
-    rows.prepend(entry("d", DEF_TEXT, "2026-03-14T09:27:00+01:00"));
+    LogRows rows; // newest on top, as read back
+    rows.prepend(
+        entry("old", Severity::Unknown, "Mar 12 09:26:10")); // more than a day before the newest
+    rows.prepend(entry("a", Severity::Unknown, "Mar 14 09:26:10"));
+    rows.prepend(entry("b", Severity::Emergency, "Mar 14 09:26:50"));
+    rows.prepend(entry("c", Severity::Unknown, "garbage"));
+    rows.prepend(entry("d", Severity::Unknown, "2026-03-14T09:27:00+01:00"));
     EXPECT_EQ(series.addFile(LogCategory::FireWall, rows, now), 4);
     EXPECT_EQ(series.fileMinutes().all().size(), 2u);
     const qint64 rfc3339Minute = minuteOf(
@@ -201,7 +203,7 @@ TEST(ActivitySeries, AFileReadBackFillsItsMinutesFromTheTimeColumn)
 
     // The same category read again replaces its counts; another one adds to them.
     LogRows again;
-    again.prepend(entry("e", DEF_TEXT, "Mar 14 09:26:30"));
+    again.prepend(entry("e", Severity::Unknown, "Mar 14 09:26:30"));
     series.addFile(LogCategory::FireWall, again, now);
     series.addFile(LogCategory::Call, again, now);
     const MinuteCounts* m = series.fileMinutes().at(minuteOf(localTime(2026, 3, 14, 9, 26, 0)));

@@ -253,7 +253,7 @@ TEST_F(ActivityTabTest, StatusBarAndTrayTooltipCountArrivalsButNoFileReadBack)
     // Rows put on a list, as a file read back puts them, are no arrivals.
     LogRows rows;
     for (int i = 0; i < 500; ++i)
-        rows.prepend({"Mar 14 09:26:53", "gw", "read back", DEF_TEXT});
+        rows.prepend({"Mar 14 09:26:53", "gw", "read back"});
     window_->list(LogCategory::FireWall)->prependAll(std::move(rows));
     settle(std::chrono::milliseconds(1200));
     EXPECT_EQ(window_->counters()->rate(), 0.0);

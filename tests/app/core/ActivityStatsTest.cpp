@@ -13,9 +13,9 @@
 namespace quendal {
 namespace {
 
-LogEntryView entry(int colour = DEF_TEXT)
+LogEntryView entry(Severity severity = Severity::Unknown)
 {
-    return {"Mar 14 09:26:53", "gw", "text", colour};
+    return {"Mar 14 09:26:53", "gw", "text", severity};
 }
 
 TEST(ActivityStats, OneLinePerIntervalWithItsOwnCountsAndTheLatestLink)
@@ -29,7 +29,7 @@ TEST(ActivityStats, OneLinePerIntervalWithItsOwnCountsAndTheLatestLink)
     ActivityTally tally;
     const qint64 at = 1'780'000'000'000;
     tally.countEntry(at, LogCategory::FireWall, entry());
-    tally.countEntry(at, LogCategory::FireWall, entry(RED));
+    tally.countEntry(at, LogCategory::FireWall, entry(Severity::Emergency));
     tally.countEntry(at + 60000, LogCategory::Wan, entry());
     tally.addReport(QStringLiteral("192.0.2.1"),
                     readLinkReport("BBandTxRate=1311 BBandRxRate=6451 BBandMode=PP\x1bPoE ", at));

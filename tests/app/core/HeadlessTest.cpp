@@ -196,10 +196,10 @@ TEST(HeadlessOptions, ParsesEveryOptionAndRejectsTheRest)
 TEST(HeadlessOutput, OneLinePerEntryWithControlCharactersEscaped)
 {
     QByteArray out;
-    appendEntryLine(out, LogCategory::Call,
-                    LogEntryView{"Mar 14 09:26:53", "h\\x",
-                                 QByteArrayView("a\tb\r\n\x01\x7f\xc3\xa9", 9), DEF_TEXT});
-    appendEntryLine(out, LogCategory::UserAccess, LogEntryView{"t", "", "", RED});
+    appendEntryLine(
+        out, LogCategory::Call,
+        LogEntryView{"Mar 14 09:26:53", "h\\x", QByteArrayView("a\tb\r\n\x01\x7f\xc3\xa9", 9)});
+    appendEntryLine(out, LogCategory::UserAccess, LogEntryView{"t", "", "", Severity::Emergency});
     EXPECT_EQ(out, "Call\tMar 14 09:26:53\th\\\\x\ta\\tb\\r\\n\\x01\\x7f\xc3\xa9\n"
                    "UserAccess\t[t]\t\t\n");
 }

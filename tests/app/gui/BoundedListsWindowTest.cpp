@@ -57,7 +57,7 @@ TEST_F(BoundedListsWindowTest, TheDialogShowsTheRowsPerListAndOkAppliesThemToEve
         EXPECT_EQ(window_->list(c)->maxRows(), kDefaultMaxRowsPerList);
     LogList* wan = window_->list(LogCategory::Wan);
     for (int i = 0; i < 1500; ++i)
-        wan->prepend(LogEntryView{"t", "h", QByteArray::number(i), DEF_TEXT});
+        wan->prepend(LogEntryView{"t", "h", QByteArray::number(i)});
 
     window_->OnStart();
     CPortSettingsDlg* dialog = window_->settingsDialog();
@@ -141,7 +141,7 @@ TEST(BoundedListView, AFullListScrolledAwayFromTheTopIsNotRepaintedAsRowsComeAnd
     view.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
     for (int i = 0; i < 1000; ++i)
-        list.prepend(LogEntryView{"t", "h", QByteArray::number(i), DEF_TEXT});
+        list.prepend(LogEntryView{"t", "h", QByteArray::number(i)});
     ASSERT_TRUE(waitUntil([&] { return view.verticalScrollBar()->maximum() > 500; }));
     view.verticalScrollBar()->setValue(400);
     const QByteArray onTop = list.entry(view.topRow()).message.toByteArray();
@@ -150,7 +150,7 @@ TEST(BoundedListView, AFullListScrolledAwayFromTheTopIsNotRepaintedAsRowsComeAnd
     // The rows on screen stay where they are while the bottom rows leave, so nothing is drawn.
     PaintCounter counter(view.viewport());
     for (int i = 0; i < 50; ++i) {
-        list.prepend(LogEntryView{"t", "h", "new", DEF_TEXT});
+        list.prepend(LogEntryView{"t", "h", "new"});
         QCoreApplication::processEvents();
     }
     EXPECT_EQ(counter.paints, 0);
@@ -160,7 +160,7 @@ TEST(BoundedListView, AFullListScrolledAwayFromTheTopIsNotRepaintedAsRowsComeAnd
     view.verticalScrollBar()->setValue(view.verticalScrollBar()->maximum());
     QCoreApplication::processEvents();
     counter.paints = 0;
-    list.prepend(LogEntryView{"t", "h", "newest", DEF_TEXT});
+    list.prepend(LogEntryView{"t", "h", "newest"});
     EXPECT_TRUE(waitUntil([&] { return counter.paints > 0; }));
 }
 

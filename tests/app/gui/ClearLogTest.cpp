@@ -18,8 +18,7 @@ protected:
     void fillAll()
     {
         for (LogCategory c : kAllCategories)
-            window_->list(c)->prepend(
-                LogEntryView{"Mar 14 09:26:53", "gateway", "entry", DEF_TEXT});
+            window_->list(c)->prepend(LogEntryView{"Mar 14 09:26:53", "gateway", "entry"});
     }
 
     std::vector<qsizetype> sizes() const

@@ -15,7 +15,7 @@ class HiddenAlertsTest : public MainWindowTest
 protected:
     void emergency(LogCategory c, const char* message)
     {
-        window_->list(c)->prepend({"Mar 14 09:26:53", "gw", message, RED});
+        window_->list(c)->prepend({"Mar 14 09:26:53", "gw", message, Severity::Emergency});
     }
 };
 
@@ -29,7 +29,7 @@ TEST_F(HiddenAlertsTest, EmergenciesWhileHiddenAreToldAtMostOncePerPeriod)
 
     window_->showMinimized();
     ASSERT_TRUE(waitUntil([this] { return !window_->isVisible(); }));
-    window_->list(LogCategory::Wan)->prepend({"t", "gw", "not red", DEF_TEXT});
+    window_->list(LogCategory::Wan)->prepend({"t", "gw", "not red"});
     emergency(LogCategory::Wan, "Link down on WAN port\nretrying");
     ASSERT_EQ(tray_.messages.size(), 1);
     EXPECT_EQ(tray_.messages[0].first, QStringLiteral("Emergency in WAN Log"));

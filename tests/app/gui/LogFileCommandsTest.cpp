@@ -15,9 +15,9 @@ using namespace quendal::test;
 
 namespace {
 
-void add(LogList* list, const char* time, const char* host, const char* message, int colour)
+void add(LogList* list, const char* time, const char* host, const char* message, Severity severity)
 {
-    list->prepend(LogEntryView{time, host, message, colour});
+    list->prepend(LogEntryView{time, host, message, severity});
 }
 
 LogEntry row(const LogList* list, qsizetype index)
@@ -71,8 +71,8 @@ protected:
     void fillFireWall()
     {
         LogList* firewall = window_->list(LogCategory::FireWall);
-        add(firewall, "Mar 14 09:26:53", "gateway", "Packet blocked", DEF_TEXT);
-        add(firewall, "Mar 14 09:27:10", "gateway", "Link down", RED);
+        add(firewall, "Mar 14 09:26:53", "gateway", "Packet blocked", Severity::Unknown);
+        add(firewall, "Mar 14 09:27:10", "gateway", "Link down", Severity::Emergency);
     }
 };
 
@@ -102,14 +102,15 @@ TEST_F(LogFileCommandsTest, SaveWritesTheActiveListOldestFirstAndOpenBringsItBac
     firewall->clear();
     openFile(path("saved.flg"));
     ASSERT_EQ(firewall->size(), 2);
-    EXPECT_EQ(row(firewall, 0), (LogEntry{"Mar 14 09:27:10", "gateway", "Link down", RED}));
-    EXPECT_EQ(row(firewall, 1),
-              (LogEntry{"Mar 14 09:26:53", "gateway", "Packet blocked", DEF_TEXT}));
+    EXPECT_EQ(row(firewall, 0),
+              (LogEntry{"Mar 14 09:27:10", "gateway", "Link down", Severity::Emergency}));
+    EXPECT_EQ(row(firewall, 1), (LogEntry{"Mar 14 09:26:53", "gateway", "Packet blocked"}));
 }
 
 TEST_F(LogFileCommandsTest, SaveTakesTheActivePageWhateverTheNameAndAddsItsExtension)
 {
-    add(window_->list(LogCategory::Call), "Mar 14 10:00:00", "phone", "Call from 301", DEF_TEXT);
+    add(window_->list(LogCategory::Call), "Mar 14 10:00:00", "phone", "Call from 301",
+        Severity::Unknown);
     fillFireWall();
     window_->sheet()->setCurrentIndex(categoryIndex(LogCategory::Call));
 
@@ -178,13 +179,13 @@ TEST_F(LogFileCommandsTest, OpenPicksThePageByExactExtensionOrFillsTheActiveOne)
 
     // Upper case and unknown extensions fill whatever page is active, replacing its rows.
     window_->sheet()->setCurrentIndex(categoryIndex(LogCategory::FireWall));
-    add(firewall, "Jan 01 00:00:00", "old", "replaced by the file", DEF_TEXT);
+    add(firewall, "Jan 01 00:00:00", "old", "replaced by the file", Severity::Unknown);
     openFile(path("entries.VLG"));
     EXPECT_EQ(window_->sheet()->currentIndex(), categoryIndex(LogCategory::FireWall));
     EXPECT_EQ(firewall->size(), 2);
     openFile(path("entries.txt"));
     EXPECT_EQ(firewall->size(), 2);
-    EXPECT_EQ(row(firewall, 0).colour, RED);
+    EXPECT_TRUE(row(firewall, 0).isEmergency());
     EXPECT_EQ(vpn->size(), 2);
 }
 

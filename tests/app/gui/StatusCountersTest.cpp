@@ -20,7 +20,7 @@ TEST_F(StatusCountersTest, ShowsTheCurrentTabsRowsAndLossesOnlyWhenThereAreAny)
     StatusCounters* counters = window_->counters();
     LogList* vpn = window_->list(LogCategory::VPN);
     for (int i = 0; i < 3; ++i)
-        vpn->prepend({"Mar 14 09:26:53", "gw", "x", DEF_TEXT});
+        vpn->prepend({"Mar 14 09:26:53", "gw", "x"});
     window_->sheet()->setCurrentIndex(categoryIndex(LogCategory::VPN));
     EXPECT_TRUE(counters->text().startsWith(QStringLiteral("3 rows")));
     EXPECT_FALSE(counters->text().contains(QStringLiteral("dropped")));
@@ -40,7 +40,7 @@ TEST(StatusCountersRate, AveragesArrivalsOverTheLastWholeSeconds)
     counters.watch(&list);
     LogRows batch;
     for (int i = 0; i < 50; ++i)
-        batch.prepend({"t", "h", "m", DEF_TEXT});
+        batch.prepend({"t", "h", "m"});
     list.prependAll(std::move(batch));
     EXPECT_EQ(counters.rate(), 0.0); // the current second is still filling
     // Once that second is over, the 50 count over the (at most five) seconds seen so far.

@@ -44,7 +44,7 @@ protected:
     {
         for (int i = 0; i < n; ++i) {
             const QByteArray message = messageOf(int(list.size()));
-            list.prepend({"Mar 14 09:26:53", "gw", message, colour});
+            list.insert(0, {"Mar 14 09:26:53", "gw", message}, colour);
         }
     }
 
@@ -319,7 +319,7 @@ TEST_F(ColorListGuiTest, KeysMoveTheCurrentRowAndKeepItOnScreen)
 
 TEST_F(ColorListGuiTest, CellsAreDrawnInTheirOwnTextColour)
 {
-    list.prepend({"Mar 14 09:26:53", "gateway", "MMMMMMMM", RED});
+    list.prepend({"Mar 14 09:26:53", "gateway", "MMMMMMMM", Severity::Emergency});
     const QImage image = ctrl.viewport()->grab().toImage();
     const QRect cell = ctrl.GetCellRect(0, 2, false);
     bool red = false;

@@ -27,8 +27,7 @@ protected:
         int n = 0;
         const auto append = [&] {
             const QByteArray time = "T" + QByteArray::number(n++);
-            EXPECT_TRUE(
-                files.append(LogCategory::Wan, LogEntryView{time, "H", "rotating", DEF_TEXT}));
+            EXPECT_TRUE(files.append(LogCategory::Wan, LogEntryView{time, "H", "rotating"}));
         };
         append(); // the file exists before logrotate looks
         logrotate.start(logrotate_, {QStringLiteral("-f"), QStringLiteral("-s"),

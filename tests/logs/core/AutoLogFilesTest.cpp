@@ -26,7 +26,7 @@ constexpr LogCategory kCat = LogCategory::FireWall;
 // Entry n: Time "T<n>", Host "H", Message of `size` bytes.
 LogEntry numbered(int n, int size = 40)
 {
-    return {QByteArray("T") + QByteArray::number(n), "H", QByteArray(size, 'm'), DEF_TEXT};
+    return {QByteArray("T") + QByteArray::number(n), "H", QByteArray(size, 'm')};
 }
 
 // The numbers of the entries a file holds; fails the test unless the file is whole entries of

@@ -20,7 +20,7 @@ using Messages = std::vector<QByteArray>;
 LogEntry numbered(qint64 i, int padding = 0)
 {
     return {"Dec  7 06:07:01", "gateway",
-            "entry " + QByteArray::number(i) + QByteArray(padding, 'x'), DEF_TEXT};
+            "entry " + QByteArray::number(i) + QByteArray(padding, 'x')};
 }
 
 Messages messages(const LogRows& rows)
@@ -319,8 +319,8 @@ TEST_F(BoundedOpen, AFileLongerThanTheListFillsItWithItsNewestEntries)
     ASSERT_EQ(list.size(), 1000);
     EXPECT_EQ(list.entry(0).message, "entry 24999");
     EXPECT_EQ(list.entry(999).message, "entry 24000");
-    EXPECT_EQ(list.entry(999).colour, RED); // 24000 is a multiple of five
-    EXPECT_EQ(list.entry(998).colour, DEF_TEXT);
+    EXPECT_TRUE(list.entry(999).isEmergency()); // 24000 is a multiple of five
+    EXPECT_FALSE(list.entry(998).isEmergency());
     // While reading, the batch held no more than the list may: a few chunks of text at most.
     EXPECT_LT(list.rows().textBytesReserved(), std::size_t(2) << 20);
 

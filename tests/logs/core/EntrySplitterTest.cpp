@@ -21,39 +21,40 @@ LogEntry split(QByteArrayView datagram, int severity = 3)
 TEST(EntrySplitter, CutsTimeHostAndMessage)
 {
     EXPECT_EQ(split("<131>Mar 14 09:26:53 gateway: Packet blocked"),
-              (LogEntry{"Mar 14 09:26:53", "gateway", "Packet blocked", DEF_TEXT}));
+              (LogEntry{"Mar 14 09:26:53", "gateway", "Packet blocked", Severity::Error}));
     EXPECT_EQ(split("<128>Mar 14 09:26:53 gateway: Packet blocked", 0),
-              (LogEntry{"Mar 14 09:26:53", "gateway", "Packet blocked", RED}));
+              (LogEntry{"Mar 14 09:26:53", "gateway", "Packet blocked", Severity::Emergency}));
     // Blanks in the host and a trailing line feed stay; nothing is trimmed.
     EXPECT_EQ(split("<131>Mar 14 09:26:53 my gw: x\n"),
-              (LogEntry{"Mar 14 09:26:53", "my gw", "x\n", DEF_TEXT}));
+              (LogEntry{"Mar 14 09:26:53", "my gw", "x\n", Severity::Error}));
     // The byte after the colon is skipped whatever it is.
     EXPECT_EQ(split("<131>Mar 14 09:26:53 gateway:Packet").message, "acket");
     // Only the first colon behind the time ends the host.
     EXPECT_EQ(split("<131>Mar 14 09:26:53 gw: a: b"),
-              (LogEntry{"Mar 14 09:26:53", "gw", "a: b", DEF_TEXT}));
+              (LogEntry{"Mar 14 09:26:53", "gw", "a: b", Severity::Error}));
 }
 
 TEST(EntrySplitter, TimeIsFifteenBytesWhateverFollows)
 {
     EXPECT_EQ(split("<131>2002-03-14T09:26:53Z h: m"),
-              (LogEntry{"2002-03-14T09:2", "", "3Z h: m", DEF_TEXT}));
+              (LogEntry{"2002-03-14T09:2", "", "3Z h: m", Severity::Error}));
     // A prefix of two characters moves every column one byte to the left.
     EXPECT_EQ(split("<aa>Mar 14 09:26:53 gw: x"),
-              (LogEntry{"Mar 14 09:26:53", "gw", "x", DEF_TEXT}));
+              (LogEntry{"Mar 14 09:26:53", "gw", "x", Severity::Error}));
 }
 
 TEST(EntrySplitter, NothingIsLostWithoutAColonAndShortDatagramsGiveEmptyColumns)
 {
     EXPECT_EQ(split("<131>Mar 14 09:26:53 link went down"),
-              (LogEntry{"Mar 14 09:26:53", "", "link went down", DEF_TEXT}));
-    EXPECT_EQ(split("<131>short"), (LogEntry{"short", "", "", DEF_TEXT}));
-    EXPECT_EQ(split("<131>"), (LogEntry{"", "", "", DEF_TEXT}));
+              (LogEntry{"Mar 14 09:26:53", "", "link went down", Severity::Error}));
+    EXPECT_EQ(split("<131>short"), (LogEntry{"short", "", "", Severity::Error}));
+    EXPECT_EQ(split("<131>"), (LogEntry{"", "", "", Severity::Error}));
     // A colon as the separator itself ends an empty host; one as the very last byte leaves an
     // empty message.
     EXPECT_EQ(split("<131>Mar 14 09:26:53:gw: x"),
-              (LogEntry{"Mar 14 09:26:53", "", "w: x", DEF_TEXT}));
-    EXPECT_EQ(split("<131>Mar 14 09:26:53 gw:"), (LogEntry{"Mar 14 09:26:53", "gw", "", DEF_TEXT}));
+              (LogEntry{"Mar 14 09:26:53", "", "w: x", Severity::Error}));
+    EXPECT_EQ(split("<131>Mar 14 09:26:53 gw:"),
+              (LogEntry{"Mar 14 09:26:53", "gw", "", Severity::Error}));
 }
 
 // The splitter every receiving socket uses, with a clock that stands still at a local time.
@@ -134,34 +135,39 @@ TEST_F(FormSplit, Rfc5424FromLoggerAndRsyslog)
         (LogEntry{"2026-12-07T14:18:06.007184+00:00", "vm",
                   "root: fw emerg [timeQuality tzKnown=\"1\" isSynced=\"1\" "
                   "syncAccuracy=\"123\"]",
-                  DEF_TEXT}));
+                  Severity::Informational}));
     EXPECT_EQ(split("<134>1 2026-12-07T14:18:06.007184+00:00 vm fwtag 812 - [timeQuality "
                     "tzKnown=\"1\"] text"),
               (LogEntry{"2026-12-07T14:18:06.007184+00:00", "vm",
-                        "fwtag[812]: text [timeQuality tzKnown=\"1\"]", DEF_TEXT}));
+                        "fwtag[812]: text [timeQuality tzKnown=\"1\"]", Severity::Informational}));
     // logger --rfc5424=notq,notime,nohost: every nil part left out, the sender as Host.
-    EXPECT_EQ(split("<134>1 - - root - - - text"), (LogEntry{"", kSender, "root: text", DEF_TEXT}));
-    EXPECT_EQ(split("<128>1 - - - - - - text", 0), (LogEntry{"", kSender, "text", RED}));
+    EXPECT_EQ(split("<134>1 - - root - - - text"),
+              (LogEntry{"", kSender, "root: text", Severity::Informational}));
+    EXPECT_EQ(split("<128>1 - - - - - - text", 0),
+              (LogEntry{"", kSender, "text", Severity::Emergency}));
     // rsyslog's RSYSLOG_SyslogProtocol23Format ends with a line feed; it stays last.
     EXPECT_EQ(split("<134>1 2026-12-07T14:20:00.123456+00:00 vm fwtag - - - text\n"),
-              (LogEntry{"2026-12-07T14:20:00.123456+00:00", "vm", "fwtag: text\n", DEF_TEXT}));
+              (LogEntry{"2026-12-07T14:20:00.123456+00:00", "vm", "fwtag: text\n",
+                        Severity::Informational}));
     EXPECT_EQ(
         split("<134>1 2026-12-07T14:20:00.123456+00:00 vm fwtag 812 - [origin ip=\"10.0.0.1\"] "
               "text\n"),
         (LogEntry{"2026-12-07T14:20:00.123456+00:00", "vm",
-                  "fwtag[812]: text [origin ip=\"10.0.0.1\"]\n", DEF_TEXT}));
+                  "fwtag[812]: text [origin ip=\"10.0.0.1\"]\n", Severity::Informational}));
 }
 
 TEST_F(FormSplit, Rfc5424ExamplesKeepMsgIdAndStructuredDataAndDropTheByteOrderMark)
 {
-    EXPECT_EQ(split("<34>1 2003-10-11T22:14:15.003Z mymachine.example.com su - ID47 - "
-                    "\xEF\xBB\xBF'su root' failed for lonvick on /dev/pts/8"),
-              (LogEntry{"2003-10-11T22:14:15.003Z", "mymachine.example.com",
-                        "su ID47: 'su root' failed for lonvick on /dev/pts/8", DEF_TEXT}));
-    EXPECT_EQ(split("<165>1 2003-08-24T05:14:15.000003-07:00 192.0.2.1 myproc 8710 - - "
-                    "%% It's time to make the do-nuts."),
-              (LogEntry{"2003-08-24T05:14:15.000003-07:00", "192.0.2.1",
-                        "myproc[8710]: %% It's time to make the do-nuts.", DEF_TEXT}));
+    EXPECT_EQ(
+        split("<34>1 2003-10-11T22:14:15.003Z mymachine.example.com su - ID47 - "
+              "\xEF\xBB\xBF'su root' failed for lonvick on /dev/pts/8"),
+        (LogEntry{"2003-10-11T22:14:15.003Z", "mymachine.example.com",
+                  "su ID47: 'su root' failed for lonvick on /dev/pts/8", Severity::Informational}));
+    EXPECT_EQ(
+        split("<165>1 2003-08-24T05:14:15.000003-07:00 192.0.2.1 myproc 8710 - - "
+              "%% It's time to make the do-nuts."),
+        (LogEntry{"2003-08-24T05:14:15.000003-07:00", "192.0.2.1",
+                  "myproc[8710]: %% It's time to make the do-nuts.", Severity::Informational}));
     // Structured data only, two elements; a ']' inside a quoted value or escaped does not end
     // an element.
     EXPECT_EQ(split("<165>1 2003-10-11T22:14:15.003Z host evntslog - ID47 [exampleSDID@32473 "
@@ -169,9 +175,9 @@ TEST_F(FormSplit, Rfc5424ExamplesKeepMsgIdAndStructuredDataAndDropTheByteOrderMa
               (LogEntry{"2003-10-11T22:14:15.003Z", "host",
                         "evntslog ID47: [exampleSDID@32473 iut=\"3\"][examplePriority@32473 "
                         "class=\"high\"]",
-                        DEF_TEXT}));
+                        Severity::Informational}));
     EXPECT_EQ(split("<134>1 - h a - - [x@1 v=\"]\\\"]\" w=\"\\]\"] m"),
-              (LogEntry{"", "h", "a: m [x@1 v=\"]\\\"]\" w=\"\\]\"]", DEF_TEXT}));
+              (LogEntry{"", "h", "a: m [x@1 v=\"]\\\"]\" w=\"\\]\"]", Severity::Informational}));
     // A byte order mark anywhere but at the start of MSG stays.
     EXPECT_EQ(split("<134>1 - h a - - - x\xEF\xBB\xBF").message, "a: x\xEF\xBB\xBF");
     // A process id or message id alone still makes a tag.
@@ -182,29 +188,32 @@ TEST_F(FormSplit, Rfc5424ExamplesKeepMsgIdAndStructuredDataAndDropTheByteOrderMa
 TEST_F(FormSplit, Rfc3339TimeInTheClassicLayout)
 {
     // rsyslog's RSYSLOG_ForwardFormat.
-    EXPECT_EQ(split("<134>2026-12-07T14:20:00.123+00:00 vm fwtag: text"),
-              (LogEntry{"2026-12-07T14:20:00.123+00:00", "vm", "fwtag: text", DEF_TEXT}));
+    EXPECT_EQ(
+        split("<134>2026-12-07T14:20:00.123+00:00 vm fwtag: text"),
+        (LogEntry{"2026-12-07T14:20:00.123+00:00", "vm", "fwtag: text", Severity::Informational}));
     EXPECT_EQ(split("<128>2026-12-07t14:20:00z vm a b  c\n", 0),
-              (LogEntry{"2026-12-07t14:20:00z", "vm", "a b  c\n", RED}));
+              (LogEntry{"2026-12-07t14:20:00z", "vm", "a b  c\n", Severity::Emergency}));
     // No word behind the time: the sender is the Host.
     EXPECT_EQ(split("<134>2026-12-07T14:20:00Z"),
-              (LogEntry{"2026-12-07T14:20:00Z", kSender, "", DEF_TEXT}));
+              (LogEntry{"2026-12-07T14:20:00Z", kSender, "", Severity::Informational}));
     EXPECT_EQ(split("<134>2026-12-07T14:20:00Z  text"),
-              (LogEntry{"2026-12-07T14:20:00Z", kSender, "text", DEF_TEXT}));
+              (LogEntry{"2026-12-07T14:20:00Z", kSender, "text", Severity::Informational}));
 }
 
 TEST_F(FormSplit, HeaderlessTextGetsTheArrivalTimeAndTheSender)
 {
     // Python's SysLogHandler: the text and a zero byte, which ends it.
     EXPECT_EQ(split(QByteArrayView("<132>python plain default handler\0", 34)),
-              (LogEntry{"Dec  7 14:05:09", kSender, "python plain default handler", DEF_TEXT}));
-    EXPECT_EQ(split("<131>short"), (LogEntry{"Dec  7 14:05:09", kSender, "short", DEF_TEXT}));
+              (LogEntry{"Dec  7 14:05:09", kSender, "python plain default handler",
+                        Severity::Informational}));
+    EXPECT_EQ(split("<131>short"),
+              (LogEntry{"Dec  7 14:05:09", kSender, "short", Severity::Informational}));
     // A time of day that only starts within the first 16 bytes does not make a header.
     EXPECT_EQ(split("<131>xxxxxxxxxxxx14:18 x").message, "xxxxxxxxxxxx14:18 x");
     EXPECT_EQ(split("<131>link down at 14:18:06").message, "link down at 14:18:06");
 
     now = localSeconds(3, 14, 9, 26, 53);
-    EXPECT_EQ(split("<128>a", 0), (LogEntry{"Mar 14 09:26:53", kSender, "a", RED}));
+    EXPECT_EQ(split("<128>a", 0), (LogEntry{"Mar 14 09:26:53", kSender, "a", Severity::Emergency}));
     now = localSeconds(1, 1, 0, 0, 0);
     EXPECT_EQ(split("<128>a").time, "Jan  1 00:00:00");
     now = localSeconds(10, 31, 23, 59, 59);
@@ -214,29 +223,32 @@ TEST_F(FormSplit, HeaderlessTextGetsTheArrivalTimeAndTheSender)
 TEST_F(FormSplit, MalformedVariantsAreStoredWithNothingLost)
 {
     // An RFC 5424 header cut after the version is text without a header.
-    EXPECT_EQ(split("<134>1"), (LogEntry{"Dec  7 14:05:09", kSender, "1", DEF_TEXT}));
-    EXPECT_EQ(split("<134>1 "), (LogEntry{"Dec  7 14:05:09", kSender, "1 ", DEF_TEXT}));
+    EXPECT_EQ(split("<134>1"),
+              (LogEntry{"Dec  7 14:05:09", kSender, "1", Severity::Informational}));
+    EXPECT_EQ(split("<134>1 "),
+              (LogEntry{"Dec  7 14:05:09", kSender, "1 ", Severity::Informational}));
     EXPECT_EQ(split("<134>1 2026-12"),
-              (LogEntry{"Dec  7 14:05:09", kSender, "1 2026-12", DEF_TEXT}));
+              (LogEntry{"Dec  7 14:05:09", kSender, "1 2026-12", Severity::Informational}));
     // Cut later: the parts that came.
     EXPECT_EQ(split("<134>1 2026-12-07T14:18:06Z"),
-              (LogEntry{"2026-12-07T14:18:06Z", kSender, "", DEF_TEXT}));
+              (LogEntry{"2026-12-07T14:18:06Z", kSender, "", Severity::Informational}));
     EXPECT_EQ(split("<134>1 2026-12-07T14:18:06Z vm app 42"),
-              (LogEntry{"2026-12-07T14:18:06Z", "vm", "app[42]:", DEF_TEXT}));
+              (LogEntry{"2026-12-07T14:18:06Z", "vm", "app[42]:", Severity::Informational}));
     // Timestamps with garbage are kept as sent.
-    EXPECT_EQ(split("<134>1 2026-12-07T14:99:xx+garbage vm app - - - text"),
-              (LogEntry{"2026-12-07T14:99:xx+garbage", "vm", "app: text", DEF_TEXT}));
+    EXPECT_EQ(
+        split("<134>1 2026-12-07T14:99:xx+garbage vm app - - - text"),
+        (LogEntry{"2026-12-07T14:99:xx+garbage", "vm", "app: text", Severity::Informational}));
     EXPECT_EQ(split("<134>2026-12-07Tgarbage!! vm tag: text"),
-              (LogEntry{"2026-12-07Tgarbage!!", "vm", "tag: text", DEF_TEXT}));
+              (LogEntry{"2026-12-07Tgarbage!!", "vm", "tag: text", Severity::Informational}));
     // A HOSTNAME of 300 bytes, in both forms that name one.
     const QByteArray longHost(300, 'h');
     EXPECT_EQ(split("<134>1 - " + longHost + " app - - - text"),
-              (LogEntry{"", longHost, "app: text", DEF_TEXT}));
+              (LogEntry{"", longHost, "app: text", Severity::Informational}));
     EXPECT_EQ(split("<134>2026-12-07T14:20:00Z " + longHost + " tag: text").host, longHost);
     EXPECT_EQ(split("<134>Dec  7 14:18:06 " + longHost + ": text").host, longHost);
     // Only a priority.
-    EXPECT_EQ(split("<134>"), (LogEntry{"Dec  7 14:05:09", kSender, "", DEF_TEXT}));
-    EXPECT_EQ(split("<>"), (LogEntry{"Dec  7 14:05:09", kSender, "", DEF_TEXT}));
+    EXPECT_EQ(split("<134>"), (LogEntry{"Dec  7 14:05:09", kSender, "", Severity::Informational}));
+    EXPECT_EQ(split("<>"), (LogEntry{"Dec  7 14:05:09", kSender, "", Severity::Informational}));
     // Structured data never closed, or garbage where it belongs, is message text.
     EXPECT_EQ(split("<134>1 - vm app - - [a x=\"y] text").message, "app: [a x=\"y] text");
     EXPECT_EQ(split("<134>1 - vm app - - [a x=\"y\\").message, "app: [a x=\"y\\");

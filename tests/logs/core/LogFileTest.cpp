@@ -18,9 +18,10 @@ namespace {
 
 using test::readFile;
 
-LogEntry entry(const char* time, const char* host, const char* message, int colour = DEF_TEXT)
+LogEntry entry(const char* time, const char* host, const char* message,
+               Severity severity = Severity::Unknown)
 {
-    return {time, host, message, colour};
+    return {time, host, message, severity};
 }
 
 std::vector<LogEntry> entries(const LogList& list)
@@ -42,7 +43,8 @@ TEST(LogFileFormat, ThreeCrLfLinesWithEmergencyTimeInBrackets)
 {
     QByteArray out;
     appendFileEntry(out, entry("Mar 14 09:26:53", "gateway", "Packet blocked").view());
-    appendFileEntry(out, entry("Mar 14 09:27:10", "gateway", "Link down", RED).view());
+    appendFileEntry(out,
+                    entry("Mar 14 09:27:10", "gateway", "Link down", Severity::Emergency).view());
     EXPECT_EQ(out, "Mar 14 09:26:53\r\ngateway\r\nPacket blocked\r\n"
                    "[Mar 14 09:27:10]\r\ngateway\r\nLink down\r\n");
 }
@@ -54,7 +56,7 @@ TEST(LogFileFormat, LineBreaksNeverSplitAnEntry)
     EXPECT_EQ(out, "t\r\nh x\r\nline one  line two\r\n");
     // Other bytes pass unchanged: the file holds what was received.
     out.clear();
-    appendFileEntry(out, LogEntryView{"t", QByteArrayView("\tA\0\xff", 4), "%s %n", DEF_TEXT});
+    appendFileEntry(out, LogEntryView{"t", QByteArrayView("\tA\0\xff", 4), "%s %n"});
     EXPECT_EQ(out, QByteArray("t\r\n\tA\0\xff\r\n%s %n\r\n", 16));
 }
 
@@ -63,7 +65,7 @@ TEST(AutoLogFiles, AppendsToTheCategorysFileAndNeverTruncates)
     QTemporaryDir dir;
     writeFile(dir.filePath(QStringLiteral("VPNLog.vlg")), "old\r\nh\r\nm\r\n");
     AutoLogFiles files(dir.path() + QStringLiteral("//"));
-    EXPECT_TRUE(files.append(LogCategory::VPN, entry("T", "H", "M", RED).view()));
+    EXPECT_TRUE(files.append(LogCategory::VPN, entry("T", "H", "M", Severity::Emergency).view()));
     EXPECT_TRUE(files.append(LogCategory::Call, entry("T", "H", "M").view()));
     EXPECT_EQ(readFile(dir.filePath(QStringLiteral("VPNLog.vlg"))),
               "old\r\nh\r\nm\r\n[T]\r\nH\r\nM\r\n");
@@ -107,7 +109,7 @@ TEST(LogFiles, SavedListReadsBackNewestFirstWithEmergenciesInRed)
     const QString path = dir.filePath(QStringLiteral("saved.flg"));
     LogList list;
     list.prepend(entry("Mar 14 09:26:53", "gw", "A older").view());
-    list.prepend(entry("Mar 14 09:27:10", "gw", "B newer", RED).view());
+    list.prepend(entry("Mar 14 09:27:10", "gw", "B newer", Severity::Emergency).view());
     ASSERT_TRUE(SaveList(path, list.rows()));
     EXPECT_EQ(readFile(path), "Mar 14 09:26:53\r\ngw\r\nA older\r\n"
                               "[Mar 14 09:27:10]\r\ngw\r\nB newer\r\n");
@@ -145,8 +147,9 @@ TEST(LogFileReader, OnlyATimeLineInBracketsMarksAnEmergency)
     LogList list;
     LogFileReader reader;
     ASSERT_TRUE(reader.load(path, list));
-    EXPECT_EQ(entries(list), (std::vector<LogEntry>{entry("T3", "h", "m"), entry("[T2", "]h", "m"),
-                                                    entry("T1", "[host]", "[message]", RED)}));
+    EXPECT_EQ(entries(list),
+              (std::vector<LogEntry>{entry("T3", "h", "m"), entry("[T2", "]h", "m"),
+                                     entry("T1", "[host]", "[message]", Severity::Emergency)}));
 }
 
 TEST(LogFileReader, ReadsLinesOfAnyLength)
@@ -201,7 +204,7 @@ TEST(LogFileReader, AddLoadedLineCutsAtALineFeedAndCompletesEveryThirdLine)
     EXPECT_TRUE(rows.isEmpty());
     reader.AddLoadedLine(rows, "M");
     ASSERT_EQ(rows.size(), 1);
-    EXPECT_EQ(LogEntry::from(rows.at(0)), entry("T", "H", "M", RED));
+    EXPECT_EQ(LogEntry::from(rows.at(0)), entry("T", "H", "M", Severity::Emergency));
     EXPECT_EQ(reader.pendingLines(), 0);
 }
 

@@ -41,26 +41,27 @@ TEST(LogFileTimeLine, OrdinaryTimeThatLooksBracketedIsWrittenWithABlankForItsBra
     const LogEntryView split = splitEntry(datagram, 3, 6);
     ASSERT_EQ(split.time, "[]|");
     EXPECT_EQ(timeLine(split), " ]|");
-    EXPECT_EQ(readBack(split), (LogEntry{" ]|", "", "", DEF_TEXT}));
+    EXPECT_EQ(readBack(split), (LogEntry{" ]|", "", ""}));
 
-    const LogEntryView clock{"[Mar 14 09:2]x", "gw", "m", DEF_TEXT};
+    const LogEntryView clock{"[Mar 14 09:2]x", "gw", "m"};
     EXPECT_EQ(timeLine(clock), " Mar 14 09:2]x");
-    EXPECT_EQ(readBack(clock), (LogEntry{" Mar 14 09:2]x", "gw", "m", DEF_TEXT}));
+    EXPECT_EQ(readBack(clock), (LogEntry{" Mar 14 09:2]x", "gw", "m"}));
 
     // A line break inside would bring the ']' onto the Time line too.
-    EXPECT_EQ(timeLine({"[a\n]", "h", "m", DEF_TEXT}), " a ]");
+    EXPECT_EQ(timeLine({"[a\n]", "h", "m"}), " a ]");
     // Only that shape changes: without a ']' or without a leading '[' the Time is kept as is.
     for (const char* kept : {"[Mar 14 09:26:53", "Mar 14 [09]", "]x[", "", "["})
-        EXPECT_EQ(timeLine({kept, "h", "m", DEF_TEXT}), kept) << kept;
-    EXPECT_EQ(readBack({"[Mar 14", "h", "m", DEF_TEXT}), (LogEntry{"[Mar 14", "h", "m", DEF_TEXT}));
+        EXPECT_EQ(timeLine({kept, "h", "m"}), kept) << kept;
+    EXPECT_EQ(readBack({"[Mar 14", "h", "m"}), (LogEntry{"[Mar 14", "h", "m"}));
 }
 
 TEST(LogFileTimeLine, EmergencyTimeReadsBackUpToTheLastBracket)
 {
     for (const char* time : {"Mar 14 09:27:10", "a]b", "[x]", "]", "", "[", "x]]"}) {
-        const LogEntryView emergency{time, "gw", "Link down", RED};
+        const LogEntryView emergency{time, "gw", "Link down", Severity::Emergency};
         EXPECT_EQ(timeLine(emergency), '[' + QByteArray(time) + ']');
-        EXPECT_EQ(readBack(emergency), (LogEntry{time, "gw", "Link down", RED})) << time;
+        EXPECT_EQ(readBack(emergency), (LogEntry{time, "gw", "Link down", Severity::Emergency}))
+            << time;
     }
 }
 
@@ -69,19 +70,19 @@ TEST(LogFileTimeLine, SavedListWithBothKindsOpensAsItWasSaved)
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("times.flg"));
     LogList saved;
-    saved.prepend({"[Mar 14]ok", "h1", "ordinary", DEF_TEXT});
-    saved.prepend({"Mar 14]09", "h2", "emergency", RED});
-    saved.prepend({"[]", "h3", "ordinary", DEF_TEXT});
+    saved.prepend({"[Mar 14]ok", "h1", "ordinary"});
+    saved.prepend({"Mar 14]09", "h2", "emergency", Severity::Emergency});
+    saved.prepend({"[]", "h3", "ordinary"});
     ASSERT_TRUE(SaveList(path, saved.rows()));
 
     LogList opened;
     LogFileReader reader;
     ASSERT_TRUE(reader.load(path, opened));
     ASSERT_EQ(opened.size(), 3);
-    EXPECT_EQ(LogEntry::from(opened.entry(0)), (LogEntry{" ]", "h3", "ordinary", DEF_TEXT}));
-    EXPECT_EQ(LogEntry::from(opened.entry(1)), (LogEntry{"Mar 14]09", "h2", "emergency", RED}));
-    EXPECT_EQ(LogEntry::from(opened.entry(2)),
-              (LogEntry{" Mar 14]ok", "h1", "ordinary", DEF_TEXT}));
+    EXPECT_EQ(LogEntry::from(opened.entry(0)), (LogEntry{" ]", "h3", "ordinary"}));
+    EXPECT_EQ(LogEntry::from(opened.entry(1)),
+              (LogEntry{"Mar 14]09", "h2", "emergency", Severity::Emergency}));
+    EXPECT_EQ(LogEntry::from(opened.entry(2)), (LogEntry{" Mar 14]ok", "h1", "ordinary"}));
 }
 
 } // namespace

@@ -10,9 +10,9 @@
 namespace quendal {
 namespace {
 
-LogEntry entry(const char* message, int colour = DEF_TEXT)
+LogEntry entry(const char* message, Severity severity = Severity::Unknown)
 {
-    return {"Mar 14 09:26:53", "gw", message, colour};
+    return {"Mar 14 09:26:53", "gw", message, severity};
 }
 
 std::vector<QByteArray> messages(const LogRows& rows)
@@ -51,13 +51,13 @@ TEST(LogRows, KeepsTextsAsBytesWhateverTheirLength)
     LogRows rows;
     const QByteArray longMessage(3 << 20, 'x'); // beyond any text chunk
     const QByteArray binary("a\0b\xff\r\n", 6);
-    rows.prepend(LogEntryView{"", "", "", DEF_TEXT});
-    rows.prepend(LogEntryView{"t", binary, longMessage, RED});
+    rows.prepend(LogEntryView{"", "", ""});
+    rows.prepend(LogEntryView{"t", binary, longMessage, Severity::Emergency});
     rows.prepend(entry("after the long one").view());
 
     EXPECT_EQ(rows.at(1).host, binary);
     EXPECT_EQ(rows.at(1).message, longMessage);
-    EXPECT_EQ(rows.at(1).colour, RED);
+    EXPECT_TRUE(rows.at(1).isEmergency());
     EXPECT_EQ(rows.at(0).message, "after the long one");
     EXPECT_TRUE(rows.at(2).time.isEmpty());
     EXPECT_TRUE(rows.at(2).message.isEmpty());
@@ -66,7 +66,7 @@ TEST(LogRows, KeepsTextsAsBytesWhateverTheirLength)
 TEST(LogRows, CellColoursAreKeptPerColumnAndOutOfTableIndicesCollapse)
 {
     LogRows rows;
-    rows.prepend(entry("x", RED).view());
+    rows.insert(0, entry("x").view(), RED);
     for (int column = 0; column < 3; ++column)
         EXPECT_EQ(rows.textColour(0, column), RED);
 
@@ -75,7 +75,7 @@ TEST(LogRows, CellColoursAreKeptPerColumnAndOutOfTableIndicesCollapse)
     EXPECT_EQ(rows.textColour(0, 2), BLUE);
 
     rows.setTextColour(0, 1, 99);
-    rows.prepend(entry("y", -5).view());
+    rows.insert(0, entry("y").view(), -5);
     EXPECT_EQ(rows.textColour(1, 1), LogRows::kOutOfTableIndex);
     EXPECT_EQ(rows.textColour(0, 0), LogRows::kOutOfTableIndex);
 }
@@ -105,7 +105,7 @@ TEST(LogList, ModelStaysConsistentThroughEveryChange)
     QSignalSpy inserted(&list, &QAbstractItemModel::rowsInserted);
 
     list.prepend(entry("A").view());
-    list.prepend(entry("B", RED).view());
+    list.prepend(entry("B", Severity::Emergency).view());
     ASSERT_EQ(inserted.size(), 2);
     EXPECT_EQ(inserted.at(1).at(1).toInt(), 0); // always at the top
     EXPECT_EQ(list.insert(99, entry("bottom").view()), 2);
@@ -122,7 +122,8 @@ TEST(LogList, ModelStaysConsistentThroughEveryChange)
     EXPECT_EQ(list.data(list.index(0, LogList::MessageColumn)).toString(),
               QStringLiteral("loaded"));
     EXPECT_EQ(list.data(list.index(1, LogList::MessageColumn)).toString(), QStringLiteral("B"));
-    EXPECT_EQ(list.data(list.index(1, LogList::TimeColumn), LogList::ColourIndexRole).toInt(), RED);
+    EXPECT_EQ(list.data(list.index(1, LogList::TimeColumn), LogList::SeverityRole).toInt(),
+              int(Severity::Emergency));
     EXPECT_EQ(list.data(list.index(1, LogList::MessageColumn), LogList::ColourIndexRole).toInt(),
               GREEN);
 
@@ -133,7 +134,7 @@ TEST(LogList, ModelStaysConsistentThroughEveryChange)
 TEST(LogList, ShowsBytesDecodedButHandsOutTheBytesUnchanged)
 {
     LogList list;
-    list.prepend(LogEntryView{"t", "h\xc3\xa9", "caf\xe9", DEF_TEXT});
+    list.prepend(LogEntryView{"t", "h\xc3\xa9", "caf\xe9"});
     EXPECT_EQ(list.data(list.index(0, LogList::HostColumn)).toString(), QStringLiteral("h\u00e9"));
     EXPECT_EQ(list.data(list.index(0, LogList::MessageColumn)).toString(),
               QStringLiteral("caf\u00e9"));

@@ -16,7 +16,7 @@ namespace {
 TEST(CategoryPageTimeColumn, FullIsoTimeShownAsTooltip)
 {
     LogList list;
-    list.prepend(LogEntryView{"2026-12-07T14:18:06.007184+00:00", "vm", "root: fw", DEF_TEXT});
+    list.prepend(LogEntryView{"2026-12-07T14:18:06.007184+00:00", "vm", "root: fw"});
     CCategoryPage page(LogCategory::FireWall, &list);
     page.resize(1300, 400);
     page.show();

@@ -27,9 +27,10 @@ protected:
     void SetUp() override
     {
         // Oldest first: row 0 ends up being the last one added.
-        list_.prepend({"Mar 14 09:26:51", "gw", "first\r\nline", DEF_TEXT});
-        list_.prepend({"Mar 14 09:26:52", "gw\t2", "tab\there", DEF_TEXT});
-        list_.prepend({"Mar 14 09:26:53", "10.0.0.1", "ALERT: \x1b[31mred\xff", RED});
+        list_.prepend({"Mar 14 09:26:51", "gw", "first\r\nline"});
+        list_.prepend({"Mar 14 09:26:52", "gw\t2", "tab\there"});
+        list_.prepend(
+            {"Mar 14 09:26:53", "10.0.0.1", "ALERT: \x1b[31mred\xff", Severity::Emergency});
         page_.resize(800, 400);
         page_.show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&page_));
@@ -83,7 +84,7 @@ TEST_F(EntryCommandsTest, DoubleClickOpensTheDetailsWithRawBytesForHiddenOnes)
 
     // Enter on a plain row: no raw bytes.
     dialog->close();
-    list_.prepend({"Mar 14 09:27:00", "gw", "plain text", DEF_TEXT});
+    list_.prepend({"Mar 14 09:27:00", "gw", "plain text"});
     ctrl->setCurrentRow(0);
     ctrl->setFocus();
     QTest::keyClick(ctrl, Qt::Key_Return);

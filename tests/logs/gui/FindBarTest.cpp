@@ -24,17 +24,17 @@ QString messageAt(const QAbstractItemModel* model, int row)
     return model->data(model->index(row, LogList::MessageColumn)).toString();
 }
 
-void add(LogList& list, const char* host, const char* message, int colour = DEF_TEXT)
+void add(LogList& list, const char* host, const char* message,
+         Severity severity = Severity::Unknown)
 {
-    list.prepend({"Mar 14 09:26:53", host, message, colour});
+    list.prepend({"Mar 14 09:26:53", host, message, severity});
 }
 
 } // namespace
 
 TEST(RowMatcherTest, IgnoresCaseByDefaultAndHonoursCaseAndRegexOnRequest)
 {
-    const LogEntryView entry{"Mar 14 09:26:53", "Gateway", "Packet BLOCKED from 10.0.0.9",
-                             DEF_TEXT};
+    const LogEntryView entry{"Mar 14 09:26:53", "Gateway", "Packet BLOCKED from 10.0.0.9"};
     EXPECT_TRUE(RowMatcher({QStringLiteral("blocked")}).matches(entry));
     EXPECT_TRUE(RowMatcher({QStringLiteral("gateway")}).matches(entry)); // the Host counts too
     EXPECT_FALSE(RowMatcher({QStringLiteral("blocked"), true}).matches(entry));
@@ -45,7 +45,7 @@ TEST(RowMatcherTest, IgnoresCaseByDefaultAndHonoursCaseAndRegexOnRequest)
     EXPECT_FALSE(broken.isValid());
     EXPECT_FALSE(broken.matches(entry));
     // Non-ASCII text ignoring case, against UTF-8 bytes.
-    const LogEntryView german{"t", "h", "Verbindung GRÖSSE", DEF_TEXT};
+    const LogEntryView german{"t", "h", "Verbindung GRÖSSE"};
     EXPECT_TRUE(RowMatcher({QStringLiteral("grösse")}).matches(german));
     // The host field is a part of the Host, in any case.
     FindQuery byHost;
@@ -73,8 +73,8 @@ TEST(RowFilterTest, FollowsArrivalsOnTopAndRemovalsAtTheBottom)
 
     // A batch on top, as reception delivers them.
     LogRows batch;
-    batch.prepend({"t", "e", "three match", DEF_TEXT});
-    batch.prepend({"t", "f", "four match", DEF_TEXT});
+    batch.prepend({"t", "e", "three match"});
+    batch.prepend({"t", "f", "four match"});
     list.prependAll(std::move(batch));
     ASSERT_EQ(filter.matchCount(), 4);
     EXPECT_EQ(messageAt(&filter, 0), QStringLiteral("four match"));

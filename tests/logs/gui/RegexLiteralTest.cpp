@@ -83,7 +83,7 @@ TEST(RegexLiteral, TheMatcherFindsTheSameRowsWithTheShortcut)
         const RowMatcher matcher(
             {QString::fromUtf8(c.pattern), c.caseSensitive, /*regularExpression=*/true});
         ASSERT_TRUE(matcher.isValid()) << c.pattern;
-        const LogEntryView entry{"Dec 17 09:26:55", "gateway", c.message, 0};
+        const LogEntryView entry{"Dec 17 09:26:55", "gateway", c.message};
         EXPECT_EQ(matcher.matches(entry), c.matches) << c.pattern << " / " << c.message.data();
     }
 }

@@ -98,10 +98,11 @@ TEST_F(Intake, FacilitiesSixteenToTwentyAreListedNewestFirstAndWritten)
 
     ASSERT_EQ(list(LogCategory::FireWall).size(), 1);
     EXPECT_EQ(LogEntry::from(list(LogCategory::FireWall).entry(0)),
-              (LogEntry{"Mar 14 09:26:53", "gateway", "Packet blocked", DEF_TEXT}));
+              (LogEntry{"Mar 14 09:26:53", "gateway", "Packet blocked", Severity::Informational,
+                        "127.0.0.1"}));
     ASSERT_EQ(list(LogCategory::Wan).size(), 2);
     EXPECT_EQ(LogEntry::from(list(LogCategory::Wan).entry(0)),
-              (LogEntry{"Mar 14 09:26:55", "gw", "x", RED}));
+              (LogEntry{"Mar 14 09:26:55", "gw", "x", Severity::Emergency, "127.0.0.1"}));
     EXPECT_EQ(list(LogCategory::Wan).entry(1).message, "wan five");
     EXPECT_EQ(list(LogCategory::UserAccess).size(), 1);
 
