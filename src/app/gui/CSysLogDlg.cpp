@@ -580,7 +580,7 @@ void CSysLogDlg::showEmergencies(LogCategory category, qint64 minute, bool fromF
                 kept.push_back(&e->entry);
         for (qsizetype row = 0; row < rows.size() && !kept.empty(); ++row) {
             const LogEntryView e = rows.at(row);
-            if (e.colour != RED)
+            if (!e.isEmergency())
                 continue;
             const auto same = std::find_if(kept.begin(), kept.end(), [&](const LogEntry* k) {
                 return k->time == e.time && k->host == e.host && k->message == e.message;

@@ -75,7 +75,7 @@ bool HistoryMatcher::matches(const LogEntryView& entry) const
 {
     if (!isValid())
         return false;
-    if (query_.emergenciesOnly && entry.colour != RED)
+    if (query_.emergenciesOnly && !entry.isEmergency())
         return false;
     if (!query_.host.isEmpty()) {
         if (!hostLiteral_.isEmpty()

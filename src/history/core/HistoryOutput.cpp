@@ -74,7 +74,7 @@ void appendHistoryJson(QByteArray& out, const HistoryEntry& found)
     out.append(",\"message\":");
     appendJsonBytes(out, found.entry.message);
     out.append(",\"emergency\":");
-    out.append(found.entry.colour == RED ? "true" : "false");
+    out.append(found.entry.isEmergency() ? "true" : "false");
     out.append(",\"file\":");
     appendJsonString(out, found.file);
     out.append(",\"line\":");

@@ -49,12 +49,12 @@ public:
             text = withoutLineEnd(QByteArrayView(p, lineEnd - p));
             p = lineEnd;
         }
-        LogEntryView entry{lines[0], lines[1], lines[2], DEF_TEXT};
+        LogEntryView entry{lines[0], lines[1], lines[2], Severity::Unknown};
         // As the file reader takes it: up to the last ']', which may have one of its own inside.
         if (entry.time.startsWith('[')) {
             if (const qsizetype close = entry.time.lastIndexOf(']'); close > 0) {
                 entry.time = entry.time.sliced(1, close - 1);
-                entry.colour = RED;
+                entry.severity = Severity::Emergency;
             }
         }
         const std::optional<ClassicTime> classic = readClassicTime(entry.time);

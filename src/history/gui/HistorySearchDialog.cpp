@@ -210,7 +210,7 @@ void HistorySearchDialog::addResults(const QList<HistoryEntry>& entries)
         auto* item = new QTreeWidgetItem({decodeForDisplay(found.entry.time),
                                           decodeForDisplay(found.entry.host),
                                           decodeForDisplay(found.entry.message)});
-        if (found.entry.colour == RED) {
+        if (found.entry.isEmergency()) {
             for (int column = 0; column < 3; ++column)
                 item->setForeground(column, Qt::red);
         }

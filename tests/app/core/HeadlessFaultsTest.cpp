@@ -119,7 +119,7 @@ TEST(HeadlessFaults, EntryLinesDropTrailingLineBreaksAndEscapeC1Controls)
 {
     QByteArray line;
     appendEntryLine(line, LogCategory::FireWall,
-                    {"2026-03-14T09:26:53Z", "gw", "ends in a line feed\n", DEF_TEXT});
+                    {"2026-03-14T09:26:53Z", "gw", "ends in a line feed\n", Severity::Unknown});
     EXPECT_EQ(line, "FireWall\t2026-03-14T09:26:53Z\tgw\tends in a line feed\n");
 
     // CSI raw (a Latin-1 terminal obeys it) and U+009B in UTF-8; other UTF-8, and a lone

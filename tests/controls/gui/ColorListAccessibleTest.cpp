@@ -26,8 +26,8 @@ protected:
                       {8, 8, 84}, 1224),
                   CColorListCtrl::SetupDone);
         ctrl.setAccessibleName(QStringLiteral("FireWall Log"));
-        list.prepend({"Mar 14 09:26:51", "gw", "older", DEF_TEXT});
-        list.prepend({"Mar 14 09:26:53", "10.0.0.1", "newer\nsecond line", RED});
+        list.prepend({"Mar 14 09:26:51", "gw", "older", Severity::Unknown});
+        list.prepend({"Mar 14 09:26:53", "10.0.0.1", "newer\nsecond line", Severity::Emergency});
         ctrl.show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&ctrl));
         iface = QAccessible::queryAccessibleInterface(&ctrl);
@@ -73,7 +73,7 @@ TEST_F(ColorListAccessibleTest, ATableOfHeadersRowsAndCellsWithTheirTexts)
     ctrl.header()->hideSection(1);
     EXPECT_EQ(table->columnCount(), 2);
     EXPECT_EQ(table->columnDescription(1), QStringLiteral("Message"));
-    list.prepend({"Mar 14 09:26:55", "gw", "newest", DEF_TEXT});
+    list.prepend({"Mar 14 09:26:55", "gw", "newest", Severity::Unknown});
     EXPECT_EQ(table->rowCount(), 3);
     EXPECT_EQ(table->cellAt(0, 1)->text(QAccessible::Name), QStringLiteral("newest"));
 }
