@@ -4,6 +4,7 @@
 // them costs), and the same arrivals without a find bar.
 //
 //   quendal_find_bench [rows] [reps]
+#include "BenchSupport.h"
 #include "logs/core/LogList.h"
 #include "logs/gui/RowFilter.h"
 
@@ -57,12 +58,6 @@ double median(std::vector<double> v)
     return v[v.size() / 2];
 }
 
-QByteArray loadAverage()
-{
-    QFile file(QStringLiteral("/proc/loadavg"));
-    return file.open(QIODevice::ReadOnly) ? file.readAll().trimmed() : QByteArray("?");
-}
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -73,7 +68,8 @@ int main(int argc, char** argv)
     LogList list;
     fill(list, rows);
     auto* filter = new RowFilter(&list);
-    std::printf("rows %d, reps %d, load before: %s\n", rows, reps, loadAverage().constData());
+    std::printf("rows %d, reps %d, load before: %s\n", rows, reps,
+                bench::loadAverageText().constData());
 
     Series anchor{"anchor: memmem loop", {}};
     Series ignoreCase{"find 'alert intrusion' ignoring case", {}};
@@ -137,6 +133,6 @@ int main(int argc, char** argv)
         std::printf("%-40s median %8.1f ms  range %8.1f..%8.1f ms  ratio %5.2f\n", s->name,
                     median(s->figures), *lo, *hi, median(s->figures) / arrivalBase);
     }
-    std::printf("load after: %s\n", loadAverage().constData());
+    std::printf("load after: %s\n", bench::loadAverageText().constData());
     return 0;
 }

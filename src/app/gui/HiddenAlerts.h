@@ -1,14 +1,15 @@
 #pragma once
 
+#include "common/core/Clock.h"
 #include "logs/core/LogCategory.h"
 
-#include <QElapsedTimer>
 #include <QObject>
 #include <QString>
 
 #include <array>
 #include <chrono>
 #include <functional>
+#include <optional>
 
 class QTimer;
 
@@ -34,6 +35,8 @@ public:
     void setEnabled(bool on) { enabled_ = on; }
     bool isEnabled() const { return enabled_; }
     void setPeriod(std::chrono::milliseconds period);
+    // The clock the period is measured by; not owned, outlives this object.
+    void setClock(const Clock& clock) { clock_ = &clock; }
 
 private:
     void onEmergency(int tab, const QString& message);
@@ -43,7 +46,8 @@ private:
     std::function<bool()> isHidden_;
     std::array<QString, kCategoryCount> tabNames_;
     bool enabled_ = true;
-    QElapsedTimer lastShown_;
+    const Clock* clock_ = &Clock::system();
+    std::optional<qint64> lastShown_; // monotonic ms
     std::chrono::milliseconds period_ = kPeriod;
     QTimer* flushTimer_;
     int pending_ = 0;
