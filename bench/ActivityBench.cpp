@@ -86,21 +86,13 @@ Range summary(std::vector<double> v)
     return {v[v.size() / 2], v.front(), v.back()};
 }
 
-QString loadAverage()
-{
-    QFile f(QStringLiteral("/proc/loadavg"));
-    return f.open(QIODevice::ReadOnly)
-               ? QString::fromLatin1(f.readAll()).section(QLatin1Char(' '), 0, 2)
-               : QStringLiteral("?");
-}
-
 } // namespace
 
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
     const int reps = argc > 1 ? std::max(3, atoi(argv[1])) : 9;
-    std::printf("load average at start: %s\n", qPrintable(loadAverage()));
+    std::printf("load average at start: %s\n", bench::loadAverageText().constData());
 
     const std::vector<QByteArray> datagrams = bench::sampleDatagrams(50000);
     if (datagrams.empty()) {
@@ -195,6 +187,6 @@ int main(int argc, char** argv)
         std::printf("  ratio full/empty:      %.2f (range %.2f-%.2f)\n", rr.median, rr.low,
                     rr.high);
     }
-    std::printf("load average at end: %s\n", qPrintable(loadAverage()));
+    std::printf("load average at end: %s\n", bench::loadAverageText().constData());
     return 0;
 }

@@ -4,6 +4,7 @@
 // them costs), and the same arrivals without a find bar.
 //
 //   quendal_find_bench [rows] [reps]
+#include "BenchSupport.h"
 #include "logs/core/LogList.h"
 #include "logs/gui/RowFilter.h"
 
@@ -37,6 +38,16 @@ void fill(LogList& list, int rows)
     list.prependAll(std::move(batch));
 }
 
+// A find bar's query; every field named, so that none is left to chance.
+FindQuery query(const QString& text, bool caseSensitive = false, bool regularExpression = false)
+{
+    FindQuery q;
+    q.text = text;
+    q.caseSensitive = caseSensitive;
+    q.regularExpression = regularExpression;
+    return q;
+}
+
 double ms(const std::function<void()>& work)
 {
     QElapsedTimer timer;
@@ -57,12 +68,6 @@ double median(std::vector<double> v)
     return v[v.size() / 2];
 }
 
-QByteArray loadAverage()
-{
-    QFile file(QStringLiteral("/proc/loadavg"));
-    return file.open(QIODevice::ReadOnly) ? file.readAll().trimmed() : QByteArray("?");
-}
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -73,7 +78,8 @@ int main(int argc, char** argv)
     LogList list;
     fill(list, rows);
     auto* filter = new RowFilter(&list);
-    std::printf("rows %d, reps %d, load before: %s\n", rows, reps, loadAverage().constData());
+    std::printf("rows %d, reps %d, load before: %s\n", rows, reps,
+                bench::loadAverageText().constData());
 
     Series anchor{"anchor: memmem loop", {}};
     Series ignoreCase{"find 'alert intrusion' ignoring case", {}};
@@ -92,19 +98,16 @@ int main(int argc, char** argv)
             }
         }));
         ignoreCase.figures.push_back(
-            ms([&] { filter->setQuery({QStringLiteral("alert intrusion")}); }));
+            ms([&] { filter->setQuery(query(QStringLiteral("alert intrusion"))); }));
         filter->setQuery({});
-        exactCase.figures.push_back(ms([&] {
-            filter->setQuery({QStringLiteral("ALERT Intrusion"), true});
-        }));
+        exactCase.figures.push_back(
+            ms([&] { filter->setQuery(query(QStringLiteral("ALERT Intrusion"), true)); }));
         filter->setQuery({});
-        regex.figures.push_back(ms([&] {
-            filter->setQuery({QStringLiteral("rule 9[0-6]$"), false, true});
-        }));
+        regex.figures.push_back(
+            ms([&] { filter->setQuery(query(QStringLiteral("rule 9[0-6]$"), false, true)); }));
         filter->setQuery({});
-        regexAll.figures.push_back(ms([&] {
-            filter->setQuery({QStringLiteral("\\d{5}\\s"), false, true});
-        }));
+        regexAll.figures.push_back(
+            ms([&] { filter->setQuery(query(QStringLiteral("\\d{5}\\s"), false, true)); }));
         filter->setQuery({});
     }
     const double base = median(anchor.figures);
@@ -127,7 +130,7 @@ int main(int argc, char** argv)
     for (int rep = 0; rep < reps; ++rep) {
         plain.figures.push_back(ms(arrive));
         RowFilter active(&list);
-        active.setQuery({QStringLiteral("alert intrusion")});
+        active.setQuery(query(QStringLiteral("alert intrusion")));
         filtered.figures.push_back(ms(arrive));
     }
     const double arrivalBase = median(plain.figures);
@@ -136,6 +139,6 @@ int main(int argc, char** argv)
         std::printf("%-40s median %8.1f ms  range %8.1f..%8.1f ms  ratio %5.2f\n", s->name,
                     median(s->figures), *lo, *hi, median(s->figures) / arrivalBase);
     }
-    std::printf("load after: %s\n", loadAverage().constData());
+    std::printf("load after: %s\n", bench::loadAverageText().constData());
     return 0;
 }

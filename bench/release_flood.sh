@@ -8,7 +8,11 @@ cd "$(dirname "$0")/.."
 reps="${1:-3}"
 tests=build/tests/quendal_gui_tests
 run() {
-    unshare -n sh -c "ip link set lo up && $*" 2>&1 | grep -E '^release ran|^idle:' || true
+    # The longest event-loop gap as a share of the release: a page that waited for the command
+    # would hold the loop for all of it (100 %).
+    unshare -n sh -c "ip link set lo up && $*" 2>&1 | grep -E '^release ran|^idle:' |
+        awk '/^release ran/ { print; printf "longest gap: %.1f %% of the release\n", 100 * $(NF-1) / $3; next }
+             { print }' || true
 }
 echo "load before: $(cut -d' ' -f1-3 /proc/loadavg)"
 for i in $(seq "$reps"); do

@@ -41,6 +41,12 @@ bool waitUntil(const std::function<bool()>& predicate, std::chrono::milliseconds
     return true;
 }
 
+void processPostedEvents()
+{
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QCoreApplication::processEvents();
+}
+
 void settle(std::chrono::milliseconds time)
 {
     QDeadlineTimer deadline(time);
@@ -48,6 +54,25 @@ void settle(std::chrono::milliseconds time)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
         QThread::msleep(1);
     }
+}
+
+bool waitForSignalTaken(qint64 pid, int signal, std::chrono::milliseconds timeout)
+{
+    const QString path = QStringLiteral("/proc/%1/status").arg(pid);
+    const quint64 bit = quint64(1) << (signal - 1);
+    return waitUntil(
+        [&] {
+            const QByteArray status = readFile(path);
+            if (status.isEmpty())
+                return false;
+            for (const QByteArray& line : status.split('\n')) {
+                if ((line.startsWith("SigPnd:") || line.startsWith("ShdPnd:")) &&
+                    (line.mid(7).trimmed().toULongLong(nullptr, 16) & bit) != 0)
+                    return false;
+            }
+            return true;
+        },
+        timeout);
 }
 
 namespace {

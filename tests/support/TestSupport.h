@@ -24,8 +24,18 @@ namespace quendal::test {
 bool waitUntil(const std::function<bool()>& predicate,
                std::chrono::milliseconds timeout = std::chrono::seconds(5));
 
-// Runs the event loop for a while, for checks that something does not happen.
+// Handles every event posted so far (queued calls, deferred deletes, timers of zero), for checks
+// that something does not happen where the opposite would come as such an event.
+void processPostedEvents();
+
+// Runs the event loop for a fixed while, for checks that something does not happen where no
+// event can tell; each use is on the allow list of scripts/check-test-waits.sh.
 void settle(std::chrono::milliseconds time = std::chrono::milliseconds(150));
+
+// Waits until process `pid` has taken `signal` (it is no longer pending there); false when it
+// is still pending after the timeout or the process is gone.
+bool waitForSignalTaken(qint64 pid, int signal,
+                        std::chrono::milliseconds timeout = std::chrono::seconds(5));
 
 // A UDP port on 127.0.0.1 that is free and stays reserved for this process until it ends: no
 // other test process is handed the same port, even when many run at once. 0 when none is left.

@@ -54,9 +54,10 @@ void HiddenAlerts::watch(LogCategory category, LogList* list, const QString& tab
 void HiddenAlerts::onEmergency(int tab, const QString& message)
 {
     const QString title = GetUiText(UiTextId::EmergencyIn).arg(tabNames_[size_t(tab)]);
-    if (!lastShown_.isValid() || lastShown_.elapsed() >= period_.count()) {
+    const qint64 now = clock_->monotonicMs();
+    if (!lastShown_ || now - *lastShown_ >= period_.count()) {
         tray_->showMessage(title, firstWords(message));
-        lastShown_.start();
+        lastShown_ = now;
         lastShownTab_ = tab;
         return;
     }
@@ -64,7 +65,7 @@ void HiddenAlerts::onEmergency(int tab, const QString& message)
         pendingTab_ = tab;
         pendingTitle_ = title;
         pendingText_ = firstWords(message);
-        flushTimer_->start(int(std::max<qint64>(0, period_.count() - lastShown_.elapsed())));
+        flushTimer_->start(int(std::max<qint64>(0, period_.count() - (now - *lastShown_))));
     }
 }
 
@@ -77,7 +78,7 @@ void HiddenAlerts::flush()
         text += QLatin1Char(' ') + GetUiText(UiTextId::AndMore).arg(pending_ - 1);
     pending_ = 0;
     tray_->showMessage(pendingTitle_, text);
-    lastShown_.start();
+    lastShown_ = clock_->monotonicMs();
     lastShownTab_ = pendingTab_;
 }
 

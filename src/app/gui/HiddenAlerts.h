@@ -1,14 +1,15 @@
 #pragma once
 
+#include "common/core/Clock.h"
 #include "logs/core/LogCategory.h"
 
-#include <QElapsedTimer>
 #include <QObject>
 #include <QString>
 
 #include <array>
 #include <chrono>
 #include <functional>
+#include <optional>
 
 class QTimer;
 
@@ -36,6 +37,8 @@ public:
     void setPeriod(std::chrono::milliseconds period);
     // The tab the message shown last is about; -1 before the first.
     int lastShownTab() const { return lastShownTab_; }
+    // The clock the period is measured by; not owned, outlives this object.
+    void setClock(const Clock& clock) { clock_ = &clock; }
 
 private:
     void onEmergency(int tab, const QString& message);
@@ -45,7 +48,8 @@ private:
     std::function<bool()> isHidden_;
     std::array<QString, kCategoryCount> tabNames_;
     bool enabled_ = true;
-    QElapsedTimer lastShown_;
+    const Clock* clock_ = &Clock::system();
+    std::optional<qint64> lastShown_; // monotonic ms
     std::chrono::milliseconds period_ = kPeriod;
     QTimer* flushTimer_;
     int pending_ = 0;

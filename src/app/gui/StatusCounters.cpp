@@ -20,7 +20,7 @@ constexpr int kRefreshMs = 500;
 StatusCounters::StatusCounters(QWidget* parent) : QLabel(parent), timer_(new QTimer(this))
 {
     setTextFormat(Qt::PlainText);
-    clock_.start();
+    startMs_ = clock_->monotonicMs();
     timer_->setInterval(kRefreshMs);
     connect(timer_, &QTimer::timeout, this, &StatusCounters::refresh);
     timer_->start();
@@ -92,9 +92,17 @@ void StatusCounters::setFailedForwards(quint64 count)
     refresh();
 }
 
+void StatusCounters::setClock(const Clock& clock)
+{
+    clock_ = &clock;
+    startMs_ = clock.monotonicMs();
+    buckets_ = {};
+    bucketSecond_ = 0;
+}
+
 void StatusCounters::advance()
 {
-    const qint64 second = clock_.elapsed() / 1000;
+    const qint64 second = (clock_->monotonicMs() - startMs_) / 1000;
     // Seconds without arrivals count as zero.
     for (qint64 s = bucketSecond_ + 1; s <= second && s <= bucketSecond_ + kRateSeconds + 1; ++s)
         buckets_[size_t(s % buckets_.size())] = 0;

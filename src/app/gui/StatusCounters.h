@@ -1,6 +1,7 @@
 #pragma once
 
-#include <QElapsedTimer>
+#include "common/core/Clock.h"
+
 #include <QLabel>
 #include <QPointer>
 
@@ -43,6 +44,9 @@ public:
     void setDroppedBySystem(quint64 count);
     void setFailedForwards(quint64 count);
 
+    // The clock the seconds of the rate are counted by, from now on; not owned, outlives this.
+    void setClock(const Clock& clock);
+
     // Entries per second over the last kRateSeconds whole seconds.
     double rate() const;
     // Brings the text up to date now.
@@ -59,7 +63,8 @@ private:
     void advance();
 
     QPointer<LogList> current_;
-    QElapsedTimer clock_;
+    const Clock* clock_ = &Clock::system();
+    qint64 startMs_ = 0;                              // monotonic
     std::array<quint64, kRateSeconds + 1> buckets_{}; // per second, ring
     qint64 bucketSecond_ = 0;
     quint64 dropped_ = 0;

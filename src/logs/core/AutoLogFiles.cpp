@@ -207,8 +207,8 @@ void AutoLogFiles::closeFile(File& file)
 // next entry opens the path again. At most one look per interval keeps this off the hot path.
 void AutoLogFiles::checkPathsIfDue()
 {
-    const auto now = std::chrono::steady_clock::now();
-    if (now - lastPathCheck_ < kPathCheckInterval)
+    const qint64 now = clock_->monotonicMs();
+    if (lastPathCheck_ && now - *lastPathCheck_ < kPathCheckInterval.count())
         return;
     lastPathCheck_ = now;
     for (File& file : files_) {

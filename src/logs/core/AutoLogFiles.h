@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/core/Clock.h"
 #include "logs/core/LogCategory.h"
 #include "logs/core/LogEntry.h"
 
@@ -9,6 +10,7 @@
 
 #include <array>
 #include <chrono>
+#include <optional>
 #include <sys/types.h>
 
 namespace quendal {
@@ -71,6 +73,9 @@ public:
     // Entries that could not be written to their file since construction.
     quint64 notWritten() const { return notWritten_; }
 
+    // The clock the path check is timed by; not owned, outlives these files.
+    void setClock(const Clock& clock) { clock_ = &clock; }
+
     // Failures go to standard error as one line each, unless switched off.
     void setReportToStandardError(bool on) { reportToStandardError_ = on; }
 
@@ -112,7 +117,8 @@ private:
     QByteArray buffer_;
     quint64 notWritten_ = 0;
     int batchDepth_ = 0;
-    std::chrono::steady_clock::time_point lastPathCheck_{};
+    const Clock* clock_ = &Clock::system();
+    std::optional<qint64> lastPathCheck_; // monotonic ms; none yet
     bool reportToStandardError_ = true;
 };
 

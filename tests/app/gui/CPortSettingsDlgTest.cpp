@@ -97,8 +97,8 @@ TEST_F(PortSettingsDialogTest, PortTextsAreCheckedAndRejectedOnesShowTheDefaultA
 {
     open();
     dialog_->logPathEdit()->setText(logFolder());
-    for (const QString bad : {QStringLiteral("65536"), QStringLiteral("51a4"),
-                              QStringLiteral("+514"), QStringLiteral(" 514")}) {
+    for (const QString& bad : {QStringLiteral("65536"), QStringLiteral("51a4"),
+                               QStringLiteral("+514"), QStringLiteral(" 514")}) {
         dialog_->syslogPortEdit()->setText(bad);
         EXPECT_FALSE(pressOk()) << bad.toStdString();
         EXPECT_TRUE(dialog_->isVisible());

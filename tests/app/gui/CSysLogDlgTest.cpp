@@ -234,7 +234,7 @@ TEST_F(MainWindowTest, EnterAndEscapeDoNotCloseTheWindow)
     QTest::keyClick(window_->hostBox(), Qt::Key_Return);
     QTest::keyClick(window_.get(), Qt::Key_Escape);
     QTest::keyClick(window_.get(), Qt::Key_Enter);
-    settle();
+    processPostedEvents();
     EXPECT_TRUE(window_->isVisible());
     EXPECT_TRUE(window_->isRunning());
 }

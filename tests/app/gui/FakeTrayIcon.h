@@ -18,8 +18,13 @@ public:
     QIcon icon;
     QString toolTip;
     QPointer<QMenu> menu;
+    mutable int looks = 0; // how often the window asked whether the area is there
 
-    bool isAvailable() const override { return available; }
+    bool isAvailable() const override
+    {
+        ++looks;
+        return available;
+    }
     void setIcon(const QIcon& i) override { icon = i; }
     void setToolTip(const QString& text) override { toolTip = text; }
     void setContextMenu(QMenu* m) override { menu = m; }

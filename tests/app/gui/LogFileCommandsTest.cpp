@@ -137,7 +137,7 @@ TEST_F(LogFileCommandsTest, AnEmptyListOrCancelWritesNothing)
     ASSERT_NE(dialog(), nullptr);
     dialog()->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(path("cancelled.flg"));
     dialog()->reject();
-    settle();
+    processPostedEvents();
     EXPECT_FALSE(QFile::exists(path("cancelled.flg")));
 }
 

@@ -4,6 +4,7 @@
 #include "app/gui/CPortSettingsDlg.h"
 #include "app/gui/CSysLogDlg.h"
 #include "app/gui/FakeTrayIcon.h"
+#include "common/core/Clock.h"
 #include "support/TestSupport.h"
 
 #include <QLineEdit>
@@ -77,6 +78,7 @@ protected:
 
     QTemporaryDir dir_;
     FakeTrayIcon tray_; // outlives the window
+    ManualClock clock_; // for the parts a test hands it to; outlives the window
     std::unique_ptr<SettingsStore> store_;
     std::unique_ptr<CSysLogDlg> window_;
 };

@@ -113,7 +113,7 @@ TEST_F(SystemTrayTest, WithoutANotificationAreaTheWindowStaysMinimised)
 {
     tray_.available = false;
     window_->showMinimized();
-    settle();
+    processPostedEvents();
     EXPECT_TRUE(window_->isVisible());
     EXPECT_TRUE(window_->isMinimized());
     EXPECT_FALSE(tray_.visible);

@@ -1,3 +1,4 @@
+#include "common/core/Clock.h"
 #include "logs/core/AutoLogFiles.h"
 #include "support/TestSupport.h"
 
@@ -20,12 +21,15 @@ class AutoLogFilesLogrotate : public ::testing::TestWithParam<const char*>
 {
 protected:
     // Appends numbered entries until logrotate has finished, then a few more after the check
-    // interval; returns how many were appended.
+    // interval; returns how many were appended. The files' path check falls due every fourth
+    // entry, so it runs many times while logrotate works.
     int appendWhileRotating(AutoLogFiles& files, const QString& config)
     {
         QProcess logrotate;
+        files.setClock(clock_);
         int n = 0;
         const auto append = [&] {
+            clock_.advance(AutoLogFiles::kPathCheckInterval.count() / 4);
             const QByteArray time = "T" + QByteArray::number(n++);
             EXPECT_TRUE(files.append(LogCategory::Wan, LogEntryView{time, "H", "rotating"}));
         };
@@ -35,7 +39,7 @@ protected:
         while (!logrotate.waitForFinished(1))
             append();
         EXPECT_EQ(logrotate.exitCode(), 0) << logrotate.readAllStandardError().constData();
-        test::settle(AutoLogFiles::kPathCheckInterval + std::chrono::milliseconds(30));
+        clock_.advance(AutoLogFiles::kPathCheckInterval.count());
         for (int k = 0; k < 3; ++k)
             append();
         return n;
@@ -56,6 +60,7 @@ protected:
     }
 
     QTemporaryDir dir_;
+    ManualClock clock_;
     QString logrotate_ = QStandardPaths::findExecutable(
         QStringLiteral("logrotate"), {QStringLiteral("/usr/sbin"), QStringLiteral("/sbin")});
 };

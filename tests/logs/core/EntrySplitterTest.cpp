@@ -121,8 +121,9 @@ TEST_F(FormSplit, EveryMessageOfTheTrafficGeneratorIsCutAsBefore)
     const QList<QByteArray> lines = flood.readAllStandardOutput().split('\n');
     ASSERT_GT(lines.size(), 4000);
     for (const QByteArray& d : lines) {
-        if (!d.isEmpty())
+        if (!d.isEmpty()) {
             ASSERT_EQ(split(d), routers(d)) << d.constData();
+        }
     }
 }
 
@@ -281,7 +282,8 @@ TEST_F(FormSplit, EveryCutOfEachFormKeepsEveryWordItHolds)
     const QByteArray bom = "\xEF\xBB\xBF";
     for (const QByteArray& d : {
              QByteArray("<134>1 2026-12-07T14:18:06.007184+00:00 vm root 42 ID7 [timeQuality "
-                        "tzKnown=\"1\" isSynced=\"1\"][o@1 ip=\"\\\"]\"] \xEF\xBB\xBFfw emerg\r\n"),
+                        "tzKnown=\"1\" isSynced=\"1\"][o@1 ip=\"\\\"]\"] \xEF\xBB\xBF"
+                        "fw emerg\r\n"),
              QByteArray("<134>1 - - root - - - text"),
              QByteArray("<134>2026-12-07T14:20:00.123+00:00 vm fwtag: text"),
              QByteArray("<132>python plain default handler"),
@@ -297,8 +299,9 @@ TEST_F(FormSplit, EveryCutOfEachFormKeepsEveryWordItHolds)
                 QByteArray word = words[w].trimmed();
                 if (word.startsWith(bom))
                     word.remove(0, bom.size());
-                if (word != "-")
+                if (word != "-") {
                     EXPECT_TRUE(columns.contains(word)) << word.constData() << " of " << n;
+                }
             }
         }
     }

@@ -32,21 +32,32 @@ void add(LogList& list, const char* host, const char* message,
 
 } // namespace
 
+// A find bar's query; every field named, so that none is left to chance.
+FindQuery query(const QString& text, bool caseSensitive = false, bool regularExpression = false)
+{
+    FindQuery q;
+    q.text = text;
+    q.caseSensitive = caseSensitive;
+    q.regularExpression = regularExpression;
+    return q;
+}
+
 TEST(RowMatcherTest, IgnoresCaseByDefaultAndHonoursCaseAndRegexOnRequest)
 {
-    const LogEntryView entry{"Mar 14 09:26:53", "Gateway", "Packet BLOCKED from 10.0.0.9"};
-    EXPECT_TRUE(RowMatcher({QStringLiteral("blocked")}).matches(entry));
-    EXPECT_TRUE(RowMatcher({QStringLiteral("gateway")}).matches(entry)); // the Host counts too
-    EXPECT_FALSE(RowMatcher({QStringLiteral("blocked"), true}).matches(entry));
-    EXPECT_TRUE(RowMatcher({QStringLiteral("BLOCKED"), true}).matches(entry));
-    EXPECT_TRUE(RowMatcher({QStringLiteral("10\\.0\\.0\\.\\d$"), false, true}).matches(entry));
-    EXPECT_FALSE(RowMatcher({QStringLiteral("^10"), false, true}).matches(entry));
-    RowMatcher broken({QStringLiteral("(unclosed"), false, true});
+    const LogEntryView entry{"Mar 14 09:26:53", "Gateway", "Packet BLOCKED from 10.0.0.9",
+                             Severity::Unknown};
+    EXPECT_TRUE(RowMatcher(query(QStringLiteral("blocked"))).matches(entry));
+    EXPECT_TRUE(RowMatcher(query(QStringLiteral("gateway"))).matches(entry)); // the Host counts too
+    EXPECT_FALSE(RowMatcher(query(QStringLiteral("blocked"), true)).matches(entry));
+    EXPECT_TRUE(RowMatcher(query(QStringLiteral("BLOCKED"), true)).matches(entry));
+    EXPECT_TRUE(RowMatcher(query(QStringLiteral("10\\.0\\.0\\.\\d$"), false, true)).matches(entry));
+    EXPECT_FALSE(RowMatcher(query(QStringLiteral("^10"), false, true)).matches(entry));
+    RowMatcher broken(query(QStringLiteral("(unclosed"), false, true));
     EXPECT_FALSE(broken.isValid());
     EXPECT_FALSE(broken.matches(entry));
     // Non-ASCII text ignoring case, against UTF-8 bytes.
-    const LogEntryView german{"t", "h", "Verbindung GRÖSSE"};
-    EXPECT_TRUE(RowMatcher({QStringLiteral("grösse")}).matches(german));
+    const LogEntryView german{"t", "h", "Verbindung GRÖSSE", Severity::Unknown};
+    EXPECT_TRUE(RowMatcher(query(QStringLiteral("grösse"))).matches(german));
     // The host field is a part of the Host, in any case.
     FindQuery byHost;
     byHost.host = QStringLiteral("GATE");
@@ -62,7 +73,7 @@ TEST(RowFilterTest, FollowsArrivalsOnTopAndRemovalsAtTheBottom)
     add(list, "b", "other");
     RowFilter filter(&list);
     QAbstractItemModelTester tester(&filter, QAbstractItemModelTester::FailureReportingMode::Fatal);
-    filter.setQuery({QStringLiteral("match")});
+    filter.setQuery(query(QStringLiteral("match")));
     ASSERT_EQ(filter.rowCount(), 1);
     add(list, "c", "two match");
     add(list, "d", "nothing");

@@ -12,6 +12,16 @@ QByteArray literalOf(const char* pattern)
     return requiredLiteral(QString::fromUtf8(pattern));
 }
 
+// A find bar's query; every field named, so that none is left to chance.
+FindQuery query(const QString& text, bool caseSensitive = false, bool regularExpression = false)
+{
+    FindQuery q;
+    q.text = text;
+    q.caseSensitive = caseSensitive;
+    q.regularExpression = regularExpression;
+    return q;
+}
+
 TEST(RegexLiteral, TheLongestRunOutsideGroupsClassesAndQuantifiers)
 {
     EXPECT_EQ(literalOf("rule 9[0-6]$"), "rule 9");
@@ -81,7 +91,7 @@ TEST(RegexLiteral, TheMatcherFindsTheSameRowsWithTheShortcut)
     };
     for (const Case& c : cases) {
         const RowMatcher matcher(
-            {QString::fromUtf8(c.pattern), c.caseSensitive, /*regularExpression=*/true});
+            query(QString::fromUtf8(c.pattern), c.caseSensitive, /*regularExpression=*/true));
         ASSERT_TRUE(matcher.isValid()) << c.pattern;
         const LogEntryView entry{"Dec 17 09:26:55", "gateway", c.message};
         EXPECT_EQ(matcher.matches(entry), c.matches) << c.pattern << " / " << c.message.data();

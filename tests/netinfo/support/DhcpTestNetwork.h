@@ -1,18 +1,22 @@
 #pragma once
 
 #include "netinfo/core/LeaseControl.h"
+#include "netinfo/core/LeaseTime.h"
 
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QThread>
 
 #include <csignal>
 #include <fcntl.h>
+#include <poll.h>
 #include <sched.h>
 #include <sys/prctl.h>
+#include <sys/syscall.h>
 #include <thread>
 #include <unistd.h>
 
@@ -33,7 +37,8 @@ public:
     static constexpr const char* kServerInterface = "qdl-srv";
     static constexpr const char* kServerAddress = "10.213.7.1";
     static constexpr const char* kDnsServers[2] = {"10.213.7.53", "10.213.7.54"};
-    static constexpr int kLeaseSeconds = 120; // the shortest lease dnsmasq hands out
+    static constexpr int kLeaseSeconds = 120;             // the shortest lease dnsmasq hands out
+    static constexpr qint64 kBackdatedExpiry = 978307200; // 2001-01-01 00:00:00 UTC
 
     // Why the fixture cannot run here; empty when it can.
     static QString unavailableReason()
@@ -118,6 +123,20 @@ public:
         return setup;
     }
 
+    // Moves every lease dhclient recorded so far to expire at the start of 2001, so that the
+    // lease a later Renew records can be told from them whatever second it comes in, with no
+    // wait for the clock to turn. backdatedObtained() is what such a lease shows as obtained.
+    void backdateRecordedLeases() const
+    {
+        static const QRegularExpression time(QStringLiteral(
+            "\\b(renew|rebind|expire) \\d+ \\d{4}/\\d\\d/\\d\\d \\d\\d:\\d\\d:\\d\\d;"));
+        const QString file = path(QStringLiteral("dhclient.leases"));
+        write(file, QString::fromUtf8(readAll(file))
+                        .replace(time, QStringLiteral("\\1 1 2001/01/01 00:00:00;"))
+                        .toUtf8());
+    }
+    static QString backdatedObtained() { return formatLeaseTime(kBackdatedExpiry - kLeaseSeconds); }
+
     // The server goes away, as a router that was switched off.
     void stopServer()
     {
@@ -189,11 +208,14 @@ private:
                 continue;
             const QByteArray commandLine = readAll(QStringLiteral("/proc/%1/cmdline").arg(pid));
             if (commandLine.contains(mark) && commandLine.contains("dhclient")) {
+                // Its end is awaited through a pidfd, which turns readable when it exits.
+                const int pidfd = int(::syscall(SYS_pidfd_open, pid, 0));
                 ::kill(pid, SIGTERM);
-                for (int i = 0; i < 100 && ::kill(pid, 0) == 0 &&
-                                !readAll(QStringLiteral("/proc/%1/stat").arg(pid)).contains(") Z");
-                     ++i)
-                    QThread::msleep(20);
+                if (pidfd >= 0) {
+                    pollfd exited{pidfd, POLLIN, 0};
+                    ::poll(&exited, 1, 2000);
+                    ::close(pidfd);
+                }
             }
         }
     }

@@ -34,7 +34,7 @@ TEST(HeadlessReception, SighupKeepsItReceivingAndTheSummaryCountsCutDatagrams)
     test::sendAll(port, {test::numbered(1)});
     ASSERT_TRUE(waitUntil([&] { return readFile(file).count('\n') == 3; }));
     ::kill(pid_t(receiver.processId()), SIGHUP);
-    test::settle();
+    ASSERT_TRUE(test::waitForSignalTaken(receiver.processId(), SIGHUP));
     EXPECT_EQ(receiver.state(), QProcess::Running);
     test::sendAll(port, {"<134>Mar 14 09:26:53 gw: " + QByteArray(3000, 'x')});
     ASSERT_TRUE(waitUntil([&] { return readFile(file).count('\n') == 6; }));
