@@ -15,6 +15,8 @@ tests/app/gui/SystemTrayTest.cpp:settle(:a single click is told from a double cl
 tests/app/core/AutoLogFilesHeadlessTest.cpp:test::settle(std::chrono::milliseconds(300));:the receiver runs in a process of its own, so its path check runs on its own clock
 tests/app/core/AutoLogFilesHeadlessTest.cpp:test::settle();:the entries that cannot be written leave no trace before the summary of the process
 tests/app/core/HeadlessServiceTest.cpp:test::settle(std::chrono::milliseconds(300));:forwards of the process coming back to it leave no trace before its summary
+tests/app/core/SystemdServiceTest.cpp:test::settle(std::chrono::milliseconds(200));:a stuck receiver thread shows only as watchdog beats that do not come, which takes time by nature
+tests/app/core/HeadlessFaultsTest.cpp:test::settle(std::chrono::milliseconds(300));:the line writer watches its reader from the main event loop while another thread writes, and no event marks its turns
 '
 
 found=$(grep -rnE 'sleep_for|usleep\(|QThread::(m|u)?sleep|qSleep|QTest::qWait\(|(^|[^A-Za-z_])settle\(' \

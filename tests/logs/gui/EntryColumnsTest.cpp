@@ -123,7 +123,7 @@ TEST_F(EntryColumnsTest, TimeShowsWholeAndItsDividerFitsTheWidestTimeOnScreen)
 {
     const QByteArray stamp = "2026-12-08T09:39:51.123456+00:00";
     list_.prepend({stamp, "vm", "root: fw"});
-    QTest::qWait(0);
+    test::processPostedEvents();
     const QString local = QDateTime::fromString(QString::fromLatin1(stamp), Qt::ISODateWithMs)
                               .toLocalTime()
                               .toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
