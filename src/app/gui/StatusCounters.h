@@ -1,5 +1,7 @@
 #pragma once
 
+#include "receiver/core/IntakeStep.h"
+
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QPointer>
@@ -68,6 +70,7 @@ private:
     quint64 overRate_ = 0;
     QString latestOverRate_; // the latest sender told over its rate
     QPointer<const ReceptionEngine> engine_;
+    IntakeCounters seen_; // the engine's counts as last taken
     QTimer* timer_;
 };
 
