@@ -24,10 +24,11 @@ void ActivityStats::add(const ActivityTally& tally)
     }
     if (!tally.reports.empty()) {
         // The mode stays known from an earlier report of the same sender.
-        SenderReport latest = tally.reports.back();
-        if (!latest.report.mode && latest_ && latest_->sender == latest.sender)
-            latest.report.mode = latest_->report.mode;
-        latest_ = std::move(latest);
+        const SenderReport& newest = tally.reports.back();
+        const bool keepMode = !newest.report.mode && latest_ && latest_->sender == newest.sender;
+        std::optional<QByteArray> mode = keepMode ? latest_->report.mode : newest.report.mode;
+        latest_.emplace(newest);
+        latest_->report.mode.swap(mode);
     }
 }
 

@@ -61,14 +61,20 @@ bool StatusCounters::takeEngineCounters()
 {
     if (!engine_)
         return false;
-    // Read afresh: the kernel's drops count even when no datagram has come since.
+    // Read afresh: the kernel's drops count even when no datagram has come since. Only what
+    // moved is taken, so that counts set by hand stay until the engine's move on.
     const IntakeCounters c = engine_->counters();
-    const bool changed = c.kernelDrops != dropped_ || c.forwardFailed != failedForwards_ ||
-                         c.notAllowed != notAllowed_ || c.overRate != overRate_;
-    dropped_ = c.kernelDrops;
-    failedForwards_ = c.forwardFailed;
-    notAllowed_ = c.notAllowed;
-    overRate_ = c.overRate;
+    bool changed = false;
+    const auto take = [&](quint64 now, quint64& seen, quint64& shown) {
+        if (now == seen)
+            return;
+        seen = shown = now;
+        changed = true;
+    };
+    take(c.kernelDrops, seen_.kernelDrops, dropped_);
+    take(c.forwardFailed, seen_.forwardFailed, failedForwards_);
+    take(c.notAllowed, seen_.notAllowed, notAllowed_);
+    take(c.overRate, seen_.overRate, overRate_);
     if (overRate_ == 0)
         latestOverRate_.clear(); // a new Start
     return changed;

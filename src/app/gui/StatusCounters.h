@@ -2,6 +2,9 @@
 
 #include "common/core/Clock.h"
 
+#include "receiver/core/IntakeStep.h"
+
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QPointer>
 
@@ -73,6 +76,7 @@ private:
     quint64 overRate_ = 0;
     QString latestOverRate_; // the latest sender told over its rate
     QPointer<const ReceptionEngine> engine_;
+    IntakeCounters seen_; // the engine's counts as last taken
     QTimer* timer_;
 };
 
