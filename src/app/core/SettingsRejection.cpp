@@ -13,6 +13,7 @@ QString rejectionReason(PortSettingsField field, const PortSettingsFields& field
 {
     switch (field) {
     case PortSettingsField::None:
+    case PortSettingsField::AllowedSenders: // the form's own reason names the part
         break;
     case PortSettingsField::SyslogPort:
         return GetUiText(UiTextId::PortRejected);

@@ -204,7 +204,8 @@ void CPortSettingsDlg::accept()
     lastRejected_ = outcome.rejected;
     showProblem(outcome.reason);
     if (!outcome.accepted) {
-        showProblem(rejectionReason(outcome.rejected, typed));
+        const QString why = rejectionReason(outcome.rejected, typed);
+        showProblem(why.isEmpty() ? outcome.reason : why);
         // Only a rejected port text is changed (back to "514"); the user's other input stays.
         syslogPort_->setText(fields.syslogPort);
         replayPort_->setText(fields.replayPort);
