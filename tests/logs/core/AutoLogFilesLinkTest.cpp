@@ -18,7 +18,7 @@ using test::readFile;
 
 LogEntry entry(const char* message)
 {
-    return {"Mar 14 09:26:53", "gw", message, DEF_TEXT};
+    return {"Mar 14 09:26:53", "gw", message, Severity::Unknown, {}};
 }
 
 struct LinkFolder
