@@ -19,7 +19,7 @@ QCategoryAxis* makeTimeAxis()
 {
     auto* axis = new QCategoryAxis;
     axis->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
-    axis->setTitleText(GetUiText(UiTextId::TimeAxisTitle));
+    axis->setTitleText(GetUiText(UiTextId::TimeColumn));
     return axis;
 }
 

@@ -207,24 +207,22 @@ QString BuiltinUiText(int number)
         QStringLiteral("Rows per list: a number from %1 to %2."),                  // 9189
         QStringLiteral("The Replay port must be a number, 1 to 65535."),           // 9190
         QStringLiteral("The Replay address cannot be used: %1"),                   // 9191
-        QStringLiteral("Time"),                                                    // 9192
-        QStringLiteral("Entries"),                                                 // 9193
-        QStringLiteral("%1 is not an IPv4 or IPv6 address"),                       // 9194
-        QStringLiteral("Pages"),                                                   // 9195
-        QStringLiteral("alert (1)"),                                               // 9196
-        QStringLiteral("critical (2)"),                                            // 9197
-        QStringLiteral("error (3)"),                                               // 9198
-        QStringLiteral("warning (4)"),                                             // 9199
-        QStringLiteral("notice (5)"),                                              // 9200
-        QStringLiteral("informational (6)"),                                       // 9201
-        QStringLiteral("debug (7)"),                                               // 9202
-        QStringLiteral("unknown"),                                                 // 9203
-        QStringLiteral("Any severity"),                                            // 9204
-        QStringLiteral("%1 and worse"),                                            // 9205
-        QStringLiteral("Invalid regular expression: %1"),                          // 9206
+        QStringLiteral("Entries"),                                                 // 9192
+        QStringLiteral("%1 is not an IPv4 or IPv6 address"),                       // 9193
+        QStringLiteral("Pages"),                                                   // 9194
+        QStringLiteral("alert (1)"),                                               // 9195
+        QStringLiteral("critical (2)"),                                            // 9196
+        QStringLiteral("error (3)"),                                               // 9197
+        QStringLiteral("warning (4)"),                                             // 9198
+        QStringLiteral("notice (5)"),                                              // 9199
+        QStringLiteral("informational (6)"),                                       // 9200
+        QStringLiteral("debug (7)"),                                               // 9201
+        QStringLiteral("unknown"),                                                 // 9202
+        QStringLiteral("Any severity"),                                            // 9203
+        QStringLiteral("%1 and worse"),                                            // 9204
     };
     static_assert(std::size(texts) == kAllUiTextCount);
-    static_assert(static_cast<int>(UiTextId::BadRegularExpression) == kLastAddedUiText);
+    static_assert(static_cast<int>(UiTextId::SeverityAndWorse) == kLastAddedUiText);
 
     if (number < kFirstUiText || number > kLastAddedUiText)
         return {};

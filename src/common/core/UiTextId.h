@@ -198,21 +198,19 @@ enum class UiTextId : int
     RowsRejected = 9189,            // Rows per list: a number from %1 to %2.
     ReplayPortRejected = 9190,      // The Replay port must be a number, 1 to 65535.
     ReplayAddressRejected = 9191,   // The Replay address cannot be used: %1
-    TimeAxisTitle = 9192,           // Time
-    EntriesAxisTitle = 9193,        // Entries
-    NotAnAddress = 9194,            // %1 is not an IPv4 or IPv6 address
-    Pages = 9195,                   // Pages
-    AlertSeverity = 9196,           // alert (1)
-    CriticalSeverity = 9197,        // critical (2)
-    ErrorSeverity = 9198,           // error (3)
-    WarningSeverity = 9199,         // warning (4)
-    NoticeSeverity = 9200,          // notice (5)
-    InformationalSeverity = 9201,   // informational (6)
-    DebugSeverity = 9202,           // debug (7)
-    UnknownValue = 9203,            // unknown
-    AnySeverity = 9204,             // Any severity
-    SeverityAndWorse = 9205,        // %1 and worse
-    BadRegularExpression = 9206,    // Invalid regular expression: %1
+    EntriesAxisTitle = 9192,        // Entries
+    NotAnAddress = 9193,            // %1 is not an IPv4 or IPv6 address
+    Pages = 9194,                   // Pages
+    AlertSeverity = 9195,           // alert (1)
+    CriticalSeverity = 9196,        // critical (2)
+    ErrorSeverity = 9197,           // error (3)
+    WarningSeverity = 9198,         // warning (4)
+    NoticeSeverity = 9199,          // notice (5)
+    InformationalSeverity = 9200,   // informational (6)
+    DebugSeverity = 9201,           // debug (7)
+    UnknownValue = 9202,            // unknown
+    AnySeverity = 9203,             // Any severity
+    SeverityAndWorse = 9204,        // %1 and worse
 };
 
 } // namespace quendal

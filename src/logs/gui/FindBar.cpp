@@ -209,7 +209,7 @@ void FindBar::updateCount()
         return;
     }
     if (!filter_->isValid()) {
-        count_->setText(GetUiText(UiTextId::BadRegularExpression).arg(filter_->errorText()));
+        count_->setText(GetUiText(UiTextId::SearchBadPattern).arg(filter_->errorText()));
         return;
     }
     const qsizetype count = filter_->matchCount();

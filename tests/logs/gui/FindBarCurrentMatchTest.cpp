@@ -124,9 +124,9 @@ TEST_F(FindBarCurrentMatchTest, AnEmptyFieldMarksNothingAndABadPatternSaysWhy)
     bar()->regexBox()->setChecked(true);
     search(QStringLiteral("(unclosed"));
     const QString error = bar()->countText();
-    EXPECT_TRUE(error.startsWith(GetUiText(UiTextId::BadRegularExpression).arg(QString())))
+    EXPECT_TRUE(error.startsWith(GetUiText(UiTextId::SearchBadPattern).arg(QString())))
         << error.toStdString();
-    EXPECT_GT(error.size(), GetUiText(UiTextId::BadRegularExpression).size());
+    EXPECT_GT(error.size(), GetUiText(UiTextId::SearchBadPattern).size());
     search(QStringLiteral("nothing like it"));
     EXPECT_EQ(bar()->countText(), GetUiText(UiTextId::NoMatch));
     // The counter's room does not change with its text.
