@@ -1,7 +1,6 @@
 #pragma once
 
 #include "common/core/Clock.h"
-
 #include "receiver/core/IntakeStep.h"
 
 #include <QElapsedTimer>

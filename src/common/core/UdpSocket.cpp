@@ -3,8 +3,8 @@
 #include <arpa/inet.h>
 #include <cerrno>
 #include <cstring>
-#include <linux/sock_diag.h>
 #include <fcntl.h>
+#include <linux/sock_diag.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
