@@ -18,6 +18,15 @@ namespace quendal {
 void PrintTo(const LogEntry& entry, std::ostream* os);
 } // namespace quendal
 
+// Defined when built with the sanitizers (GCC names it, clang tells by a feature).
+#if defined(__SANITIZE_ADDRESS__)
+#define QUENDAL_SANITIZED 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define QUENDAL_SANITIZED 1
+#endif
+#endif
+
 namespace quendal::test {
 
 // Runs the event loop until the predicate holds or the timeout passes; returns the predicate.

@@ -122,7 +122,9 @@ def main():
 
         app = wait_for(lambda: find_application("quendal-syslog"))
         if app is None:
-            failures.append("the window did not appear on the accessibility bus")
+            window.kill()
+            failures.append("the window did not appear on the accessibility bus; it said: " +
+                            window.communicate()[1].decode(errors="replace")[-2000:])
             return failures
 
         def firewall_table():

@@ -14,4 +14,10 @@ command -v Xvfb >/dev/null 2>&1 || skip "Xvfb is not installed (xvfb)"
 command -v dbus-run-session >/dev/null 2>&1 || skip "dbus-run-session is not installed (dbus)"
 [ -x /usr/libexec/at-spi-bus-launcher ] || skip "the accessibility bus is not installed (at-spi2-core)"
 /usr/bin/python3 -c 'import pyatspi' 2>/dev/null || skip "pyatspi is not installed (python3-pyatspi)"
+# Under AddressSanitizer the system's keymap library (xkbcommon) reads strings that strict checks
+# refuse, as the X server tests say too: the window runs there without them.
+if [ -n "${ASAN_OPTIONS:-}" ]; then
+    ASAN_OPTIONS=$(echo "$ASAN_OPTIONS" | sed 's/strict_string_checks=1/strict_string_checks=0/')
+    export ASAN_OPTIONS
+fi
 exec dbus-run-session -- /usr/bin/python3 "$here/accessibility_check.py" "$1"

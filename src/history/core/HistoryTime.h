@@ -1,28 +1,13 @@
 #pragma once
 
+#include "logs/core/ClassicTime.h"
+
 #include <QByteArrayView>
 #include <QString>
 
 #include <optional>
 
 namespace quendal {
-
-// The routers' classic time "Mar 14 09:26:55": a month, a day and a time of day, no year.
-struct ClassicTime
-{
-    int month = 1; // 1 to 12
-    int day = 1;
-    int secondOfDay = 0;
-};
-
-// "Mmm dd hh:mm:ss", a day below 10 padded with a blank or a zero; nullopt for anything else.
-std::optional<ClassicTime> readClassicTime(QByteArrayView time);
-
-// An RFC 3339 time such as "2026-03-14T09:26:55.120+01:00", in milliseconds since the epoch.
-std::optional<qint64> readRfc3339Time(QByteArrayView time);
-
-// A classic time in a given year, local time; nullopt for a day the year lacks (Feb 29).
-std::optional<qint64> classicInYear(const ClassicTime& time, int year);
 
 // The year that puts a classic time at the latest date not after `notAfterMs`, with a day's
 // grace for a router clock running ahead of the machine that wrote the file.

@@ -19,6 +19,7 @@ namespace quendal {
 namespace {
 
 using test::readFile;
+
 using namespace std::chrono_literals;
 
 constexpr LogCategory kCat = LogCategory::FireWall;
@@ -216,8 +217,14 @@ TEST(AutoLogFilesBatch, StagedEntriesLandInOneWritePerFileWhenTheScopeEnds)
         before = writeCalls();
     }
     const qint64 after = writeCalls();
+#ifndef QUENDAL_SANITIZED
+    // The sanitizers' runtime writes to a pipe of its own to probe memory, so the count of write
+    // calls is read only where it counts ours alone.
     ASSERT_GE(before, 0) << "this kernel does not count write calls in /proc/self/io";
     EXPECT_EQ(after - before, 2) << "one write per file";
+#else
+    Q_UNUSED(after);
+#endif
     EXPECT_EQ(entryNumbers(f.path), range(0, 4));
     EXPECT_EQ(entryNumbers(wan), range(100, 104));
 

@@ -234,8 +234,13 @@ TEST(SenderAdmission, HostListStopsAtItsCapWhileEverySenderIsStillStored)
     EXPECT_EQ(c.stored, c.read);
     EXPECT_EQ(hosts.size(), 10000 + 1); // and "Any"
     EXPECT_EQ(c.notListed, c.read - 10000);
-    // Loosely: 40,000 more senders kept would be several megabytes.
+#ifndef QUENDAL_SANITIZED
+    // Loosely: 40,000 more senders kept would be several megabytes. (Under the sanitizers freed
+    // memory waits in quarantine, so the resident size says nothing there.)
     EXPECT_LT(residentKiB(), rssAtCap + 3 * 1024);
+#else
+    Q_UNUSED(rssAtCap);
+#endif
 }
 
 TEST(SenderAdmission, ChosenSenderWithANumericScopeMatchesItsInterfaceName)
