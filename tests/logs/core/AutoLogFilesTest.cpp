@@ -223,6 +223,7 @@ TEST(AutoLogFilesBatch, StagedEntriesLandInOneWritePerFileWhenTheScopeEnds)
     ASSERT_GE(before, 0) << "this kernel does not count write calls in /proc/self/io";
     EXPECT_EQ(after - before, 2) << "one write per file";
 #else
+    Q_UNUSED(before);
     Q_UNUSED(after);
 #endif
     EXPECT_EQ(entryNumbers(f.path), range(0, 4));
