@@ -33,6 +33,8 @@ if [ "${1:-}" = "--test" ]; then
     packages="$packages xvfb xauth"
     # clang-format checks that the sources keep the project's layout (scripts/check-format.sh).
     packages="$packages clang-format"
+    # The accessibility bus (started on demand inside dbus-run-session) and pyatspi read the
+    # window as a screen reader does.
     packages="$packages at-spi2-core python3-pyatspi dbus"
     # systemd-analyze checks the unit (it is not the init system here); systemd-socket-activate
     # hands the service its socket as systemd would.
