@@ -20,17 +20,12 @@ ColorListAccessible* tableOf(CColorListCtrl* list)
                 : nullptr;
 }
 
-// One cell: its text is read from the model whenever asked.
-class ListCell : public QAccessibleInterface, public QAccessibleTableCellInterface
+// What a cell and a column header share: a leaf of the list's table, read-only.
+class ListLeaf : public QAccessibleInterface
 {
 public:
-    ListCell(CColorListCtrl* list, int row, int column) : list_(list), row_(row), column_(column) {}
+    explicit ListLeaf(CColorListCtrl* list) : list_(list) {}
 
-    bool isValid() const override
-    {
-        const ColorListAccessible* table = tableOf(list_);
-        return table && row_ < table->rowCount() && column_ < table->columnCount();
-    }
     QObject* object() const override { return nullptr; }
     QWindow* window() const override
     {
@@ -43,6 +38,23 @@ public:
     int indexOfChild(const QAccessibleInterface*) const override { return -1; }
     QAccessibleInterface* childAt(int, int) const override { return nullptr; }
     void setText(QAccessible::Text, const QString&) override {}
+
+protected:
+    QPointer<CColorListCtrl> list_;
+};
+
+// One cell: its text is read from the model whenever asked.
+class ListCell : public ListLeaf, public QAccessibleTableCellInterface
+{
+public:
+    ListCell(CColorListCtrl* list, int row, int column) : ListLeaf(list), row_(row), column_(column)
+    {}
+
+    bool isValid() const override
+    {
+        const ColorListAccessible* table = tableOf(list_);
+        return table && row_ < table->rowCount() && column_ < table->columnCount();
+    }
     QAccessible::Role role() const override { return QAccessible::Cell; }
 
     QString text(QAccessible::Text t) const override
@@ -106,34 +118,21 @@ public:
     QAccessibleInterface* table() const override { return tableOf(list_); }
 
 private:
-    QPointer<CColorListCtrl> list_;
     int row_;
     int column_;
 };
 
 // A column's header, with the caption the model gives it.
-class ListHeaderCell : public QAccessibleInterface
+class ListHeaderCell : public ListLeaf
 {
 public:
-    ListHeaderCell(CColorListCtrl* list, int column) : list_(list), column_(column) {}
+    ListHeaderCell(CColorListCtrl* list, int column) : ListLeaf(list), column_(column) {}
 
     bool isValid() const override
     {
         const ColorListAccessible* table = tableOf(list_);
         return table && column_ < table->columnCount();
     }
-    QObject* object() const override { return nullptr; }
-    QWindow* window() const override
-    {
-        const ColorListAccessible* table = tableOf(list_);
-        return table ? table->window() : nullptr;
-    }
-    QAccessibleInterface* parent() const override { return tableOf(list_); }
-    QAccessibleInterface* child(int) const override { return nullptr; }
-    int childCount() const override { return 0; }
-    int indexOfChild(const QAccessibleInterface*) const override { return -1; }
-    QAccessibleInterface* childAt(int, int) const override { return nullptr; }
-    void setText(QAccessible::Text, const QString&) override {}
     QAccessible::Role role() const override { return QAccessible::ColumnHeader; }
     QString text(QAccessible::Text t) const override
     {
@@ -154,7 +153,6 @@ public:
     }
 
 private:
-    QPointer<CColorListCtrl> list_;
     int column_;
 };
 
