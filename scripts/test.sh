@@ -30,8 +30,10 @@ else
     echo "test: no network namespace available here; running on the machine's own network" >&2
     isolate=""
 fi
+# In a session of its own, a signal a test sends to its process group by mistake stops that
+# test's run, not this script.
 run_tests() {
-    tests="ctest --test-dir $1 --output-on-failure -j 2 --timeout $2"
+    tests="setsid --wait ctest --test-dir $1 --output-on-failure -j 2 --timeout $2"
     if [ -n "$isolate" ]; then
         $isolate sh -c "ip link set lo up && $tests"
     else

@@ -21,6 +21,11 @@ int main(int argc, char** argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
 #endif
+    // A runner started by systemd hands down its own notification socket and descriptors: the
+    // receivers the tests start must not report to it or take them for theirs.
+    for (const char* name : {"NOTIFY_SOCKET", "WATCHDOG_USEC", "WATCHDOG_PID", "LISTEN_FDS",
+                             "LISTEN_PID", "LISTEN_FDNAMES"})
+        qunsetenv(name);
     // Keep every test away from the user's own settings.
     QTemporaryDir configHome;
     qputenv("XDG_CONFIG_HOME", configHome.path().toLocal8Bit());

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <arpa/inet.h>
+#include <csignal>
 #include <cstring>
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -54,6 +55,15 @@ void settle(std::chrono::milliseconds time)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
         QThread::msleep(1);
     }
+}
+
+bool sendSignal(qint64 pid, int signal)
+{
+    if (pid <= 0) {
+        ADD_FAILURE() << "no process to send signal " << signal << " to";
+        return false;
+    }
+    return ::kill(pid_t(pid), signal) == 0;
 }
 
 bool waitForSignalTaken(qint64 pid, int signal, std::chrono::milliseconds timeout)

@@ -41,6 +41,10 @@ void processPostedEvents();
 // event can tell; each use is on the allow list of scripts/check-test-waits.sh.
 void settle(std::chrono::milliseconds time = std::chrono::milliseconds(150));
 
+// Sends `signal` to process `pid`; a pid of 0 or less (a process that ended or never started)
+// is refused with a test failure, as kill() would signal the whole process group: the test runner.
+bool sendSignal(qint64 pid, int signal);
+
 // Waits until process `pid` has taken `signal` (it is no longer pending there); false when it
 // is still pending after the timeout or the process is gone.
 bool waitForSignalTaken(qint64 pid, int signal,

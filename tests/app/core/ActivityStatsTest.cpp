@@ -96,7 +96,7 @@ TEST(HeadlessStats, TheServicePrintsAStatsLinePerIntervalOnStandardError)
         },
         std::chrono::seconds(10)))
         << errors.constData();
-    ::kill(pid_t(receiver.processId()), SIGTERM);
+    test::sendSignal(receiver.processId(), SIGTERM);
     ASSERT_TRUE(receiver.waitForFinished(5000));
     errors += receiver.readAllStandardError();
     int firewall = 0, vpn = 0, emergencies = 0;

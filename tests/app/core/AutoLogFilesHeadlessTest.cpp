@@ -55,7 +55,7 @@ void expectUnwrittenEntriesCounted(const Binary& binary)
     })) << errors.constData();
     test::settle();
 
-    ::kill(pid_t(receiver.processId()), SIGTERM);
+    test::sendSignal(receiver.processId(), SIGTERM);
     ASSERT_TRUE(receiver.waitForFinished(5000));
     errors += receiver.readAllStandardError();
     EXPECT_TRUE(errors.contains("3 entries could not be written")) << errors.constData();

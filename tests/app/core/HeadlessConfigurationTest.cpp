@@ -103,7 +103,7 @@ TEST_F(HeadlessConfiguration, SighupAppliesAGoodFileBetweenDatagramsAndRebindsAN
 
     // A new folder: the next datagram goes there.
     writeFile(config, portLine(port) + folderLine("second") + "debug = yes\n");
-    ::kill(pid_t(receiver.pid()), SIGHUP);
+    test::sendSignal(receiver.pid(), SIGHUP);
     ASSERT_TRUE(waitUntil([&] { return receiver.errors().contains("configuration reloaded"); }))
         << receiver.errors().constData();
     router.sendTo(port, "<134>Mar 14 09:26:54 gw: after");
@@ -112,7 +112,7 @@ TEST_F(HeadlessConfiguration, SighupAppliesAGoodFileBetweenDatagramsAndRebindsAN
 
     // Another sender than us: ours are dropped from the next datagram on.
     writeFile(config, portLine(port) + folderLine("second") + "debug = yes\nhost = 192.0.2.1\n");
-    ::kill(pid_t(receiver.pid()), SIGHUP);
+    test::sendSignal(receiver.pid(), SIGHUP);
     ASSERT_TRUE(waitUntil([&] { return receiver.errors().count("configuration reloaded") == 2; }));
     router.sendTo(port, "<134>Mar 14 09:26:55 gw: filtered");
     router.sendTo(port, "<134>Mar 14 09:26:55 gw: filtered too");
@@ -121,7 +121,7 @@ TEST_F(HeadlessConfiguration, SighupAppliesAGoodFileBetweenDatagramsAndRebindsAN
     // A new port: received there, with the counts so far printed before the rebind.
     const quint16 newPort = test::freeUdpPort();
     writeFile(config, portLine(newPort) + folderLine("second") + "debug = yes\n");
-    ::kill(pid_t(receiver.pid()), SIGHUP);
+    test::sendSignal(receiver.pid(), SIGHUP);
     ASSERT_TRUE(waitUntil([&] {
         return receiver.errors().contains("receiving syslog on UDP port " +
                                           QByteArray::number(newPort));
@@ -142,7 +142,7 @@ TEST_F(HeadlessConfiguration, SighupWithAWrongFileIsReportedOnceAndTheRunningOne
     ASSERT_TRUE(receiver.waitUntilReceiving()) << receiver.errors().constData();
 
     writeFile(config, portLine(port) + folderLine("second") + "allow = 10.0.0.0/33\n");
-    ::kill(pid_t(receiver.pid()), SIGHUP);
+    test::sendSignal(receiver.pid(), SIGHUP);
     ASSERT_TRUE(waitUntil([&] { return receiver.errors().contains("reload refused"); }));
     const QByteArray errors = receiver.errors();
     EXPECT_TRUE(errors.contains(config.toUtf8() + ":3: allow needs")) << errors.constData();
@@ -151,7 +151,7 @@ TEST_F(HeadlessConfiguration, SighupWithAWrongFileIsReportedOnceAndTheRunningOne
     UdpSocket taken;
     ASSERT_TRUE(taken.open(0, htonl(INADDR_ANY)));
     writeFile(config, portLine(taken.localPort()) + folderLine("second"));
-    ::kill(pid_t(receiver.pid()), SIGHUP);
+    test::sendSignal(receiver.pid(), SIGHUP);
     ASSERT_TRUE(waitUntil([&] { return receiver.errors().count("reload refused") == 2; }))
         << receiver.errors().constData();
     EXPECT_TRUE(receiver.errors().contains("cannot receive on UDP port " +

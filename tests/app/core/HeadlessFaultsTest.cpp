@@ -48,7 +48,7 @@ TEST(HeadlessFaults, FiveFreeDescriptorsStillLeaveSignalsWorking)
     test::LoopbackPeer router;
     router.sendTo(port, "<134>Mar 14 09:26:53 gw: one");
     EXPECT_TRUE(waitUntil([&] { return receiver.output().contains("gw: one"); }));
-    ::kill(pid_t(receiver.pid()), SIGHUP);
+    test::sendSignal(receiver.pid(), SIGHUP);
     router.sendTo(port, "<134>Mar 14 09:26:53 gw: two");
     EXPECT_TRUE(waitUntil([&] { return receiver.output().contains("gw: two"); }));
     EXPECT_TRUE(receiver.isRunning());

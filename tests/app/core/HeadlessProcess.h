@@ -47,7 +47,7 @@ public:
     // Sends the signal; the exit code, or -1 when it did not end normally within `limit`.
     int stop(int signalNumber = SIGTERM, std::chrono::milliseconds limit = std::chrono::seconds(5))
     {
-        ::kill(pid_t(process_.processId()), signalNumber);
+        sendSignal(process_.processId(), signalNumber);
         process_.waitForFinished(int(limit.count()));
         if (process_.state() != QProcess::NotRunning)
             return -1;

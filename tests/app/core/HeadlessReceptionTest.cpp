@@ -33,13 +33,13 @@ TEST(HeadlessReception, SighupKeepsItReceivingAndTheSummaryCountsCutDatagrams)
     const QString file = dir.filePath(QStringLiteral("FIrWareLog.flg"));
     test::sendAll(port, {test::numbered(1)});
     ASSERT_TRUE(waitUntil([&] { return readFile(file).count('\n') == 3; }));
-    ::kill(pid_t(receiver.processId()), SIGHUP);
+    test::sendSignal(receiver.processId(), SIGHUP);
     ASSERT_TRUE(test::waitForSignalTaken(receiver.processId(), SIGHUP));
     EXPECT_EQ(receiver.state(), QProcess::Running);
     test::sendAll(port, {"<134>Mar 14 09:26:53 gw: " + QByteArray(3000, 'x')});
     ASSERT_TRUE(waitUntil([&] { return readFile(file).count('\n') == 6; }));
 
-    ::kill(pid_t(receiver.processId()), SIGTERM);
+    test::sendSignal(receiver.processId(), SIGTERM);
     ASSERT_TRUE(receiver.waitForFinished(5000));
     EXPECT_EQ(receiver.exitCode(), 0);
     errors += receiver.readAllStandardError();

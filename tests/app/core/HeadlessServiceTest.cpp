@@ -331,7 +331,7 @@ TEST(HeadlessService, ClosedStandardOutputAtStartIsNotReused)
     EXPECT_TRUE(waitUntil([&] {
         return readFile(dir.filePath(QStringLiteral("FIrWareLog.flg"))).contains("stdout closed");
     }));
-    ::kill(pid_t(shell.processId()), SIGTERM);
+    test::sendSignal(shell.processId(), SIGTERM);
     ASSERT_TRUE(shell.waitForFinished(5000));
     EXPECT_EQ(shell.exitCode(), 0);
     errors += shell.readAllStandardError();

@@ -83,7 +83,7 @@ bool waitForStart(QProcess& process, QByteArray& errors)
 
 int stopWith(QProcess& process, int signalNumber)
 {
-    ::kill(pid_t(process.processId()), signalNumber);
+    test::sendSignal(process.processId(), signalNumber);
     if (!process.waitForFinished(5000))
         return -1;
     return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
@@ -117,7 +117,7 @@ TEST(SystemdService, TellsSystemdItIsReadyItsCountersReloadsAndThatItIsAlive)
     EXPECT_TRUE(notify.waitFor("STATUS=1 entries stored"));
 
     const qsizetype beforeReload = notify.messages().size();
-    ::kill(pid_t(service.processId()), SIGHUP);
+    test::sendSignal(service.processId(), SIGHUP);
     ASSERT_TRUE(notify.waitFor("RELOADING=1", beforeReload));
     const qsizetype reloading = notify.messages().size();
     EXPECT_TRUE(notify.waitFor("READY=1", reloading - 1));
