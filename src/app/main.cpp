@@ -1,4 +1,5 @@
 #include "app/core/CDebugConsole.h"
+#include "app/core/FollowMain.h"
 #include "app/core/HeadlessMain.h"
 #include "app/core/HeadlessOptions.h"
 #include "app/core/HeadlessReceiver.h"
@@ -150,6 +151,13 @@ int main(int argc, char** argv)
     // A search of the log files: no window, no receiver, no instance lock.
     if (isHistorySearch(arguments))
         return runHistorySearch(arguments, SettingsStore().logPath().value_or(QDir::currentPath()));
+    if (isFollow(arguments)) {
+        if (wantsHelp(arguments)) {
+            std::fputs(qPrintable(followUsage()), stdout);
+            return ExitOk;
+        }
+        return followMain(argc, argv);
+    }
     if (wantsHelp(arguments)) {
         printUsage();
         return ExitOk;

@@ -30,6 +30,10 @@ struct HeadlessOptions
     int rateLimit = 0;                // entries per second per sender; 0: no limit
     int maxSenders = 10000;           // the most senders the host list keeps
 
+    // Where viewers connect (--follow, --attach); none: $RUNTIME_DIRECTORY/viewer.sock under
+    // systemd, else no viewer socket.
+    std::optional<QString> viewerSocket;
+
     std::optional<QString> configFile; // --config: a file instead of the default one
     bool checkConfig = false;          // --check-config: check, say so and end
     bool help = false;

@@ -4,6 +4,7 @@
 #include "app/core/CDebugConsole.h"
 #include "app/core/HeadlessOutput.h"
 #include "app/core/HeadlessReload.h"
+#include "app/core/HeadlessViewers.h"
 #include "app/core/LineWriter.h"
 #include "app/core/SystemdService.h"
 #include "app/core/UnixSignalWatcher.h"
@@ -11,6 +12,7 @@
 #include "common/core/UiText.h"
 #include "receiver/core/ReceptionEngine.h"
 #include "receiver/core/WanStatus.h"
+#include "viewer/core/ViewerServer.h"
 
 #include <QCoreApplication>
 #include <QTimer>
@@ -106,6 +108,12 @@ int runHeadless(const HeadlessOptions& options, const ConfigurationSource& sourc
     engine.setBatchesWanted(false); // nothing to show but the lines above
     // With --stats, the activity counts come with the batches and a line goes out per interval.
     engine.setActivityWanted(options.statsSeconds.has_value());
+    // Viewers get what the window would: entries, senders, status values and activity.
+    const std::optional<QString> viewerSocket = viewerSocketFor(options);
+    if (viewerSocket) {
+        engine.setBatchesWanted(true);
+        engine.setActivityWanted(true);
+    }
     HeadlessReload reload(source, options, *settings, engine);
     ActivityStats stats;
     QTimer statsTimer;
@@ -158,6 +166,9 @@ int runHeadless(const HeadlessOptions& options, const ConfigurationSource& sourc
         printError(u"cannot forward to "_s + replayTarget() + u": "_s + replayError);
         return ExitFailure;
     }
+
+    const std::unique_ptr<ViewerServer> viewers =
+        viewerSocket ? openViewerSocket(*viewerSocket, engine) : nullptr;
 
     // One concatenation: paths and addresses may hold "%1" themselves.
     QString where = settings->listenAddress.isEmpty()

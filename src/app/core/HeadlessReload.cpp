@@ -88,6 +88,8 @@ bool HeadlessReload::reloadConfiguration()
         later << u"max-senders"_s;
     if (options->statsSeconds.has_value() != options_.statsSeconds.has_value())
         later << u"stats"_s;
+    if (options->viewerSocket != options_.viewerSocket)
+        later << u"viewer-socket"_s;
     const bool statsInterval = options->statsSeconds && options_.statsSeconds &&
                                *options->statsSeconds != *options_.statsSeconds;
 
@@ -97,6 +99,7 @@ bool HeadlessReload::reloadConfiguration()
     options_ = *options;
     options_.debug = running.debug;
     options_.maxSenders = running.maxSenders;
+    options_.viewerSocket = running.viewerSocket;
     if (later.contains(u"stats"_s))
         options_.statsSeconds = running.statsSeconds;
     const int runningMaxSenders = settings_.maxSenders;

@@ -139,6 +139,14 @@ QString storeMaxSenders(const HeadlessSetting& s, const QString& v, HeadlessOpti
     return {};
 }
 
+QString storeViewerSocket(const HeadlessSetting&, const QString& v, HeadlessOptions& o)
+{
+    if (v.isEmpty())
+        return u"a socket file"_s;
+    o.viewerSocket = v;
+    return {};
+}
+
 QString storeConfig(const HeadlessSetting&, const QString& v, HeadlessOptions& o)
 {
     if (v.isEmpty())
@@ -234,6 +242,13 @@ const HeadlessSetting kSettings[] = {
      .help = "every SECONDS, one line on standard error: entries per\n"
              "category, emergencies, drops and the latest link rates"_L1,
      .store = storeStats},
+    {.key = "viewer-socket"_L1,
+     .type = SettingType::Path,
+     .valueName = "PATH"_L1,
+     .help = "offer the entries to viewers (quendal-syslog --follow,\n"
+             "--attach) on this local socket (default:\n"
+             "$RUNTIME_DIRECTORY/viewer.sock under systemd, else none)"_L1,
+     .store = storeViewerSocket},
     {.key = "config"_L1,
      .type = SettingType::Path,
      .valueName = "FILE"_L1,

@@ -1,0 +1,249 @@
+#include "viewer/core/ViewerServer.h"
+
+#include <QFile>
+#include <QLocalSocket>
+
+#include <sys/stat.h>
+
+namespace quendal {
+
+namespace {
+using namespace Qt::StringLiterals;
+// Status reports kept for back-fill, one per sender.
+constexpr qsizetype kMaxReports = 10'000;
+} // namespace
+
+struct ViewerServer::Viewer
+{
+    QLocalSocket* socket = nullptr;
+    ViewerFrameReader reader;
+    bool greeted = false;
+    bool refused = false;
+    quint64 missed = 0;
+    qint64 limit = 0;        // queued bytes before it misses entries
+    qint64 lastProgress = 0; // monotonic ms of the last write that went out, or of an empty queue
+};
+
+ViewerServer::ViewerServer(ServiceWelcome identity, const Clock& clock, Limits limits,
+                           QObject* parent)
+    : QObject(parent), identity_(std::move(identity)), clock_(clock), limits_(limits),
+      ring_(limits.entriesPerCategory)
+{
+    connect(&server_, &QLocalServer::newConnection, this, &ViewerServer::accept);
+    stallTimer_.setInterval(1000);
+    connect(&stallTimer_, &QTimer::timeout, this, &ViewerServer::dropStalled);
+}
+
+ViewerServer::~ViewerServer()
+{
+    for (const auto& v : viewers_)
+        v->socket->disconnect(this);
+    server_.close(); // removes the socket file
+}
+
+bool ViewerServer::listen(const QString& path, QString* error)
+{
+    if (QFile::exists(path)) {
+        QLocalSocket probe;
+        probe.connectToServer(path);
+        // A local connect is answered at once: by a listening service, or refused.
+        if (probe.waitForConnected(500)) {
+            *error = u"another service offers viewers there already"_s;
+            return false;
+        }
+        QLocalServer::removeServer(path);
+    }
+    if (!server_.listen(path)) {
+        *error = server_.errorString();
+        return false;
+    }
+    // Owner and group: the folder's group decides who else may watch.
+    if (::chmod(QFile::encodeName(path).constData(), 0660) != 0) {
+        *error =
+            u"cannot set the socket's permissions: "_s + QString::fromLocal8Bit(strerror(errno));
+        server_.close();
+        return false;
+    }
+    stallTimer_.start();
+    return true;
+}
+
+void ViewerServer::accept()
+{
+    while (QLocalSocket* socket = server_.nextPendingConnection()) {
+        if (int(viewers_.size()) >= limits_.maxViewers) {
+            socket->write(encodeViewerRefusal(
+                {QStringLiteral("too many viewers (%1) are connected").arg(limits_.maxViewers)}));
+            socket->disconnectFromServer();
+            connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+            continue;
+        }
+        auto viewer = std::make_unique<Viewer>();
+        viewer->socket = socket;
+        viewer->limit = limits_.queueBytes;
+        viewer->lastProgress = clock_.monotonicMs();
+        Viewer* v = viewer.get();
+        viewers_.push_back(std::move(viewer));
+        connect(socket, &QLocalSocket::readyRead, this, [this, v] { readHello(*v); });
+        connect(socket, &QLocalSocket::bytesWritten, this, [this, v] {
+            v->lastProgress = clock_.monotonicMs();
+            // The back-fill's own allowance ends once it has gone out.
+            if (v->socket->bytesToWrite() < limits_.queueBytes)
+                v->limit = limits_.queueBytes;
+        });
+        connect(socket, &QLocalSocket::disconnected, this, [this, socket] { drop(socket); });
+        Q_EMIT viewerCountChanged(viewerCount());
+    }
+}
+
+void ViewerServer::readHello(Viewer& viewer)
+{
+    viewer.reader.append(viewer.socket->readAll());
+    if (viewer.reader.failed()) {
+        drop(viewer.socket);
+        return;
+    }
+    // Only the first frame is read; a viewer has nothing more to say.
+    while (const auto frame = viewer.reader.next()) {
+        if (viewer.greeted || viewer.refused)
+            continue;
+        const auto message = decodeViewerMessage(*frame);
+        const ViewerHello* hello = message ? std::get_if<ViewerHello>(&*message) : nullptr;
+        if (!hello) {
+            drop(viewer.socket);
+            return;
+        }
+        if (hello->version != kViewerProtocolVersion) {
+            viewer.refused = true;
+            viewer.socket->write(encodeViewerRefusal(
+                {QStringLiteral("viewer protocol version %1 is not spoken here; this service "
+                                "speaks version %2")
+                     .arg(hello->version)
+                     .arg(kViewerProtocolVersion)}));
+            viewer.socket->disconnectFromServer();
+            return;
+        }
+        greet(viewer, *hello);
+    }
+}
+
+void ViewerServer::greet(Viewer& viewer, const ViewerHello& hello)
+{
+    viewer.greeted = true;
+    ServiceWelcome welcome = identity_;
+    viewer.socket->write(encodeServiceWelcome(welcome));
+    ViewerBatch backfill = snapshot(true);
+    backfill.entries = ring_.newest(hello.backfill, hello.category, hello.host);
+    for (const QByteArray& frame : encodeViewerBatch(backfill))
+        viewer.socket->write(frame);
+    viewer.limit = limits_.queueBytes + viewer.socket->bytesToWrite();
+}
+
+ViewerBatch ViewerServer::snapshot(bool backfill) const
+{
+    ViewerBatch b;
+    b.backfill = backfill;
+    b.senders = senders_;
+    b.status = status_;
+    b.counters = counters_;
+    if (backfill) {
+        b.activity.minutes = minutes_.all();
+        for (const SenderReport& r : reports_)
+            b.activity.reports.push_back(r);
+        std::sort(
+            b.activity.reports.begin(), b.activity.reports.end(),
+            [](const SenderReport& a, const SenderReport& z) { return a.report.at < z.report.at; });
+    }
+    return b;
+}
+
+void ViewerServer::publish(const ReceptionBatch& batch)
+{
+    ViewerBatch live;
+    for (const LogCategory c : kAllCategories) {
+        const LogRows& rows = batch.rows[size_t(categoryIndex(c))];
+        for (qsizetype r = rows.size() - 1; r >= 0; --r) {
+            LogEntry entry = LogEntry::from(rows.at(r));
+            ring_.add(c, entry);
+            live.entries.emplace_back(c, std::move(entry));
+        }
+    }
+    senders_ += batch.newSenders;
+    live.senders = batch.newSenders;
+    if (batch.status)
+        status_ = live.status = batch.status;
+    for (const MinuteCounts& m : batch.activity.minutes)
+        minutes_.add(m);
+    for (const SenderReport& r : batch.activity.reports)
+        if (reports_.size() < kMaxReports || reports_.contains(r.sender))
+            reports_.insert(r.sender, r);
+    live.activity = batch.activity;
+    counters_ = live.counters = batch.counters;
+    if (viewers_.empty())
+        return;
+    const std::vector<QByteArray> frames = encodeViewerBatch(live);
+    for (const auto& v : viewers_)
+        send(*v, frames, live.entries.size());
+}
+
+void ViewerServer::publishCounters(const IntakeCounters& counters)
+{
+    if (counters_ && std::memcmp(&*counters_, &counters, sizeof counters) == 0)
+        return;
+    counters_ = counters;
+    if (viewers_.empty())
+        return;
+    ViewerBatch b;
+    b.counters = counters;
+    const std::vector<QByteArray> frames = encodeViewerBatch(b);
+    for (const auto& v : viewers_)
+        send(*v, frames, 0);
+}
+
+void ViewerServer::send(Viewer& viewer, const std::vector<QByteArray>& frames, quint64 entries)
+{
+    if (!viewer.greeted || viewer.refused)
+        return;
+    if (viewer.socket->bytesToWrite() >= viewer.limit) {
+        viewer.missed += entries;
+        return;
+    }
+    if (viewer.missed > 0) {
+        // Told what it missed, then the senders and status values it may have missed with them.
+        viewer.socket->write(encodeMissedEntries({viewer.missed}));
+        for (const QByteArray& frame : encodeViewerBatch(snapshot(false)))
+            viewer.socket->write(frame);
+        viewer.missed = 0;
+    }
+    for (const QByteArray& frame : frames)
+        viewer.socket->write(frame);
+}
+
+void ViewerServer::dropStalled()
+{
+    const qint64 now = clock_.monotonicMs();
+    std::vector<QLocalSocket*> stalled;
+    for (const auto& v : viewers_) {
+        if (v->greeted && v->socket->bytesToWrite() == 0)
+            v->lastProgress = now;
+        else if (now - v->lastProgress >= limits_.stallMs)
+            stalled.push_back(v->socket);
+    }
+    for (QLocalSocket* socket : stalled)
+        drop(socket);
+}
+
+void ViewerServer::drop(QLocalSocket* socket)
+{
+    const auto it = std::find_if(viewers_.begin(), viewers_.end(),
+                                 [socket](const auto& v) { return v->socket == socket; });
+    if (it == viewers_.end())
+        return;
+    viewers_.erase(it);
+    socket->disconnect(this);
+    socket->abort();
+    socket->deleteLater();
+    Q_EMIT viewerCountChanged(viewerCount());
+}
+
+} // namespace quendal
