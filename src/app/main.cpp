@@ -7,12 +7,14 @@
 #include "app/core/SettingsStore.h"
 #include "app/core/SingleInstanceLock.h"
 #include "app/core/StandardDescriptors.h"
+#include "app/gui/AttachOffer.h"
 #include "app/gui/CSysLogDlg.h"
 #include "common/core/UdpSocket.h"
 #include "common/core/UiText.h"
 #include "history/core/HistoryCommand.h"
 #include "history/core/HistoryOptions.h"
 #include "netinfo/core/PortDefinitions.h"
+#include "viewer/core/ViewerClient.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -55,13 +57,15 @@ int runWithoutWindow(int argc, char** argv)
 
 void printUsage()
 {
-    std::fputs("Usage: quendal-syslog [-d] [--router-search ADDRESS[:PORT]]\n"
+    std::fputs("Usage: quendal-syslog [-d] [--router-search ADDRESS[:PORT]] [--attach [PATH]]\n"
                "Opens the receiver's window; -d echoes every datagram on standard output and\n"
                "into QuenDalSysLog.log. --router-search sends the Client page's router search\n"
                "to ADDRESS (default 255.255.255.255, port 56415), for instance a directed\n"
                "broadcast such as 192.168.1.255. Without a display, or with --headless, it runs\n"
                "the receiver without a window. With --search it searches the log files (see\n"
-               "--search --help). Without a window:\n\n",
+               "--search --help). --attach shows the entries of the running service (its viewer\n"
+               "socket, /run/quendal-syslog/viewer.sock unless PATH names another) instead of\n"
+               "receiving; --follow prints them (see --follow --help). Without a window:\n\n",
                stdout);
     std::fputs(qPrintable(headlessUsage()), stdout);
 }
@@ -84,6 +88,15 @@ int runWindow(int argc, char** argv)
     }
     ignored.removeAll(QStringLiteral("-d"));
     ignored.removeAll(QStringLiteral("--debug"));
+    // --attach [PATH]: the window shows a running service's entries instead of receiving.
+    const bool noOptions = QCoreApplication::arguments().size() == 1;
+    std::optional<QString> attachPath;
+    if (const qsizetype at = ignored.indexOf(QStringLiteral("--attach")); at >= 0) {
+        ignored.removeAt(at);
+        attachPath = at < ignored.size() && !ignored[at].startsWith(QLatin1Char('-'))
+                         ? ignored.takeAt(at)
+                         : defaultViewerSocketPath();
+    }
     if (!ignored.isEmpty())
         std::fprintf(stderr,
                      "quendal-syslog: the window takes its settings in its own dialog; ignoring "
@@ -136,7 +149,13 @@ int runWindow(int argc, char** argv)
     QApplication::setQuitOnLastWindowClosed(false);
     QObject::connect(&window, &CSysLogDlg::closed, qApp, &QCoreApplication::quit,
                      Qt::QueuedConnection);
-    window.startUp();
+    SettingsStore store;
+    if (!attachPath && noOptions && wantsToAttach(&window, store, defaultViewerSocketPath()))
+        attachPath = defaultViewerSocketPath();
+    if (attachPath)
+        window.attachTo(*attachPath);
+    else
+        window.startUp();
     return QApplication::exec();
 }
 

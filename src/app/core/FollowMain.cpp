@@ -8,6 +8,7 @@
 #include "viewer/core/ViewerClient.h"
 
 #include <QCoreApplication>
+#include <QTimer>
 
 #include <csignal>
 #include <cstdio>
@@ -163,7 +164,8 @@ int followMain(int argc, char** argv)
     hello.category = options->category;
     if (options->host)
         hello.host = options->host->toUtf8();
-    client.open(options->socket, hello);
+    // Once the loop runs, so that a failure at once can end it.
+    QTimer::singleShot(0, &client, [&] { client.open(options->socket, hello); });
     return QCoreApplication::exec();
 }
 

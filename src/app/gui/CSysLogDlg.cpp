@@ -34,6 +34,7 @@
 #include "receiver/core/ReceptionEngine.h"
 #include "receiver/core/ReceptionView.h"
 #include "receiver/core/WanStatus.h"
+#include "viewer/core/ViewerClient.h"
 
 #include <QAction>
 #include <QApplication>
@@ -110,8 +111,8 @@ CSysLogDlg::CSysLogDlg(const MainWindowOptions& options, QWidget* parent)
     }
 
     // Entries reach the lists in batches from the receiver thread.
-    auto* view = new ReceptionView(reception_, hosts_, lists_, wan_, this);
-    view->setActivity(activity_);
+    view_ = new ReceptionView(reception_, hosts_, lists_, wan_, this);
+    view_->setActivity(activity_);
 
     setWindowIcon(QIcon(kNormalImage));
     setCentralWidget(buildCentral(options));
@@ -390,6 +391,8 @@ void CSysLogDlg::UpdateFileButtons(int pageIndex)
 
 bool CSysLogDlg::isRunning() const
 {
+    if (attachment_)
+        return viewerClient()->isConnected();
     return reception_->isRunning();
 }
 
@@ -405,6 +408,10 @@ QString CSysLogDlg::clockText() const
 
 void CSysLogDlg::OnStart()
 {
+    if (attachment_) {
+        attachAgain();
+        return;
+    }
     if (isRunning() || settingsDlg_->isVisible())
         return;
     settingsDlg_->prepare();
@@ -466,6 +473,10 @@ void CSysLogDlg::updateTrayToolTip()
 
 void CSysLogDlg::OnStop()
 {
+    if (attachment_) {
+        detach();
+        return;
+    }
     tray_->ChangeImageFromResource(kNormalImage);
     // A report of the run that ended (a failed forward) does not outlive it.
     statusBar()->clearMessage();

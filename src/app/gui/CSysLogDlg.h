@@ -40,12 +40,14 @@ class HostList;
 class LogList;
 class MainActions;
 class ReceptionEngine;
+class ReceptionView;
 class RouterWatch;
 class StatusCounters;
 class SettingsStore;
 class SocketTableSource;
 class StatusPanels;
 class TrayIconBackend;
+class ViewerClient;
 class WanStatus;
 
 // What the window is started with; tests and benchmarks choose their own.
@@ -96,6 +98,13 @@ public:
     // the dialog's choice to start at once is on, receives with the remembered settings instead,
     // and shows the dialog with the reason only when that fails.
     void startUp();
+
+    // Shows the entries of the service whose viewer socket is `path` instead of receiving here:
+    // Start and Stop become Attach and Detach, and when the service goes away the window says so
+    // and attaches again once it is back. Reception of its own stays off.
+    void attachTo(const QString& path);
+    bool isAttachedMode() const { return attachment_ != nullptr; }
+    ViewerClient* viewerClient() const;
 
     // Enables Open and Save exactly on the category tabs.
     void UpdateFileButtons(int pageIndex);
@@ -206,6 +215,14 @@ private:
     void clearChosenLists();
     // Switches to a category's tab and marks the emergencies of one minute there.
     void showEmergencies(LogCategory category, qint64 minute, bool fromFiles);
+
+    // Attached to a service (CSysLogDlgAttach.cpp).
+    struct Attachment;
+    void attachAgain();
+    void detach();
+    void onServiceEnded(const QString& reason);
+    Attachment* attachment_ = nullptr; // a child of the window
+    ReceptionView* view_ = nullptr;
 
     ReceiverSettings settings_;
     std::unique_ptr<SettingsStore> ownStore_;

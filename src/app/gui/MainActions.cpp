@@ -53,14 +53,20 @@ void MainActions::applyUiTexts()
         action->setText(text);
         action->setToolTip(tipWithShortcut(text, action->shortcut()));
     };
-    apply(start_, GetUiText(UiTextId::Start));
-    apply(stop_, GetUiText(UiTextId::Stop));
+    apply(start_, attachMode_ ? QStringLiteral("Attach") : GetUiText(UiTextId::Start));
+    apply(stop_, attachMode_ ? QStringLiteral("Detach") : GetUiText(UiTextId::Stop));
     apply(clear_, GetUiText(UiTextId::Clear));
     apply(save_, GetUiText(UiTextId::Save));
     apply(open_, GetUiText(UiTextId::Open));
     apply(exit_, GetUiText(UiTextId::Exit));
     apply(find_, GetUiText(UiTextId::Find));
     apply(searchHistory_, GetUiText(UiTextId::SearchHistory));
+}
+
+void MainActions::setAttachMode(bool attach)
+{
+    attachMode_ = attach;
+    applyUiTexts();
 }
 
 void MainActions::setRunning(bool running)

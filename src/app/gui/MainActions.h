@@ -38,6 +38,8 @@ public:
 
     // Texts from the UI-text table, with the shortcut in each tooltip.
     void applyUiTexts();
+    // Start and Stop as Attach and Detach, for a window that shows a service's entries.
+    void setAttachMode(bool attach);
 
     // Reception running: Start off, Stop on.
     void setRunning(bool running);
@@ -57,6 +59,7 @@ private:
     QWidget* window_;
     QAction* start_;
     QAction* stop_;
+    bool attachMode_ = false;
     QAction* open_;
     QAction* save_;
     QAction* clear_;

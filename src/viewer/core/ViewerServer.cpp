@@ -3,6 +3,8 @@
 #include <QFile>
 #include <QLocalSocket>
 
+#include <cerrno>
+#include <cstring>
 #include <sys/stat.h>
 
 namespace quendal {
@@ -43,7 +45,14 @@ ViewerServer::~ViewerServer()
 
 bool ViewerServer::listen(const QString& path, QString* error)
 {
-    if (QFile::exists(path)) {
+    struct stat status
+    {};
+    if (::lstat(QFile::encodeName(path).constData(), &status) == 0) {
+        // Only a socket left behind is replaced: never a file or a link put there.
+        if (!S_ISSOCK(status.st_mode)) {
+            *error = u"something other than a socket is there"_s;
+            return false;
+        }
         QLocalSocket probe;
         probe.connectToServer(path);
         // A local connect is answered at once: by a listening service, or refused.
@@ -90,6 +99,9 @@ void ViewerServer::accept()
             // The back-fill's own allowance ends once it has gone out.
             if (v->socket->bytesToWrite() < limits_.queueBytes)
                 v->limit = limits_.queueBytes;
+            // Caught up after missing entries: told so now, not only with the next delivery.
+            if (v->missed > 0 && v->socket->bytesToWrite() < v->limit / 2)
+                catchUp(*v);
         });
         connect(socket, &QLocalSocket::disconnected, this, [this, socket] { drop(socket); });
         Q_EMIT viewerCountChanged(viewerCount());
@@ -208,15 +220,19 @@ void ViewerServer::send(Viewer& viewer, const std::vector<QByteArray>& frames, q
         viewer.missed += entries;
         return;
     }
-    if (viewer.missed > 0) {
-        // Told what it missed, then the senders and status values it may have missed with them.
-        viewer.socket->write(encodeMissedEntries({viewer.missed}));
-        for (const QByteArray& frame : encodeViewerBatch(snapshot(false)))
-            viewer.socket->write(frame);
-        viewer.missed = 0;
-    }
+    if (viewer.missed > 0)
+        catchUp(viewer);
     for (const QByteArray& frame : frames)
         viewer.socket->write(frame);
+}
+
+void ViewerServer::catchUp(Viewer& viewer)
+{
+    // Told what it missed, then the senders and status values it may have missed with them.
+    viewer.socket->write(encodeMissedEntries({viewer.missed}));
+    for (const QByteArray& frame : encodeViewerBatch(snapshot(false)))
+        viewer.socket->write(frame);
+    viewer.missed = 0;
 }
 
 void ViewerServer::dropStalled()

@@ -20,7 +20,7 @@ namespace quendal {
 // What the viewer socket holds at most.
 struct ViewerLimits
 {
-    qsizetype entriesPerCategory = 20'000; // kept for back-fill
+    qsizetype entriesPerCategory = 10'000; // kept for back-fill
     qint64 queueBytes = qint64(4) << 20;   // waiting for one viewer before it misses entries
     qint64 stallMs = 30'000;               // of no reading before a viewer is dropped
     int maxViewers = 64;
@@ -69,6 +69,7 @@ private:
     void readHello(Viewer& viewer);
     void greet(Viewer& viewer, const ViewerHello& hello);
     void send(Viewer& viewer, const std::vector<QByteArray>& frames, quint64 entries);
+    void catchUp(Viewer& viewer);
     void drop(QLocalSocket* socket);
     // The state as a viewer that starts now, or catches up after missing entries, needs it.
     ViewerBatch snapshot(bool backfill) const;

@@ -1,0 +1,124 @@
+// The window attached to a running receiver without a window (a real process), on the
+// offscreen platform: it shows the service's rows, follows it away and back, and the service
+// goes on when the window is gone.
+#include "app/core/SettingsStore.h"
+#include "app/gui/CSysLogDlg.h"
+#include "app/gui/FakeTrayIcon.h"
+#include "app/gui/MainActions.h"
+#include "logs/core/LogList.h"
+#include "support/TestSupport.h"
+
+#include <QAction>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <csignal>
+#include <gtest/gtest.h>
+
+namespace quendal {
+namespace {
+
+using namespace Qt::StringLiterals;
+
+class Service
+{
+public:
+    Service(quint16 port, const QString& folder, const QString& socket)
+    {
+        process_.start(QStringLiteral(QUENDAL_SYSLOG_BINARY),
+                       {u"--headless"_s, u"--port"_s, QString::number(port), u"--log-dir"_s, folder,
+                        u"--viewer-socket"_s, socket});
+    }
+    ~Service()
+    {
+        if (process_.state() != QProcess::NotRunning) {
+            process_.kill();
+            process_.waitForFinished();
+        }
+    }
+    bool waitUntilReceiving()
+    {
+        return QTest::qWaitFor([&] {
+                   errors_ += process_.readAllStandardError();
+                   return errors_.contains("receiving syslog") ||
+                          process_.state() == QProcess::NotRunning;
+               }) &&
+               errors_.contains("receiving syslog");
+    }
+    QByteArray output() { return output_ += process_.readAllStandardOutput(); }
+    int stop()
+    {
+        test::sendSignal(process_.processId(), SIGTERM);
+        process_.waitForFinished(5000);
+        return process_.exitCode();
+    }
+    bool isRunning() const { return process_.state() == QProcess::Running; }
+
+private:
+    QProcess process_;
+    QByteArray errors_;
+    QByteArray output_;
+};
+
+QByteArray newestMessage(const CSysLogDlg& window)
+{
+    const LogRows& rows = window.list(LogCategory::FireWall)->rows();
+    return rows.isEmpty() ? QByteArray() : rows.at(0).message.toByteArray();
+}
+
+TEST(AttachedWindow, ShowsTheServiceFollowsItAwayAndBackAndLeavesItRunning)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const quint16 port = test::freeUdpPort();
+    const QString socket = dir.filePath(u"viewer.sock"_s);
+    auto service = std::make_unique<Service>(port, dir.path(), socket);
+    ASSERT_TRUE(service->waitUntilReceiving());
+    test::LoopbackPeer router;
+    const auto send = [&](const QByteArray& text) {
+        router.sendTo(port, "<134>Dec  8 10:00:00 " + text);
+    };
+    for (int i = 1; i <= 3; ++i)
+        send("before " + QByteArray::number(i));
+
+    SettingsStore store(dir.filePath(u"settings.ini"_s));
+    FakeTrayIcon tray;
+    MainWindowOptions options;
+    options.store = &store;
+    options.trayIcon = &tray;
+    auto window = std::make_unique<CSysLogDlg>(options);
+    window->attachTo(socket);
+    LogList* firewall = window->list(LogCategory::FireWall);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return firewall->rows().size() == 3; }));
+    EXPECT_EQ(newestMessage(*window), "before 3");
+    const QString attached = u"Attached to quendal-syslog (port "_s + QString::number(port) + u')';
+    EXPECT_EQ(window->stateText(), attached);
+    EXPECT_TRUE(window->windowTitle().contains(attached));
+    EXPECT_EQ(window->actions()->start()->text(), u"Attach"_s);
+    EXPECT_EQ(window->actions()->stop()->text(), u"Detach"_s);
+    EXPECT_TRUE(window->actions()->stop()->isEnabled());
+
+    send("live");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return newestMessage(*window) == "live"; }));
+
+    // Away and back: said, then attached again with the service's own rows.
+    EXPECT_EQ(service->stop(), 0);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window->stateText().contains(u"went away"_s); }));
+    EXPECT_FALSE(window->actions()->stop()->isEnabled());
+    service = std::make_unique<Service>(port, dir.path(), socket);
+    ASSERT_TRUE(service->waitUntilReceiving());
+    send("second run");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return newestMessage(*window) == "second run"; }, 10000));
+    EXPECT_EQ(window->stateText(), attached);
+    EXPECT_EQ(firewall->rows().size(), 1);
+
+    // The window gone, the service goes on receiving and writing.
+    window.reset();
+    send("after the window");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return service->output().contains("after the window"); }));
+    EXPECT_TRUE(service->isRunning());
+}
+
+} // namespace
+} // namespace quendal
