@@ -83,7 +83,7 @@ TEST(AttachedWindow, ShowsTheServiceFollowsItAwayAndBackAndLeavesItRunning)
         send("before " + QByteArray::number(i));
 
     SettingsStore store(dir.filePath(u"settings.ini"_s));
-    FakeTrayIcon tray;
+    test::FakeTrayIcon tray;
     MainWindowOptions options;
     options.store = &store;
     options.trayIcon = &tray;
