@@ -459,7 +459,9 @@ QString CSysLogDlg::startReceiving()
 void CSysLogDlg::updateTrayToolTip()
 {
     QString text = BuiltinUiText(UiTextId::ProgramName) + QLatin1Char('\n');
-    if (isRunning()) {
+    if (attachment_) {
+        text += stateText(); // the service attached to, or that it went away
+    } else if (isRunning()) {
         const double rate = counters_->rate();
         text += GetUiText(UiTextId::TrayReceiving).arg(reception_->localPort()) +
                 QLatin1Char('\n') +

@@ -124,19 +124,19 @@ void CSysLogDlg::detach()
 void CSysLogDlg::onServiceEnded(const QString& reason)
 {
     Attachment& a = *attachment_;
+    if (a.wanted) {
+        // Gone, or not there yet: said once, and looked for again until it answers.
+        const QString text = (a.service.isEmpty() ? a.path : a.service) + u" went away: "_s +
+                             reason + u". Attaching again when it returns."_s;
+        if (stateText() != text) {
+            setStateText(text);
+            std::fprintf(stderr, "quendal-syslog: %s\n", qPrintable(text));
+        }
+        a.retry.start();
+    }
     tray_->ChangeImageFromResource(kNormalIcon);
     actions_->setRunning(false);
     Q_EMIT runningChanged(false);
-    if (!a.wanted)
-        return;
-    // Gone, or not there yet: said once, and looked for again until it answers.
-    const QString text = (a.service.isEmpty() ? a.path : a.service) + u" went away: "_s + reason +
-                         u". Attaching again when it returns."_s;
-    if (stateText() != text) {
-        setStateText(text);
-        std::fprintf(stderr, "quendal-syslog: %s\n", qPrintable(text));
-    }
-    a.retry.start();
 }
 
 } // namespace quendal
