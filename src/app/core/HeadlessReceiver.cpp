@@ -12,6 +12,7 @@
 #include "common/core/UiText.h"
 #include "receiver/core/ReceptionEngine.h"
 #include "receiver/core/WanStatus.h"
+#include "viewer/core/ArrivalOrder.h"
 #include "viewer/core/ViewerServer.h"
 
 #include <QCoreApplication>
@@ -105,7 +106,8 @@ int runHeadless(const HeadlessOptions& options, const ConfigurationSource& sourc
     LineOutput lines(output);
     ReceptionEngine engine(&console);
     engine.setObserver(&lines);
-    engine.setBatchesWanted(false); // nothing to show but the lines above
+    ArrivalOrder arrivalOrder(&lines); // observes for viewers, in front of the lines
+    engine.setBatchesWanted(false);    // nothing to show but the lines above
     // With --stats, the activity counts come with the batches and a line goes out per interval.
     engine.setActivityWanted(options.statsSeconds.has_value());
     // Viewers get what the window would: entries, senders, status values and activity.
@@ -113,6 +115,7 @@ int runHeadless(const HeadlessOptions& options, const ConfigurationSource& sourc
     if (viewerSocket) {
         engine.setBatchesWanted(true);
         engine.setActivityWanted(true);
+        engine.setObserver(&arrivalOrder);
     }
     HeadlessReload reload(source, options, *settings, engine);
     ActivityStats stats;
@@ -168,7 +171,7 @@ int runHeadless(const HeadlessOptions& options, const ConfigurationSource& sourc
     }
 
     const std::unique_ptr<ViewerServer> viewers =
-        viewerSocket ? openViewerSocket(*viewerSocket, engine) : nullptr;
+        viewerSocket ? openViewerSocket(*viewerSocket, engine, &arrivalOrder) : nullptr;
 
     // One concatenation: paths and addresses may hold "%1" themselves.
     QString where = settings->listenAddress.isEmpty()

@@ -20,7 +20,8 @@ std::optional<QString> viewerSocketFor(const HeadlessOptions& options)
     return runtime + u"/viewer.sock"_s;
 }
 
-std::unique_ptr<ViewerServer> openViewerSocket(const QString& path, ReceptionEngine& engine)
+std::unique_ptr<ViewerServer> openViewerSocket(const QString& path, ReceptionEngine& engine,
+                                               ArrivalOrder* order)
 {
     auto server = std::make_unique<ViewerServer>(ServiceWelcome{
         kViewerProtocolVersion, QCoreApplication::applicationName(), engine.localPort()});
@@ -31,6 +32,7 @@ std::unique_ptr<ViewerServer> openViewerSocket(const QString& path, ReceptionEng
         return nullptr;
     }
     ViewerServer* s = server.get();
+    s->setArrivalOrder(order);
     QObject::connect(&engine, &ReceptionEngine::batchArrived, s,
                      [s](ReceptionBatch* batch) { s->publish(*batch); });
     QObject::connect(&engine, &ReceptionEngine::countersUpdated, s,

@@ -7,6 +7,7 @@
 
 namespace quendal {
 
+class ArrivalOrder;
 class ReceptionEngine;
 class ViewerServer;
 
@@ -17,6 +18,9 @@ std::optional<QString> viewerSocketFor(const HeadlessOptions& options);
 // Offers what `engine` delivers at `path` (the engine running already, for its port); says on
 // standard error where, or why not. Null when the socket cannot be opened: reception goes on
 // without viewers.
-std::unique_ptr<ViewerServer> openViewerSocket(const QString& path, ReceptionEngine& engine);
+// `order`, when given, is the engine's observer and puts entries in their order across
+// categories.
+std::unique_ptr<ViewerServer> openViewerSocket(const QString& path, ReceptionEngine& engine,
+                                               ArrivalOrder* order = nullptr);
 
 } // namespace quendal

@@ -51,8 +51,8 @@ struct MissedEntries
     quint64 count = 0;
 };
 
-// What reception delivered, as a viewer gets it: entries in the order they were stored (within
-// one delivery, category by category), and the rest only when it changed.
+// What reception delivered, as a viewer gets it: entries in the order they were stored, and the
+// rest only when it changed.
 struct ViewerBatch
 {
     bool backfill = false;

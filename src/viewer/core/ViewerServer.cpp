@@ -1,5 +1,7 @@
 #include "viewer/core/ViewerServer.h"
 
+#include "viewer/core/ArrivalOrder.h"
+
 #include <QFile>
 #include <QLocalSocket>
 
@@ -172,13 +174,32 @@ ViewerBatch ViewerServer::snapshot(bool backfill) const
 void ViewerServer::publish(const ReceptionBatch& batch)
 {
     ViewerBatch live;
-    for (const LogCategory c : kAllCategories) {
-        const LogRows& rows = batch.rows[size_t(categoryIndex(c))];
-        for (qsizetype r = rows.size() - 1; r >= 0; --r) {
-            LogEntry entry = LogEntry::from(rows.at(r));
-            ring_.add(c, entry);
-            live.entries.emplace_back(c, std::move(entry));
-        }
+    size_t total = 0;
+    for (const LogRows& rows : batch.rows)
+        total += size_t(rows.size());
+    live.entries.reserve(total);
+    const auto take = [&](int category, qsizetype row) {
+        LogEntry entry = LogEntry::from(batch.rows[size_t(category)].at(row));
+        ring_.add(LogCategory(category), entry);
+        live.entries.emplace_back(LogCategory(category), std::move(entry));
+    };
+    // The rows' order across categories, when the notes agree with the batch; else category by
+    // category.
+    std::vector<quint8> order = order_ && total > 0 ? order_->take(total) : std::vector<quint8>{};
+    std::array<qsizetype, kCategoryCount> left{};
+    for (const quint8 c : order)
+        if (c < kCategoryCount)
+            ++left[c];
+    bool ordered = order.size() == total;
+    for (int c = 0; c < kCategoryCount; ++c)
+        ordered = ordered && left[size_t(c)] == batch.rows[size_t(c)].size();
+    if (ordered) {
+        for (const quint8 c : order) // rows are newest first: the oldest left is the last
+            take(c, --left[c]);
+    } else {
+        for (int c = 0; c < kCategoryCount; ++c)
+            for (qsizetype r = batch.rows[size_t(c)].size() - 1; r >= 0; --r)
+                take(c, r);
     }
     senders_ += batch.newSenders;
     live.senders = batch.newSenders;

@@ -17,6 +17,8 @@ class QLocalSocket;
 
 namespace quendal {
 
+class ArrivalOrder;
+
 // What the viewer socket holds at most.
 struct ViewerLimits
 {
@@ -53,6 +55,9 @@ public:
     // Counters that moved on without entries; sent only when they changed.
     void publishCounters(const IntakeCounters& counters);
     void setPort(quint16 port) { identity_.port = port; }
+    // Where the order of entries across categories is noted; without it a delivery's entries go
+    // out category by category.
+    void setArrivalOrder(ArrivalOrder* order) { order_ = order; }
 
     int viewerCount() const { return int(viewers_.size()); }
     // Drops viewers that read nothing for the stall limit; runs every second on its own.
@@ -74,6 +79,7 @@ private:
     // The state as a viewer that starts now, or catches up after missing entries, needs it.
     ViewerBatch snapshot(bool backfill) const;
 
+    ArrivalOrder* order_ = nullptr;
     ServiceWelcome identity_;
     const Clock& clock_;
     Limits limits_;
