@@ -2,6 +2,7 @@
 // offscreen platform: it shows the service's rows, follows it away and back, and the service
 // goes on when the window is gone.
 #include "app/core/SettingsStore.h"
+#include "app/gui/AttachOffer.h"
 #include "app/gui/CSysLogDlg.h"
 #include "app/gui/FakeTrayIcon.h"
 #include "app/gui/MainActions.h"
@@ -118,6 +119,24 @@ TEST(AttachedWindow, ShowsTheServiceFollowsItAwayAndBackAndLeavesItRunning)
     send("after the window");
     EXPECT_TRUE(QTest::qWaitFor([&] { return service->output().contains("after the window"); }));
     EXPECT_TRUE(service->isRunning());
+}
+
+// The offer at start: only where a service's socket is, and not asked again once remembered.
+TEST(AttachedWindow, StartOfferFollowsTheSocketAndTheRememberedChoice)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    SettingsStore store(dir.filePath(u"settings.ini"_s));
+    const QString socket = dir.filePath(u"viewer.sock"_s);
+    EXPECT_FALSE(wantsToAttach(nullptr, store, socket)); // no service: nothing to ask
+
+    const quint16 port = test::freeUdpPort();
+    Service service(port, dir.path(), socket);
+    ASSERT_TRUE(service.waitUntilReceiving());
+    ASSERT_TRUE(store.storeValues({{u"AttachToService"_s, true}}));
+    EXPECT_TRUE(wantsToAttach(nullptr, store, socket));
+    ASSERT_TRUE(store.storeValues({{u"AttachToService"_s, false}}));
+    EXPECT_FALSE(wantsToAttach(nullptr, store, socket));
 }
 
 } // namespace
