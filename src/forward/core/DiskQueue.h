@@ -1,0 +1,73 @@
+#pragma once
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QString>
+#include <QtGlobal>
+
+#include <chrono>
+#include <memory>
+#include <optional>
+
+namespace quendal {
+
+class Clock;
+
+struct DiskQueueOptions
+{
+    // Records beyond it drop the oldest, counted.
+    qint64 maxBytes = qint64(1024) * 1024 * 1024;
+    // When appended records are flushed to the disk (fdatasync).
+    enum class Sync
+    {
+        EveryBatch,
+        Interval,
+        Never
+    } sync = Sync::Interval;
+    std::chrono::milliseconds syncInterval{1000};
+};
+
+struct DiskQueueCounters
+{
+    quint64 entries = 0, bytes = 0; // in the queue now (sent or not)
+    quint64 appended = 0;           // since open
+    quint64 acknowledged = 0;       // left the queue as delivered, since open
+    quint64 droppedFull = 0;        // oldest dropped because the queue was full, since open
+    quint64 tornSkipped = 0;        // damaged records found and skipped at open
+};
+
+// The records waiting for one forwarding target, kept in segment files so that they survive a
+// kill or a power cut; a record leaves only once acknowledged (or dropped when full, counted).
+// Single-threaded: used from the forwarder's thread alone.
+class DiskQueue
+{
+public:
+    // Opens or creates the queue in `folder` (created 0700; no symlink is followed; only files
+    // of the queue's own naming are touched). nullptr with a reason in `error`.
+    static std::unique_ptr<DiskQueue> open(const QString& folder, const DiskQueueOptions& options,
+                                           const Clock& clock, QString* error);
+    ~DiskQueue();
+    DiskQueue(const DiskQueue&) = delete;
+    DiskQueue& operator=(const DiskQueue&) = delete;
+
+    // False (counted by the caller) on a write failure; the reason is in lastError().
+    bool append(QByteArrayView record);
+    // The oldest record not yet handed out, or nullopt.
+    std::optional<QByteArray> nextToSend();
+    // Hands out again from the oldest unacknowledged record.
+    void rewind();
+    // The oldest `records` handed out were delivered.
+    void acknowledge(quint64 records);
+    // Flushes to the disk now (at stop, or when the sync interval has passed).
+    void sync();
+    const DiskQueueCounters& counters() const;
+    // The last failure, reported once by the caller.
+    QString lastError() const;
+
+private:
+    struct State;
+    explicit DiskQueue(std::unique_ptr<State> state);
+    std::unique_ptr<State> d_;
+};
+
+} // namespace quendal
