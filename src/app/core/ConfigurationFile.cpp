@@ -152,11 +152,11 @@ QString defaultConfigurationText()
             u"# A collector with settings of its own: one section per target, after the keys\n"
             u"# above. ca, cert, key, format and queue-max-mb default to the forward-* and\n"
             u"# queue-* keys.\n"
-            u"#[forward central]\n"
-            u"#url = tls://collector.example:6514\n"
-            u"#format = rfc5424\n"
-            u"#ca = /etc/quendal-syslog/collector-ca.pem\n"
-            u"#queue-max-mb = 1024\n"_s;
+            u"#   [forward central]\n"
+            u"#   url = tls://collector.example:6514\n"
+            u"#   format = rfc5424\n"
+            u"#   ca = /etc/quendal-syslog/collector-ca.pem\n"
+            u"#   queue-max-mb = 1024\n"_s;
     return text;
 }
 

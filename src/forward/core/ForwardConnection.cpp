@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QSslSocket>
 #include <QTcpSocket>
 #include <QThread>
@@ -53,6 +54,8 @@ ForwardConnection::~ForwardConnection()
 bool ForwardConnection::start()
 {
     QString error;
+    // The folder of the queues; the queue makes its own folder in it.
+    QDir().mkpath(QFileInfo(queueFolder_).path());
     queue_ = DiskQueue::open(queueFolder_, queueOptions_, clock_, &error);
     if (!queue_) {
         state_ = ForwardState::QueueUnusable;
@@ -87,7 +90,16 @@ void ForwardConnection::append(QByteArrayView received, const QString& sender, q
     if (reported_ == ForwardState::QueueUnusable && connected_)
         report(ForwardState::Connected, {});
     // The oldest records may have left to make room, some of them in flight.
-    forgetOldestInFlight(queue_->counters().droppedFull - droppedBefore);
+    if (const quint64 dropped = queue_->counters().droppedFull - droppedBefore; dropped > 0) {
+        forgetOldestInFlight(dropped);
+        if (!fullReported_) {
+            fullReported_ = true;
+            Q_EMIT problem(QStringLiteral("the queue of %1 is full (%2 MiB): its oldest entries "
+                                          "are dropped, counted")
+                               .arg(target_.name)
+                               .arg(queueOptions_.maxBytes / (1024 * 1024)));
+        }
+    }
     pump();
 }
 
@@ -312,6 +324,10 @@ void ForwardConnection::checkAcknowledged()
     if (records == 0)
         return;
     queue_->acknowledge(records);
+    if (fullReported_ && queue_->counters().entries == 0) {
+        fullReported_ = false;
+        Q_EMIT recovered(u"the queue of "_s + target_.name + u" has room again"_s);
+    }
     pump();
 }
 

@@ -87,6 +87,7 @@ private:
     QString certificateProblem_;
     bool connected_ = false;
     bool stopping_ = false;
+    bool fullReported_ = false; // until the queue is empty again
 
     // Byte counts of this connection: handed to Qt, handed to the system.
     qint64 written_ = 0;
