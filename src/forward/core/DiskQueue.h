@@ -54,11 +54,16 @@ public:
     bool append(QByteArrayView record);
     // The oldest record not yet handed out, or nullopt.
     std::optional<QByteArray> nextToSend();
-    // Hands out again from the oldest unacknowledged record.
+    // Hands out again from the oldest unacknowledged record (after a reconnect).
     void rewind();
-    // The oldest `records` handed out were delivered.
+    // The oldest `records` handed out were delivered. Records handed out and then dropped
+    // because the queue was full are among them, counted as dropped rather than delivered.
+    // The queue remembers each record handed out and not yet acknowledged (a few bytes each).
     void acknowledge(quint64 records);
-    // Flushes to the disk now (at stop, or when the sync interval has passed).
+    // Called after each batch of appends or acknowledgements, and now and then when idle:
+    // flushes to the disk as the sync policy says (every batch, or once the interval passed).
+    void batchDone();
+    // Flushes to the disk now (at stop).
     void sync();
     const DiskQueueCounters& counters() const;
     // The last failure, reported once by the caller.
