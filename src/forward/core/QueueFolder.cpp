@@ -8,6 +8,7 @@
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -104,6 +105,13 @@ std::unique_ptr<QueueFolder> QueueFolder::open(const QString& path, QString* err
             openError == ELOOP || openError == ENOTDIR
                 ? QStringLiteral("%1: not a folder (a symbolic link is not followed)").arg(clean)
                 : systemError(clean, openError);
+        return nullptr;
+    }
+    // One writer per queue: a second process on the same folder would interleave records.
+    if (::flock(fd.get(), LOCK_EX | LOCK_NB) != 0) {
+        *error = errno == EWOULDBLOCK
+                     ? QStringLiteral("%1: the queue is in use by another process").arg(clean)
+                     : systemError(clean, errno);
         return nullptr;
     }
     return std::unique_ptr<QueueFolder>(new QueueFolder(clean, std::move(fd)));

@@ -221,6 +221,10 @@ TEST_F(DiskQueueTest, KilledWriterLosesNothingAppended)
     auto queue = open();
     EXPECT_EQ(queue->counters().tornSkipped, 0u);
     EXPECT_EQ(drain(*queue), records(0, 1000));
+    // One process at a time.
+    QString error;
+    EXPECT_FALSE(DiskQueue::open(folder(), {}, clock, &error));
+    EXPECT_TRUE(error.contains(QStringLiteral("in use"))) << error.toStdString();
 }
 
 TEST_F(DiskQueueTest, AFullDiskLeavesWholeRecordsAndIsReported)
