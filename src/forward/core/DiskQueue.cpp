@@ -131,6 +131,10 @@ bool DiskQueue::State::scan(UniqueFd fd, Segment& segment,
         }
         dataDirty = true;
     }
+    // The position may lie beyond what survived a power cut: records written there now would
+    // count as delivered at the next open, so they go to a new segment.
+    if (last && holdsPosition && position->offset > at)
+        rollBeforeAppend = true;
     if (last)
         writeFd = std::move(fd);
     return true;
