@@ -40,10 +40,8 @@ ForwardConnection::ForwardConnection(ForwardTarget target, const ForwardSettings
     connect(&connectTimeout_, &QTimer::timeout, this,
             [this] { onFailure(u"no answer within 30 seconds"_s); });
     connect(&ackPoll_, &QTimer::timeout, this, &ForwardConnection::checkAcknowledged);
-    connect(&syncTimer_, &QTimer::timeout, this, [this] {
-        if (queue_)
-            queue_->sync();
-    });
+    // The queue flushes by its policy at the end of each batch, and now and then when idle.
+    connect(&syncTimer_, &QTimer::timeout, this, &ForwardConnection::endBatch);
 }
 
 ForwardConnection::~ForwardConnection()
@@ -64,8 +62,7 @@ bool ForwardConnection::start()
         return false;
     }
     carriedOver_ = queue_->counters().entries;
-    if (queueOptions_.sync == DiskQueueOptions::Sync::Interval)
-        syncTimer_.start(queueOptions_.syncInterval);
+    syncTimer_.start(queueOptions_.syncInterval);
     connectNow();
     return true;
 }
@@ -89,9 +86,9 @@ void ForwardConnection::append(QByteArrayView received, const QString& sender, q
     }
     if (reported_ == ForwardState::QueueUnusable && connected_)
         report(ForwardState::Connected, {});
-    // The oldest records may have left to make room, some of them in flight.
+    // The oldest records may have left to make room, some of them in flight: the queue counts
+    // those as dropped when they are acknowledged.
     if (const quint64 dropped = queue_->counters().droppedFull - droppedBefore; dropped > 0) {
-        forgetOldestInFlight(dropped);
         if (!fullReported_) {
             fullReported_ = true;
             Q_EMIT problem(QStringLiteral("the queue of %1 is full (%2 MiB): its oldest entries "
@@ -101,6 +98,12 @@ void ForwardConnection::append(QByteArrayView received, const QString& sender, q
         }
     }
     pump();
+}
+
+void ForwardConnection::endBatch()
+{
+    if (queue_)
+        queue_->batchDone();
 }
 
 void ForwardConnection::countDropped(quint64 messages)
@@ -324,24 +327,12 @@ void ForwardConnection::checkAcknowledged()
     if (records == 0)
         return;
     queue_->acknowledge(records);
+    queue_->batchDone();
     if (fullReported_ && queue_->counters().entries == 0) {
         fullReported_ = false;
         Q_EMIT recovered(u"the queue of "_s + target_.name + u" has room again"_s);
     }
     pump();
-}
-
-void ForwardConnection::forgetOldestInFlight(quint64 records)
-{
-    while (records > 0 && !fences_.empty()) {
-        const quint64 taken = std::min(records, fences_.front().records);
-        fences_.front().records -= taken;
-        records -= taken;
-        if (fences_.front().records == 0)
-            fences_.pop_front();
-    }
-    const quint64 taken = std::min(records, unfenced_);
-    unfenced_ -= taken;
 }
 
 void ForwardConnection::stop()

@@ -38,6 +38,8 @@ public:
     bool start();
     // Formats and queues one message, and sends it when connected.
     void append(QByteArrayView received, const QString& sender, qint64 arrivalMs);
+    // After the messages of one handoff: the queue flushes as its policy says.
+    void endBatch();
     // Messages that never reached the queue (the handoff was full).
     void countDropped(quint64 messages);
     // A connection waiting for its next attempt makes it now (after a reload).
@@ -66,7 +68,6 @@ private:
     void onFailure(const QString& reason);
     void pump();
     void checkAcknowledged();
-    void forgetOldestInFlight(quint64 records);
     void resetConnection();
     void report(ForwardState kind, const QString& text);
     quint64 inFlight() const;

@@ -71,6 +71,7 @@ public:
                 connection->countDropped(dropped);
             for (const Forwarder::Handed& h : taken)
                 connection->append(h.bytes, h.sender, h.arrivalMs);
+            connection->endBatch();
         }
     }
 
@@ -95,7 +96,7 @@ public:
 private:
     Forwarder& owner_;
     std::vector<std::unique_ptr<ForwardConnection>> connections_;
-    QTimer publishTimer_;
+    QTimer publishTimer_{this}; // a child: it moves to the thread with the worker
 };
 
 Forwarder::Forwarder(const Clock& clock, QObject* parent) : QObject(parent), clock_(clock)

@@ -19,9 +19,9 @@ TEST(ForwardConfiguration, UrlsTakeTheThreeSchemesWithBracketedIpv6Only)
     EXPECT_EQ(url->text(), u"tls://[::1]:6514"_s);
     EXPECT_EQ(parseForwardUrl(u"udp://collector.example:514"_s, nullptr)->host,
               u"collector.example"_s);
-    for (const QString& bad : {u"collector:514"_s, u"http://c:80"_s, u"tcp://::1:514"_s,
-                               u"tcp://c:0"_s, u"tcp://c:65536"_s, u"tcp://c:+5"_s, u"tcp://:5"_s,
-                               u"tcp://a/b:5"_s, u"tcp://[c]:5"_s})
+    for (const QString& bad :
+         {u"collector:514"_s, u"http://c:80"_s, u"tcp://::1:514"_s, u"tcp://c:0"_s,
+          u"tcp://c:65536"_s, u"tcp://c:+5"_s, u"tcp://:5"_s, u"tcp://a/b:5"_s, u"tcp://[c]:5"_s})
         EXPECT_FALSE(parseForwardUrl(bad, nullptr)) << qPrintable(bad);
     // A target's name never reaches outside the queue folder.
     EXPECT_EQ(queueFolderName(u"../x/ y"_s), u"___x__y"_s);
@@ -64,8 +64,7 @@ TEST(ForwardConfiguration, SectionsAndUrlsBecomeTargetsWithTheGlobalDefaults)
     // Without a queue-dir: the log folder's queue/.
     HeadlessOptions plain;
     plain.forward.targets = options->forward.targets;
-    EXPECT_EQ(forwardSettingsFor(plain.forward, u"/logs"_s, &error)->queueFolder,
-              u"/logs/queue"_s);
+    EXPECT_EQ(forwardSettingsFor(plain.forward, u"/logs"_s, &error)->queueFolder, u"/logs/queue"_s);
 }
 
 TEST(ForwardConfiguration, MistakesAreNamedByLine)

@@ -24,12 +24,13 @@ TEST(ForwardRestart, EntriesQueuedBeforeAKillArriveAfterTheRestart)
     const quint16 collectorPort = collector.serverPort();
     collector.close();
     const quint16 port = test::freeUdpPort();
-    const QStringList arguments{u"--port"_s,    QString::number(port),
-                                u"--listen"_s,  u"127.0.0.1"_s,
-                                u"--log-dir"_s, dir.path(),
-                                u"--stats"_s,   u"1"_s,
-                                u"--forward"_s, u"tcp://127.0.0.1:"_s + QString::number(collectorPort),
-                                u"--forward-format"_s, u"as-received"_s};
+    const QStringList arguments{
+        u"--port"_s,           QString::number(port),
+        u"--listen"_s,         u"127.0.0.1"_s,
+        u"--log-dir"_s,        dir.path(),
+        u"--stats"_s,          u"1"_s,
+        u"--forward"_s,        u"tcp://127.0.0.1:"_s + QString::number(collectorPort),
+        u"--forward-format"_s, u"as-received"_s};
     const int count = 200;
     {
         test::Headless service(arguments, dir.path(), true);
@@ -49,9 +50,8 @@ TEST(ForwardRestart, EntriesQueuedBeforeAKillArriveAfterTheRestart)
     QByteArray received;
     QObject::connect(&collector, &QTcpServer::pendingConnectionAvailable, [&] {
         QTcpSocket* socket = collector.nextPendingConnection();
-        QObject::connect(socket, &QIODevice::readyRead, [&received, socket] {
-            received += socket->readAll();
-        });
+        QObject::connect(socket, &QIODevice::readyRead,
+                         [&received, socket] { received += socket->readAll(); });
     });
     test::Headless service(arguments, dir.path(), true);
     ASSERT_TRUE(service.waitUntilReceiving()) << service.errors().constData();

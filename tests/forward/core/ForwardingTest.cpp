@@ -15,7 +15,6 @@
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
-
 #include <memory>
 
 namespace quendal {
@@ -88,7 +87,8 @@ QList<int> range(int from, int to)
 class Forwarding : public ::testing::Test
 {
 protected:
-    ForwardSettings settingsFor(const QString& url, ForwardFormat format = ForwardFormat::AsReceived)
+    ForwardSettings settingsFor(const QString& url,
+                                ForwardFormat format = ForwardFormat::AsReceived)
     {
         ForwardSettings settings;
         settings.queueFolder = dir.path();
@@ -117,9 +117,8 @@ TEST_F(Forwarding, EntriesArriveInOrderWithTheRoutersAddressAndLeaveTheQueueOnce
     QTcpServer server;
     Collector collector(&server);
     ASSERT_TRUE(collector.listen());
-    forwarder.apply(
-        settingsFor(u"tcp://127.0.0.1:"_s + QString::number(collector.port()),
-                    ForwardFormat::Rfc5424));
+    forwarder.apply(settingsFor(u"tcp://127.0.0.1:"_s + QString::number(collector.port()),
+                                ForwardFormat::Rfc5424));
     offer(0, 300);
     ASSERT_TRUE(test::waitUntil([&] { return collector.frames.size() >= 300; }, seconds(10)));
     EXPECT_EQ(numbers(collector.frames), range(0, 300));
@@ -175,11 +174,15 @@ TEST_F(Forwarding, AFullQueueDropsTheOldestCountedExactly)
     EXPECT_EQ(s.accepted, quint64(sent));
     EXPECT_GT(s.dropped, 0u);
     EXPECT_EQ(s.acknowledged + s.queuedEntries + s.dropped, s.accepted + s.carriedOver);
-    QStringList reported;
-    for (const QList<QVariant>& p : problems)
-        reported << p[0].toString();
-    EXPECT_TRUE(reported.join(u'\n').contains(u"queue of central is full"_s))
-        << qPrintable(reported.join(u'\n'));
+    // The drop is reported once.
+    const auto reported = [&] {
+        QStringList texts;
+        for (const QList<QVariant>& p : problems)
+            texts << p[0].toString();
+        return texts.filter(u"the queue of central is full"_s).size();
+    };
+    EXPECT_TRUE(test::waitUntil([&] { return reported() > 0; }));
+    EXPECT_EQ(reported(), 1);
 }
 
 // A CA, a collector certificate for localhost signed by it, and one signed by a stranger.
@@ -206,8 +209,7 @@ private:
     {
         return run({u"req"_s, u"-x509"_s, u"-newkey"_s, u"ec"_s, u"-pkeyopt"_s,
                     u"ec_paramgen_curve:P-256"_s, u"-nodes"_s, u"-days"_s, u"2"_s, u"-subj"_s,
-                    u"/CN="_s + name, u"-keyout"_s, name + u".key"_s, u"-out"_s,
-                    name + u".pem"_s});
+                    u"/CN="_s + name, u"-keyout"_s, name + u".key"_s, u"-out"_s, name + u".pem"_s});
     }
     bool makeServer(const QString& name, const QString& ca)
     {
@@ -216,9 +218,9 @@ private:
             extensions.write("subjectAltName=DNS:localhost,IP:127.0.0.1\n") < 0)
             return false;
         extensions.close();
-        return run({u"req"_s, u"-newkey"_s, u"ec"_s, u"-pkeyopt"_s,
-                    u"ec_paramgen_curve:P-256"_s, u"-nodes"_s, u"-subj"_s, u"/CN=localhost"_s,
-                    u"-keyout"_s, name + u".key"_s, u"-out"_s, name + u".csr"_s}) &&
+        return run({u"req"_s, u"-newkey"_s, u"ec"_s, u"-pkeyopt"_s, u"ec_paramgen_curve:P-256"_s,
+                    u"-nodes"_s, u"-subj"_s, u"/CN=localhost"_s, u"-keyout"_s, name + u".key"_s,
+                    u"-out"_s, name + u".csr"_s}) &&
                run({u"x509"_s, u"-req"_s, u"-in"_s, name + u".csr"_s, u"-CA"_s, ca + u".pem"_s,
                     u"-CAkey"_s, ca + u".key"_s, u"-CAcreateserial"_s, u"-days"_s, u"2"_s,
                     u"-extfile"_s, name + u".ext"_s, u"-out"_s, name + u".pem"_s});
@@ -229,7 +231,8 @@ private:
 QSslConfiguration serverConfiguration(const Certificates& certificates, const QString& name)
 {
     QSslConfiguration configuration = QSslConfiguration::defaultConfiguration();
-    configuration.setLocalCertificate(QSslCertificate::fromPath(certificates.path(name + u".pem"_s)).value(0));
+    configuration.setLocalCertificate(
+        QSslCertificate::fromPath(certificates.path(name + u".pem"_s)).value(0));
     QFile key(certificates.path(name + u".key"_s));
     key.open(QIODevice::ReadOnly);
     configuration.setPrivateKey(QSslKey(&key, QSsl::Ec));
@@ -265,13 +268,14 @@ TEST_F(Forwarding, TlsReachesATrustedCollectorAndNothingReachesAnUntrustedOne)
     EXPECT_TRUE(
         test::waitUntil([&] { return forwarder.status().at(0).acknowledged == 50; }, seconds(10)));
 
-    ASSERT_TRUE(test::waitUntil([&] { return forwarder.status().at(1).failedAttempts >= 2; },
-                                seconds(10)));
+    ASSERT_TRUE(
+        test::waitUntil([&] { return forwarder.status().at(1).failedAttempts >= 2; }, seconds(10)));
     EXPECT_EQ(forwarder.status().at(1).state, ForwardState::CertificateRefused);
     EXPECT_EQ(forwarder.status().at(1).queuedEntries, 50u);
     EXPECT_TRUE(rogue.frames.isEmpty());
     ASSERT_EQ(problems.size(), 1);
-    EXPECT_TRUE(problems[0][0].toString().startsWith(u"the certificate of localhost is not trusted"_s))
+    EXPECT_TRUE(
+        problems[0][0].toString().startsWith(u"the certificate of localhost is not trusted"_s))
         << qPrintable(problems[0][0].toString());
 }
 
