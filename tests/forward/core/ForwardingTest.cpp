@@ -2,6 +2,7 @@
 // test makes with openssl. Entries arrive in order and leave the queue once acknowledged; an
 // outage loses nothing; a full queue drops the oldest, counted exactly; a certificate that does
 // not check gets nothing.
+#include "forward/core/ForwardConnection.h"
 #include "forward/core/Forwarder.h"
 #include "support/TestSupport.h"
 
@@ -16,6 +17,7 @@
 
 #include <gtest/gtest.h>
 #include <memory>
+#include <sys/socket.h>
 
 namespace quendal {
 namespace {
@@ -31,6 +33,12 @@ public:
     {
         connect(server_, &QTcpServer::pendingConnectionAvailable, this, [this] {
             while (QTcpSocket* socket = server_->nextPendingConnection()) {
+                if (holdFirst && !held) {
+                    // Read nothing: what the system's buffers cannot take stays unacknowledged.
+                    held = socket;
+                    socket->setReadBufferSize(1);
+                    continue;
+                }
                 auto buffer = std::make_shared<QByteArray>();
                 connect(socket, &QIODevice::readyRead, this, [this, socket, buffer] {
                     *buffer += socket->readAll();
@@ -43,6 +51,8 @@ public:
     quint16 port() const { return server_->serverPort(); }
 
     QList<QByteArray> frames;
+    bool holdFirst = false; // the first connection is never read
+    QTcpSocket* held = nullptr;
 
 private:
     void cutFrames(QByteArray& buffer)
@@ -130,6 +140,33 @@ TEST_F(Forwarding, EntriesArriveInOrderWithTheRoutersAddressAndLeaveTheQueueOnce
     EXPECT_EQ(s.queuedEntries, 0u);
     EXPECT_EQ(s.sent, 300u);
     EXPECT_EQ(problems.size(), 0);
+}
+
+TEST_F(Forwarding, ALostConnectionSendsTheUnacknowledgedTailAgain)
+{
+    QTcpServer server;
+    Collector collector(&server);
+    collector.holdFirst = true;
+    ASSERT_TRUE(collector.listen());
+    // A small receive window, inherited by the connections the server accepts.
+    const int window = 4096;
+    ASSERT_EQ(
+        ::setsockopt(int(server.socketDescriptor()), SOL_SOCKET, SO_RCVBUF, &window, sizeof window),
+        0);
+    forwarder.apply(settingsFor(u"tcp://127.0.0.1:"_s + QString::number(collector.port())));
+    offer(0, 2000);
+    ASSERT_TRUE(test::waitUntil([&] { return status().sent == 2000; }, seconds(10)));
+    EXPECT_LT(status().acknowledged, 2000u);
+    collector.held->abort(); // the collector goes away with most entries unacknowledged
+
+    // What its system had acknowledged is gone with it; everything after comes again, in order.
+    ASSERT_TRUE(test::waitUntil([&] { return status().acknowledged == 2000; }, seconds(10)));
+    ASSERT_FALSE(collector.frames.isEmpty());
+    const int resentFrom = numbers(collector.frames).front();
+    EXPECT_EQ(numbers(collector.frames), range(resentFrom, 2000));
+    EXPECT_LT(resentFrom, 1000);
+    EXPECT_EQ(status().sent, 2000u + quint64(2000 - resentFrom));
+    EXPECT_EQ(recoveries.size(), 1);
 }
 
 TEST_F(Forwarding, AnOutageLosesNothingAndIsReportedOnceWithItsRecovery)
