@@ -355,6 +355,12 @@ void ForwardConnection::stop()
     stopping_ = true;
     if (socket_) {
         socket_->disconnect(this);
+        if (connected_) {
+            // A TLS collector is told the end (close_notify) rather than left with a cut stream.
+            socket_->disconnectFromHost();
+            if (socket_->state() != QAbstractSocket::UnconnectedState)
+                socket_->waitForDisconnected(200);
+        }
         socket_->abort();
         delete socket_;
         socket_ = nullptr;

@@ -3,6 +3,7 @@
 // outage loses nothing; a full queue drops the oldest, counted exactly; a certificate that does
 // not check gets nothing.
 #include "forward/core/ForwardConnection.h"
+#include "forward/core/ForwardTestCertificates.h"
 #include "forward/core/Forwarder.h"
 #include "support/TestSupport.h"
 
@@ -222,50 +223,7 @@ TEST_F(Forwarding, AFullQueueDropsTheOldestCountedExactly)
     EXPECT_EQ(reported(), 1);
 }
 
-// A CA, a collector certificate for localhost signed by it, and one signed by a stranger.
-class Certificates
-{
-public:
-    Certificates()
-    {
-        ok = makeCa(u"ca"_s) && makeCa(u"stranger"_s) && makeServer(u"server"_s, u"ca"_s) &&
-             makeServer(u"rogue"_s, u"stranger"_s);
-    }
-    QString path(const QString& name) const { return dir.filePath(name); }
-    bool ok = false;
-
-private:
-    bool run(const QStringList& arguments)
-    {
-        QProcess openssl;
-        openssl.setWorkingDirectory(dir.path());
-        openssl.start(u"openssl"_s, arguments);
-        return openssl.waitForFinished(30'000) && openssl.exitCode() == 0;
-    }
-    bool makeCa(const QString& name)
-    {
-        return run({u"req"_s, u"-x509"_s, u"-newkey"_s, u"ec"_s, u"-pkeyopt"_s,
-                    u"ec_paramgen_curve:P-256"_s, u"-nodes"_s, u"-days"_s, u"2"_s, u"-subj"_s,
-                    u"/CN="_s + name, u"-keyout"_s, name + u".key"_s, u"-out"_s, name + u".pem"_s});
-    }
-    bool makeServer(const QString& name, const QString& ca)
-    {
-        QFile extensions(dir.filePath(name + u".ext"_s));
-        if (!extensions.open(QIODevice::WriteOnly) ||
-            extensions.write("subjectAltName=DNS:localhost,IP:127.0.0.1\n") < 0)
-            return false;
-        extensions.close();
-        return run({u"req"_s, u"-newkey"_s, u"ec"_s, u"-pkeyopt"_s, u"ec_paramgen_curve:P-256"_s,
-                    u"-nodes"_s, u"-subj"_s, u"/CN=localhost"_s, u"-keyout"_s, name + u".key"_s,
-                    u"-out"_s, name + u".csr"_s}) &&
-               run({u"x509"_s, u"-req"_s, u"-in"_s, name + u".csr"_s, u"-CA"_s, ca + u".pem"_s,
-                    u"-CAkey"_s, ca + u".key"_s, u"-CAcreateserial"_s, u"-days"_s, u"2"_s,
-                    u"-extfile"_s, name + u".ext"_s, u"-out"_s, name + u".pem"_s});
-    }
-    QTemporaryDir dir;
-};
-
-QSslConfiguration serverConfiguration(const Certificates& certificates, const QString& name)
+QSslConfiguration serverConfiguration(const test::Certificates& certificates, const QString& name)
 {
     QSslConfiguration configuration = QSslConfiguration::defaultConfiguration();
     configuration.setLocalCertificate(
@@ -279,7 +237,7 @@ QSslConfiguration serverConfiguration(const Certificates& certificates, const QS
 
 TEST_F(Forwarding, TlsReachesATrustedCollectorAndNothingReachesAnUntrustedOne)
 {
-    static const Certificates certificates;
+    static const test::Certificates certificates;
     ASSERT_TRUE(certificates.ok) << "openssl could not make the test certificates";
 
     QSslServer trusted;
