@@ -7,6 +7,7 @@
 #include "forward/core/Forwarder.h"
 #include "support/TestSupport.h"
 
+#include <QNetworkDatagram>
 #include <QProcess>
 #include <QSignalSpy>
 #include <QSslKey>
@@ -15,6 +16,7 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTemporaryDir>
+#include <QUdpSocket>
 
 #include <gtest/gtest.h>
 #include <memory>
@@ -192,6 +194,24 @@ TEST_F(Forwarding, AnOutageLosesNothingAndIsReportedOnceWithItsRecovery)
     EXPECT_TRUE(test::waitUntil([&] { return status().acknowledged == 200; }));
     EXPECT_EQ(problems.size(), 1);
     EXPECT_EQ(recoveries.size(), 1);
+}
+
+TEST_F(Forwarding, UdpSendsADatagramPerEntryInTheChosenFormat)
+{
+    QUdpSocket collector;
+    ASSERT_TRUE(collector.bind(QHostAddress::LocalHost, 0));
+    forwarder.apply(settingsFor(u"udp://127.0.0.1:"_s + QString::number(collector.localPort()),
+                                ForwardFormat::Rfc5424));
+    offer(0, 20);
+    QList<QByteArray> datagrams;
+    ASSERT_TRUE(test::waitUntil([&] {
+        while (collector.hasPendingDatagrams())
+            datagrams << collector.receiveDatagram().data();
+        return datagrams.size() >= 20;
+    }));
+    EXPECT_EQ(numbers(datagrams), range(0, 20));
+    EXPECT_TRUE(datagrams.front().contains("[origin ip=\"192.168.1.1\"]"));
+    EXPECT_TRUE(test::waitUntil([&] { return status().acknowledged == 20; }));
 }
 
 TEST_F(Forwarding, AFullQueueDropsTheOldestCountedExactly)
