@@ -3,6 +3,7 @@
 #include "app/core/HeadlessSettings.h"
 
 #include <QFile>
+#include <QRegularExpression>
 
 #include <map>
 
@@ -14,6 +15,17 @@ using namespace Qt::StringLiterals;
 // A configuration file is a few hundred bytes; far more is not one.
 constexpr qint64 kMaxFileBytes = 1024 * 1024;
 
+// "[forward central]": the section of one forwarding target, its name; nullopt for any other
+// section.
+std::optional<QString> forwardSectionName(const QString& line)
+{
+    static const QRegularExpression form(u"^\\[\\s*forward\\s+([^\\]]*\\S)\\s*\\]$"_s);
+    const QRegularExpressionMatch match = form.match(line);
+    if (!match.hasMatch())
+        return std::nullopt;
+    return match.captured(1);
+}
+
 } // namespace
 
 bool readConfigurationText(const QString& path, QByteArrayView text, HeadlessOptions& into,
@@ -24,6 +36,10 @@ bool readConfigurationText(const QString& path, QByteArrayView text, HeadlessOpt
         *problems << shownOnOneLine(path) + u':' + QString::number(line) + u": "_s + what;
     };
     std::map<QString, int> seenOn; // key -> line
+    // The [forward NAME] section the lines belong to, by its place in into.forward.targets.
+    qsizetype section = -1; // none
+    std::map<QString, int> sectionSeenOn;
+    std::map<QString, int> sectionsOn; // name -> line
     int number = 0;
     // An editor's byte order mark is no part of the first key; CR LF lines lose their CR when
     // trimmed.
@@ -35,7 +51,24 @@ bool readConfigurationText(const QString& path, QByteArrayView text, HeadlessOpt
         if (line.isEmpty() || line.startsWith(u'#') || line.startsWith(u';'))
             continue;
         if (line.startsWith(u'[')) {
-            problem(number, u"unknown section "_s + shownOnOneLine(line));
+            const std::optional<QString> name = forwardSectionName(line);
+            if (!name) {
+                problem(number, u"unknown section "_s + shownOnOneLine(line));
+                section = -1; // its lines would otherwise land in the section before it
+                continue;
+            }
+            if (const auto [at, added] = sectionsOn.emplace(*name, number); !added) {
+                problem(number, u"section "_s + shownOnOneLine(line) +
+                                    u" given twice (first on line "_s +
+                                    QString::number(at->second) + u')');
+                section = -1;
+                continue;
+            }
+            section = qsizetype(into.forward.targets.size());
+            ForwardEntry entry;
+            entry.name = *name;
+            into.forward.targets.push_back(std::move(entry));
+            sectionSeenOn.clear();
             continue;
         }
         const qsizetype eq = line.indexOf(u'=');
@@ -45,6 +78,22 @@ bool readConfigurationText(const QString& path, QByteArrayView text, HeadlessOpt
         }
         const QString key = line.left(eq).trimmed();
         const QString value = line.mid(eq + 1).trimmed();
+        if (section >= 0) {
+            if (const auto [at, added] = sectionSeenOn.emplace(key, number); !added) {
+                problem(number, key + u" given twice (first on line "_s +
+                                    QString::number(at->second) + u')');
+                continue;
+            }
+            ForwardEntry& entry = into.forward.targets[size_t(section)];
+            const QString needed = storeForwardSectionValue(entry, key, value);
+            if (needed == u"unknown"_s)
+                problem(number,
+                        u"unknown key '"_s + shownOnOneLine(key) + u"' in a forward section"_s);
+            else if (!needed.isEmpty())
+                problem(number,
+                        key + u" needs "_s + needed + u", not '"_s + shownOnOneLine(value) + u'\'');
+            continue;
+        }
         const HeadlessSetting* setting = findHeadlessSetting(key);
         if (!setting || !setting->inFile() || key.size() == 1) {
             problem(number, u"unknown key '"_s + shownOnOneLine(key) + u'\'');
@@ -99,6 +148,15 @@ QString defaultConfigurationText()
             text += u' ' + setting.defaultText;
         text += u'\n';
     }
+    text += u"\n"
+            u"# A collector with settings of its own: one section per target, after the keys\n"
+            u"# above. ca, cert, key, format and queue-max-mb default to the forward-* and\n"
+            u"# queue-* keys.\n"
+            u"#   [forward central]\n"
+            u"#   url = tls://collector.example:6514\n"
+            u"#   format = rfc5424\n"
+            u"#   ca = /etc/quendal-syslog/collector-ca.pem\n"
+            u"#   queue-max-mb = 1024\n"_s;
     return text;
 }
 

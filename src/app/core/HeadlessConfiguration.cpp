@@ -100,6 +100,11 @@ std::optional<ReceptionSettings> receptionSettingsFor(const HeadlessOptions& opt
     settings.folder = options.logDir.value_or(defaultLogFolder());
     if (const QString why = logFolderProblem(settings.folder); !why.isEmpty())
         return fail(why);
+    std::optional<ForwardSettings> forward =
+        forwardSettingsFor(options.forward, settings.folder, problem);
+    if (!forward)
+        return std::nullopt;
+    settings.forward = std::move(*forward);
     settings.port = options.port;
     settings.selectedHost = options.host;
     settings.allow = options.allow;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/core/ForwardOptions.h"
 #include "common/core/AddressPrefix.h"
 
 #include <QString>
@@ -29,6 +30,8 @@ struct HeadlessOptions
     std::vector<AddressPrefix> allow; // who may send; empty: every sender
     int rateLimit = 0;                // entries per second per sender; 0: no limit
     int maxSenders = 10000;           // the most senders the host list keeps
+    // Forwarding to collectors: --forward URLs, [forward NAME] sections and their defaults.
+    ForwardOptions forward;
 
     // Where viewers connect (--follow, --attach); none: $RUNTIME_DIRECTORY/viewer.sock under
     // systemd, else no viewer socket.

@@ -10,6 +10,7 @@
 #include "app/core/UnixSignalWatcher.h"
 #include "common/core/SocketAddress.h"
 #include "common/core/UiText.h"
+#include "forward/core/ForwardStatus.h"
 #include "receiver/core/ReceptionEngine.h"
 #include "receiver/core/WanStatus.h"
 #include "viewer/core/ArrivalOrder.h"
@@ -127,6 +128,8 @@ int runHeadless(const HeadlessOptions& options, const ConfigurationSource& sourc
         QObject::connect(&statsTimer, &QTimer::timeout, [&] {
             const int seconds = reload.options().statsSeconds.value_or(0);
             printError(QString::fromUtf8(stats.takeLine(seconds, engine.counters())));
+            if (const ForwardStatusList targets = engine.forwarder().status(); !targets.empty())
+                printError(u"forwarding: "_s + forwardStatusLine(targets));
         });
         reload.statsIntervalChanged = [&] {
             statsTimer.start(std::chrono::seconds(*reload.options().statsSeconds));
@@ -153,6 +156,10 @@ int runHeadless(const HeadlessOptions& options, const ConfigurationSource& sourc
     QObject::connect(&engine, &ReceptionEngine::replayFailed, [&](const QString& why) {
         printError(u"cannot forward to "_s + replayTarget() + u": "_s + why);
     });
+
+    // Collectors: a failure once until it recovers, its recovery once.
+    QObject::connect(&engine.forwarder(), &Forwarder::problem, &printError);
+    QObject::connect(&engine.forwarder(), &Forwarder::recovered, &printError);
 
     // At most once per interval, naming the senders with the most excess.
     QObject::connect(&engine, &ReceptionEngine::overRateReported,
@@ -183,6 +190,9 @@ int runHeadless(const HeadlessOptions& options, const ConfigurationSource& sourc
     printError(u"receiving syslog on "_s + where + u", log files in "_s + settings->folder +
                (settings->replay ? u", forwarding to "_s + replayTarget() : QString()) +
                (options.host ? u", only from "_s + *options.host : QString()));
+    for (const ForwardTarget& target : settings->forward.targets)
+        printError(u"forwarding to "_s + target.name + u" through a queue in "_s +
+                   settings->forward.queueFolder);
 
     if (options.statsSeconds)
         statsTimer.start();
@@ -191,7 +201,10 @@ int runHeadless(const HeadlessOptions& options, const ConfigurationSource& sourc
     // and watchdog pings from the receiver thread's own loop, so that a stuck receiver is
     // restarted.
     const auto statusState = [&] {
-        return "STATUS=" + serviceStatusText(engine.counters(), output.droppedLines()).toUtf8();
+        QString status = serviceStatusText(engine.counters(), output.droppedLines());
+        if (const ForwardStatusList targets = engine.forwarder().status(); !targets.empty())
+            status += u"; forwarding "_s + forwardStatusLine(targets);
+        return "STATUS=" + status.toUtf8();
     };
     notifySystemd("READY=1\n" + statusState());
     QTimer statusTimer;
@@ -232,6 +245,8 @@ int runHeadless(const HeadlessOptions& options, const ConfigurationSource& sourc
     // Lines a reader has not taken within this time are given up: the stop never waits on it.
     output.finish(std::chrono::milliseconds(400));
     printError(summaryLine(engine.counters(), output.droppedLines()));
+    for (const QString& line : forwardSummaryLines(engine.forwarder().status()))
+        printError(line);
     if (engine.counters().notWritten > 0)
         printError(QStringLiteral("%1 entries could not be written to the log files")
                        .arg(engine.counters().notWritten));

@@ -79,6 +79,8 @@ bool HeadlessReload::reloadConfiguration()
             engine_.setFolder(settings->folder);
         if (!sameReplay(settings->replay, settings_.replay))
             engine_.setReplay(settings->replay);
+        // New targets replace the old; the same ones try at once where they were waiting.
+        engine_.setForwarding(settings->forward);
     }
 
     QStringList later;

@@ -1,5 +1,6 @@
 #include "app/core/HeadlessSettings.h"
 
+#include "app/core/ForwardOptions.h"
 #include "common/core/AddressText.h"
 #include "common/core/SocketAddress.h"
 
@@ -249,6 +250,60 @@ const HeadlessSetting kSettings[] = {
              "--attach) on this local socket (default:\n"
              "$RUNTIME_DIRECTORY/viewer.sock under systemd, else none)"_L1,
      .store = storeViewerSocket},
+    // Forwarding to collectors (ForwardOptions.cpp).
+    {.key = "forward"_L1,
+     .type = SettingType::Text,
+     .valueName = "URL"_L1,
+     .help = "forward every accepted message through a disk queue to a\n"
+             "collector: tcp://HOST:PORT, tls://HOST:PORT or udp://HOST:PORT\n"
+             "(repeat for several; in the file, one [forward NAME] section\n"
+             "each with url, format, ca, cert, key and queue-max-mb)"_L1,
+     .store = storeForward},
+    {.key = "forward-ca"_L1,
+     .type = SettingType::Path,
+     .valueName = "FILE"_L1,
+     .help = "certificate authorities that tls:// collectors' certificates\n"
+             "must chain to (default: the system's trust store)"_L1,
+     .store = storeForwardCa},
+    {.key = "forward-cert"_L1,
+     .type = SettingType::Path,
+     .valueName = "FILE"_L1,
+     .help = "client certificate (PEM) presented to tls:// collectors"_L1,
+     .store = storeForwardCert},
+    {.key = "forward-key"_L1,
+     .type = SettingType::Path,
+     .valueName = "FILE"_L1,
+     .help = "private key (PEM, unencrypted) of --forward-cert"_L1,
+     .store = storeForwardKey},
+    {.key = "forward-format"_L1,
+     .type = SettingType::Text,
+     .valueName = "FORMAT"_L1,
+     .defaultText = "rfc5424"_L1,
+     .help = "what collectors receive: rfc5424 (with the router's address\n"
+             "in [origin ip=...]) or as-received (the bytes unchanged)"_L1,
+     .store = storeForwardFormat},
+    {.key = "queue-dir"_L1,
+     .type = SettingType::Path,
+     .valueName = "DIR"_L1,
+     .help = "folder of the forwarding queues (default: $STATE_DIRECTORY/queue\n"
+             "under systemd, else queue/ in the log folder)"_L1,
+     .store = storeQueueDir},
+    {.key = "queue-max-mb"_L1,
+     .type = SettingType::Number,
+     .valueName = "N"_L1,
+     .defaultText = "1024"_L1,
+     .minimum = 1,
+     .maximum = kMaxQueueMb,
+     .help = "the most MiB each target's queue holds; beyond it the oldest\n"
+             "entries are dropped, counted (default 1024)"_L1,
+     .store = storeQueueMaxMb},
+    {.key = "queue-sync"_L1,
+     .type = SettingType::Text,
+     .valueName = "POLICY"_L1,
+     .defaultText = "interval"_L1,
+     .help = "when queued entries are flushed to the disk: interval (every\n"
+             "second), every-batch or never (left to the system)"_L1,
+     .store = storeQueueSync},
     {.key = "config"_L1,
      .type = SettingType::Path,
      .valueName = "FILE"_L1,

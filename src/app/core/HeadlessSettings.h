@@ -18,7 +18,8 @@ enum class SettingType
     Address, // one IPv4 or IPv6 host
     AddressAndPort,  // ADDRESS:PORT, an IPv6 address in brackets
     AddressPrefixes, // comma-separated networks, "192.168.0.0/16, fd00::/8"
-    Path             // a folder or a file
+    Path,            // a folder or a file
+    Text             // a word or URL of the setting's own form
 };
 
 // Where a setting may be given.

@@ -1,9 +1,11 @@
 #include "app/gui/CPortSettingsDlg.h"
 
+#include "app/core/ForwardStore.h"
 #include "app/core/SettingsRejection.h"
 #include "app/core/SettingsStore.h"
 #include "app/gui/DialogWidth.h"
 #include "common/core/UiText.h"
+#include "forward/gui/ForwardingSettingsForm.h"
 
 #include <QCheckBox>
 #include <QDir>
@@ -139,6 +141,8 @@ CPortSettingsDlg::CPortSettingsDlg(ReceiverSettings& settings, SettingsStore& st
 
     auto* outer = new QVBoxLayout(this);
     outer->addWidget(frame);
+    forwarding_ = new ForwardingSettingsForm(this);
+    outer->insertWidget(1, forwarding_);
     outer->setSizeConstraint(QLayout::SetFixedSize);
 
     connect(ok_, &QPushButton::clicked, this, &CPortSettingsDlg::accept);
@@ -152,6 +156,7 @@ void CPortSettingsDlg::prepare()
 {
     lastRejected_ = PortSettingsField::None;
     showProblem(QString());
+    forwarding_->load(readStoredForwarding(store_));
 
     cancel_->setText(GetUiText(UiTextId::Cancel));
     ok_->setText(GetUiText(UiTextId::Ok));
@@ -220,6 +225,10 @@ void CPortSettingsDlg::accept()
     }
     replayAddress_->setText(fields.replayAddress);
     allowedSenders_->setText(fields.allowedSenders);
+    // Forwarding: a URL or file that cannot be used keeps the dialog open, its reason shown.
+    if (!forwarding_->check(settings_.LogPath).isEmpty())
+        return;
+    storeForwarding(store_, forwarding_->forwarding());
     QDialog::accept();
 }
 

@@ -5,6 +5,9 @@
 #include <QDialog>
 
 class QCheckBox;
+namespace quendal {
+class ForwardingSettingsForm;
+}
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -47,6 +50,7 @@ public:
     QLineEdit* replayPortEdit() const { return replayPort_; }
     QPushButton* okButton() const { return ok_; }
     QPushButton* cancelButton() const { return cancel_; }
+    ForwardingSettingsForm* forwardingForm() const { return forwarding_; }
 
 public Q_SLOTS:
     void accept() override;
@@ -76,6 +80,7 @@ private:
     QLabel* problem_ = nullptr;
     QPushButton* ok_ = nullptr;
     QPushButton* cancel_ = nullptr;
+    ForwardingSettingsForm* forwarding_ = nullptr;
 };
 
 } // namespace quendal

@@ -4,6 +4,7 @@
 #include "activity/core/LogTime.h"
 #include "activity/gui/CActivityPage.h"
 #include "activity/gui/RouterWatch.h"
+#include "app/core/ForwardStore.h"
 #include "app/core/SettingsStore.h"
 #include "app/gui/AccessibleNames.h"
 #include "app/gui/CClearLogDlg.h"
@@ -22,6 +23,7 @@
 #include "common/core/UdpSocket.h"
 #include "common/core/UiText.h"
 #include "controls/gui/CHoverButton.h"
+#include "forward/gui/ForwardStatusLabel.h"
 #include "logs/core/LogFileWriter.h"
 #include "logs/core/LogList.h"
 #include "logs/gui/CCategoryPage.h"
@@ -345,6 +347,7 @@ void CSysLogDlg::buildStatusBar()
     // Arrivals as reception counts them: a file read back is no arrival.
     counters_->follow(activity_);
     counters_->follow(reception_);
+    statusBar()->addPermanentWidget(new ForwardStatusLabel(reception_->forwarder(), this));
     statusBar()->addPermanentWidget(counters_);
     statusBar()->addPermanentWidget(clockLabel_);
     statusBar()->setSizeGripEnabled(true);
@@ -431,6 +434,13 @@ QString CSysLogDlg::startReceiving()
         parseAddressPrefixes(settings_.AllowedSenders).value_or(std::vector<AddressPrefix>{});
     if (settings_.ReplayEnabled)
         reception.replay = ReplayTarget{settings_.ReplayAddress, quint16(settings_.ReplayPort)};
+    // Forwarding as the settings dialog stored it (and checked it there).
+    QString forwardProblem;
+    reception.forward =
+        forwardSettingsFor(readStoredForwarding(*store_), reception.folder, &forwardProblem)
+            .value_or(ForwardSettings{});
+    if (!forwardProblem.isEmpty())
+        reportOnStandardError(forwardProblem);
     QString error;
     QString replayError;
     const auto port = reception.port;

@@ -1,5 +1,6 @@
 #include "receiver/core/IntakeStep.h"
 
+#include "forward/core/ForwardSink.h"
 #include "logs/core/AutoLogFiles.h"
 #include "receiver/core/CReplaySocket.h"
 #include "receiver/core/DatagramEcho.h"
@@ -150,6 +151,11 @@ IntakeResult IntakeStep::decide(const IncomingMessage& message, IntakeOutcome& o
         outcome.forward = replay_->forward(message.bytes.data(), size_t(message.bytes.size()))
                               ? ForwardResult::Sent
                               : ForwardResult::Failed;
+    }
+    if (outputs_.forward) {
+        // The whole message, as for Replay; the collectors' queues are filled on a thread of
+        // their own.
+        outputs_.forward->offer(message.bytes, sender, clock_.wallMs());
     }
     outcome.priority = decodePriority(kept, headerEnd);
     if (const auto category = categoryForFacility(outcome.priority.facility)) {

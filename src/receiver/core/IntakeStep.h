@@ -21,6 +21,7 @@ namespace quendal {
 class AutoLogFiles;
 class CReplaySocket;
 class DatagramEcho;
+class ForwardSink;
 
 // How a message came.
 enum class Transport : quint8
@@ -104,6 +105,8 @@ struct IntakeOutputs
 {
     AutoLogFiles* files = nullptr;
     DatagramEcho* echo = nullptr;
+    // Forwarding to collectors: every message Replay would forward is handed over too.
+    ForwardSink* forward = nullptr;
 };
 
 // What the intake has done since the socket was created. Every message read has exactly one of

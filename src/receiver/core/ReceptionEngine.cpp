@@ -16,7 +16,7 @@ class ReceptionWorker : public QObject, public IntakeSink
 public:
     ReceptionWorker(ReceptionEngine& engine, DatagramEcho* echo, const Clock& clock)
         : engine_(engine), files_(new AutoLogFiles(QString(), this)),
-          socket_(new CSysLogSocket(*this, {files_, echo}, this, clock))
+          socket_(new CSysLogSocket(*this, {files_, echo, &engine.forwarder_}, this, clock))
     {
         connect(files_, &AutoLogFiles::writeFailed, &engine_, &ReceptionEngine::fileWriteFailed);
         connect(files_, &AutoLogFiles::writeRecovered, &engine_,
@@ -200,7 +200,7 @@ private:
 };
 
 ReceptionEngine::ReceptionEngine(DatagramEcho* echo, QObject* parent, const Clock& clock)
-    : QObject(parent), worker_(new ReceptionWorker(*this, echo, clock))
+    : QObject(parent), forwarder_(clock), worker_(new ReceptionWorker(*this, echo, clock))
 {
     thread_.setObjectName(QStringLiteral("reception"));
     worker_->moveToThread(&thread_);
@@ -242,6 +242,7 @@ bool ReceptionEngine::start(const ReceptionSettings& settings, QString* error, Q
     if (!opened)
         return false;
     counters_ = {};
+    forwarder_.apply(settings.forward);
     state_ = State::Running;
     Q_EMIT runningChanged(true);
     return true;
@@ -257,6 +258,7 @@ void ReceptionEngine::stop()
     localPort_ = 0;
     descriptor_ = -1;
     deliverPending();
+    forwarder_.stop(); // after reception: what was handed over reaches the queues
     Q_EMIT runningChanged(false);
 }
 
@@ -280,6 +282,12 @@ void ReceptionEngine::setFolder(const QString& folder)
 void ReceptionEngine::setReplay(const std::optional<ReplayTarget>& target)
 {
     changeControl([&](Control& c) { c.replay = target; });
+}
+
+void ReceptionEngine::setForwarding(const ForwardSettings& settings)
+{
+    if (isRunning())
+        forwarder_.apply(settings);
 }
 
 void ReceptionEngine::setAllow(const std::vector<AddressPrefix>& allow)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "common/core/AddressPrefix.h"
+#include "forward/core/Forwarder.h"
 #include "receiver/core/CSysLogSocket.h"
 #include "receiver/core/ReceptionBatch.h"
 
@@ -50,6 +51,8 @@ struct ReceptionSettings
     int rateLimit = 0;
     // The most senders the host list keeps; later ones are received but not listed.
     int maxSenders = HostFilter::kDefaultCapacity;
+    // The collectors every accepted message is forwarded to; none: nothing is.
+    ForwardSettings forward;
 };
 
 // Reception as one object: the receiving socket, the sender filter, Replay, decoding, the status
@@ -113,6 +116,11 @@ public:
     // whatever setBatchesWanted says. On by default; set while stopped.
     void setActivityWanted(bool wanted);
 
+    // Forwarding to collectors, started and stopped with reception; setForwarding applies new
+    // targets while running (the same ones again retry at once).
+    void setForwarding(const ForwardSettings& settings);
+    Forwarder& forwarder() { return forwarder_; }
+
     // Delivers what the receiver thread has taken in so far, at once.
     void deliverPending();
 
@@ -156,6 +164,7 @@ private:
     // On this object's thread: delivers now, or when the interval since the last delivery ends.
     void scheduleDelivery();
 
+    Forwarder forwarder_; // before the worker, which hands it messages
     QThread thread_;
     ReceptionWorker* worker_;
     State state_ = State::Stopped;

@@ -82,7 +82,7 @@ TEST(ConfigurationFile, EveryMistakeIsNamedByFileLineAndKey)
 {
     const QByteArray text = "port = 70000\n"
                             "prot = 514\n"
-                            "[forward central]\n"
+                            "[receiver]\n"
                             "just words\n"
                             "allow = 10.0.0.0/8, gateway\n"
                             "debug = maybe\n"
@@ -101,7 +101,7 @@ TEST(ConfigurationFile, EveryMistakeIsNamedByFileLineAndKey)
     const QStringList expected{
         u"/etc/q.conf:1: port needs a port number from 0 to 65535, not '70000'"_s,
         u"/etc/q.conf:2: unknown key 'prot'"_s,
-        u"/etc/q.conf:3: unknown section [forward central]"_s,
+        u"/etc/q.conf:3: unknown section [receiver]"_s,
         u"/etc/q.conf:4: not a 'key = value' line: 'just words'"_s,
         u"/etc/q.conf:5: allow needs "_s,
         u"/etc/q.conf:6: debug needs yes or no, not 'maybe'"_s,
