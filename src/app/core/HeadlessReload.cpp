@@ -65,7 +65,23 @@ bool HeadlessReload::reloadConfiguration()
         settings->port = settings_.port;
         settings->listenAddress = settings_.listenAddress;
     }
-    if (settings->port != settings_.port || settings->listenAddress != settings_.listenAddress) {
+    // The same for stream sockets: their ports stay the socket unit's.
+    if (settings_.inheritedTcpSocket >= 0) {
+        settings->inheritedTcpSocket = settings_.inheritedTcpSocket;
+        settings->tcpPort = settings_.tcpPort;
+    }
+    if (settings_.inheritedTlsSocket >= 0) {
+        settings->inheritedTlsSocket = settings_.inheritedTlsSocket;
+        settings->tlsPort = settings_.tlsPort;
+    }
+    const StreamLimits& limits = settings->streamLimits;
+    const StreamLimits& now = settings_.streamLimits;
+    const bool streamsMoved =
+        settings->tcpPort != settings_.tcpPort || settings->tlsPort != settings_.tlsPort ||
+        limits.maxMessageSize != now.maxMessageSize ||
+        limits.maxConnections != now.maxConnections || limits.idleTimeoutMs != now.idleTimeoutMs;
+    if (streamsMoved || settings->port != settings_.port ||
+        settings->listenAddress != settings_.listenAddress) {
         if (!rebind(*settings))
             return false;
     } else {
@@ -79,6 +95,10 @@ bool HeadlessReload::reloadConfiguration()
             engine_.setFolder(settings->folder);
         if (!sameReplay(settings->replay, settings_.replay))
             engine_.setReplay(settings->replay);
+        // Read again, whether the names changed or a renewal replaced the files: connections
+        // from now on get what they hold.
+        if (settings->tlsPort || settings->inheritedTlsSocket >= 0)
+            engine_.setTlsFiles(settings->tlsCertificate, settings->tlsKey, settings->tlsClientCa);
     }
 
     QStringList later;

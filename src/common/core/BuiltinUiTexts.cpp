@@ -220,9 +220,10 @@ QString BuiltinUiText(int number)
         QStringLiteral("unknown"),                                                 // 9202
         QStringLiteral("Any severity"),                                            // 9203
         QStringLiteral("%1 and worse"),                                            // 9204
+        QStringLiteral("%1 connections open"),                                     // 9205
     };
     static_assert(std::size(texts) == kAllUiTextCount);
-    static_assert(static_cast<int>(UiTextId::SeverityAndWorse) == kLastAddedUiText);
+    static_assert(static_cast<int>(UiTextId::OpenConnections) == kLastAddedUiText);
 
     if (number < kFirstUiText || number > kLastAddedUiText)
         return {};

@@ -211,6 +211,7 @@ enum class UiTextId : int
     UnknownValue = 9202,            // unknown
     AnySeverity = 9203,             // Any severity
     SeverityAndWorse = 9204,        // %1 and worse
+    OpenConnections = 9205,         // %1 connections open
 };
 
 } // namespace quendal

@@ -35,7 +35,7 @@ Read readPieces(const QList<QByteArray>& pieces, Framing framing = Framing::Eith
 TEST(SyslogFrameReader, BothFramingsFrameByFrameWhereverTheStreamIsCut)
 {
     const QByteArray stream = "<13>lf\n<14>crlf\r\n<15>nul"_ba + '\0' +
-                              "17 <13>counted\nline\n\n<13>after blank\n11 <13>no end"_ba;
+                              "16 <13>counted\nline\n\n<13>after blank\n10 <13>no end"_ba;
     const QList<QByteArray> expected{"<13>lf",          "<14>crlf",  "<15>nul", "<13>counted\nline",
                                      "<13>after blank", "<13>no end"};
     for (qsizetype cut = 0; cut <= stream.size(); ++cut) {
