@@ -424,6 +424,13 @@ QString CSysLogDlg::startReceiving()
         parseAddressPrefixes(settings_.AllowedSenders).value_or(std::vector<AddressPrefix>{});
     if (settings_.ReplayEnabled)
         reception.replay = ReplayTarget{settings_.ReplayAddress, quint16(settings_.ReplayPort)};
+    if (settings_.TcpPort > 0)
+        reception.tcpPort = quint16(settings_.TcpPort);
+    if (settings_.TlsPort > 0) {
+        reception.tlsPort = quint16(settings_.TlsPort);
+        reception.tlsCertificate = settings_.TlsCertificate;
+        reception.tlsKey = settings_.TlsKey;
+    }
     QString error;
     QString replayError;
     const auto port = reception.port;
