@@ -1,5 +1,4 @@
 #include "app/core/PortSettingsForm.h"
-
 #include "app/core/SettingsStore.h"
 #include "support/TestCertificates.h"
 
