@@ -1,6 +1,7 @@
 #include "receiver/core/StreamListener.h"
 
 #include "receiver/core/ShownReception.h"
+#include "support/Ipv6Loopback.h"
 #include "support/TestSupport.h"
 
 #include <QTcpSocket>
@@ -154,6 +155,25 @@ TEST_F(StalledStreams, DatagramsKeepArrivingWhileOnePeerStallsMidFrameAndAnother
     stalled.disconnectFromHost();
     ASSERT_TRUE(waitUntil([&] { return engine.counters().connections.unfinished == 1; }));
     EXPECT_EQ(engine.counters().connections.open, 0u);
+}
+
+TEST_F(StalledStreams, TcpListensOnBothFamiliesAndNamesEachPeerByItsOwnAddress)
+{
+    QUENDAL_SKIP_WITHOUT_IPV6_LOOPBACK();
+    start([](ReceptionSettings& s) {
+        s.address = INADDR_ANY;
+        s.tcpPort = 0;
+    });
+    QTcpSocket ipv4;
+    QTcpSocket ipv6;
+    ipv4.connectToHost(QHostAddress::LocalHost, engine.tcpPort());
+    ipv6.connectToHost(QHostAddress::LocalHostIPv6, engine.tcpPort());
+    ipv4.write("<134>Mar 14 09:26:53 gw: four\n");
+    ipv6.write("<134>Mar 14 09:26:53 gw: six\n");
+    ASSERT_TRUE(waitUntil([&] { return engine.counters().readTcp == 2; }));
+    ASSERT_TRUE(waitUntil([&] { return hosts.size() >= 3; }));
+    EXPECT_TRUE(hosts.contains(u"127.0.0.1"_s));
+    EXPECT_TRUE(hosts.contains(u"::1"_s));
 }
 
 } // namespace
