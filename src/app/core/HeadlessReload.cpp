@@ -149,6 +149,12 @@ bool HeadlessReload::rebind(const ReceptionSettings& settings)
                              (next.listenAddress.isEmpty()
                                   ? u"UDP port "_s + QString::number(engine_.localPort())
                                   : addressWithPort(next.listenAddress, engine_.localPort())));
+        if (engine_.tcpPort() > 0)
+            printToStandardError(u"receiving syslog over TCP on port "_s +
+                                 QString::number(engine_.tcpPort()));
+        if (engine_.tlsPort() > 0)
+            printToStandardError(u"receiving syslog over TLS on port "_s +
+                                 QString::number(engine_.tlsPort()));
         return true;
     }
     const QString failure = cannotReceiveText(next, error);
