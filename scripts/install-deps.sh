@@ -26,6 +26,9 @@ if [ "${1:-}" = "--test" ]; then
     packages="$packages ccache"
     # python3 and rsyslog are further real syslog clients of the message-format tests.
     packages="$packages python3 rsyslog"
+    # rsyslog-openssl lets rsyslog forward over TLS to the receiver under test; openssl makes
+    # the tests' certificates.
+    packages="$packages rsyslog-openssl openssl"
     # dnsmasq (its binary only: dnsmasq-base, no system service) and dhclient build the private
     # DHCP network of the lease tests; setpriv (util-linux) runs dhclient without root there.
     packages="$packages dnsmasq-base isc-dhcp-client"

@@ -6,6 +6,7 @@
 #include "app/core/Settings.h"
 #include "app/core/SettingsStore.h"
 #include "common/core/SocketAddress.h"
+#include "transport/core/TlsServerFiles.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -34,6 +35,28 @@ QString defaultLogFolder()
     if (const auto stored = SettingsStore().logPath(); stored && !stored->isEmpty())
         return *stored;
     return QDir::currentPath();
+}
+
+// TCP and TLS; what is wrong with them, or empty. The certificate files are read here, so that
+// --check-config and a reload find them unusable before any start.
+QString applyStreamOptions(const HeadlessOptions& options, ReceptionSettings& settings)
+{
+    settings.tcpPort = options.tcpPort;
+    settings.tlsPort = options.tlsPort;
+    settings.streamLimits = {options.maxMessageSize, options.maxConnections,
+                             qint64(options.tcpIdleTimeout) * 1000};
+    if (!options.tlsPort)
+        return {};
+    if (!options.tlsCert || !options.tlsKey)
+        return u"tls-port needs tls-cert and tls-key"_s;
+    settings.tlsCertificate = *options.tlsCert;
+    settings.tlsKey = *options.tlsKey;
+    settings.tlsClientCa = options.tlsClientCa.value_or(QString());
+    QString why;
+    if (!readTlsServerConfiguration(settings.tlsCertificate, settings.tlsKey, settings.tlsClientCa,
+                                    &why))
+        return u"cannot receive over TLS: "_s + why;
+    return {};
 }
 
 } // namespace
@@ -110,6 +133,8 @@ std::optional<ReceptionSettings> receptionSettingsFor(const HeadlessOptions& opt
     settings.allow = options.allow;
     settings.rateLimit = options.rateLimit;
     settings.maxSenders = options.maxSenders;
+    if (const QString why = applyStreamOptions(options, settings); !why.isEmpty())
+        return fail(why);
     return settings;
 }
 

@@ -37,6 +37,16 @@ struct HeadlessOptions
     // systemd, else no viewer socket.
     std::optional<QString> viewerSocket;
 
+    // Syslog over TCP and TLS.
+    std::optional<quint16> tcpPort; // none: no TCP
+    std::optional<quint16> tlsPort; // none: no TLS
+    std::optional<QString> tlsCert; // what TLS presents: the certificate (chain) and its key
+    std::optional<QString> tlsKey;
+    std::optional<QString> tlsClientCa; // clients need a certificate of these; none: no need
+    int maxMessageSize = 65536;         // the longest frame a connection may send
+    int maxConnections = 1000;          // TCP and TLS connections open at once
+    int tcpIdleTimeout = 600;           // seconds a silent connection stays open
+
     std::optional<QString> configFile; // --config: a file instead of the default one
     bool checkConfig = false;          // --check-config: check, say so and end
     bool help = false;

@@ -1,5 +1,6 @@
 #include "app/core/HeadlessOutput.h"
 
+#include "app/core/StreamCountersText.h"
 #include "receiver/core/CSysLogSocket.h"
 #include "receiver/core/WanStatus.h"
 
@@ -48,6 +49,7 @@ QString summaryLine(const IntakeCounters& c, quint64 droppedLines)
     // Datagrams the system dropped were never read, so they stand outside the sum.
     if (c.kernelDrops > 0)
         line += QStringLiteral(", dropped by the system: %1").arg(c.kernelDrops);
+    line += streamCountersText(c);
     return line;
 }
 

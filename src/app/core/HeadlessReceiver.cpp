@@ -6,6 +6,7 @@
 #include "app/core/HeadlessReload.h"
 #include "app/core/HeadlessViewers.h"
 #include "app/core/LineWriter.h"
+#include "app/core/StreamCountersText.h"
 #include "app/core/SystemdService.h"
 #include "app/core/UnixSignalWatcher.h"
 #include "common/core/SocketAddress.h"
@@ -92,6 +93,18 @@ int runHeadless(const HeadlessOptions& options, const ConfigurationSource& sourc
         printError(QStringLiteral("systemd handed over %1 UDP sockets; receiving on the first")
                        .arg(inherited.datagram.size()));
     settings->inheritedSocket = inherited.datagram.empty() ? -1 : inherited.datagram.front();
+    // Stream sockets go to TCP or TLS by their port.
+    for (const int fd : inherited.stream) {
+        const quint16 at = boundPort(fd);
+        if (settings->tcpPort == at && settings->inheritedTcpSocket < 0)
+            settings->inheritedTcpSocket = fd;
+        else if (settings->tlsPort == at && settings->inheritedTlsSocket < 0)
+            settings->inheritedTlsSocket = fd;
+        else
+            printError(QStringLiteral("ignoring the stream socket from systemd on port %1: "
+                                      "neither tcp-port nor tls-port")
+                           .arg(at));
+    }
     if (inherited.others > 0 && settings->inheritedSocket < 0) {
         printError(QStringLiteral("systemd handed over no UDP socket to receive on"));
         return ExitFailure;
@@ -127,7 +140,8 @@ int runHeadless(const HeadlessOptions& options, const ConfigurationSource& sourc
         statsTimer.setInterval(std::chrono::seconds(*options.statsSeconds));
         QObject::connect(&statsTimer, &QTimer::timeout, [&] {
             const int seconds = reload.options().statsSeconds.value_or(0);
-            printError(QString::fromUtf8(stats.takeLine(seconds, engine.counters())));
+            printError(QString::fromUtf8(stats.takeLine(seconds, engine.counters())) +
+                       streamCountersText(engine.counters()));
             if (const ForwardStatusList targets = engine.forwarder().status(); !targets.empty())
                 printError(u"forwarding: "_s + forwardStatusLine(targets));
         });
@@ -164,6 +178,10 @@ int runHeadless(const HeadlessOptions& options, const ConfigurationSource& sourc
     // At most once per interval, naming the senders with the most excess.
     QObject::connect(&engine, &ReceptionEngine::overRateReported,
                      [](const OverRateReport& report) { printError(overRateText(report)); });
+    QObject::connect(&engine, &ReceptionEngine::badFrameReported,
+                     [](const QString& peer, const QString& reason) {
+                         printError(u"closed a connection from "_s + peer + u" for "_s + reason);
+                     });
 
     QString error;
     QString replayError;
@@ -193,6 +211,12 @@ int runHeadless(const HeadlessOptions& options, const ConfigurationSource& sourc
     for (const ForwardTarget& target : settings->forward.targets)
         printError(u"forwarding to "_s + target.name + u" through a queue in "_s +
                    settings->forward.queueFolder);
+    if (engine.tcpPort() > 0)
+        printError(u"receiving syslog over TCP on port "_s + QString::number(engine.tcpPort()));
+    if (engine.tlsPort() > 0)
+        printError(
+            u"receiving syslog over TLS on port "_s + QString::number(engine.tlsPort()) +
+            (settings->tlsClientCa.isEmpty() ? QString() : u", clients need a certificate"_s));
 
     if (options.statsSeconds)
         statsTimer.start();

@@ -65,7 +65,23 @@ bool HeadlessReload::reloadConfiguration()
         settings->port = settings_.port;
         settings->listenAddress = settings_.listenAddress;
     }
-    if (settings->port != settings_.port || settings->listenAddress != settings_.listenAddress) {
+    // The same for stream sockets: their ports stay the socket unit's.
+    if (settings_.inheritedTcpSocket >= 0) {
+        settings->inheritedTcpSocket = settings_.inheritedTcpSocket;
+        settings->tcpPort = settings_.tcpPort;
+    }
+    if (settings_.inheritedTlsSocket >= 0) {
+        settings->inheritedTlsSocket = settings_.inheritedTlsSocket;
+        settings->tlsPort = settings_.tlsPort;
+    }
+    const StreamLimits& limits = settings->streamLimits;
+    const StreamLimits& now = settings_.streamLimits;
+    const bool streamsMoved =
+        settings->tcpPort != settings_.tcpPort || settings->tlsPort != settings_.tlsPort ||
+        limits.maxMessageSize != now.maxMessageSize ||
+        limits.maxConnections != now.maxConnections || limits.idleTimeoutMs != now.idleTimeoutMs;
+    if (streamsMoved || settings->port != settings_.port ||
+        settings->listenAddress != settings_.listenAddress) {
         if (!rebind(*settings))
             return false;
     } else {
@@ -81,6 +97,10 @@ bool HeadlessReload::reloadConfiguration()
             engine_.setReplay(settings->replay);
         // New targets replace the old; the same ones try at once where they were waiting.
         engine_.setForwarding(settings->forward);
+        // Read again, whether the names changed or a renewal replaced the files: connections
+        // from now on get what they hold.
+        if (settings->tlsPort || settings->inheritedTlsSocket >= 0)
+            engine_.setTlsFiles(settings->tlsCertificate, settings->tlsKey, settings->tlsClientCa);
     }
 
     QStringList later;
@@ -134,6 +154,12 @@ bool HeadlessReload::rebind(const ReceptionSettings& settings)
                              (next.listenAddress.isEmpty()
                                   ? u"UDP port "_s + QString::number(engine_.localPort())
                                   : addressWithPort(next.listenAddress, engine_.localPort())));
+        if (engine_.tcpPort() > 0)
+            printToStandardError(u"receiving syslog over TCP on port "_s +
+                                 QString::number(engine_.tcpPort()));
+        if (engine_.tlsPort() > 0)
+            printToStandardError(u"receiving syslog over TLS on port "_s +
+                                 QString::number(engine_.tlsPort()));
         return true;
     }
     const QString failure = cannotReceiveText(next, error);

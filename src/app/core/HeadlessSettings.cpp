@@ -12,6 +12,8 @@ using namespace Qt::StringLiterals;
 constexpr int kMaxStatsSeconds = 24 * 60 * 60;
 constexpr int kMaxRateLimit = 1000000;
 constexpr int kMaxSenders = 10000000;
+constexpr int kMaxMessageSize = 16 * 1024 * 1024;
+constexpr int kMaxConnections = 100000;
 
 std::optional<int> parseNumber(const HeadlessSetting& setting, const QString& text)
 {
@@ -145,6 +147,72 @@ QString storeViewerSocket(const HeadlessSetting&, const QString& v, HeadlessOpti
     if (v.isEmpty())
         return u"a socket file"_s;
     o.viewerSocket = v;
+QString storeStreamPort(const HeadlessSetting& s, const QString& v, std::optional<quint16>& port)
+{
+    const auto number = parseNumber(s, v);
+    if (!number)
+        return numberNeeded(s, "a port number (0: off)");
+    port = *number == 0 ? std::nullopt : std::optional<quint16>(quint16(*number));
+    return {};
+}
+
+QString storeTcpPort(const HeadlessSetting& s, const QString& v, HeadlessOptions& o)
+{
+    return storeStreamPort(s, v, o.tcpPort);
+}
+
+QString storeTlsPort(const HeadlessSetting& s, const QString& v, HeadlessOptions& o)
+{
+    return storeStreamPort(s, v, o.tlsPort);
+}
+
+QString storeFile(const QString& v, std::optional<QString>& file)
+{
+    if (v.isEmpty())
+        return u"a file"_s;
+    file = v;
+    return {};
+}
+
+QString storeTlsCert(const HeadlessSetting&, const QString& v, HeadlessOptions& o)
+{
+    return storeFile(v, o.tlsCert);
+}
+
+QString storeTlsKey(const HeadlessSetting&, const QString& v, HeadlessOptions& o)
+{
+    return storeFile(v, o.tlsKey);
+}
+
+QString storeTlsClientCa(const HeadlessSetting&, const QString& v, HeadlessOptions& o)
+{
+    return storeFile(v, o.tlsClientCa);
+}
+
+QString storeMaxMessageSize(const HeadlessSetting& s, const QString& v, HeadlessOptions& o)
+{
+    const auto size = parseNumber(s, v);
+    if (!size)
+        return numberNeeded(s, "a number of bytes");
+    o.maxMessageSize = *size;
+    return {};
+}
+
+QString storeMaxConnections(const HeadlessSetting& s, const QString& v, HeadlessOptions& o)
+{
+    const auto count = parseNumber(s, v);
+    if (!count)
+        return numberNeeded(s, "a number of connections");
+    o.maxConnections = *count;
+    return {};
+}
+
+QString storeTcpIdleTimeout(const HeadlessSetting& s, const QString& v, HeadlessOptions& o)
+{
+    const auto seconds = parseNumber(s, v);
+    if (!seconds)
+        return numberNeeded(s, "a number of seconds");
+    o.tcpIdleTimeout = *seconds;
     return {};
 }
 
@@ -229,6 +297,64 @@ const HeadlessSetting kSettings[] = {
      .help = "list at most N senders; later ones are still received\n"
              "(default 10000)"_L1,
      .store = storeMaxSenders},
+    {.key = "tcp-port"_L1,
+     .type = SettingType::Number,
+     .valueName = "N"_L1,
+     .defaultText = "0"_L1,
+     .maximum = 65535,
+     .help = "also receive syslog over TCP on this port, octet-counted\n"
+             "or line by line, on the addresses of UDP (default 0: off)"_L1,
+     .store = storeTcpPort},
+    {.key = "tls-port"_L1,
+     .type = SettingType::Number,
+     .valueName = "N"_L1,
+     .defaultText = "0"_L1,
+     .maximum = 65535,
+     .help = "also receive syslog over TLS on this port, usually 6514\n"
+             "(needs tls-cert and tls-key; default 0: off)"_L1,
+     .store = storeTlsPort},
+    {.key = "tls-cert"_L1,
+     .type = SettingType::Path,
+     .valueName = "FILE"_L1,
+     .help = "the PEM certificate TLS presents, intermediates after it"_L1,
+     .store = storeTlsCert},
+    {.key = "tls-key"_L1,
+     .type = SettingType::Path,
+     .valueName = "FILE"_L1,
+     .help = "the unencrypted PEM private key of tls-cert"_L1,
+     .store = storeTlsKey},
+    {.key = "tls-client-ca"_L1,
+     .type = SettingType::Path,
+     .valueName = "FILE"_L1,
+     .help = "take TLS clients only with a certificate signed by one of\n"
+             "the PEM authorities in FILE (default: no certificate asked)"_L1,
+     .store = storeTlsClientCa},
+    {.key = "max-message-size"_L1,
+     .type = SettingType::Number,
+     .valueName = "BYTES"_L1,
+     .defaultText = "65536"_L1,
+     .minimum = 480,
+     .maximum = kMaxMessageSize,
+     .help = "close a TCP or TLS connection that sends a longer message\n"
+             "(default 65536)"_L1,
+     .store = storeMaxMessageSize},
+    {.key = "max-connections"_L1,
+     .type = SettingType::Number,
+     .valueName = "N"_L1,
+     .defaultText = "1000"_L1,
+     .minimum = 1,
+     .maximum = kMaxConnections,
+     .help = "keep at most N TCP and TLS connections open; more are\n"
+             "closed at once (default 1000)"_L1,
+     .store = storeMaxConnections},
+    {.key = "tcp-idle-timeout"_L1,
+     .type = SettingType::Number,
+     .valueName = "SECONDS"_L1,
+     .defaultText = "600"_L1,
+     .minimum = 1,
+     .maximum = kMaxStatsSeconds,
+     .help = "close a TCP or TLS connection silent that long (default 600)"_L1,
+     .store = storeTcpIdleTimeout},
     {.key = "debug"_L1,
      .shortName = 'd',
      .type = SettingType::Flag,

@@ -6,6 +6,10 @@
 #include "common/core/SocketAddress.h"
 #include "common/core/UiText.h"
 #include "logs/core/LogCategory.h"
+#include "transport/core/TlsFiles.h"
+
+#include <array>
+#include <utility>
 
 namespace quendal {
 namespace {
@@ -28,6 +32,57 @@ std::optional<QString> normalizedNetworks(const QString& text, QString* reason)
         shown << prefixes->front().text();
     }
     return shown.join(QStringLiteral(", "));
+}
+
+// The stored texts of TCP and TLS, by the names they are stored under.
+constexpr std::array<std::pair<const char*, QString PortSettingsFields::*>, 4> kStreamFields{{
+    {"TcpPort", &PortSettingsFields::tcpPort},
+    {"TlsPort", &PortSettingsFields::tlsPort},
+    {"TlsCertificate", &PortSettingsFields::tlsCertificate},
+    {"TlsKey", &PortSettingsFields::tlsKey},
+}};
+
+void openStreamFields(PortSettingsFields& fields, const SettingsStore& store)
+{
+    for (const auto& [name, member] : kStreamFields) {
+        if (const auto value = store.value(QString::fromLatin1(name)))
+            fields.*member = value->toString();
+    }
+}
+
+// A port text of TCP or TLS: empty for off (0), else a port from 1 up.
+std::optional<int> streamPort(const QString& text)
+{
+    if (text.trimmed().isEmpty())
+        return 0;
+    const std::optional<int> port = parsePortText(text);
+    if (!port || *port == 0)
+        return std::nullopt;
+    return port;
+}
+
+// The TCP and TLS settings of the fields, checked; false with the field to blame.
+bool takeStreamFields(const PortSettingsFields& fields, ReceiverSettings& settings,
+                      PortSettingsOutcome& outcome)
+{
+    const std::optional<int> tcp = streamPort(fields.tcpPort);
+    const std::optional<int> tls = streamPort(fields.tlsPort);
+    if (!tcp || !tls) {
+        outcome = {false, tcp ? PortSettingsField::TlsPort : PortSettingsField::TcpPort, {}};
+        return false;
+    }
+    if (*tls != 0) {
+        QString reason;
+        if (!readTlsIdentity(fields.tlsCertificate, fields.tlsKey, &reason)) {
+            outcome = {false, PortSettingsField::TlsCertificate, reason};
+            return false;
+        }
+    }
+    settings.TcpPort = *tcp;
+    settings.TlsPort = *tls;
+    settings.TlsCertificate = fields.tlsCertificate;
+    settings.TlsKey = fields.tlsKey;
+    return true;
 }
 
 } // namespace
@@ -54,6 +109,7 @@ PortSettingsFields openPortSettings(ReceiverSettings& settings, const SettingsSt
     fields.replayEnabled = settings.ReplayEnabled;
     if (settings.ReplayEnabled)
         fields.replayAddress = settings.ReplayAddress;
+    openStreamFields(fields, store);
     return fields;
 }
 
@@ -97,6 +153,18 @@ PortSettingsOutcome acceptPortSettings(PortSettingsFields& fields, ReceiverSetti
     if (!allowed)
         return {false, PortSettingsField::AllowedSenders, reason};
     fields.allowedSenders = *allowed;
+
+    ReceiverSettings streams = settings;
+    if (PortSettingsOutcome outcome; !takeStreamFields(fields, streams, outcome))
+        return outcome;
+    QList<std::pair<QString, QVariant>> streamValues;
+    for (const auto& [name, member] : kStreamFields)
+        streamValues.append({QString::fromLatin1(name), fields.*member});
+    (void)store.storeValues(streamValues);
+    settings.TcpPort = streams.TcpPort;
+    settings.TlsPort = streams.TlsPort;
+    settings.TlsCertificate = streams.TlsCertificate;
+    settings.TlsKey = streams.TlsKey;
 
     std::optional<StoredReplayTarget> storedReplay;
     if (fields.replayEnabled)
@@ -152,6 +220,13 @@ AutoStart prepareAutoStart(ReceiverSettings& settings, const SettingsStore& stor
         return AutoStart::Unusable;
     }
 
+    // TCP and TLS as stored; what cannot be used leaves them off, and reception says why.
+    PortSettingsFields streams;
+    openStreamFields(streams, store);
+    if (PortSettingsOutcome ignored; !takeStreamFields(streams, settings, ignored)) {
+        settings.TcpPort = 0;
+        settings.TlsPort = 0;
+    }
     settings.SyslogPort = *port;
     settings.LogPath = *folder;
     settings.MaxRowsPerList = store.maxRowsPerList().value_or(settings.MaxRowsPerList);

@@ -26,6 +26,11 @@ struct PortSettingsFields
     QString allowedSenders;
     // Start receiving with these settings at the next start of the window, without the dialog.
     bool autoStart = false;
+    // TCP and TLS: ports empty for off, and what TLS presents.
+    QString tcpPort;
+    QString tlsPort;
+    QString tlsCertificate;
+    QString tlsKey;
 };
 
 // The field whose check stopped an OK; None when nothing was rejected.
@@ -37,7 +42,10 @@ enum class PortSettingsField
     MaxRowsPerList,
     ReplayPort,
     ReplayAddress,
-    AllowedSenders
+    AllowedSenders,
+    TcpPort,
+    TlsPort,
+    TlsCertificate
 };
 
 // Whether an OK closes the dialog. When it does not, the field named was rejected and the
@@ -70,6 +78,8 @@ PortSettingsFields openPortSettings(ReceiverSettings& settings, const SettingsSt
 //     typed). It is taken in the form senders are shown in (normalizedHostAddress()).
 //  5. the allowed senders, comma-separated IPv4 or IPv6 networks or addresses; the first part
 //     that is none is named in the reason. They are taken in the form "192.168.0.0/16, ...".
+//  6. the TCP and TLS ports, empty for off; with a TLS port, the certificate and key files must
+//     be usable (the reason names the file). They are stored and taken like the rest.
 // Then the log folder, the rows per list, the allowed senders, and with Replay its port text and
 // address, are stored,
 // and so is the choice to start at once next time, with the syslog port and the Replay state;

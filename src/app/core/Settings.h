@@ -31,6 +31,12 @@ struct ReceiverSettings
     qsizetype MaxRowsPerList = kDefaultMaxRowsPerList;
     // Who may send, comma-separated networks ("192.168.0.0/16, fd00::/8"); empty: everybody.
     QString AllowedSenders;
+    // Syslog over TCP and over TLS on these ports besides UDP; 0: not at all. TLS presents the
+    // certificate and key in these PEM files.
+    int TcpPort = 0;
+    int TlsPort = 0;
+    QString TlsCertificate;
+    QString TlsKey;
 };
 
 // The range the user may choose for MaxRowsPerList: fewer rows than this would hide entries

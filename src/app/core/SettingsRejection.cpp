@@ -14,8 +14,11 @@ QString rejectionReason(PortSettingsField field, const PortSettingsFields& field
     switch (field) {
     case PortSettingsField::None:
     case PortSettingsField::AllowedSenders: // the form's own reason names the part
+    case PortSettingsField::TlsCertificate: // the reason names the file
         break;
     case PortSettingsField::SyslogPort:
+    case PortSettingsField::TcpPort:
+    case PortSettingsField::TlsPort:
         return GetUiText(UiTextId::PortRejected);
     case PortSettingsField::LogPath: {
         QString reason;

@@ -1,5 +1,6 @@
 #include "app/core/SystemdService.h"
 
+#include "app/core/StreamCountersText.h"
 #include "receiver/core/CSysLogSocket.h"
 
 #include <algorithm>
@@ -53,10 +54,26 @@ SystemdSockets takeSystemdSockets()
         if (sd_is_socket(fd, AF_INET, SOCK_DGRAM, -1) > 0 ||
             sd_is_socket(fd, AF_INET6, SOCK_DGRAM, -1) > 0)
             sockets.datagram.push_back(fd);
+        else if (sd_is_socket(fd, AF_INET, SOCK_STREAM, 1) > 0 ||
+                 sd_is_socket(fd, AF_INET6, SOCK_STREAM, 1) > 0)
+            sockets.stream.push_back(fd);
         else
             ++sockets.others;
     }
     return sockets;
+}
+
+quint16 boundPort(int descriptor)
+{
+    sockaddr_storage local{};
+    socklen_t length = sizeof local;
+    if (::getsockname(descriptor, reinterpret_cast<sockaddr*>(&local), &length) != 0)
+        return 0;
+    if (local.ss_family == AF_INET)
+        return ntohs(reinterpret_cast<const sockaddr_in&>(local).sin_port);
+    if (local.ss_family == AF_INET6)
+        return ntohs(reinterpret_cast<const sockaddr_in6&>(local).sin6_port);
+    return 0;
 }
 
 QString serviceStatusText(const IntakeCounters& c, quint64 droppedLines)
@@ -72,6 +89,7 @@ QString serviceStatusText(const IntakeCounters& c, quint64 droppedLines)
                     .arg(c.forwardFailed);
     if (droppedLines > 0)
         text += QStringLiteral(", %1 lines dropped for a slow reader").arg(droppedLines);
+    text += streamCountersText(c);
     return text;
 }
 

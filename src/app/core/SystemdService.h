@@ -28,10 +28,13 @@ std::chrono::milliseconds systemdWatchdogPingInterval();
 struct SystemdSockets
 {
     std::vector<int> datagram; // bound IPv4 or IPv6 datagram sockets
+    std::vector<int> stream;   // listening IPv4 or IPv6 stream sockets
     int others = 0;            // sockets of other kinds, left alone
     QString error;             // the hand-over could not be read
 };
 SystemdSockets takeSystemdSockets();
+// The port a socket is bound to; 0 when it cannot be told.
+quint16 boundPort(int descriptor);
 
 // The counters as the one line of `systemctl status`.
 QString serviceStatusText(const IntakeCounters& counters, quint64 droppedLines);

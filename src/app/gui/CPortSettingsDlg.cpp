@@ -124,11 +124,36 @@ CPortSettingsDlg::CPortSettingsDlg(ReceiverSettings& settings, SettingsStore& st
     autoStart_ = new QCheckBox(frame);
     grid->addWidget(autoStart_, 8, 0, 1, 3);
 
+    // TCP and TLS besides UDP, off while their ports are empty.
+    tcpPortLabel_ = rightAlignedLabel(frame);
+    tcpPort_ = portEdit(frame);
+    tcpPortLabel_->setBuddy(tcpPort_);
+    tlsPortLabel_ = rightAlignedLabel(frame);
+    tlsPort_ = portEdit(frame);
+    tlsPortLabel_->setBuddy(tlsPort_);
+    auto* streamPorts = new QHBoxLayout;
+    streamPorts->addWidget(tcpPort_);
+    streamPorts->addWidget(tlsPortLabel_);
+    streamPorts->addWidget(tlsPort_);
+    streamPorts->addStretch(1);
+    grid->addWidget(tcpPortLabel_, 9, 0);
+    grid->addLayout(streamPorts, 9, 1, 1, 2);
+    tlsCertificateLabel_ = rightAlignedLabel(frame);
+    tlsCertificate_ = new QLineEdit(frame);
+    tlsCertificateLabel_->setBuddy(tlsCertificate_);
+    grid->addWidget(tlsCertificateLabel_, 10, 0);
+    grid->addWidget(tlsCertificate_, 10, 1, 1, 2);
+    tlsKeyLabel_ = rightAlignedLabel(frame);
+    tlsKey_ = new QLineEdit(frame);
+    tlsKeyLabel_->setBuddy(tlsKey_);
+    grid->addWidget(tlsKeyLabel_, 11, 0);
+    grid->addWidget(tlsKey_, 11, 1, 1, 2);
+
     problem_ = new QLabel(frame);
     problem_->setWordWrap(true);
     problem_->setTextFormat(Qt::PlainText);
     problem_->hide();
-    grid->addWidget(problem_, 9, 0, 1, 3);
+    grid->addWidget(problem_, 12, 0, 1, 3);
 
     ok_ = new QPushButton(this);
     ok_->setDefault(true);
@@ -137,7 +162,7 @@ CPortSettingsDlg::CPortSettingsDlg(ReceiverSettings& settings, SettingsStore& st
     buttons->addStretch(1);
     buttons->addWidget(ok_);
     buttons->addWidget(cancel_);
-    grid->addLayout(buttons, 10, 0, 1, 3);
+    grid->addLayout(buttons, 13, 0, 1, 3);
 
     auto* outer = new QVBoxLayout(this);
     outer->addWidget(frame);
@@ -169,6 +194,10 @@ void CPortSettingsDlg::prepare()
     replayPortLabel_->setText(GetUiText(UiTextId::ReplayPortLabel));
     maxRowsLabel_->setText(GetUiText(UiTextId::RowsPerListLabel));
     allowedSendersLabel_->setText(GetUiText(UiTextId::AllowedSenders));
+    tcpPortLabel_->setText(GetUiText(UiTextId::TcpPortLabel));
+    tlsPortLabel_->setText(GetUiText(UiTextId::TlsPortLabel));
+    tlsCertificateLabel_->setText(GetUiText(UiTextId::TlsCertificateLabel));
+    tlsKeyLabel_->setText(GetUiText(UiTextId::TlsKeyLabel));
     maxRowsRange_->setText(
         GetUiText(UiTextId::RowsPerListRange)
             .arg(QLocale().toString(kFewestRowsPerList), QLocale().toString(kMostRowsPerList)));
@@ -182,6 +211,10 @@ void CPortSettingsDlg::prepare()
     allowedSenders_->setText(fields.allowedSenders);
     replayAddress_->setText(fields.replayAddress);
     replayPort_->setText(fields.replayPort);
+    tcpPort_->setText(fields.tcpPort);
+    tlsPort_->setText(fields.tlsPort);
+    tlsCertificate_->setText(fields.tlsCertificate);
+    tlsKey_->setText(fields.tlsKey);
     // Without a signal the fields would keep the enabled state of a previous opening whenever
     // the box already shows the right tick.
     autoStart_->setChecked(fields.autoStart);
@@ -203,6 +236,10 @@ void CPortSettingsDlg::accept()
     fields.replayPort = replayPort_->text();
     fields.replayEnabled = replay_->isChecked();
     fields.autoStart = autoStart_->isChecked();
+    fields.tcpPort = tcpPort_->text();
+    fields.tlsPort = tlsPort_->text();
+    fields.tlsCertificate = tlsCertificate_->text();
+    fields.tlsKey = tlsKey_->text();
 
     const PortSettingsFields typed = fields;
     const PortSettingsOutcome outcome = acceptPortSettings(fields, settings_, store_);
@@ -258,6 +295,12 @@ QLineEdit* CPortSettingsDlg::fieldOf(PortSettingsField field) const
         return replayAddress_;
     case PortSettingsField::AllowedSenders:
         return allowedSenders_;
+    case PortSettingsField::TcpPort:
+        return tcpPort_;
+    case PortSettingsField::TlsPort:
+        return tlsPort_;
+    case PortSettingsField::TlsCertificate:
+        return tlsCertificate_;
     case PortSettingsField::None:
         break;
     }

@@ -18,8 +18,8 @@ class SettingsStore;
 struct ReceiverSettings;
 
 // "SYSLOG Select Port": the syslog port, the log folder, the rows kept per list, the senders
-// allowed, the Replay
-// target and whether the next start of the window starts receiving with them at once, shown at
+// allowed, the Replay target, the TCP and TLS ports with TLS's certificate files,
+// and whether the next start of the window starts receiving with them at once, shown at
 // every Start. OK runs the checks in order; a rejected field keeps the dialog open, without a
 // message but for the allowed senders, whose reason is shown (a rejected port shows "514" again).
 // Cancel changes nothing.
@@ -48,6 +48,10 @@ public:
     QCheckBox* autoStartCheck() const { return autoStart_; }
     QLineEdit* replayAddressEdit() const { return replayAddress_; }
     QLineEdit* replayPortEdit() const { return replayPort_; }
+    QLineEdit* tcpPortEdit() const { return tcpPort_; }
+    QLineEdit* tlsPortEdit() const { return tlsPort_; }
+    QLineEdit* tlsCertificateEdit() const { return tlsCertificate_; }
+    QLineEdit* tlsKeyEdit() const { return tlsKey_; }
     QPushButton* okButton() const { return ok_; }
     QPushButton* cancelButton() const { return cancel_; }
     ForwardingSettingsForm* forwardingForm() const { return forwarding_; }
@@ -77,6 +81,14 @@ private:
     QLineEdit* replayAddress_ = nullptr;
     QLineEdit* replayPort_ = nullptr;
     QCheckBox* autoStart_ = nullptr;
+    QLabel* tcpPortLabel_ = nullptr;
+    QLineEdit* tcpPort_ = nullptr;
+    QLabel* tlsPortLabel_ = nullptr;
+    QLineEdit* tlsPort_ = nullptr;
+    QLabel* tlsCertificateLabel_ = nullptr;
+    QLineEdit* tlsCertificate_ = nullptr;
+    QLabel* tlsKeyLabel_ = nullptr;
+    QLineEdit* tlsKey_ = nullptr;
     QLabel* problem_ = nullptr;
     QPushButton* ok_ = nullptr;
     QPushButton* cancel_ = nullptr;

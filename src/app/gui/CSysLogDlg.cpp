@@ -441,6 +441,13 @@ QString CSysLogDlg::startReceiving()
             .value_or(ForwardSettings{});
     if (!forwardProblem.isEmpty())
         reportOnStandardError(forwardProblem);
+    if (settings_.TcpPort > 0)
+        reception.tcpPort = quint16(settings_.TcpPort);
+    if (settings_.TlsPort > 0) {
+        reception.tlsPort = quint16(settings_.TlsPort);
+        reception.tlsCertificate = settings_.TlsCertificate;
+        reception.tlsKey = settings_.TlsKey;
+    }
     QString error;
     QString replayError;
     const auto port = reception.port;

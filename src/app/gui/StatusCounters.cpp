@@ -75,6 +75,10 @@ bool StatusCounters::takeEngineCounters()
     take(c.forwardFailed, seen_.forwardFailed, failedForwards_);
     take(c.notAllowed, seen_.notAllowed, notAllowed_);
     take(c.overRate, seen_.overRate, overRate_);
+    take(c.connections.open, seen_.connections.open, connectionsOpen_);
+    const bool streamsUsed = c.connections.accepted + c.connections.refused > 0;
+    changed = changed || streamsUsed != streamsUsed_;
+    streamsUsed_ = streamsUsed;
     if (overRate_ == 0)
         latestOverRate_.clear(); // a new Start
     return changed;
@@ -151,6 +155,8 @@ void StatusCounters::refresh()
         parts << GetUiText(UiTextId::NotAllowedSenders).arg(locale.toString(notAllowed_));
     if (overRate_ > 0)
         parts << GetUiText(UiTextId::OverRateLimits).arg(locale.toString(overRate_));
+    if (streamsUsed_)
+        parts << GetUiText(UiTextId::OpenConnections).arg(locale.toString(connectionsOpen_));
     if (!latestOverRate_.isEmpty())
         parts << latestOverRate_;
     setText(parts.join(QStringLiteral("  \u00b7  ")));

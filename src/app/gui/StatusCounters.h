@@ -21,7 +21,7 @@ class ReceptionEngine;
 // lists over the last few seconds, and, only when there were any, the datagrams the system
 // dropped before reception read them, the forwards that failed, and the datagrams dropped for
 // coming from senders not allowed or over their rate limits, with the latest sender told over its
-// rate. Updated twice a second, not per entry.
+// rate, and the TCP and TLS connections open once any came. Updated twice a second, not per entry.
 class StatusCounters : public QLabel
 {
     Q_OBJECT
@@ -73,7 +73,9 @@ private:
     quint64 failedForwards_ = 0;
     quint64 notAllowed_ = 0;
     quint64 overRate_ = 0;
-    QString latestOverRate_; // the latest sender told over its rate
+    quint64 connectionsOpen_ = 0;
+    bool streamsUsed_ = false; // a TCP or TLS connection came since reception started
+    QString latestOverRate_;   // the latest sender told over its rate
     QPointer<const ReceptionEngine> engine_;
     IntakeCounters seen_; // the engine's counts as last taken
     QTimer* timer_;

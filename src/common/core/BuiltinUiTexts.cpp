@@ -220,9 +220,14 @@ QString BuiltinUiText(int number)
         QStringLiteral("unknown"),                                                 // 9202
         QStringLiteral("Any severity"),                                            // 9203
         QStringLiteral("%1 and worse"),                                            // 9204
+        QStringLiteral("%1 connections open"),                                     // 9205
+        QStringLiteral("TCP port (empty: off):"),                                  // 9206
+        QStringLiteral("TLS port (empty: off):"),                                  // 9207
+        QStringLiteral("TLS certificate (PEM):"),                                  // 9208
+        QStringLiteral("TLS private key (PEM):"),                                  // 9209
     };
     static_assert(std::size(texts) == kAllUiTextCount);
-    static_assert(static_cast<int>(UiTextId::SeverityAndWorse) == kLastAddedUiText);
+    static_assert(static_cast<int>(UiTextId::TlsKeyLabel) == kLastAddedUiText);
 
     if (number < kFirstUiText || number > kLastAddedUiText)
         return {};

@@ -211,6 +211,11 @@ enum class UiTextId : int
     UnknownValue = 9202,            // unknown
     AnySeverity = 9203,             // Any severity
     SeverityAndWorse = 9204,        // %1 and worse
+    OpenConnections = 9205,         // %1 connections open
+    TcpPortLabel = 9206,            // TCP port (empty: off):
+    TlsPortLabel = 9207,            // TLS port (empty: off):
+    TlsCertificateLabel = 9208,     // TLS certificate (PEM):
+    TlsKeyLabel = 9209,             // TLS private key (PEM):
 };
 
 } // namespace quendal

@@ -70,6 +70,8 @@ public:
     HostFilter& hosts() { return step_.hosts(); }
 
     const IntakeCounters& counters() const { return step_.counters(); }
+    // The intake, which the listeners of TCP and TLS on this thread share.
+    IntakeStep& step() { return step_; }
 
     // Takes in the datagrams waiting, up to kDrainLimit.
     void OnReceive();

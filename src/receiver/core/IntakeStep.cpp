@@ -21,6 +21,8 @@ constexpr int kStatusFacility = 21;
 void IntakeCounters::count(const IntakeOutcome& o)
 {
     ++read;
+    readTcp += o.transport == Transport::Tcp;
+    readTls += o.transport == Transport::Tls;
     switch (o.result) {
     case IntakeResult::NotAllowed:
         ++notAllowed;
@@ -102,6 +104,7 @@ IntakeOutcome IntakeStep::take(const IncomingMessage& message)
 {
     sink_.beforeDatagram();
     IntakeOutcome outcome;
+    outcome.transport = message.transport;
     outcome.cut = message.bytes.size() > kTextSize;
     outcome.result = decide(message, outcome);
     counters_.count(outcome);

@@ -26,7 +26,9 @@ class ForwardSink;
 // How a message came.
 enum class Transport : quint8
 {
-    Udp
+    Udp,
+    Tcp,
+    Tls
 };
 
 // One message as it came: its bytes, its sender and the way it came. The bytes belong to the
@@ -66,6 +68,7 @@ struct IntakeOutcome
     bool cut = false;             // longer than what is kept for the texts
     bool senderNotListed = false; // a new sender that the full host list did not take
     Priority priority;            // when the prefix was found
+    Transport transport = Transport::Udp;
 };
 
 // What an intake hands on, on the thread the intake runs on, in the order the datagrams came.
@@ -109,11 +112,24 @@ struct IntakeOutputs
     ForwardSink* forward = nullptr;
 };
 
+// The connections of TCP and TLS since reception started.
+struct ConnectionCounters
+{
+    quint64 open = 0;       // open now
+    quint64 accepted = 0;   // taken on
+    quint64 refused = 0;    // closed at once: over the limit, or a TLS client not trusted
+    quint64 badFrames = 0;  // closed for a frame that could not be read
+    quint64 idle = 0;       // closed after a silence
+    quint64 unfinished = 0; // closed by their peer in the middle of a message, which is lost
+};
+
 // What the intake has done since the socket was created. Every message read has exactly one of
 // the outcomes from notAllowed to ignored.
 struct IntakeCounters
 {
-    quint64 read = 0;          // datagrams read
+    quint64 read = 0;          // messages read, whatever carried them
+    quint64 readTcp = 0;       // of those, over TCP
+    quint64 readTls = 0;       // of those, over TLS
     quint64 notAllowed = 0;    // from senders outside the allow list, dropped first
     quint64 overRate = 0;      // over their sender's rate limit, dropped
     quint64 filtered = 0;      // dropped by the sender filter
@@ -129,6 +145,7 @@ struct IntakeCounters
     quint64 notListed = 0;     // senders received but not listed, the host list being full
     quint64 kernelDrops = 0;   // dropped by the system before they could be read
     quint64 notWritten = 0;    // stored but could not be written to their file
+    ConnectionCounters connections;
 
     // The one place where outcomes are counted.
     void count(const IntakeOutcome& outcome);
@@ -164,6 +181,8 @@ public:
     // Counting starts again (a new socket).
     void resetCounters();
     void setKernelDrops(quint64 drops) { counters_.kernelDrops = drops; }
+    // Counted by the listeners of TCP and TLS, which share this step.
+    ConnectionCounters& connections() { return counters_.connections; }
     // After the messages of one readiness: what reached the files, and the reports of senders
     // over their rate when the interval since the last has passed (or at once, with `now`).
     void endDrain(bool reportNow = false);

@@ -2,9 +2,12 @@
 
 #include "logs/core/AutoLogFiles.h"
 #include "receiver/core/CReplaySocket.h"
+#include "transport/core/TlsServerFiles.h"
 
 #include <QDateTime>
 #include <QMutexLocker>
+
+#include <arpa/inet.h>
 
 namespace quendal {
 
@@ -16,8 +19,15 @@ class ReceptionWorker : public QObject, public IntakeSink
 public:
     ReceptionWorker(ReceptionEngine& engine, DatagramEcho* echo, const Clock& clock)
         : engine_(engine), files_(new AutoLogFiles(QString(), this)),
-          socket_(new CSysLogSocket(*this, {files_, echo, &engine.forwarder_}, this, clock))
+          socket_(new CSysLogSocket(*this, {files_, echo, &engine.forwarder_}, this, clock)),
+          tcp_(new StreamListener(Transport::Tcp, socket_->step(), *this, files_, clock, this)),
+          tls_(new StreamListener(Transport::Tls, socket_->step(), *this, files_, clock, this))
     {
+        for (StreamListener* listener : {tcp_, tls_}) {
+            listener->setReport([this](const QString& peer, const QString& reason) {
+                Q_EMIT engine_.badFrameReported(peer, reason);
+            });
+        }
         connect(files_, &AutoLogFiles::writeFailed, &engine_, &ReceptionEngine::fileWriteFailed);
         connect(files_, &AutoLogFiles::writeRecovered, &engine_,
                 &ReceptionEngine::fileWriteRecovered);
@@ -44,7 +54,42 @@ public:
             useReplay(std::nullopt, nullptr);
             return false;
         }
+        if (!openStreams(settings, error)) {
+            close();
+            return false;
+        }
         return true;
+    }
+
+    bool openStreams(const ReceptionSettings& settings, QString* error)
+    {
+        QHostAddress address(QHostAddress::Any);
+        if (!settings.listenAddress.isEmpty())
+            address = QHostAddress(settings.listenAddress);
+        else if (settings.address != INADDR_ANY)
+            address = QHostAddress(ntohl(settings.address));
+        const auto open = [&](StreamListener* listener, std::optional<quint16> port, int inherited,
+                              const QString& what) {
+            listener->setLimits(settings.streamLimits);
+            if (!port && inherited < 0)
+                return true;
+            QString reason;
+            const bool opened = inherited >= 0 ? listener->adopt(inherited, &reason)
+                                               : listener->listen(address, *port, &reason);
+            if (!opened && error)
+                *error = QStringLiteral("%1 port %2: %3")
+                             .arg(what, QString::number(port.value_or(0)), reason);
+            return opened;
+        };
+        if (settings.tlsPort || settings.inheritedTlsSocket >= 0) {
+            const auto configuration = readTlsServerConfiguration(
+                settings.tlsCertificate, settings.tlsKey, settings.tlsClientCa, error);
+            if (!configuration)
+                return false;
+            tls_->setTlsConfiguration(*configuration);
+        }
+        return open(tcp_, settings.tcpPort, settings.inheritedTcpSocket, QStringLiteral("TCP")) &&
+               open(tls_, settings.tlsPort, settings.inheritedTlsSocket, QStringLiteral("TLS"));
     }
 
     bool createSocket(const ReceptionSettings& settings, QString* error)
@@ -61,6 +106,8 @@ public:
 
     void close()
     {
+        tcp_->close();
+        tls_->close();
         if (!socket_->isOpen())
             return;
         socket_->Close();
@@ -69,9 +116,12 @@ public:
     }
 
     quint16 localPort() const { return socket_->localPort(); }
+    quint16 tcpPort() const { return tcp_->localPort(); }
+    quint16 tlsPort() const { return tls_->localPort(); }
     int descriptor() const { return socket_->descriptor(); }
     int receiveBufferBytes() const { return socket_->receiveBufferBytes(); }
     void reopenFiles() { files_->reopen(); }
+    void setTlsConfiguration(const QSslConfiguration& c) { tls_->setTlsConfiguration(c); }
 
     void setHeartbeat(std::function<void()> beat, std::chrono::milliseconds interval)
     {
@@ -193,6 +243,8 @@ private:
     AutoLogFiles* files_;
     CReplaySocket replay_;
     CSysLogSocket* socket_;
+    StreamListener* tcp_;
+    StreamListener* tls_;
     ReceptionBatch batch_;
     quint64 seenGeneration_ = 0;
     qint64 drainAt_ = 0; // arrival time of the drain in hand
@@ -235,6 +287,8 @@ bool ReceptionEngine::start(const ReceptionSettings& settings, QString* error, Q
         [&] {
             opened = worker_->open(settings, error, replayError);
             localPort_ = opened ? worker_->localPort() : 0;
+            tcpPort_ = opened ? worker_->tcpPort() : 0;
+            tlsPort_ = opened ? worker_->tlsPort() : 0;
             receiveBufferBytes_ = opened ? worker_->receiveBufferBytes() : 0;
             descriptor_ = opened ? worker_->descriptor() : -1;
         },
@@ -256,6 +310,8 @@ void ReceptionEngine::stop()
         worker_, [this] { worker_->close(); }, Qt::BlockingQueuedConnection);
     state_ = State::Stopped;
     localPort_ = 0;
+    tcpPort_ = 0;
+    tlsPort_ = 0;
     descriptor_ = -1;
     deliverPending();
     forwarder_.stop(); // after reception: what was handed over reaches the queues
@@ -311,6 +367,18 @@ IntakeCounters ReceptionEngine::counters() const
             c.kernelDrops += quint32(*now - quint32(c.kernelDrops));
     }
     return c;
+}
+
+bool ReceptionEngine::setTlsFiles(const QString& certificate, const QString& key,
+                                  const QString& clientCa, QString* error)
+{
+    const auto configuration = readTlsServerConfiguration(certificate, key, clientCa, error);
+    if (!configuration)
+        return false;
+    QMetaObject::invokeMethod(
+        worker_, [this, c = *configuration] { worker_->setTlsConfiguration(c); },
+        Qt::QueuedConnection);
+    return true;
 }
 
 void ReceptionEngine::reopenFiles()

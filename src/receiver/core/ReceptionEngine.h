@@ -4,6 +4,7 @@
 #include "forward/core/Forwarder.h"
 #include "receiver/core/CSysLogSocket.h"
 #include "receiver/core/ReceptionBatch.h"
+#include "receiver/core/StreamListener.h"
 
 #include <QElapsedTimer>
 #include <QMutex>
@@ -53,6 +54,20 @@ struct ReceptionSettings
     int maxSenders = HostFilter::kDefaultCapacity;
     // The collectors every accepted message is forwarded to; none: nothing is.
     ForwardSettings forward;
+
+    // Syslog over TCP and over TLS on these ports (0: any free one), on the same addresses as
+    // UDP; nullopt: not at all.
+    std::optional<quint16> tcpPort;
+    std::optional<quint16> tlsPort;
+    // What the TLS listener presents, and the authorities its clients' certificates must come
+    // from (empty: clients present none).
+    QString tlsCertificate;
+    QString tlsKey;
+    QString tlsClientCa;
+    // Stream sockets listening already (handed over by systemd), taken over instead; -1: none.
+    int inheritedTcpSocket = -1;
+    int inheritedTlsSocket = -1;
+    StreamLimits streamLimits;
 };
 
 // Reception as one object: the receiving socket, the sender filter, Replay, decoding, the status
@@ -89,6 +104,9 @@ public:
     State state() const { return state_; }
     bool isRunning() const { return state_ == State::Running; }
     quint16 localPort() const { return localPort_; }
+    // The ports TCP and TLS listen on; 0 when they do not.
+    quint16 tcpPort() const { return tcpPort_; }
+    quint16 tlsPort() const { return tlsPort_; }
     int receiveBufferBytes() const { return receiveBufferBytes_; }
     // The counters as of the last batch delivered, with the kernel's drops as they stand now.
     IntakeCounters counters() const;
@@ -99,6 +117,10 @@ public:
     void setReplay(const std::optional<ReplayTarget>& target);
     void setAllow(const std::vector<AddressPrefix>& allow);
     void setRateLimit(int entriesPerSecond);
+    // What the TLS listener presents and asks of its clients, read from these files again; the
+    // connections from now on get it. false, with the reason, when they cannot be used.
+    bool setTlsFiles(const QString& certificate, const QString& key, const QString& clientCa,
+                     QString* error = nullptr);
     // The automatic files are opened afresh (after logrotate, on SIGHUP).
     void reopenFiles();
 
@@ -144,6 +166,9 @@ Q_SIGNALS:
     void forwardingRecovered();
     // Senders went over their rate limits (see overRateText()); at most once per interval.
     void overRateReported(const quendal::OverRateReport& report);
+    // A TCP or TLS connection was closed for a frame that could not be read; at most once per
+    // peer and interval.
+    void badFrameReported(const QString& peer, const QString& reason);
 
 private:
     friend class ReceptionWorker;
@@ -169,6 +194,8 @@ private:
     ReceptionWorker* worker_;
     State state_ = State::Stopped;
     quint16 localPort_ = 0;
+    quint16 tcpPort_ = 0;
+    quint16 tlsPort_ = 0;
     int receiveBufferBytes_ = 0;
     int descriptor_ = -1; // of the receiving socket while running, for its drop count
     IntakeCounters counters_;

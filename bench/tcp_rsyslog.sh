@@ -1,0 +1,166 @@
+#!/bin/sh
+# Reception over one TCP connection, beside rsyslog's imtcp, measured in the same run:
+#   quendal      the headless receiver with --tcp-port, into its category files
+#   quendal-tls  the same over TLS (--tls-port; a certificate made here with openssl)
+#   rsyslog      rsyslogd from Debian's package, imtcp on 127.0.0.1 to omfile, with a configuration,
+#                work folder and pid file of this run's own; each entry written as three CR LF
+#                lines like ours
+# Traffic: COUNT octet-counted FireWall messages, made once, sent over one connection (Python,
+# plain or ssl) as fast as the receiver takes them. The time runs from the connection to the
+# last entry in the files. Reps interleave the receivers; ratios are computed within each rep.
+# When run as root the script moves into a network namespace of its own first.
+#
+#   bench/tcp_rsyslog.sh                     (build first: quendal-syslogd)
+# Settings through the environment: COUNT [300000]  REPS [3]
+#   RECEIVERS ["quendal quendal-tls rsyslog"]
+# Needs: rsyslog (scripts/install-deps.sh --bench), python3, openssl.
+set -eu
+script=$(cd "$(dirname "$0")" && pwd)/$(basename "$0")
+cd "$(dirname "$0")/.."
+
+if [ -z "${QUENDAL_BENCH_NETNS:-}" ] && [ "$(id -u)" = 0 ] && command -v unshare >/dev/null; then
+    export QUENDAL_BENCH_NETNS=1
+    exec unshare -n sh -c 'ip link set lo up && exec "$0" "$@"' "$script" "$@"
+fi
+
+COUNT=${COUNT:-300000}
+REPS=${REPS:-3}
+RECEIVERS=${RECEIVERS:-quendal quendal-tls rsyslog}
+
+quendal=${QUENDAL_BINARY:-$PWD/build/src/quendal-syslogd}
+rsyslogd=$(command -v rsyslogd || echo /usr/sbin/rsyslogd)
+[ -x "$quendal" ] || { echo "tcp_rsyslog: $quendal missing: build the project first" >&2; exit 1; }
+[ -x "$rsyslogd" ] || { echo "tcp_rsyslog: rsyslogd missing: scripts/install-deps.sh --bench" >&2; exit 1; }
+
+work=$(mktemp -d)
+pid=""
+cleanup() {
+    [ -n "$pid" ] && kill -TERM "$pid" 2>/dev/null
+    [ -n "${KEEP:-}" ] && echo "kept $work" >&2 || rm -rf "$work"
+}
+trap cleanup EXIT
+trap 'exit 130' INT TERM
+
+openssl req -x509 -newkey ec -pkeyopt ec_paramgen_curve:prime256v1 -nodes -days 30 \
+    -subj /CN=localhost -addext subjectAltName=DNS:localhost,IP:127.0.0.1 \
+    -keyout "$work/server.key" -out "$work/server.pem" 2>/dev/null
+openssl ec -in "$work/server.key" -out "$work/server.ec.key" 2>/dev/null
+
+# Sends the messages over one connection and prints the seconds from the connection to the last
+# entry in the files of the folder (three lines per entry).
+cat >"$work/send.py" <<'EOF'
+import glob, os, socket, ssl, sys, time
+port, folder, count, use_tls = int(sys.argv[1]), sys.argv[2], int(sys.argv[3]), sys.argv[4] == "1"
+frames = bytearray()
+for i in range(count):
+    m = b"<134>Mar 14 09:26:53 gw: DROP IN=eth0 SRC=192.168.1.%d DPT=%d n=%d" % (i % 250, i % 65535, i)
+    frames += b"%d %s" % (len(m), m)
+files = lambda: glob.glob(folder + "/*.?lg") + glob.glob(folder + "/entries.log")
+def lines():
+    n = 0
+    for f in files():
+        with open(f, "rb") as h:
+            n += h.read().count(b"\n")
+    return n
+raw = socket.create_connection(("127.0.0.1", port))
+start = time.monotonic()
+s = raw
+if use_tls:
+    context = ssl.SSLContext(ssl.PROTOCOL_TLS_CLIENT)
+    context.check_hostname = False
+    context.verify_mode = ssl.CERT_NONE
+    s = context.wrap_socket(raw)
+s.sendall(frames)
+last, changed = -1, time.monotonic()
+while True:
+    size = sum(os.stat(f).st_size for f in files())
+    if size != last:
+        last, changed = size, time.monotonic()
+    elif time.monotonic() - changed > 0.05 and lines() >= 3 * count:
+        break
+    elif time.monotonic() - changed > 10:
+        print("incomplete", file=sys.stderr)
+        break
+    time.sleep(0.0005)
+print("%.4f" % (changed - start))
+s.close()
+EOF
+
+port=52400
+start_receiver() { # name folder
+    port=$((port + 1))
+    rm -rf "$2"
+    mkdir -p "$2"
+    case $1 in
+    quendal)
+        "$quendal" --port 0 --tcp-port "$port" --listen 127.0.0.1 --log-dir "$2" \
+            --config /dev/null >/dev/null 2>"$2/err" &
+        ;;
+    quendal-tls)
+        "$quendal" --port 0 --tls-port "$port" --tls-cert "$work/server.pem" \
+            --tls-key "$work/server.ec.key" --listen 127.0.0.1 --log-dir "$2" \
+            --config /dev/null >/dev/null 2>"$2/err" &
+        ;;
+    rsyslog)
+        mkdir -p "$2/rsyslog-work"
+        cat >"$2/rsyslog.conf" <<EOF
+global(workDirectory="$2/rsyslog-work" net.enableDNS="off")
+module(load="imtcp")
+input(type="imtcp" address="127.0.0.1" port="$port")
+template(name="entry" type="string" string="%timereported%\r\n%hostname%\r\n%msg%\r\n")
+action(type="omfile" file="$2/entries.log" template="entry")
+EOF
+        "$rsyslogd" -n -f "$2/rsyslog.conf" -i "$2/rsyslog.pid" >/dev/null 2>"$2/err" &
+        ;;
+    esac
+    pid=$!
+    hexport=$(printf '%04X' "$port")
+    i=0
+    until cat /proc/net/tcp /proc/net/tcp6 2>/dev/null | grep -q "^ *[0-9]*: [0-9A-F]*:$hexport .* 0A "; do
+        i=$((i + 1))
+        if [ $i -gt 200 ] || ! kill -0 "$pid" 2>/dev/null; then
+            echo "tcp_rsyslog: $1 did not start:" >&2
+            cat "$2/err" >&2
+            exit 1
+        fi
+        sleep 0.05
+    done
+}
+stop_receiver() {
+    kill -TERM "$pid" 2>/dev/null || true
+    wait "$pid" 2>/dev/null || true
+    pid=""
+}
+
+echo "load before: $(cat /proc/loadavg)   cores: $(nproc)   COUNT=$COUNT REPS=$REPS"
+results=$work/results
+: >"$results"
+for rep in $(seq 1 "$REPS"); do
+    for r in $RECEIVERS; do
+        start_receiver "$r" "$work/$r"
+        tls=0
+        [ "$r" = quendal-tls ] && tls=1
+        seconds=$(python3 "$work/send.py" "$port" "$work/$r" "$COUNT" "$tls")
+        stop_receiver
+        echo "$rep $r $seconds" | tee -a "$results"
+    done
+done
+# Per receiver: median seconds and messages per second; ratios within each rep.
+python3 - "$results" "$COUNT" <<'EOF'
+import statistics, sys
+rows = [l.split() for l in open(sys.argv[1])]
+count = int(sys.argv[2])
+by = {}
+for rep, r, s in rows:
+    by.setdefault(r, {})[rep] = float(s)
+for r, reps in by.items():
+    m = statistics.median(reps.values())
+    print("%-12s median %.3f s  %9.0f messages/s" % (r, m, count / m))
+def ratio(a, b):
+    if a in by and b in by:
+        rs = [by[b][k] / by[a][k] for k in by[a] if k in by[b]]
+        print("%s rate / %s rate: median %.2f (%.2f .. %.2f)" % (a, b, statistics.median(rs), min(rs), max(rs)))
+ratio("quendal", "rsyslog")
+ratio("quendal-tls", "quendal")
+EOF
+echo "load after: $(cat /proc/loadavg)"
