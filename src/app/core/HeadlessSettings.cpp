@@ -147,6 +147,9 @@ QString storeViewerSocket(const HeadlessSetting&, const QString& v, HeadlessOpti
     if (v.isEmpty())
         return u"a socket file"_s;
     o.viewerSocket = v;
+    return {};
+}
+
 QString storeStreamPort(const HeadlessSetting& s, const QString& v, std::optional<quint16>& port)
 {
     const auto number = parseNumber(s, v);

@@ -22,11 +22,10 @@ bool wantsToAttach(QWidget* parent, SettingsStore& store, const QString& path)
     if (const auto remembered = store.value(kChoiceKey))
         return remembered->toBool();
     QMessageBox box(QMessageBox::Question, GetUiText(UiTextId::ProgramName),
-                    u"A QuenDalSysLog service offers its entries at "_s + path +
-                        u". Show them here instead of receiving in this window?"_s,
+                    GetUiText(UiTextId::AttachOfferText).arg(path),
                     QMessageBox::Yes | QMessageBox::No, parent);
     box.setDefaultButton(QMessageBox::Yes);
-    auto* remember = new QCheckBox(u"Remember this choice"_s, &box);
+    auto* remember = new QCheckBox(GetUiText(UiTextId::RememberChoice), &box);
     box.setCheckBox(remember);
     const bool attach = box.exec() == QMessageBox::Yes;
     if (remember->isChecked())

@@ -55,8 +55,8 @@ void CSysLogDlg::attachTo(const QString& path)
         a.retry.setInterval(kReattachMs);
         connect(&a.retry, &QTimer::timeout, this, &CSysLogDlg::attachAgain);
         connect(&a.client, &ViewerClient::welcomed, this, [this](const ServiceWelcome& w) {
-            attachment_->service = QStringLiteral("%1 (port %2)").arg(w.program).arg(w.port);
-            const QString text = u"Attached to "_s + attachment_->service;
+            attachment_->service = GetUiText(UiTextId::AttachedService).arg(w.program).arg(w.port);
+            const QString text = GetUiText(UiTextId::AttachedTo).arg(attachment_->service);
             setWindowTitle(GetUiText(UiTextId::ProgramName) + u" - "_s + text);
             setStateText(text);
             statusBar()->clearMessage();
@@ -84,8 +84,7 @@ void CSysLogDlg::attachTo(const QString& path)
             view_->apply(rows);
         });
         connect(&a.client, &ViewerClient::entriesMissed, this, [this](quint64 count) {
-            statusBar()->showMessage(
-                QStringLiteral("Missed %1 entries: the window fell behind the service").arg(count));
+            statusBar()->showMessage(GetUiText(UiTextId::MissedServiceEntries).arg(count));
         });
         connect(&a.client, &ViewerClient::ended, this, &CSysLogDlg::onServiceEnded);
         // Never both: the window's own reception stays off while attached.
@@ -115,7 +114,7 @@ void CSysLogDlg::detach()
     a.wanted = false;
     a.retry.stop();
     a.client.close();
-    setStateText(u"Detached from "_s + (a.service.isEmpty() ? a.path : a.service));
+    setStateText(GetUiText(UiTextId::DetachedFrom).arg(a.service.isEmpty() ? a.path : a.service));
     tray_->ChangeImageFromResource(kNormalIcon);
     actions_->setRunning(false);
     Q_EMIT runningChanged(false);
@@ -126,8 +125,8 @@ void CSysLogDlg::onServiceEnded(const QString& reason)
     Attachment& a = *attachment_;
     if (a.wanted) {
         // Gone, or not there yet: said once, and looked for again until it answers.
-        const QString text = (a.service.isEmpty() ? a.path : a.service) + u" went away: "_s +
-                             reason + u". Attaching again when it returns."_s;
+        const QString text = GetUiText(UiTextId::ServiceWentAway)
+                                 .arg(a.service.isEmpty() ? a.path : a.service, reason);
         if (stateText() != text) {
             setStateText(text);
             std::fprintf(stderr, "quendal-syslog: %s\n", qPrintable(text));

@@ -53,8 +53,8 @@ void MainActions::applyUiTexts()
         action->setText(text);
         action->setToolTip(tipWithShortcut(text, action->shortcut()));
     };
-    apply(start_, attachMode_ ? QStringLiteral("Attach") : GetUiText(UiTextId::Start));
-    apply(stop_, attachMode_ ? QStringLiteral("Detach") : GetUiText(UiTextId::Stop));
+    apply(start_, attachMode_ ? GetUiText(UiTextId::Attach) : GetUiText(UiTextId::Start));
+    apply(stop_, attachMode_ ? GetUiText(UiTextId::Detach) : GetUiText(UiTextId::Stop));
     apply(clear_, GetUiText(UiTextId::Clear));
     apply(save_, GetUiText(UiTextId::Save));
     apply(open_, GetUiText(UiTextId::Open));

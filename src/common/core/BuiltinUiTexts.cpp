@@ -225,9 +225,25 @@ QString BuiltinUiText(int number)
         QStringLiteral("TLS port (empty: off):"),                                  // 9207
         QStringLiteral("TLS certificate (PEM):"),                                  // 9208
         QStringLiteral("TLS private key (PEM):"),                                  // 9209
+        QStringLiteral("Forwarding"),                                              // 9210
+        QStringLiteral("Collectors (one URL a line):"),                            // 9211
+        QStringLiteral("CA file:"),                                                // 9212
+        QStringLiteral("Client certificate:"),                                     // 9213
+        QStringLiteral("Client key:"),                                             // 9214
+        QStringLiteral("the system's trust store"),                                // 9215
+        QStringLiteral("%1 (port %2)"),                                            // 9216
+        QStringLiteral("Attached to %1"),                                          // 9217
+        QStringLiteral("Detached from %1"),                                        // 9218
+        QStringLiteral("%1 went away: %2. Attaching again when it returns."),      // 9219
+        QStringLiteral("Missed %1 entries: the window fell behind the service"),   // 9220
+        QStringLiteral("A QuenDalSysLog service offers its entries at %1. Show them here instead "
+                       "of receiving in this window?"), // 9221
+        QStringLiteral("Remember this choice"),         // 9222
+        QStringLiteral("Attach"),                       // 9223
+        QStringLiteral("Detach"),                       // 9224
     };
     static_assert(std::size(texts) == kAllUiTextCount);
-    static_assert(static_cast<int>(UiTextId::TlsKeyLabel) == kLastAddedUiText);
+    static_assert(static_cast<int>(UiTextId::Detach) == kLastAddedUiText);
 
     if (number < kFirstUiText || number > kLastAddedUiText)
         return {};

@@ -14,7 +14,7 @@ namespace quendal {
 // The 83 classic texts 9000 to 9082 are what every file must supply; the texts added later (9083
 // up) are taken from the file where it has their lines and stay English where it does not.
 inline constexpr int kFirstUiText = 9000, kLastUiText = 9082, kUiTextCount = 83;
-inline constexpr int kFirstAddedUiText = 9083, kLastAddedUiText = 9209;
+inline constexpr int kFirstAddedUiText = 9083, kLastAddedUiText = 9224;
 inline constexpr int kAllUiTextCount = kLastAddedUiText - kFirstUiText + 1;
 
 inline constexpr const char* kUiTextFileName = "SysLogLang.txt";

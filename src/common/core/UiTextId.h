@@ -216,6 +216,22 @@ enum class UiTextId : int
     TlsPortLabel = 9207,            // TLS port (empty: off):
     TlsCertificateLabel = 9208,     // TLS certificate (PEM):
     TlsKeyLabel = 9209,             // TLS private key (PEM):
+    ForwardingGroup = 9210,         // Forwarding
+    ForwardCollectorsLabel = 9211,  // Collectors (one URL a line):
+    ForwardCaLabel = 9212,          // CA file:
+    ForwardCertificateLabel = 9213, // Client certificate:
+    ForwardKeyLabel = 9214,         // Client key:
+    SystemTrustStore = 9215,        // the system's trust store
+    AttachedService = 9216,         // %1 (port %2)
+    AttachedTo = 9217,              // Attached to %1
+    DetachedFrom = 9218,            // Detached from %1
+    ServiceWentAway = 9219,         // %1 went away: %2. Attaching again when it returns.
+    MissedServiceEntries = 9220,    // Missed %1 entries: the window fell behind the service
+    AttachOfferText = 9221, // A QuenDalSysLog service offers its entries at %1. Show them here
+                            // instead of receiving in this window?
+    RememberChoice = 9222,  // Remember this choice
+    Attach = 9223,          // Attach
+    Detach = 9224,          // Detach
 };
 
 } // namespace quendal

@@ -1,5 +1,7 @@
 #include "forward/gui/ForwardingSettingsForm.h"
 
+#include "common/core/UiText.h"
+
 #include <QFormLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -10,18 +12,19 @@ namespace quendal {
 using namespace Qt::StringLiterals;
 
 ForwardingSettingsForm::ForwardingSettingsForm(QWidget* parent)
-    : QGroupBox(u"Forwarding"_s, parent), urls_(new QPlainTextEdit(this)), ca_(new QLineEdit(this)),
-      cert_(new QLineEdit(this)), key_(new QLineEdit(this)), problem_(new QLabel(this))
+    : QGroupBox(GetUiText(UiTextId::ForwardingGroup), parent), urls_(new QPlainTextEdit(this)),
+      ca_(new QLineEdit(this)), cert_(new QLineEdit(this)), key_(new QLineEdit(this)),
+      problem_(new QLabel(this))
 {
     auto* form = new QFormLayout(this);
     urls_->setPlaceholderText(u"tls://collector.example:6514"_s);
     urls_->setTabChangesFocus(true);
     urls_->setMaximumHeight(urls_->fontMetrics().lineSpacing() * 4);
-    ca_->setPlaceholderText(u"the system's trust store"_s);
-    form->addRow(u"Collectors (one URL a line):"_s, urls_);
-    form->addRow(u"CA file:"_s, ca_);
-    form->addRow(u"Client certificate:"_s, cert_);
-    form->addRow(u"Client key:"_s, key_);
+    ca_->setPlaceholderText(GetUiText(UiTextId::SystemTrustStore));
+    form->addRow(GetUiText(UiTextId::ForwardCollectorsLabel), urls_);
+    form->addRow(GetUiText(UiTextId::ForwardCaLabel), ca_);
+    form->addRow(GetUiText(UiTextId::ForwardCertificateLabel), cert_);
+    form->addRow(GetUiText(UiTextId::ForwardKeyLabel), key_);
     problem_->setWordWrap(true);
     problem_->hide();
     form->addRow(problem_);
