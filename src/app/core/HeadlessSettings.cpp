@@ -49,6 +49,26 @@ std::optional<std::pair<QString, quint16>> parseAddressWithPort(const QString& t
     return std::pair{*address, quint16(*port)};
 }
 
+// A number within the setting's bounds into `into`; what is needed when it is not one.
+template <typename Number>
+QString storeNumberIn(const HeadlessSetting& s, const QString& v, Number& into, const char* what)
+{
+    const auto number = parseNumber(s, v);
+    if (!number)
+        return numberNeeded(s, what);
+    into = Number(*number);
+    return {};
+}
+
+// A text that may not be empty (a file, a folder, an address checked later).
+template <typename Text> QString storeTextIn(const QString& v, Text& into, const QString& needed)
+{
+    if (v.isEmpty())
+        return needed;
+    into = v;
+    return {};
+}
+
 QString storePort(const HeadlessSetting& s, const QString& v, HeadlessOptions& o)
 {
     const auto port = parseNumber(s, v);
@@ -69,10 +89,7 @@ QString storeListen(const HeadlessSetting&, const QString& v, HeadlessOptions& o
 
 QString storeLogDir(const HeadlessSetting&, const QString& v, HeadlessOptions& o)
 {
-    if (v.isEmpty())
-        return u"a folder"_s;
-    o.logDir = v;
-    return {};
+    return storeTextIn(v, o.logDir, u"a folder"_s);
 }
 
 QString storeReplay(const HeadlessSetting&, const QString& v, HeadlessOptions& o)
@@ -107,11 +124,7 @@ QString storeDebug(const HeadlessSetting&, const QString& v, HeadlessOptions& o)
 
 QString storeStats(const HeadlessSetting& s, const QString& v, HeadlessOptions& o)
 {
-    const auto seconds = parseNumber(s, v);
-    if (!seconds)
-        return numberNeeded(s, "a number of seconds");
-    o.statsSeconds = *seconds;
-    return {};
+    return storeNumberIn(s, v, o.statsSeconds, "a number of seconds");
 }
 
 QString storeAllow(const HeadlessSetting&, const QString& v, HeadlessOptions& o)
@@ -126,28 +139,17 @@ QString storeAllow(const HeadlessSetting&, const QString& v, HeadlessOptions& o)
 
 QString storeRateLimit(const HeadlessSetting& s, const QString& v, HeadlessOptions& o)
 {
-    const auto rate = parseNumber(s, v);
-    if (!rate)
-        return numberNeeded(s, "a number of entries per second");
-    o.rateLimit = *rate;
-    return {};
+    return storeNumberIn(s, v, o.rateLimit, "a number of entries per second");
 }
 
 QString storeMaxSenders(const HeadlessSetting& s, const QString& v, HeadlessOptions& o)
 {
-    const auto count = parseNumber(s, v);
-    if (!count)
-        return numberNeeded(s, "a number of senders");
-    o.maxSenders = *count;
-    return {};
+    return storeNumberIn(s, v, o.maxSenders, "a number of senders");
 }
 
 QString storeViewerSocket(const HeadlessSetting&, const QString& v, HeadlessOptions& o)
 {
-    if (v.isEmpty())
-        return u"a socket file"_s;
-    o.viewerSocket = v;
-    return {};
+    return storeTextIn(v, o.viewerSocket, u"a socket file"_s);
 }
 
 QString storeStreamPort(const HeadlessSetting& s, const QString& v, std::optional<quint16>& port)
@@ -169,62 +171,39 @@ QString storeTlsPort(const HeadlessSetting& s, const QString& v, HeadlessOptions
     return storeStreamPort(s, v, o.tlsPort);
 }
 
-QString storeFile(const QString& v, std::optional<QString>& file)
-{
-    if (v.isEmpty())
-        return u"a file"_s;
-    file = v;
-    return {};
-}
-
 QString storeTlsCert(const HeadlessSetting&, const QString& v, HeadlessOptions& o)
 {
-    return storeFile(v, o.tlsCert);
+    return storeTextIn(v, o.tlsCert, u"a file"_s);
 }
 
 QString storeTlsKey(const HeadlessSetting&, const QString& v, HeadlessOptions& o)
 {
-    return storeFile(v, o.tlsKey);
+    return storeTextIn(v, o.tlsKey, u"a file"_s);
 }
 
 QString storeTlsClientCa(const HeadlessSetting&, const QString& v, HeadlessOptions& o)
 {
-    return storeFile(v, o.tlsClientCa);
+    return storeTextIn(v, o.tlsClientCa, u"a file"_s);
 }
 
 QString storeMaxMessageSize(const HeadlessSetting& s, const QString& v, HeadlessOptions& o)
 {
-    const auto size = parseNumber(s, v);
-    if (!size)
-        return numberNeeded(s, "a number of bytes");
-    o.maxMessageSize = *size;
-    return {};
+    return storeNumberIn(s, v, o.maxMessageSize, "a number of bytes");
 }
 
 QString storeMaxConnections(const HeadlessSetting& s, const QString& v, HeadlessOptions& o)
 {
-    const auto count = parseNumber(s, v);
-    if (!count)
-        return numberNeeded(s, "a number of connections");
-    o.maxConnections = *count;
-    return {};
+    return storeNumberIn(s, v, o.maxConnections, "a number of connections");
 }
 
 QString storeTcpIdleTimeout(const HeadlessSetting& s, const QString& v, HeadlessOptions& o)
 {
-    const auto seconds = parseNumber(s, v);
-    if (!seconds)
-        return numberNeeded(s, "a number of seconds");
-    o.tcpIdleTimeout = *seconds;
-    return {};
+    return storeNumberIn(s, v, o.tcpIdleTimeout, "a number of seconds");
 }
 
 QString storeConfig(const HeadlessSetting&, const QString& v, HeadlessOptions& o)
 {
-    if (v.isEmpty())
-        return u"a file"_s;
-    o.configFile = v;
-    return {};
+    return storeTextIn(v, o.configFile, u"a file"_s);
 }
 
 QString storeCheckConfig(const HeadlessSetting&, const QString&, HeadlessOptions& o)
