@@ -44,7 +44,7 @@ for rate in $rates; do
     kill -TERM "$pid"
     wait "$pid" || true
 
-    read=$(sed -n 's/.*stopped: \([0-9]*\) datagrams read.*/\1/p' "$work/receiver.err")
+    read=$(sed -n 's/.*stopped: \([0-9]*\) messages read.*/\1/p' "$work/receiver.err")
     stored=$(sed -n 's/.* \([0-9]*\) entries stored.*/\1/p' "$work/receiver.err")
     lines=$(cat "$work"/*.?lg | wc -l)
     if [ "$lines" -ne $((stored * 3)) ]; then

@@ -69,7 +69,7 @@ stop() {
     wait "$spid" || true
     for p in $pids; do kill "$p" 2>/dev/null || true; done
     pids=""
-    taken=$(sed -n 's/.*stopped: \([0-9]*\) datagrams read.*/\1/p' "$work/service.err")
+    taken=$(sed -n 's/.*stopped: \([0-9]*\) messages read.*/\1/p' "$work/service.err")
 }
 
 # The highest rate of RATES with every datagram read, with `$1` followers.

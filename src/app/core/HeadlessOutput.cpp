@@ -26,7 +26,7 @@ QString summaryLine(const IntakeCounters& c, quint64 droppedLines)
 {
     // One multi-argument arg() per piece: a number never holds a "%n" for a later one to take.
     QString line =
-        QStringLiteral("stopped: %1 datagrams read = %2 entries stored + %3 status reports + "
+        QStringLiteral("stopped: %1 messages read = %2 entries stored + %3 status reports + "
                        "%4 of other facilities + %5 from other senders + ")
             .arg(QString::number(c.read), QString::number(c.stored),
                  QString::number(c.statusReports), QString::number(c.ignored),

@@ -53,7 +53,7 @@ TEST(HeadlessFaults, FiveFreeDescriptorsStillLeaveSignalsWorking)
     EXPECT_TRUE(waitUntil([&] { return receiver.output().contains("gw: two"); }));
     EXPECT_TRUE(receiver.isRunning());
     EXPECT_EQ(receiver.stop(SIGTERM), 0) << receiver.errors().constData();
-    EXPECT_TRUE(receiver.errors().contains("stopped: 2 datagrams read"))
+    EXPECT_TRUE(receiver.errors().contains("stopped: 2 messages read"))
         << receiver.errors().constData();
 }
 

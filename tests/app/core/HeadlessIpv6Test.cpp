@@ -123,7 +123,7 @@ TEST_F(HeadlessIpv6, ListeningOnIpv4LoopbackDoesNotHearIpv6)
     EXPECT_TRUE(waitUntil([&] { return receiver.output().contains("\theard\n"); }));
     EXPECT_EQ(receiver.stop(), 0);
     EXPECT_FALSE(receiver.output().contains("not heard"));
-    EXPECT_TRUE(receiver.errors().contains("stopped: 1 datagrams read"))
+    EXPECT_TRUE(receiver.errors().contains("stopped: 1 messages read"))
         << receiver.errors().constData();
 }
 

@@ -289,14 +289,14 @@ TEST(HeadlessService, SummaryOfAMixedRunAddsUp)
 
     const auto n = summaryNumbers(receiver.errors());
     ASSERT_FALSE(n.empty()) << receiver.errors().constData();
-    EXPECT_EQ(n.at(QStringLiteral("datagrams read")), 17u);
+    EXPECT_EQ(n.at(QStringLiteral("messages read")), 17u);
     EXPECT_EQ(n.at(QStringLiteral("entries stored")), 3u);
     EXPECT_EQ(n.at(QStringLiteral("status reports")), 2u);
     EXPECT_EQ(n.at(QStringLiteral("of other facilities")), 2u);
     EXPECT_EQ(n.at(QStringLiteral("from other senders")), 2u);
     EXPECT_EQ(n.at(QStringLiteral("without a priority")), 1u);
     EXPECT_EQ(n.at(QStringLiteral("own forwards")), 7u);
-    EXPECT_EQ(n.at(QStringLiteral("datagrams read")),
+    EXPECT_EQ(n.at(QStringLiteral("messages read")),
               n.at(QStringLiteral("entries stored")) + n.at(QStringLiteral("status reports")) +
                   n.at(QStringLiteral("of other facilities")) +
                   n.at(QStringLiteral("from other senders")) +

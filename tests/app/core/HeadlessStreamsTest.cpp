@@ -50,7 +50,7 @@ TEST(HeadlessStreams, TheServiceTakesTcpReportsABadFrameAndCountsBothInItsSummar
     test::sendSignal(receiver.processId(), SIGTERM);
     ASSERT_TRUE(receiver.waitForFinished(5000));
     errors += receiver.readAllStandardError();
-    EXPECT_TRUE(errors.contains("1 datagrams read = 1 entries stored")) << errors.constData();
+    EXPECT_TRUE(errors.contains("1 messages read = 1 entries stored")) << errors.constData();
     EXPECT_TRUE(errors.contains("1 messages over TCP, 0 over TLS; connections: 0 open, 1 accepted, "
                                 "0 refused, 1 closed for a bad frame"))
         << errors.constData();
