@@ -80,7 +80,7 @@ EOF
 
 results=$work/results
 : >"$results"
-port=52600
+port=20600
 
 listening() { # protocol port
     hexport=$(printf '%04X' "$2")
