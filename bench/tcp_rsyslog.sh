@@ -5,13 +5,15 @@
 #   rsyslog      rsyslogd from Debian's package, imtcp on 127.0.0.1 to omfile, with a configuration,
 #                work folder and pid file of this run's own; each entry written as three CR LF
 #                lines like ours
-# Traffic: COUNT octet-counted FireWall messages, made once, sent over one connection (Python,
-# plain or ssl) as fast as the receiver takes them. The time runs from the connection to the
-# last entry in the files. Reps interleave the receivers; ratios are computed within each rep.
+# Traffic: COUNT octet-counted FireWall messages, made once, sent as fast as the receiver takes
+# them over one connection, and over each number of connections in CONNECTIONS at once (COUNT in
+# total, shared out evenly; Python, plain or ssl, one thread per connection). The time runs from
+# the first connection to the last entry in the files. Reps interleave the receivers and the
+# connection counts; ratios are computed within each rep.
 # When run as root the script moves into a network namespace of its own first.
 #
 #   bench/tcp_rsyslog.sh                     (build first: quendal-syslogd)
-# Settings through the environment: COUNT [300000]  REPS [3]
+# Settings through the environment: COUNT [300000]  REPS [3]  CONNECTIONS ["1 100"]
 #   RECEIVERS ["quendal quendal-tls rsyslog"]
 # Needs: rsyslog (scripts/install-deps.sh --bench), python3, openssl.
 set -eu
@@ -25,6 +27,7 @@ fi
 
 COUNT=${COUNT:-300000}
 REPS=${REPS:-3}
+CONNECTIONS=${CONNECTIONS:-1 100}
 RECEIVERS=${RECEIVERS:-quendal quendal-tls rsyslog}
 
 quendal=${QUENDAL_BINARY:-$PWD/build/src/quendal-syslogd}
@@ -46,15 +49,15 @@ openssl req -x509 -newkey ec -pkeyopt ec_paramgen_curve:prime256v1 -nodes -days 
     -keyout "$work/server.key" -out "$work/server.pem" 2>/dev/null
 openssl ec -in "$work/server.key" -out "$work/server.ec.key" 2>/dev/null
 
-# Sends the messages over one connection and prints the seconds from the connection to the last
-# entry in the files of the folder (three lines per entry).
+# Sends the messages over N connections at once and prints the seconds from the first connection
+# to the last entry in the files of the folder (three lines per entry).
 cat >"$work/send.py" <<'EOF'
-import glob, os, socket, ssl, sys, time
-port, folder, count, use_tls = int(sys.argv[1]), sys.argv[2], int(sys.argv[3]), sys.argv[4] == "1"
-frames = bytearray()
+import glob, os, socket, ssl, sys, threading, time
+port, folder, count, use_tls, n = int(sys.argv[1]), sys.argv[2], int(sys.argv[3]), sys.argv[4] == "1", int(sys.argv[5])
+parts = [bytearray() for _ in range(n)]
 for i in range(count):
     m = b"<134>Mar 14 09:26:53 gw: DROP IN=eth0 SRC=192.168.1.%d DPT=%d n=%d" % (i % 250, i % 65535, i)
-    frames += b"%d %s" % (len(m), m)
+    parts[i % n] += b"%d %s" % (len(m), m)
 files = lambda: glob.glob(folder + "/*.?lg") + glob.glob(folder + "/entries.log")
 def lines():
     n = 0
@@ -62,15 +65,22 @@ def lines():
         with open(f, "rb") as h:
             n += h.read().count(b"\n")
     return n
-raw = socket.create_connection(("127.0.0.1", port))
+context = ssl.SSLContext(ssl.PROTOCOL_TLS_CLIENT)
+context.check_hostname = False
+context.verify_mode = ssl.CERT_NONE
+sockets = []
+def send(part):
+    s = socket.create_connection(("127.0.0.1", port))
+    if use_tls:
+        s = context.wrap_socket(s)
+    sockets.append(s)
+    s.sendall(part)
 start = time.monotonic()
-s = raw
-if use_tls:
-    context = ssl.SSLContext(ssl.PROTOCOL_TLS_CLIENT)
-    context.check_hostname = False
-    context.verify_mode = ssl.CERT_NONE
-    s = context.wrap_socket(raw)
-s.sendall(frames)
+threads = [threading.Thread(target=send, args=(p,)) for p in parts]
+for t in threads:
+    t.start()
+for t in threads:
+    t.join()
 last, changed = -1, time.monotonic()
 while True:
     size = sum(os.stat(f).st_size for f in files())
@@ -83,7 +93,8 @@ while True:
         break
     time.sleep(0.0005)
 print("%.4f" % (changed - start))
-s.close()
+for s in sockets:
+    s.close()
 EOF
 
 port=52400
@@ -132,35 +143,45 @@ stop_receiver() {
     pid=""
 }
 
-echo "load before: $(cat /proc/loadavg)   cores: $(nproc)   COUNT=$COUNT REPS=$REPS"
+echo "load before: $(cat /proc/loadavg)   cores: $(nproc)   COUNT=$COUNT REPS=$REPS CONNECTIONS=\"$CONNECTIONS\""
 results=$work/results
 : >"$results"
 for rep in $(seq 1 "$REPS"); do
-    for r in $RECEIVERS; do
-        start_receiver "$r" "$work/$r"
-        tls=0
-        [ "$r" = quendal-tls ] && tls=1
-        seconds=$(python3 "$work/send.py" "$port" "$work/$r" "$COUNT" "$tls")
-        stop_receiver
-        echo "$rep $r $seconds" | tee -a "$results"
+    for n in $CONNECTIONS; do
+        for r in $RECEIVERS; do
+            start_receiver "$r" "$work/$r"
+            tls=0
+            [ "$r" = quendal-tls ] && tls=1
+            seconds=$(python3 "$work/send.py" "$port" "$work/$r" "$COUNT" "$tls" "$n")
+            stop_receiver
+            echo "$rep $r $n $seconds" | tee -a "$results"
+        done
     done
 done
-# Per receiver: median seconds and messages per second; ratios within each rep.
+# Per receiver and connection count: median seconds and messages per second; ratios within
+# each rep.
 python3 - "$results" "$COUNT" <<'EOF'
 import statistics, sys
 rows = [l.split() for l in open(sys.argv[1])]
 count = int(sys.argv[2])
 by = {}
-for rep, r, s in rows:
-    by.setdefault(r, {})[rep] = float(s)
-for r, reps in by.items():
+for rep, r, n, s in rows:
+    by.setdefault((r, n), {})[rep] = float(s)
+for (r, n), reps in by.items():
     m = statistics.median(reps.values())
-    print("%-12s median %.3f s  %9.0f messages/s" % (r, m, count / m))
+    print("%-12s %3s conn  median %.3f s  %9.0f messages/s  (%.3f .. %.3f s)"
+          % (r, n, m, count / m, min(reps.values()), max(reps.values())))
 def ratio(a, b):
     if a in by and b in by:
         rs = [by[b][k] / by[a][k] for k in by[a] if k in by[b]]
-        print("%s rate / %s rate: median %.2f (%.2f .. %.2f)" % (a, b, statistics.median(rs), min(rs), max(rs)))
-ratio("quendal", "rsyslog")
-ratio("quendal-tls", "quendal")
+        print("%s rate / %s rate: median %.2f (%.2f .. %.2f)"
+              % ("@".join(a), "@".join(b), statistics.median(rs), min(rs), max(rs)))
+conns = sorted({n for _, n in by}, key=int)
+for n in conns:
+    ratio(("quendal", n), ("rsyslog", n))
+    ratio(("quendal-tls", n), ("quendal", n))
+for n in conns[1:]:
+    for r in ("quendal", "quendal-tls", "rsyslog"):
+        ratio((r, n), (r, conns[0]))
 EOF
 echo "load after: $(cat /proc/loadavg)"

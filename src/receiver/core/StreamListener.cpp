@@ -75,6 +75,10 @@ bool StreamListener::startServer(QString* error)
     }
     // Connections are taken as they come; the limit is this listener's own.
     server_->setMaxPendingConnections(std::max(limits_.maxConnections, 1) + 64);
+    // A burst of connections (senders coming back after an outage) waits in the kernel while
+    // the TLS handshakes before it are made; with Qt's 50, the rest had their SYN dropped and
+    // came a second or more later.
+    server_->setListenBacklogSize(std::max(limits_.maxConnections, kMinListenBacklog));
     connect(server_.get(), &QTcpServer::pendingConnectionAvailable, this,
             &StreamListener::takeConnections);
     if (error)

@@ -46,6 +46,8 @@ public:
     static constexpr qint64 kReadChunk = 64 * 1024;
     // What a connection's socket buffers ahead of the intake.
     static constexpr qint64 kSocketBuffer = 128 * 1024;
+    // Connections waiting in the kernel to be taken, at least (the kernel caps it at somaxconn).
+    static constexpr int kMinListenBacklog = 128;
     // A TLS client must have finished its handshake by then.
     static constexpr int kHandshakeTimeoutMs = 10'000;
     // A peer's bad frames are reported at most this often.

@@ -6,8 +6,14 @@
 
 #include <QTcpSocket>
 
+#include <arpa/inet.h>
+#include <chrono>
 #include <gtest/gtest.h>
 #include <memory>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
 #include <vector>
 
 using namespace Qt::StringLiterals;
@@ -94,6 +100,39 @@ TEST_F(Listener, IdleConnectionsCloseAtTheirTimeoutWhileATricklingPeerStaysAndEx
     EXPECT_EQ(sink.transports, std::vector<Transport>{Transport::Tcp});
     EXPECT_TRUE(
         waitUntil([&] { return idle.back()->state() == QAbstractSocket::UnconnectedState; }));
+}
+
+TEST_F(Listener, ABurstOfConnectionsWaitsInTheKernelUpToTheLimitWhileNoneIsTaken)
+{
+    // This thread's event loop does not run meanwhile: the listener takes none of them, so each
+    // must have its handshake completed in the listen backlog rather than its SYN dropped.
+    constexpr int kBurst = 150;
+    sockaddr_in to{};
+    to.sin_family = AF_INET;
+    to.sin_port = htons(tcp.localPort());
+    to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    std::vector<int> fds;
+    for (int i = 0; i < kBurst; ++i) {
+        fds.push_back(::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0));
+        ASSERT_GE(fds.back(), 0);
+        ::connect(fds.back(), reinterpret_cast<const sockaddr*>(&to), sizeof to);
+    }
+    using namespace std::chrono;
+    const auto deadline = steady_clock::now() + 10s;
+    int connected = 0;
+    for (const int fd : fds) {
+        pollfd wanted{fd, POLLOUT, 0};
+        const auto left = duration_cast<milliseconds>(deadline - steady_clock::now()).count();
+        int error = 0;
+        socklen_t size = sizeof error;
+        if (::poll(&wanted, 1, int(std::max<decltype(left)>(left, 0))) == 1 &&
+            ::getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &size) == 0 && error == 0)
+            ++connected;
+    }
+    EXPECT_EQ(connected, kBurst);
+    EXPECT_TRUE(waitUntil([&] { return connections().accepted == quint64(kBurst); }));
+    for (const int fd : fds)
+        ::close(fd);
 }
 
 TEST_F(Listener, ABadFrameClosesItsConnectionAfterTheMessagesBeforeAndIsToldOncePerInterval)
