@@ -195,7 +195,10 @@ QByteArray encodeMissedEntries(const MissedEntries& missed)
     return smallFrame({{"type"_L1, "missed"_L1}, {"count"_L1, qint64(missed.count)}});
 }
 
-std::vector<QByteArray> encodeViewerBatch(const ViewerBatch& batch)
+namespace {
+
+template <typename Entries, typename ViewOf>
+std::vector<QByteArray> encodeBatch(const ViewerBatch& batch, const Entries& entries, ViewOf viewOf)
 {
     std::vector<QByteArray> frames;
     size_t next = 0;
@@ -208,10 +211,10 @@ std::vector<QByteArray> encodeViewerBatch(const ViewerBatch& batch)
         w.append(batch.backfill);
         w.append("entries"_L1);
         w.startArray();
-        for (; next < batch.entries.size() && f.size() < kChunkBytes; ++next)
-            writeEntry(w, batch.entries[next].first, batch.entries[next].second.view());
+        for (; next < entries.size() && f.size() < kChunkBytes; ++next)
+            writeEntry(w, entries[next].first, viewOf(entries[next].second));
         w.endArray();
-        if (next == batch.entries.size()) {
+        if (next == entries.size()) {
             w.append("senders"_L1);
             w.startArray(quint64(batch.senders.size()));
             for (const QString& s : batch.senders)
@@ -272,8 +275,22 @@ std::vector<QByteArray> encodeViewerBatch(const ViewerBatch& batch)
         }
         w.endMap();
         frames.push_back(f.take());
-    } while (next < batch.entries.size());
+    } while (next < entries.size());
     return frames;
+}
+
+} // namespace
+
+std::vector<QByteArray> encodeViewerBatch(const ViewerBatch& batch)
+{
+    return encodeBatch(batch, batch.entries, [](const LogEntry& e) { return e.view(); });
+}
+
+std::vector<QByteArray>
+encodeViewerBatch(const ViewerBatch& batch,
+                  const std::vector<std::pair<LogCategory, LogEntryView>>& entries)
+{
+    return encodeBatch(batch, entries, [](const LogEntryView& e) { return e; });
 }
 
 std::optional<ViewerMessage> decodeViewerMessage(QByteArrayView cbor)

@@ -1,6 +1,7 @@
 #include "viewer/core/ViewerProtocol.h"
 
 #include "support/TestSupport.h"
+#include "viewer/core/ViewerClient.h"
 #include "viewer/core/ViewerServer.h"
 
 #include <QLocalSocket>
@@ -144,6 +145,55 @@ TEST(ViewerServerTest, ViewerThatStopsReadingIsDropped)
     clock.advance(1);
     server.dropStalled();
     EXPECT_EQ(server.viewerCount(), 0);
+}
+
+// A back-fill deeper than ten thousand entries arrives whole and in the order of storage, across
+// categories; each category keeps only its newest entries up to the bound.
+TEST(ViewerServerTest, DeepBackFillArrivesWholeAndInOrder)
+{
+    QTemporaryDir dir;
+    ViewerLimits limits;
+    limits.entriesPerCategory = 12'000;
+    ViewerServer server({kViewerProtocolVersion, u"test"_s, 514}, Clock::system(), limits);
+    QString error;
+    ASSERT_TRUE(server.listen(dir.filePath(u"v.sock"_s), &error)) << error.toStdString();
+    constexpr LogCategory kUsed[] = {LogCategory::FireWall, LogCategory::Call, LogCategory::Wan};
+    constexpr int kStored = 39'000;
+    for (int i = 0; i < kStored; ++i) {
+        ReceptionBatch batch;
+        batch.rows[size_t(categoryIndex(kUsed[i % 3]))].prepend(
+            entry(QByteArray::number(i)).view());
+        server.publish(batch);
+    }
+
+    const auto backFill = [&](const ViewerHello& hello, qsizetype expected) {
+        ViewerClient client;
+        std::vector<std::pair<LogCategory, LogEntry>> got;
+        QObject::connect(&client, &ViewerClient::batchReceived, [&got](ViewerBatch* b) {
+            got.insert(got.end(), b->entries.begin(), b->entries.end());
+        });
+        client.open(server.path(), hello);
+        EXPECT_TRUE(test::waitUntil([&] { return qsizetype(got.size()) >= expected; }));
+        return got;
+    };
+    // The newest 30,000 of all: every category still holds its share of them.
+    ViewerHello all;
+    all.backfill = 30'000;
+    auto got = backFill(all, 30'000);
+    ASSERT_EQ(got.size(), 30'000u);
+    for (int i = 0; i < 30'000; ++i) {
+        const int stored = kStored - 30'000 + i;
+        ASSERT_EQ(got[size_t(i)].second.message, QByteArray::number(stored)) << i;
+        ASSERT_EQ(got[size_t(i)].first, kUsed[stored % 3]) << i;
+    }
+    // More than one category holds: its newest 12,000 only.
+    ViewerHello wan;
+    wan.backfill = 100'000;
+    wan.category = LogCategory::Wan;
+    got = backFill(wan, 12'000);
+    ASSERT_EQ(got.size(), 12'000u);
+    EXPECT_EQ(got.front().second.message, QByteArray::number(kStored - 1 - 3 * 11'999));
+    EXPECT_EQ(got.back().second.message, QByteArray::number(kStored - 1));
 }
 
 } // namespace
