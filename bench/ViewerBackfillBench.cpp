@@ -85,6 +85,9 @@ double windowRun(CSysLogDlg& window, const QString& path, int count)
     timer.start();
     window.attachTo(path);
     const double ms = waitMs([&] { return rows() >= count; });
+    if (ms < 0)
+        std::fprintf(stderr, "viewer_backfill_bench: the window shows %lld rows: %s\n",
+                     static_cast<long long>(rows()), qPrintable(window.windowTitle()));
     window.viewerClient()->close();
     return ms < 0 ? ms : double(timer.nsecsElapsed()) / 1e6;
 }
@@ -142,7 +145,9 @@ int main(int argc, char** argv)
         bare.push_back(clientRun(path, count));
         attached.push_back(windowRun(window, path, count));
         if (bare.back() < 0 || attached.back() < 0) {
-            std::fprintf(stderr, "viewer_backfill_bench: the back-fill did not arrive whole\n");
+            std::fprintf(stderr,
+                         "viewer_backfill_bench: the back-fill did not arrive whole (%.0f, %.0f)\n",
+                         bare.back(), attached.back());
             return 1;
         }
     }
