@@ -3,9 +3,12 @@
 #include <QBuffer>
 #include <QCborArray>
 #include <QCborMap>
+#include <QCborStreamReader>
 #include <QCborStreamWriter>
 #include <QCborValue>
 #include <QtEndian>
+
+#include <algorithm>
 
 namespace quendal {
 namespace {
@@ -91,6 +94,73 @@ std::optional<LogEntry> entryOf(const QCborArray& a, LogCategory* category)
     *category = *c;
     return LogEntry{a[1].toByteArray(), a[2].toByteArray(), a[3].toByteArray(),
                     severityOf(int(a[4].toInteger())), a[5].toByteArray()};
+}
+
+// A byte string's bytes, however many chunks it comes in.
+bool readBytes(QCborStreamReader& r, QByteArray& out)
+{
+    if (!r.isByteArray())
+        return false;
+    auto chunk = r.readByteArray();
+    out = std::move(chunk.data);
+    while (chunk.status == QCborStreamReader::Ok) {
+        chunk = r.readByteArray();
+        out += chunk.data;
+    }
+    return chunk.status == QCborStreamReader::EndOfString;
+}
+
+bool readInteger(QCborStreamReader& r, qint64& out)
+{
+    if (!r.isInteger())
+        return false;
+    out = r.toInteger();
+    return r.next();
+}
+
+// One entry array, read straight from the stream: the bulk of a back-fill, too many to build a
+// value tree for.
+bool readEntry(QCborStreamReader& r, LogCategory& category, LogEntry& e)
+{
+    if (!r.isArray() || !r.isLengthKnown() || r.length() != 6 || !r.enterContainer())
+        return false;
+    qint64 c = -1;
+    qint64 severity = 0;
+    if (!readInteger(r, c) || c < 0 || c >= kCategoryCount || !readBytes(r, e.time) ||
+        !readBytes(r, e.host) || !readBytes(r, e.message) || !readInteger(r, severity) ||
+        !readBytes(r, e.sender))
+        return false;
+    category = LogCategory(c);
+    e.severity = severityOf(int(std::clamp<qint64>(severity, -1, 8)));
+    return r.leaveContainer();
+}
+
+// The frame's map with its entries read apart, straight from the stream; false when malformed.
+bool readFrameMap(QByteArrayView cbor, QCborMap& map,
+                  std::vector<std::pair<LogCategory, LogEntry>>& entries)
+{
+    QCborStreamReader r(cbor.data(), cbor.size());
+    if (!r.isMap() || !r.enterContainer())
+        return false;
+    while (r.lastError() == QCborError::NoError && r.hasNext()) {
+        const QCborValue key = QCborValue::fromCbor(r);
+        if (key.toString() == "entries"_L1 && r.isArray()) {
+            if (!r.enterContainer())
+                return false;
+            while (r.lastError() == QCborError::NoError && r.hasNext()) {
+                LogCategory category{};
+                LogEntry entry;
+                if (!readEntry(r, category, entry))
+                    return false;
+                entries.emplace_back(category, std::move(entry));
+            }
+            if (!r.leaveContainer())
+                return false;
+            continue;
+        }
+        map.insert(key, QCborValue::fromCbor(r));
+    }
+    return r.lastError() == QCborError::NoError && r.leaveContainer();
 }
 
 bool decodeRest(const QCborMap& m, ViewerBatch& b)
@@ -295,11 +365,10 @@ encodeViewerBatch(const ViewerBatch& batch,
 
 std::optional<ViewerMessage> decodeViewerMessage(QByteArrayView cbor)
 {
-    QCborParserError error;
-    const QCborValue value = QCborValue::fromCbor(cbor.toByteArray(), &error);
-    if (error.error != QCborError::NoError || !value.isMap())
+    QCborMap m;
+    std::vector<std::pair<LogCategory, LogEntry>> entries;
+    if (!readFrameMap(cbor, m, entries))
         return std::nullopt;
-    const QCborMap m = value.toMap();
     const QString type = m.value("type"_L1).toString();
     if (type == "hello"_L1) {
         ViewerHello hello;
@@ -326,13 +395,7 @@ std::optional<ViewerMessage> decodeViewerMessage(QByteArrayView cbor)
         return std::nullopt;
     ViewerBatch batch;
     batch.backfill = m.value("backfill"_L1).toBool();
-    for (const QCborValue& v : m.value("entries"_L1).toArray()) {
-        LogCategory category{};
-        auto entry = entryOf(v.toArray(), &category);
-        if (!entry)
-            return std::nullopt;
-        batch.entries.emplace_back(category, std::move(*entry));
-    }
+    batch.entries = std::move(entries);
     if (!decodeRest(m, batch))
         return std::nullopt;
     return batch;
