@@ -144,6 +144,8 @@ bool readFrameMap(QByteArrayView cbor, QCborMap& map,
         return false;
     while (r.lastError() == QCborError::NoError && r.hasNext()) {
         const QCborValue key = QCborValue::fromCbor(r);
+        if (r.lastError() != QCborError::NoError)
+            return false;
         if (key.toString() == "entries"_L1 && r.isArray()) {
             if (!r.enterContainer())
                 return false;
@@ -158,7 +160,11 @@ bool readFrameMap(QByteArrayView cbor, QCborMap& map,
                 return false;
             continue;
         }
-        map.insert(key, QCborValue::fromCbor(r));
+        const QCborValue value = QCborValue::fromCbor(r);
+        if (r.lastError() != QCborError::NoError)
+            return false;
+        if (key.isString()) // the only keys there are; anything else is passed over
+            map.insert(key.toString(), value);
     }
     return r.lastError() == QCborError::NoError && r.leaveContainer();
 }

@@ -114,6 +114,32 @@ TEST(ViewerProtocol, ReaderCutsFramesAcrossReadsAndRefusesOversizedOnes)
     EXPECT_FALSE(reader.next());
 }
 
+// Damaged frames are refused or read, never crashed on: every byte may come from a peer.
+TEST(ViewerProtocol, DamagedBatchFramesAreRefusedOrRead)
+{
+    ViewerBatch batch;
+    for (int i = 0; i < 20; ++i)
+        batch.entries.push_back({LogCategory(i % kCategoryCount), entry(QByteArray::number(i))});
+    batch.senders = {u"192.168.1.1"_s};
+    batch.counters = IntakeCounters{};
+    const QByteArray whole = encodeViewerBatch(batch).front().mid(4);
+    quint32 seed = 7;
+    const auto random = [&seed] {
+        return (seed = seed * 1664525u + 1013904223u) >> 8;
+    };
+    for (int n = 0; n < 100'000; ++n) {
+        QByteArray damaged = whole;
+        for (quint32 k = 1 + random() % 4; k > 0; --k)
+            damaged[random() % damaged.size()] = char(random());
+        if (random() % 3 == 0)
+            damaged.truncate(random() % damaged.size());
+        (void)decodeViewerMessage(damaged);
+    }
+    const auto message = decodeViewerMessage(whole);
+    ASSERT_TRUE(message && std::holds_alternative<ViewerBatch>(*message));
+    EXPECT_EQ(std::get<ViewerBatch>(*message).entries.size(), 20u);
+}
+
 // A viewer that stops reading holds the service's writes only until the stall limit.
 TEST(ViewerServerTest, ViewerThatStopsReadingIsDropped)
 {
