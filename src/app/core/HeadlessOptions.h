@@ -36,6 +36,7 @@ struct HeadlessOptions
     // Where viewers connect (--follow, --attach); none: $RUNTIME_DIRECTORY/viewer.sock under
     // systemd, else no viewer socket.
     std::optional<QString> viewerSocket;
+    qsizetype viewerBacklog = 100'000; // entries kept per category for viewers' back-fill
 
     // Syslog over TCP and TLS.
     std::optional<quint16> tcpPort; // none: no TCP

@@ -196,7 +196,8 @@ int runHeadless(const HeadlessOptions& options, const ConfigurationSource& sourc
     }
 
     const std::unique_ptr<ViewerServer> viewers =
-        viewerSocket ? openViewerSocket(*viewerSocket, engine, &arrivalOrder) : nullptr;
+        viewerSocket ? openViewerSocket(*viewerSocket, engine, &arrivalOrder, options.viewerBacklog)
+                     : nullptr;
 
     // One concatenation: paths and addresses may hold "%1" themselves.
     QString where = settings->listenAddress.isEmpty()

@@ -112,6 +112,8 @@ bool HeadlessReload::reloadConfiguration()
         later << u"stats"_s;
     if (options->viewerSocket != options_.viewerSocket)
         later << u"viewer-socket"_s;
+    if (options->viewerBacklog != options_.viewerBacklog)
+        later << u"viewer-backlog"_s;
     const bool statsInterval = options->statsSeconds && options_.statsSeconds &&
                                *options->statsSeconds != *options_.statsSeconds;
 
@@ -122,6 +124,7 @@ bool HeadlessReload::reloadConfiguration()
     options_.debug = running.debug;
     options_.maxSenders = running.maxSenders;
     options_.viewerSocket = running.viewerSocket;
+    options_.viewerBacklog = running.viewerBacklog;
     if (later.contains(u"stats"_s))
         options_.statsSeconds = running.statsSeconds;
     const int runningMaxSenders = settings_.maxSenders;

@@ -12,6 +12,7 @@ using namespace Qt::StringLiterals;
 constexpr int kMaxStatsSeconds = 24 * 60 * 60;
 constexpr int kMaxRateLimit = 1000000;
 constexpr int kMaxSenders = 10000000;
+constexpr int kMaxViewerBacklog = 10'000'000;
 constexpr int kMaxMessageSize = 16 * 1024 * 1024;
 constexpr int kMaxConnections = 100000;
 
@@ -145,6 +146,15 @@ QString storeRateLimit(const HeadlessSetting& s, const QString& v, HeadlessOptio
 QString storeMaxSenders(const HeadlessSetting& s, const QString& v, HeadlessOptions& o)
 {
     return storeNumberIn(s, v, o.maxSenders, "a number of senders");
+}
+
+QString storeViewerBacklog(const HeadlessSetting& s, const QString& v, HeadlessOptions& o)
+{
+    const auto count = parseNumber(s, v);
+    if (!count)
+        return numberNeeded(s, "a number of entries");
+    o.viewerBacklog = *count;
+    return {};
 }
 
 QString storeViewerSocket(const HeadlessSetting&, const QString& v, HeadlessOptions& o)
@@ -358,6 +368,15 @@ const HeadlessSetting kSettings[] = {
              "--attach) on this local socket (default:\n"
              "$RUNTIME_DIRECTORY/viewer.sock under systemd, else none)"_L1,
      .store = storeViewerSocket},
+    {.key = "viewer-backlog"_L1,
+     .type = SettingType::Number,
+     .valueName = "N"_L1,
+     .defaultText = "100000"_L1,
+     .minimum = 1,
+     .maximum = kMaxViewerBacklog,
+     .help = "keep the newest N entries of each category for viewers\n"
+             "that attach (default 100000)"_L1,
+     .store = storeViewerBacklog},
     // Forwarding to collectors (ForwardOptions.cpp).
     {.key = "forward"_L1,
      .type = SettingType::Text,

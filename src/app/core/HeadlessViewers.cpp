@@ -21,10 +21,14 @@ std::optional<QString> viewerSocketFor(const HeadlessOptions& options)
 }
 
 std::unique_ptr<ViewerServer> openViewerSocket(const QString& path, ReceptionEngine& engine,
-                                               ArrivalOrder* order)
+                                               ArrivalOrder* order, qsizetype backlog)
 {
-    auto server = std::make_unique<ViewerServer>(ServiceWelcome{
-        kViewerProtocolVersion, QCoreApplication::applicationName(), engine.localPort()});
+    ViewerLimits limits;
+    limits.entriesPerCategory = backlog;
+    auto server = std::make_unique<ViewerServer>(ServiceWelcome{kViewerProtocolVersion,
+                                                                QCoreApplication::applicationName(),
+                                                                engine.localPort()},
+                                                 Clock::system(), limits);
     QString error;
     if (!server->listen(path, &error)) {
         printToStandardError(u"cannot offer entries to viewers at "_s + path + u": "_s + error +

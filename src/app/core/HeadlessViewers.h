@@ -19,8 +19,9 @@ std::optional<QString> viewerSocketFor(const HeadlessOptions& options);
 // standard error where, or why not. Null when the socket cannot be opened: reception goes on
 // without viewers.
 // `order`, when given, is the engine's observer and puts entries in their order across
-// categories.
+// categories. `backlog` entries of each category are kept for viewers' back-fill.
 std::unique_ptr<ViewerServer> openViewerSocket(const QString& path, ReceptionEngine& engine,
-                                               ArrivalOrder* order = nullptr);
+                                               ArrivalOrder* order = nullptr,
+                                               qsizetype backlog = HeadlessOptions{}.viewerBacklog);
 
 } // namespace quendal

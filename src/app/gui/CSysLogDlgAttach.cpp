@@ -39,6 +39,8 @@ struct CSysLogDlg::Attachment : QObject
     QString service; // "quendal-syslogd (port 514)" once it said hello
     bool wanted = false;
     bool attachedBefore = false; // a back-fill then replaces what the lists show
+    bool refill = false;         // the back-fill now coming replaces what the lists show
+    bool clearPending = false;   // the lists are emptied before its first frame, once
 };
 
 ViewerClient* CSysLogDlg::viewerClient() const
@@ -63,15 +65,20 @@ void CSysLogDlg::attachTo(const QString& path)
             tray_->ChangeImageFromResource(kAttachedIcon);
             actions_->setRunning(true);
             Q_EMIT runningChanged(true);
+            attachment_->refill = attachment_->clearPending = attachment_->attachedBefore;
         });
         connect(&a.client, &ViewerClient::batchReceived, this, [this](ViewerBatch* batch) {
-            if (batch->backfill && attachment_->attachedBefore) {
-                // Back after an absence: the service's back-fill replaces the lists; its day of
-                // activity counts is in the charts already.
-                for (LogList* list : lists_)
-                    ClearList(list);
-                hosts_->resetToFirst();
-                hostBox_->setCurrentIndex(0);
+            if (batch->backfill && attachment_->refill) {
+                // Back after an absence: the service's back-fill, which may come in several
+                // frames, replaces the lists; its day of activity counts is in the charts
+                // already.
+                if (attachment_->clearPending) {
+                    for (LogList* list : lists_)
+                        ClearList(list);
+                    hosts_->resetToFirst();
+                    hostBox_->setCurrentIndex(0);
+                    attachment_->clearPending = false;
+                }
                 batch->activity.minutes.clear();
             }
             if (batch->backfill)

@@ -3,9 +3,12 @@
 #include <QBuffer>
 #include <QCborArray>
 #include <QCborMap>
+#include <QCborStreamReader>
 #include <QCborStreamWriter>
 #include <QCborValue>
 #include <QtEndian>
+
+#include <algorithm>
 
 namespace quendal {
 namespace {
@@ -91,6 +94,79 @@ std::optional<LogEntry> entryOf(const QCborArray& a, LogCategory* category)
     *category = *c;
     return LogEntry{a[1].toByteArray(), a[2].toByteArray(), a[3].toByteArray(),
                     severityOf(int(a[4].toInteger())), a[5].toByteArray()};
+}
+
+// A byte string's bytes, however many chunks it comes in.
+bool readBytes(QCborStreamReader& r, QByteArray& out)
+{
+    if (!r.isByteArray())
+        return false;
+    auto chunk = r.readByteArray();
+    out = std::move(chunk.data);
+    while (chunk.status == QCborStreamReader::Ok) {
+        chunk = r.readByteArray();
+        out += chunk.data;
+    }
+    return chunk.status == QCborStreamReader::EndOfString;
+}
+
+bool readInteger(QCborStreamReader& r, qint64& out)
+{
+    if (!r.isInteger())
+        return false;
+    out = r.toInteger();
+    return r.next();
+}
+
+// One entry array, read straight from the stream: the bulk of a back-fill, too many to build a
+// value tree for.
+bool readEntry(QCborStreamReader& r, LogCategory& category, LogEntry& e)
+{
+    if (!r.isArray() || !r.isLengthKnown() || r.length() != 6 || !r.enterContainer())
+        return false;
+    qint64 c = -1;
+    qint64 severity = 0;
+    if (!readInteger(r, c) || c < 0 || c >= kCategoryCount || !readBytes(r, e.time) ||
+        !readBytes(r, e.host) || !readBytes(r, e.message) || !readInteger(r, severity) ||
+        !readBytes(r, e.sender))
+        return false;
+    category = LogCategory(c);
+    e.severity = severityOf(int(std::clamp<qint64>(severity, -1, 8)));
+    return r.leaveContainer();
+}
+
+// The frame's map with its entries read apart, straight from the stream; false when malformed.
+bool readFrameMap(QByteArrayView cbor, QCborMap& map,
+                  std::vector<std::pair<LogCategory, LogEntry>>& entries)
+{
+    QCborStreamReader r(cbor.data(), cbor.size());
+    if (!r.isMap() || !r.enterContainer())
+        return false;
+    while (r.lastError() == QCborError::NoError && r.hasNext()) {
+        const QCborValue key = QCborValue::fromCbor(r);
+        if (r.lastError() != QCborError::NoError)
+            return false;
+        if (key.toString() == "entries"_L1 && r.isArray()) {
+            if (!r.enterContainer())
+                return false;
+            while (r.lastError() == QCborError::NoError && r.hasNext()) {
+                LogCategory category{};
+                LogEntry entry;
+                if (!readEntry(r, category, entry))
+                    return false;
+                entries.emplace_back(category, std::move(entry));
+            }
+            if (!r.leaveContainer())
+                return false;
+            continue;
+        }
+        const QCborValue value = QCborValue::fromCbor(r);
+        if (r.lastError() != QCborError::NoError)
+            return false;
+        if (key.isString()) // the only keys there are; anything else is passed over
+            map.insert(key.toString(), value);
+    }
+    return r.lastError() == QCborError::NoError && r.leaveContainer();
 }
 
 bool decodeRest(const QCborMap& m, ViewerBatch& b)
@@ -195,7 +271,10 @@ QByteArray encodeMissedEntries(const MissedEntries& missed)
     return smallFrame({{"type"_L1, "missed"_L1}, {"count"_L1, qint64(missed.count)}});
 }
 
-std::vector<QByteArray> encodeViewerBatch(const ViewerBatch& batch)
+namespace {
+
+template <typename Entries, typename ViewOf>
+std::vector<QByteArray> encodeBatch(const ViewerBatch& batch, const Entries& entries, ViewOf viewOf)
 {
     std::vector<QByteArray> frames;
     size_t next = 0;
@@ -208,10 +287,10 @@ std::vector<QByteArray> encodeViewerBatch(const ViewerBatch& batch)
         w.append(batch.backfill);
         w.append("entries"_L1);
         w.startArray();
-        for (; next < batch.entries.size() && f.size() < kChunkBytes; ++next)
-            writeEntry(w, batch.entries[next].first, batch.entries[next].second.view());
+        for (; next < entries.size() && f.size() < kChunkBytes; ++next)
+            writeEntry(w, entries[next].first, viewOf(entries[next].second));
         w.endArray();
-        if (next == batch.entries.size()) {
+        if (next == entries.size()) {
             w.append("senders"_L1);
             w.startArray(quint64(batch.senders.size()));
             for (const QString& s : batch.senders)
@@ -272,17 +351,30 @@ std::vector<QByteArray> encodeViewerBatch(const ViewerBatch& batch)
         }
         w.endMap();
         frames.push_back(f.take());
-    } while (next < batch.entries.size());
+    } while (next < entries.size());
     return frames;
+}
+
+} // namespace
+
+std::vector<QByteArray> encodeViewerBatch(const ViewerBatch& batch)
+{
+    return encodeBatch(batch, batch.entries, [](const LogEntry& e) { return e.view(); });
+}
+
+std::vector<QByteArray>
+encodeViewerBatch(const ViewerBatch& batch,
+                  const std::vector<std::pair<LogCategory, LogEntryView>>& entries)
+{
+    return encodeBatch(batch, entries, [](const LogEntryView& e) { return e; });
 }
 
 std::optional<ViewerMessage> decodeViewerMessage(QByteArrayView cbor)
 {
-    QCborParserError error;
-    const QCborValue value = QCborValue::fromCbor(cbor.toByteArray(), &error);
-    if (error.error != QCborError::NoError || !value.isMap())
+    QCborMap m;
+    std::vector<std::pair<LogCategory, LogEntry>> entries;
+    if (!readFrameMap(cbor, m, entries))
         return std::nullopt;
-    const QCborMap m = value.toMap();
     const QString type = m.value("type"_L1).toString();
     if (type == "hello"_L1) {
         ViewerHello hello;
@@ -309,13 +401,7 @@ std::optional<ViewerMessage> decodeViewerMessage(QByteArrayView cbor)
         return std::nullopt;
     ViewerBatch batch;
     batch.backfill = m.value("backfill"_L1).toBool();
-    for (const QCborValue& v : m.value("entries"_L1).toArray()) {
-        LogCategory category{};
-        auto entry = entryOf(v.toArray(), &category);
-        if (!entry)
-            return std::nullopt;
-        batch.entries.emplace_back(category, std::move(*entry));
-    }
+    batch.entries = std::move(entries);
     if (!decodeRest(m, batch))
         return std::nullopt;
     return batch;

@@ -77,6 +77,11 @@ QByteArray encodeMissedEntries(const MissedEntries& missed);
 // A batch as one frame or more, none longer than the maximum: entries go out in chunks, the
 // rest with the last.
 std::vector<QByteArray> encodeViewerBatch(const ViewerBatch& batch);
+// The same with the entries given apart as views (the batch's own are left out): a back-fill
+// goes out straight from where the entries are kept.
+std::vector<QByteArray>
+encodeViewerBatch(const ViewerBatch& batch,
+                  const std::vector<std::pair<LogCategory, LogEntryView>>& entries);
 
 // The message in one frame's CBOR (the length taken off); nullopt for anything malformed.
 std::optional<ViewerMessage> decodeViewerMessage(QByteArrayView cbor);

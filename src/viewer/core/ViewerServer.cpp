@@ -146,9 +146,8 @@ void ViewerServer::greet(Viewer& viewer, const ViewerHello& hello)
     viewer.greeted = true;
     ServiceWelcome welcome = identity_;
     viewer.socket->write(encodeServiceWelcome(welcome));
-    ViewerBatch backfill = snapshot(true);
-    backfill.entries = ring_.newest(hello.backfill, hello.category, hello.host);
-    for (const QByteArray& frame : encodeViewerBatch(backfill))
+    for (const QByteArray& frame : encodeViewerBatch(
+             snapshot(true), ring_.newest(hello.backfill, hello.category, hello.host)))
         viewer.socket->write(frame);
     viewer.limit = limits_.queueBytes + viewer.socket->bytesToWrite();
 }
@@ -180,7 +179,7 @@ void ViewerServer::publish(const ReceptionBatch& batch)
     live.entries.reserve(total);
     const auto take = [&](int category, qsizetype row) {
         LogEntry entry = LogEntry::from(batch.rows[size_t(category)].at(row));
-        ring_.add(LogCategory(category), entry);
+        ring_.add(LogCategory(category), entry.view());
         live.entries.emplace_back(LogCategory(category), std::move(entry));
     };
     // The rows' order across categories, when the notes agree with the batch; else category by

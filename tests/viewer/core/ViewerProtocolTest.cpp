@@ -1,6 +1,7 @@
 #include "viewer/core/ViewerProtocol.h"
 
 #include "support/TestSupport.h"
+#include "viewer/core/ViewerClient.h"
 #include "viewer/core/ViewerServer.h"
 
 #include <QLocalSocket>
@@ -113,6 +114,32 @@ TEST(ViewerProtocol, ReaderCutsFramesAcrossReadsAndRefusesOversizedOnes)
     EXPECT_FALSE(reader.next());
 }
 
+// Damaged frames are refused or read, never crashed on: every byte may come from a peer.
+TEST(ViewerProtocol, DamagedBatchFramesAreRefusedOrRead)
+{
+    ViewerBatch batch;
+    for (int i = 0; i < 20; ++i)
+        batch.entries.push_back({LogCategory(i % kCategoryCount), entry(QByteArray::number(i))});
+    batch.senders = {u"192.168.1.1"_s};
+    batch.counters = IntakeCounters{};
+    const QByteArray whole = encodeViewerBatch(batch).front().mid(4);
+    quint32 seed = 7;
+    const auto random = [&seed] {
+        return (seed = seed * 1664525u + 1013904223u) >> 8;
+    };
+    for (int n = 0; n < 100'000; ++n) {
+        QByteArray damaged = whole;
+        for (quint32 k = 1 + random() % 4; k > 0; --k)
+            damaged[random() % damaged.size()] = char(random());
+        if (random() % 3 == 0)
+            damaged.truncate(random() % damaged.size());
+        (void)decodeViewerMessage(damaged);
+    }
+    const auto message = decodeViewerMessage(whole);
+    ASSERT_TRUE(message && std::holds_alternative<ViewerBatch>(*message));
+    EXPECT_EQ(std::get<ViewerBatch>(*message).entries.size(), 20u);
+}
+
 // A viewer that stops reading holds the service's writes only until the stall limit.
 TEST(ViewerServerTest, ViewerThatStopsReadingIsDropped)
 {
@@ -144,6 +171,55 @@ TEST(ViewerServerTest, ViewerThatStopsReadingIsDropped)
     clock.advance(1);
     server.dropStalled();
     EXPECT_EQ(server.viewerCount(), 0);
+}
+
+// A back-fill deeper than ten thousand entries arrives whole and in the order of storage, across
+// categories; each category keeps only its newest entries up to the bound.
+TEST(ViewerServerTest, DeepBackFillArrivesWholeAndInOrder)
+{
+    QTemporaryDir dir;
+    ViewerLimits limits;
+    limits.entriesPerCategory = 12'000;
+    ViewerServer server({kViewerProtocolVersion, u"test"_s, 514}, Clock::system(), limits);
+    QString error;
+    ASSERT_TRUE(server.listen(dir.filePath(u"v.sock"_s), &error)) << error.toStdString();
+    constexpr LogCategory kUsed[] = {LogCategory::FireWall, LogCategory::Call, LogCategory::Wan};
+    constexpr int kStored = 39'000;
+    for (int i = 0; i < kStored; ++i) {
+        ReceptionBatch batch;
+        batch.rows[size_t(categoryIndex(kUsed[i % 3]))].prepend(
+            entry(QByteArray::number(i)).view());
+        server.publish(batch);
+    }
+
+    const auto backFill = [&](const ViewerHello& hello, qsizetype expected) {
+        ViewerClient client;
+        std::vector<std::pair<LogCategory, LogEntry>> got;
+        QObject::connect(&client, &ViewerClient::batchReceived, [&got](ViewerBatch* b) {
+            got.insert(got.end(), b->entries.begin(), b->entries.end());
+        });
+        client.open(server.path(), hello);
+        EXPECT_TRUE(test::waitUntil([&] { return qsizetype(got.size()) >= expected; }));
+        return got;
+    };
+    // The newest 30,000 of all: every category still holds its share of them.
+    ViewerHello all;
+    all.backfill = 30'000;
+    auto got = backFill(all, 30'000);
+    ASSERT_EQ(got.size(), 30'000u);
+    for (int i = 0; i < 30'000; ++i) {
+        const int stored = kStored - 30'000 + i;
+        ASSERT_EQ(got[size_t(i)].second.message, QByteArray::number(stored)) << i;
+        ASSERT_EQ(got[size_t(i)].first, kUsed[stored % 3]) << i;
+    }
+    // More than one category holds: its newest 12,000 only.
+    ViewerHello wan;
+    wan.backfill = 100'000;
+    wan.category = LogCategory::Wan;
+    got = backFill(wan, 12'000);
+    ASSERT_EQ(got.size(), 12'000u);
+    EXPECT_EQ(got.front().second.message, QByteArray::number(kStored - 1 - 3 * 11'999));
+    EXPECT_EQ(got.back().second.message, QByteArray::number(kStored - 1));
 }
 
 } // namespace

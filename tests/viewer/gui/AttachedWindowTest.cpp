@@ -8,6 +8,8 @@
 #include "app/gui/MainActions.h"
 #include "logs/core/LogList.h"
 #include "support/TestSupport.h"
+#include "viewer/core/ViewerClient.h"
+#include "viewer/core/ViewerServer.h"
 
 #include <QAction>
 #include <QProcess>
@@ -119,6 +121,56 @@ TEST(AttachedWindow, ShowsTheServiceFollowsItAwayAndBackAndLeavesItRunning)
     send("after the window");
     EXPECT_TRUE(QTest::qWaitFor([&] { return service->output().contains("after the window"); }));
     EXPECT_TRUE(service->isRunning());
+}
+
+// A back-fill too deep for one frame fills the lists whole and in order, on the first attach and
+// again after coming back (replacing the rows, not adding to them).
+TEST(AttachedWindow, DeepBackFillFillsTheListsWholeEachTime)
+{
+    QTemporaryDir dir;
+    ViewerLimits limits;
+    limits.entriesPerCategory = 12'000;
+    ViewerServer server({kViewerProtocolVersion, u"quendal-syslogd"_s, 514}, Clock::system(),
+                        limits);
+    QString error;
+    ASSERT_TRUE(server.listen(dir.filePath(u"v.sock"_s), &error)) << error.toStdString();
+    int stored = 0;
+    const auto store = [&](int count) {
+        for (const int end = stored + count; stored < end; ++stored) {
+            ReceptionBatch batch;
+            const LogCategory c = stored % 2 ? LogCategory::Wan : LogCategory::FireWall;
+            const QByteArray message = "entry " + QByteArray::number(stored);
+            batch.rows[size_t(categoryIndex(c))].prepend(
+                {"Dec  8 10:00:00", "gw", message, Severity::Notice, "192.168.1.1"});
+            server.publish(batch);
+        }
+    };
+    store(24'000);
+
+    SettingsStore settings(dir.filePath(u"settings.ini"_s));
+    test::FakeTrayIcon tray;
+    MainWindowOptions options;
+    options.store = &settings;
+    options.trayIcon = &tray;
+    CSysLogDlg window(options);
+    const LogRows& firewall = window.list(LogCategory::FireWall)->rows();
+    const LogRows& wan = window.list(LogCategory::Wan)->rows();
+    const auto message = [](const LogRows& rows, qsizetype row) {
+        return row < rows.size() ? rows.at(row).message.toByteArray() : QByteArray();
+    };
+    for (int attach = 0; attach < 2; ++attach) {
+        window.attachTo(server.path());
+        // The newest entries come in the back-fill's last frame.
+        ASSERT_TRUE(QTest::qWaitFor([&] {
+            return message(firewall, 0) == "entry " + QByteArray::number(stored - 2) &&
+                   message(wan, 0) == "entry " + QByteArray::number(stored - 1);
+        }));
+        EXPECT_EQ(firewall.size(), 12'000);
+        EXPECT_EQ(wan.size(), 12'000);
+        EXPECT_EQ(message(firewall, 11'999), "entry " + QByteArray::number(stored - 24'000));
+        window.viewerClient()->close();
+        store(2);
+    }
 }
 
 // The offer at start: only where a service's socket is, and not asked again once remembered.
