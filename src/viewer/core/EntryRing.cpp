@@ -17,44 +17,84 @@ void EntryRing::add(LogCategory category, const LogEntryView& entry)
         sequences_[c].pop_front();
     rows_[c].prepend(entry);
     sequences_[c].push_back(nextSequence_++);
+    ++added_[c];
 }
 
-std::vector<std::pair<LogCategory, LogEntryView>>
-EntryRing::newest(qint64 count, std::optional<LogCategory> category,
-                  const std::optional<QByteArray>& host) const
+namespace {
+
+bool matches(const LogEntryView& e, const std::optional<QByteArray>& host)
 {
-    const auto matches = [&host](const LogEntryView& e) {
-        return !host || e.host == *host || e.sender == *host;
-    };
-    // From the newest backwards, each time taking the category whose next entry is newest.
-    // next[i] counts the entries of category i not looked at yet; its newest is row
-    // size - next[i].
-    std::array<qsizetype, kCategoryCount> next{};
-    for (size_t i = 0; i < next.size(); ++i)
-        next[i] = (!category || categoryIndex(*category) == int(i)) ? rows_[i].size() : 0;
-    std::vector<std::pair<LogCategory, LogEntryView>> picked;
-    qsizetype available = 0;
-    for (const qsizetype n : next)
-        available += n;
-    picked.reserve(size_t(qMin<qint64>(count, available)));
-    while (qint64(picked.size()) < count) {
+    return !host || e.host == *host || e.sender == *host;
+}
+
+} // namespace
+
+EntryRing::Cursor EntryRing::cursorBeforeNewest(qint64 count, std::optional<LogCategory> category,
+                                                const std::optional<QByteArray>& host) const
+{
+    // From the newest backwards, each time looking at the category whose next entry is newest.
+    // left[i] counts the entries of category i not looked at yet.
+    std::array<qsizetype, kCategoryCount> left{};
+    for (size_t i = 0; i < left.size(); ++i)
+        left[i] = (!category || categoryIndex(*category) == int(i)) ? rows_[i].size() : 0;
+    for (qint64 found = 0; found < count;) {
         int best = -1;
         for (int i = 0; i < kCategoryCount; ++i) {
-            if (next[size_t(i)] > 0 &&
-                (best < 0 || sequences_[size_t(i)][size_t(next[size_t(i)] - 1)] >
-                                 sequences_[size_t(best)][size_t(next[size_t(best)] - 1)]))
+            if (left[size_t(i)] > 0 &&
+                (best < 0 || sequences_[size_t(i)][size_t(left[size_t(i)] - 1)] >
+                                 sequences_[size_t(best)][size_t(left[size_t(best)] - 1)]))
                 best = i;
         }
         if (best < 0)
             break;
         const auto b = size_t(best);
-        --next[b];
-        const LogEntryView entry = rows_[b].at(rows_[b].size() - 1 - next[b]);
-        if (matches(entry))
-            picked.emplace_back(LogCategory(best), entry);
+        --left[b];
+        if (matches(rows_[b].at(rows_[b].size() - 1 - left[b]), host))
+            ++found;
     }
-    std::reverse(picked.begin(), picked.end());
-    return picked;
+    Cursor cursor{};
+    for (size_t i = 0; i < cursor.size(); ++i)
+        cursor[i] = evicted(i) + quint64(left[i]);
+    return cursor;
+}
+
+std::vector<std::pair<LogCategory, LogEntryView>>
+EntryRing::takeAfter(Cursor& cursor, qsizetype limit, quint64 filterBefore,
+                     std::optional<LogCategory> category, const std::optional<QByteArray>& host,
+                     quint64& gone) const
+{
+    for (size_t i = 0; i < cursor.size(); ++i) {
+        if (cursor[i] < evicted(i)) {
+            gone += evicted(i) - cursor[i];
+            cursor[i] = evicted(i);
+        }
+    }
+    std::vector<std::pair<LogCategory, LogEntryView>> taken;
+    while (qsizetype(taken.size()) < limit) {
+        // The category whose next entry came first.
+        int best = -1;
+        quint64 bestSequence = 0;
+        for (size_t i = 0; i < cursor.size(); ++i) {
+            if (cursor[i] == added_[i])
+                continue;
+            const quint64 sequence = sequences_[i][size_t(cursor[i] - evicted(i))];
+            if (best < 0 || sequence < bestSequence) {
+                best = int(i);
+                bestSequence = sequence;
+            }
+        }
+        if (best < 0)
+            break;
+        const auto b = size_t(best);
+        const qsizetype index = qsizetype(cursor[b] - evicted(b));
+        ++cursor[b];
+        const LogEntryView entry = rows_[b].at(rows_[b].size() - 1 - index);
+        if (bestSequence < filterBefore &&
+            ((category && categoryIndex(*category) != best) || !matches(entry, host)))
+            continue;
+        taken.emplace_back(LogCategory(best), entry);
+    }
+    return taken;
 }
 
 } // namespace quendal

@@ -15,6 +15,10 @@ namespace {
 using namespace Qt::StringLiterals;
 // Status reports kept for back-fill, one per sender.
 constexpr qsizetype kMaxReports = 10'000;
+// A back-fill goes out in pieces of this many entries, the next once the socket holds less than
+// kBackfillBufferBytes: what waits for a viewer stays small however deep its back-fill.
+constexpr qsizetype kBackfillPiece = 4096;
+constexpr qint64 kBackfillBufferBytes = qint64(1) << 20;
 } // namespace
 
 struct ViewerServer::Viewer
@@ -26,6 +30,14 @@ struct ViewerServer::Viewer
     quint64 missed = 0;
     qint64 limit = 0;        // queued bytes before it misses entries
     qint64 lastProgress = 0; // monotonic ms of the last write that went out, or of an empty queue
+    // While back-filling, the entries still to come are read from the ring at `cursor`: the
+    // live deliveries meanwhile reach the viewer that way, in order, and only their other parts
+    // go out at once.
+    bool backfilling = false;
+    EntryRing::Cursor cursor{};
+    quint64 filterBefore = 0; // entries older than this sequence are filtered as asked
+    std::optional<LogCategory> category;
+    std::optional<QByteArray> host;
 };
 
 ViewerServer::ViewerServer(ServiceWelcome identity, const Clock& clock, Limits limits,
@@ -98,11 +110,10 @@ void ViewerServer::accept()
         connect(socket, &QLocalSocket::readyRead, this, [this, v] { readHello(*v); });
         connect(socket, &QLocalSocket::bytesWritten, this, [this, v] {
             v->lastProgress = clock_.monotonicMs();
-            // The back-fill's own allowance ends once it has gone out.
-            if (v->socket->bytesToWrite() < limits_.queueBytes)
-                v->limit = limits_.queueBytes;
+            if (v->backfilling)
+                continueBackfill(*v);
             // Caught up after missing entries: told so now, not only with the next delivery.
-            if (v->missed > 0 && v->socket->bytesToWrite() < v->limit / 2)
+            if (!v->backfilling && v->missed > 0 && v->socket->bytesToWrite() < v->limit / 2)
                 catchUp(*v);
         });
         connect(socket, &QLocalSocket::disconnected, this, [this, socket] { drop(socket); });
@@ -144,12 +155,42 @@ void ViewerServer::readHello(Viewer& viewer)
 void ViewerServer::greet(Viewer& viewer, const ViewerHello& hello)
 {
     viewer.greeted = true;
-    ServiceWelcome welcome = identity_;
-    viewer.socket->write(encodeServiceWelcome(welcome));
-    for (const QByteArray& frame : encodeViewerBatch(
-             snapshot(true), ring_.newest(hello.backfill, hello.category, hello.host)))
+    viewer.socket->write(encodeServiceWelcome(identity_));
+    viewer.backfilling = true;
+    viewer.cursor = ring_.cursorBeforeNewest(hello.backfill, hello.category, hello.host);
+    viewer.filterBefore = ring_.nextSequence();
+    viewer.category = hello.category;
+    viewer.host = hello.host;
+    // The state as it stands first, with the first piece of entries.
+    for (const QByteArray& frame : encodeViewerBatch(snapshot(true), nextBackfillPiece(viewer)))
         viewer.socket->write(frame);
-    viewer.limit = limits_.queueBytes + viewer.socket->bytesToWrite();
+    continueBackfill(viewer);
+}
+
+std::vector<std::pair<LogCategory, LogEntryView>> ViewerServer::nextBackfillPiece(Viewer& viewer)
+{
+    quint64 gone = 0;
+    auto piece = ring_.takeAfter(viewer.cursor, kBackfillPiece, viewer.filterBefore,
+                                 viewer.category, viewer.host, gone);
+    viewer.missed += gone;
+    return piece;
+}
+
+void ViewerServer::continueBackfill(Viewer& viewer)
+{
+    ViewerBatch more;
+    more.backfill = true;
+    while (viewer.backfilling && viewer.socket->bytesToWrite() < kBackfillBufferBytes) {
+        if (ring_.isAtEnd(viewer.cursor)) {
+            // Caught up with the ring: live deliveries from now on.
+            viewer.backfilling = false;
+            if (viewer.missed > 0)
+                catchUp(viewer);
+            break;
+        }
+        for (const QByteArray& frame : encodeViewerBatch(more, nextBackfillPiece(viewer)))
+            viewer.socket->write(frame);
+    }
 }
 
 ViewerBatch ViewerServer::snapshot(bool backfill) const
@@ -214,8 +255,21 @@ void ViewerServer::publish(const ReceptionBatch& batch)
     if (viewers_.empty())
         return;
     const std::vector<QByteArray> frames = encodeViewerBatch(live);
-    for (const auto& v : viewers_)
-        send(*v, frames, live.entries.size());
+    std::vector<QByteArray> withoutEntries;
+    for (const auto& v : viewers_) {
+        if (!v->backfilling) {
+            send(*v, frames, live.entries.size());
+            continue;
+        }
+        // Its entries come through the ring, after the back-fill's.
+        if (withoutEntries.empty()) {
+            live.entries.clear();
+            withoutEntries = encodeViewerBatch(live);
+        }
+        for (const QByteArray& frame : withoutEntries)
+            v->socket->write(frame);
+        continueBackfill(*v);
+    }
 }
 
 void ViewerServer::publishCounters(const IntakeCounters& counters)

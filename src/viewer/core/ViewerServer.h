@@ -74,6 +74,8 @@ private:
     void readHello(Viewer& viewer);
     void greet(Viewer& viewer, const ViewerHello& hello);
     void send(Viewer& viewer, const std::vector<QByteArray>& frames, quint64 entries);
+    std::vector<std::pair<LogCategory, LogEntryView>> nextBackfillPiece(Viewer& viewer);
+    void continueBackfill(Viewer& viewer);
     void catchUp(Viewer& viewer);
     void drop(QLocalSocket* socket);
     // The state as a viewer that starts now, or catches up after missing entries, needs it.

@@ -174,7 +174,8 @@ TEST(ViewerServerTest, ViewerThatStopsReadingIsDropped)
 }
 
 // A back-fill deeper than ten thousand entries arrives whole and in the order of storage, across
-// categories; each category keeps only its newest entries up to the bound.
+// categories, followed by what is stored meanwhile; each category keeps only its newest entries
+// up to the bound.
 TEST(ViewerServerTest, DeepBackFillArrivesWholeAndInOrder)
 {
     QTemporaryDir dir;
@@ -185,41 +186,51 @@ TEST(ViewerServerTest, DeepBackFillArrivesWholeAndInOrder)
     ASSERT_TRUE(server.listen(dir.filePath(u"v.sock"_s), &error)) << error.toStdString();
     constexpr LogCategory kUsed[] = {LogCategory::FireWall, LogCategory::Call, LogCategory::Wan};
     constexpr int kStored = 39'000;
-    for (int i = 0; i < kStored; ++i) {
+    // Long enough that the back-fill outlasts what the socket buffers hold at once.
+    const QByteArray padding(600, '.');
+    const auto store = [&](int i) {
         ReceptionBatch batch;
         batch.rows[size_t(categoryIndex(kUsed[i % 3]))].prepend(
-            entry(QByteArray::number(i)).view());
+            entry(QByteArray::number(i) + padding).view());
         server.publish(batch);
-    }
+    };
+    for (int i = 0; i < kStored; ++i)
+        store(i);
 
-    const auto backFill = [&](const ViewerHello& hello, qsizetype expected) {
+    // Entries stored while a back-fill is under way follow it, in order, once each.
+    constexpr int kDuring = 100;
+    const auto backFill = [&](const ViewerHello& hello, qsizetype expected, int storedDuring) {
         ViewerClient client;
         std::vector<std::pair<LogCategory, LogEntry>> got;
-        QObject::connect(&client, &ViewerClient::batchReceived, [&got](ViewerBatch* b) {
+        QObject::connect(&client, &ViewerClient::batchReceived, [&](ViewerBatch* b) {
             got.insert(got.end(), b->entries.begin(), b->entries.end());
+            for (; storedDuring > 0; --storedDuring)
+                store(kStored + kDuring - storedDuring);
         });
         client.open(server.path(), hello);
         EXPECT_TRUE(test::waitUntil([&] { return qsizetype(got.size()) >= expected; }));
+        test::processPostedEvents();
         return got;
     };
     // The newest 30,000 of all: every category still holds its share of them.
     ViewerHello all;
     all.backfill = 30'000;
-    auto got = backFill(all, 30'000);
-    ASSERT_EQ(got.size(), 30'000u);
-    for (int i = 0; i < 30'000; ++i) {
+    auto got = backFill(all, 30'000 + kDuring, kDuring);
+    ASSERT_EQ(got.size(), size_t(30'000 + kDuring));
+    for (int i = 0; i < 30'000 + kDuring; ++i) {
         const int stored = kStored - 30'000 + i;
-        ASSERT_EQ(got[size_t(i)].second.message, QByteArray::number(stored)) << i;
+        ASSERT_EQ(got[size_t(i)].second.message, QByteArray::number(stored) + padding) << i;
         ASSERT_EQ(got[size_t(i)].first, kUsed[stored % 3]) << i;
     }
     // More than one category holds: its newest 12,000 only.
     ViewerHello wan;
     wan.backfill = 100'000;
     wan.category = LogCategory::Wan;
-    got = backFill(wan, 12'000);
+    got = backFill(wan, 12'000, 0);
     ASSERT_EQ(got.size(), 12'000u);
-    EXPECT_EQ(got.front().second.message, QByteArray::number(kStored - 1 - 3 * 11'999));
-    EXPECT_EQ(got.back().second.message, QByteArray::number(kStored - 1));
+    constexpr int kNewestWan = kStored + kDuring - 1 - (kStored + kDuring - 1 - 2) % 3;
+    EXPECT_EQ(got.front().second.message, QByteArray::number(kNewestWan - 3 * 11'999) + padding);
+    EXPECT_EQ(got.back().second.message, QByteArray::number(kNewestWan) + padding);
 }
 
 } // namespace
