@@ -17,7 +17,8 @@
 # For every rep, relays interleaved:
 #   1. relay:  the highest paced rate of RATES at which all COUNT datagrams reach the collector
 #              (the ladder stops at a relay's first loss in that rep, or where the sender falls
-#              more than 5 % short of the pace: the figure is then a lower bound).
+#              more than 5 % short of the pace: that rung counts at the pace the sender reached
+#              if nothing was lost, and the figure is a lower bound).
 #   2. outage: OUTAGE_COUNT datagrams at OUTAGE_RATE; OUTAGE_AT s after the start the collector
 #              is stopped (SIGTERM) for OUTAGE_SECONDS s, then started again on the same port
 #              and file; entries lost and duplicated at the collector once nothing more comes
@@ -260,14 +261,22 @@ ladder() {
             stop collector_pid
             lost=$((COUNT - got))
             printf '%-4s %-14s %-7s %8s %8s %8s %8s %6s\n' "$rep" "$r" "$step" "$rate" "$sent" "$got" "$lost" "$dup"
-            if [ "$sent" -lt $((rate * 95 / 100)) ]; then
+            # Where the headless receiver lost entries, its own account at the stop says where.
+            if [ "$lost" -gt 0 ] && [ "$r" != rsyslog ]; then
+                sed -n 's/^[^:]*: \(stopped\|forwarded to\)/     \1/p' "$work/$r.err"
+            fi
+            # A rung the sender fell short of counts at the pace it reached, and ends the ladder.
+            short=0
+            [ "$sent" -lt $((rate * 95 / 100)) ] && short=1
+            if [ "$lost" -eq 0 ]; then
+                sed -i "/^$rep\t$r\t$step\t/d" "$results"
+                record "$rep" "$r" "$step" "$([ $short = 1 ] && echo "$sent" || echo "$rate")"
+            fi
+            if [ $short = 1 ]; then
                 echo "     (the sender reached only $sent/s: $r's ladder ends, its figure is a lower bound)"
                 record "$rep" "$r" "$step-senderlimited" 1
                 drop "$r"
-            elif [ "$lost" -eq 0 ]; then
-                sed -i "/^$rep\t$r\t$step\t/d" "$results"
-                record "$rep" "$r" "$step" "$rate"
-            else
+            elif [ "$lost" -gt 0 ]; then
                 drop "$r"
             fi
         done
@@ -298,6 +307,7 @@ outage() {
         lost=$((OUTAGE_COUNT - got))
         printf '%-4s %-14s %-7s %8s %8s %8s %8s %6s\n' "$rep" "$r" outage "$OUTAGE_RATE" \
             "$OUTAGE_COUNT" "$got" "$lost" "$dup"
+        [ "$r" = rsyslog ] || sed -n 's/^[^:]*: \(forwarded to\)/     \1/p' "$work/$r.err"
         record "$rep" "$r" outage-lost "$lost"
         record "$rep" "$r" outage-dup "$dup"
     done
