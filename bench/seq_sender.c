@@ -44,7 +44,11 @@ int main(int argc, char** argv)
     }
     /* The datagrams due so far go out together, up to BATCH with one sendmmsg, so that the
      * sender's own cost stays small beside the relays it measures. */
-    enum { BATCH = 64, SIZE = 256 };
+    enum
+    {
+        BATCH = 64,
+        SIZE = 256
+    };
     static char text[BATCH][SIZE];
     struct mmsghdr messages[BATCH];
     struct iovec parts[BATCH];
@@ -65,10 +69,11 @@ int main(int argc, char** argv)
         int batch = 0;
         for (; batch < BATCH && i < due; ++batch, ++i) {
             const long n = first + i;
-            const int size = snprintf(text[batch], SIZE,
-                                      "<134>Mar 14 09:26:53 gw: DROP IN=eth0 OUT= SRC=192.168.1.%ld "
-                                      "DST=10.0.0.1 PROTO=UDP DPT=%ld seq=%ld",
-                                      n % 250, n % 65535, n);
+            const int size =
+                snprintf(text[batch], SIZE,
+                         "<134>Mar 14 09:26:53 gw: DROP IN=eth0 OUT= SRC=192.168.1.%ld "
+                         "DST=10.0.0.1 PROTO=UDP DPT=%ld seq=%ld",
+                         n % 250, n % 65535, n);
             parts[batch].iov_base = text[batch];
             parts[batch].iov_len = (size_t)size;
             memset(&messages[batch], 0, sizeof messages[batch]);
