@@ -251,14 +251,20 @@ ladder() {
             sent=${sent:-0}
             if [ "$step" = relay ]; then
                 python3 "$work/wait.py" "$run/collector/received.log" "$COUNT" 5
-                set -- $(python3 "$work/count.py" "$run/collector/received.log" "$COUNT")
-                got=$1 dup=$2
             else
                 wait_stored "$run/relay" "$COUNT"
-                got=$(stored "$run/relay") dup=0
             fi
+            # Counted once both have stopped: the relay's last sends and the collector's last
+            # writes are in.
             stop relay_pid
             stop collector_pid
+            if [ "$step" = relay ]; then
+                read -r got dup <<EOF
+$(python3 "$work/count.py" "$run/collector/received.log" "$COUNT")
+EOF
+            else
+                got=$(stored "$run/relay") dup=0
+            fi
             lost=$((COUNT - got))
             printf '%-4s %-14s %-7s %8s %8s %8s %8s %6s\n' "$rep" "$r" "$step" "$rate" "$sent" "$got" "$lost" "$dup"
             # Where the headless receiver lost entries, its own account at the stop says where.
@@ -269,8 +275,14 @@ ladder() {
             short=0
             [ "$sent" -lt $((rate * 95 / 100)) ] && short=1
             if [ "$lost" -eq 0 ]; then
-                sed -i "/^$rep\t$r\t$step\t/d" "$results"
-                record "$rep" "$r" "$step" "$([ $short = 1 ] && echo "$sent" || echo "$rate")"
+                value=$rate
+                [ $short = 1 ] && value=$sent
+                before=$(awk -F '\t' -v a="$rep" -v b="$r" -v c="$step" \
+                    '$1 == a && $2 == b && $3 == c { print $4 }' "$results")
+                if [ "$value" -gt "${before:-0}" ]; then
+                    sed -i "/^$rep\t$r\t$step\t/d" "$results"
+                    record "$rep" "$r" "$step" "$value"
+                fi
             fi
             if [ $short = 1 ]; then
                 echo "     (the sender reached only $sent/s: $r's ladder ends, its figure is a lower bound)"
@@ -300,10 +312,11 @@ outage() {
         wait "$sender_pid" || true
         sender_pid=""
         python3 "$work/wait.py" "$run/collector/received.log" "$OUTAGE_COUNT" "$QUIET"
-        set -- $(python3 "$work/count.py" "$run/collector/received.log" "$OUTAGE_COUNT")
-        got=$1 dup=$2
         stop relay_pid
         stop collector_pid
+        read -r got dup <<EOF
+$(python3 "$work/count.py" "$run/collector/received.log" "$OUTAGE_COUNT")
+EOF
         lost=$((OUTAGE_COUNT - got))
         printf '%-4s %-14s %-7s %8s %8s %8s %8s %6s\n' "$rep" "$r" outage "$OUTAGE_RATE" \
             "$OUTAGE_COUNT" "$got" "$lost" "$dup"
