@@ -62,6 +62,8 @@ if [ "${1:-}" = "--bench" ]; then
     # on a machine with systemd the package also enables the system's syslog service), a C
     # compiler builds the C anchor, perf or strace count system calls.
     packages="$packages libbenchmark-dev rsyslog gcc python3 strace linux-perf"
+    # The TCP, TLS and forwarding benchmarks: rsyslog's TLS driver, certificates made by openssl.
+    packages="$packages rsyslog-openssl openssl"
 fi
 
 missing=""
