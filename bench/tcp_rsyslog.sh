@@ -17,13 +17,7 @@
 #   RECEIVERS ["quendal quendal-tls rsyslog"]
 # Needs: rsyslog (scripts/install-deps.sh --bench), python3, openssl.
 set -eu
-script=$(cd "$(dirname "$0")" && pwd)/$(basename "$0")
-cd "$(dirname "$0")/.."
-
-if [ -z "${QUENDAL_BENCH_NETNS:-}" ] && [ "$(id -u)" = 0 ] && command -v unshare >/dev/null; then
-    export QUENDAL_BENCH_NETNS=1
-    exec unshare -n sh -c 'ip link set lo up && exec "$0" "$@"' "$script" "$@"
-fi
+. "$(dirname "$0")/own_network.sh"
 
 COUNT=${COUNT:-300000}
 REPS=${REPS:-3}

@@ -12,13 +12,7 @@
 #   COUNT [200000]  RATES ["20000 50000 100000 150000 200000 300000"]  FOLLOWERS [3]
 #   LATENCY_COUNT [1000]  LATENCY_RATE [1000]
 set -eu
-script=$(cd "$(dirname "$0")" && pwd)/$(basename "$0")
-cd "$(dirname "$0")/.."
-
-if [ -z "${QUENDAL_BENCH_NETNS:-}" ] && [ "$(id -u)" = 0 ] && command -v unshare >/dev/null; then
-    export QUENDAL_BENCH_NETNS=1
-    exec unshare -n sh -c 'ip link set lo up && exec "$0" "$@"' "$script" "$@"
-fi
+. "$(dirname "$0")/own_network.sh"
 
 COUNT=${COUNT:-200000}
 RATES=${RATES:-20000 50000 100000 150000 200000 300000}
