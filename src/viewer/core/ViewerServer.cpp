@@ -15,10 +15,6 @@ namespace {
 using namespace Qt::StringLiterals;
 // Status reports kept for back-fill, one per sender.
 constexpr qsizetype kMaxReports = 10'000;
-// A back-fill goes out in pieces of this many entries, the next once the socket holds less than
-// kBackfillBufferBytes: what waits for a viewer stays small however deep its back-fill.
-constexpr qsizetype kBackfillPiece = 4096;
-constexpr qint64 kBackfillBufferBytes = qint64(1) << 20;
 } // namespace
 
 struct ViewerServer::Viewer
@@ -170,7 +166,7 @@ void ViewerServer::greet(Viewer& viewer, const ViewerHello& hello)
 std::vector<std::pair<LogCategory, LogEntryView>> ViewerServer::nextBackfillPiece(Viewer& viewer)
 {
     quint64 gone = 0;
-    auto piece = ring_.takeAfter(viewer.cursor, kBackfillPiece, viewer.filterBefore,
+    auto piece = ring_.takeAfter(viewer.cursor, limits_.backfillPiece, viewer.filterBefore,
                                  viewer.category, viewer.host, gone);
     viewer.missed += gone;
     return piece;
@@ -180,7 +176,7 @@ void ViewerServer::continueBackfill(Viewer& viewer)
 {
     ViewerBatch more;
     more.backfill = true;
-    while (viewer.backfilling && viewer.socket->bytesToWrite() < kBackfillBufferBytes) {
+    while (viewer.backfilling && viewer.socket->bytesToWrite() < limits_.backfillAheadBytes) {
         if (ring_.isAtEnd(viewer.cursor)) {
             // Caught up with the ring: live deliveries from now on.
             viewer.backfilling = false;

@@ -26,6 +26,10 @@ struct ViewerLimits
     qint64 queueBytes = qint64(4) << 20;   // waiting for one viewer before it misses entries
     qint64 stallMs = 30'000;               // of no reading before a viewer is dropped
     int maxViewers = 64;
+    // A back-fill goes out in pieces of this many entries, the next once less than
+    // `backfillAheadBytes` wait for the viewer: what waits stays small however deep it is.
+    qsizetype backfillPiece = 16'384;
+    qint64 backfillAheadBytes = qint64(4) << 20;
 };
 
 // Offers what reception delivers to viewers on a local socket. Viewers only read: the server

@@ -181,6 +181,8 @@ TEST(ViewerServerTest, DeepBackFillArrivesWholeAndInOrder)
     QTemporaryDir dir;
     ViewerLimits limits;
     limits.entriesPerCategory = 12'000;
+    limits.backfillPiece = 4096;
+    limits.backfillAheadBytes = qint64(1) << 20;
     ViewerServer server({kViewerProtocolVersion, u"test"_s, 514}, Clock::system(), limits);
     QString error;
     ASSERT_TRUE(server.listen(dir.filePath(u"v.sock"_s), &error)) << error.toStdString();
