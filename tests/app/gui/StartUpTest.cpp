@@ -100,9 +100,15 @@ TEST(StartUp, ASecondInstanceEndsWithOneAndLeavesTheFirstAlone)
     Program first(home, environment);
     first.start({QStringLiteral("-d")});
     ASSERT_TRUE(first.running());
-    // The first instance has replaced the debug log; mark it to see whether it is touched.
+    // The first instance has replaced the debug log (its window opens it before it answers a
+    // second start on its activation socket); mark it to see whether it is touched.
     const QString debugLog = home.filePath(QStringLiteral("QuenDalSysLog.log"));
-    ASSERT_TRUE(waitUntil([&] { return QFile::exists(debugLog); }, std::chrono::seconds(10)));
+    ASSERT_TRUE(waitUntil(
+        [&] {
+            return QFile::exists(debugLog) &&
+                   QFile::exists(home.filePath(QStringLiteral("QuendalSysLog.socket")));
+        },
+        std::chrono::seconds(10)));
     {
         QFile log(debugLog);
         ASSERT_TRUE(log.open(QIODevice::Append));
