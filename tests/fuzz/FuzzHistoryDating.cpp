@@ -5,24 +5,18 @@
 
 #include <QDateTime>
 
-#include <cstdlib>
-
 namespace {
 
-constexpr qint64 kDayMs = 24LL * 60 * 60 * 1000;
+using quendal::fuzz::kDayMs;
 // From the epoch to well before the last year QDate writes with four digits.
-constexpr qint64 kLatestModified = 253402214400000LL - 20 * 366 * kDayMs;
+constexpr qint64 kLatestModified = quendal::fuzz::kFourDigitYearsEndMs - 20 * 366 * kDayMs;
 
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     using namespace quendal;
-    // Local time is UTC here, so that a classic time maps to one instant whatever the machine.
-    static const bool utc = [] {
-        return ::setenv("TZ", "UTC", 1) == 0;
-    }();
-    FUZZ_CHECK(utc);
+    fuzz::useUtcAsLocalTime();
     fuzz::FuzzInput input(data, size);
     const qint64 modified = qint64(quint64(input.int64()) % quint64(kLatestModified + 1));
 

@@ -6,13 +6,12 @@
 #include <QDateTime>
 
 #include <algorithm>
-#include <cstdlib>
 
 namespace {
 
-constexpr qint64 kDayMs = 24LL * 60 * 60 * 1000;
+using quendal::fuzz::kDayMs;
 // From the epoch to a day before the last one QDate writes with four digits.
-constexpr qint64 kLatestNow = 253402214400000LL - 2 * kDayMs;
+constexpr qint64 kLatestNow = quendal::fuzz::kFourDigitYearsEndMs - 2 * kDayMs;
 
 bool looksClassic(QByteArrayView t)
 {
@@ -29,11 +28,7 @@ int number(QByteArrayView t, qsizetype at, qsizetype count)
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     using namespace quendal;
-    // Local time is UTC here, so that a classic time maps to one instant whatever the machine.
-    static const bool utc = [] {
-        return ::setenv("TZ", "UTC", 1) == 0;
-    }();
-    FUZZ_CHECK(utc);
+    fuzz::useUtcAsLocalTime();
     fuzz::FuzzInput input(data, size);
     const qint64 now = qint64(quint64(input.int64()) % quint64(kLatestNow + 1));
     const QByteArrayView text = input.rest();

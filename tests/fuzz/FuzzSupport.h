@@ -134,4 +134,16 @@ inline QByteArray asFileLine(QByteArrayView text)
     return line;
 }
 
+inline constexpr qint64 kDayMs = 24LL * 60 * 60 * 1000;
+// The first instant of the last year QDate writes with four digits, in ms since the epoch.
+inline constexpr qint64 kFourDigitYearsEndMs = 253402214400000LL;
+
+// Local time is UTC in the target, so that a classic time maps to one instant whatever the
+// machine.
+inline void useUtcAsLocalTime()
+{
+    static const bool utc = ::setenv("TZ", "UTC", 1) == 0;
+    FUZZ_CHECK(utc);
+}
+
 } // namespace quendal::fuzz

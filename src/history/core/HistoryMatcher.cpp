@@ -1,6 +1,7 @@
 #include "history/core/HistoryMatcher.h"
 
 #include "common/core/DisplayText.h"
+#include "logs/core/DecodedTextMatch.h"
 #include "logs/core/RegexLiteral.h"
 
 #include <algorithm>
@@ -11,11 +12,6 @@ namespace {
 bool isAscii(const QString& text)
 {
     return std::all_of(text.cbegin(), text.cend(), [](QChar c) { return c.unicode() < 0x80; });
-}
-
-bool isAsciiBytes(QByteArrayView bytes)
-{
-    return std::all_of(bytes.begin(), bytes.end(), [](char c) { return uchar(c) < 0x80; });
 }
 
 bool contains(const LiteralFinder& finder, QByteArrayView bytes)
@@ -60,15 +56,7 @@ bool HistoryMatcher::textMatches(QByteArrayView bytes) const
 {
     if (!decodeText_)
         return contains(textLiteral_, bytes);
-    if (query_.regularExpression && isAsciiBytes(bytes)) {
-        asciiText_.resize(size_t(bytes.size()));
-        std::copy(bytes.begin(), bytes.end(), asciiText_.data());
-        return regex_.match(QStringView(asciiText_)).hasMatch();
-    }
-    const QString text = decodeForDisplay(bytes);
-    if (query_.regularExpression)
-        return regex_.match(text).hasMatch();
-    return text.contains(query_.text, Qt::CaseInsensitive);
+    return decodedTextMatches(bytes, query_.regularExpression, regex_, query_.text, asciiText_);
 }
 
 bool HistoryMatcher::matches(const LogEntryView& entry) const

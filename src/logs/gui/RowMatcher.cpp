@@ -1,6 +1,7 @@
 #include "logs/gui/RowMatcher.h"
 
 #include "common/core/DisplayText.h"
+#include "logs/core/DecodedTextMatch.h"
 #include "logs/core/RegexLiteral.h"
 
 #include <algorithm>
@@ -41,11 +42,6 @@ bool containsIgnoringAsciiCase(QByteArrayView haystack, QByteArrayView needle)
             return true;
     }
     return false;
-}
-
-bool isAsciiBytes(QByteArrayView bytes)
-{
-    return std::all_of(bytes.begin(), bytes.end(), [](char c) { return uchar(c) < 0x80; });
 }
 
 } // namespace
@@ -89,16 +85,7 @@ bool RowMatcher::textMatches(QByteArrayView bytes) const
         if (!held && (query_.caseSensitive || isAsciiBytes(bytes)))
             return false;
     }
-    if (query_.regularExpression && isAsciiBytes(bytes)) {
-        // ASCII decodes to the same characters: widened into one buffer, without a string per row.
-        asciiText_.resize(bytes.size());
-        std::copy(bytes.begin(), bytes.end(), asciiText_.data());
-        return regex_.match(QStringView(asciiText_)).hasMatch();
-    }
-    const QString text = decodeForDisplay(bytes);
-    if (query_.regularExpression)
-        return regex_.match(text).hasMatch();
-    return text.contains(query_.text, Qt::CaseInsensitive);
+    return decodedTextMatches(bytes, query_.regularExpression, regex_, query_.text, asciiText_);
 }
 
 bool RowMatcher::matches(const LogEntryView& entry) const
