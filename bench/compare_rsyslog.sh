@@ -30,6 +30,7 @@
 # Needs: rsyslog (scripts/install-deps.sh --bench), cc, python3; perf or strace for step 3.
 set -eu
 . "$(dirname "$0")/own_network.sh"
+. bench/receiver_files.sh
 
 COUNT=${COUNT:-500000}
 REPS=${REPS:-3}
@@ -129,32 +130,6 @@ stop_receiver() {
     kill -TERM "$pid" 2>/dev/null || true
     wait "$pid" 2>/dev/null || true
     pid=""
-}
-
-# Entries in the files of folder $1 (three lines each for every receiver).
-entries() {
-    cat "$1"/*.?lg "$1"/entries.log 2>/dev/null | wc -l | awk '{ print int($1 / 3) }'
-}
-
-bytes() {
-    cat "$1"/*.?lg "$1"/entries.log 2>/dev/null | wc -c
-}
-
-# Waits until the files of folder $1 have stopped growing.
-wait_drained() {
-    last=-1
-    while :; do
-        size=$(bytes "$1")
-        [ "$size" = "$last" ] && break
-        last=$size
-        sleep 0.3
-    done
-}
-
-send() { # count rate seed
-    "$flood" --port "$port" --count "$1" --rate "$2" --seed "$3" \
-        --facilities firewall,vpn,useraccess,call,wan 2>"$work/flood.err"
-    sed -n 's/.* \([0-9]*\) per second$/\1/p' "$work/flood.err"
 }
 
 record() { # rep receiver metric value

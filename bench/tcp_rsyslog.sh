@@ -18,6 +18,7 @@
 # Needs: rsyslog (scripts/install-deps.sh --bench), python3, openssl.
 set -eu
 . "$(dirname "$0")/own_network.sh"
+. bench/receiver_files.sh
 
 COUNT=${COUNT:-300000}
 REPS=${REPS:-3}
@@ -38,10 +39,7 @@ cleanup() {
 trap cleanup EXIT
 trap 'exit 130' INT TERM
 
-openssl req -x509 -newkey ec -pkeyopt ec_paramgen_curve:prime256v1 -nodes -days 30 \
-    -subj /CN=localhost -addext subjectAltName=DNS:localhost,IP:127.0.0.1 \
-    -keyout "$work/server.key" -out "$work/server.pem" 2>/dev/null
-openssl ec -in "$work/server.key" -out "$work/server.ec.key" 2>/dev/null
+make_server_certificate "$work"
 
 # Sends the messages over N connections at once and prints the seconds from the first connection
 # to the last entry in the files of the folder (three lines per entry).

@@ -19,6 +19,7 @@
 # Needs: rsyslog (scripts/install-deps.sh --bench), python3, openssl.
 set -eu
 . "$(dirname "$0")/own_network.sh"
+. bench/receiver_files.sh
 
 COUNT=${COUNT:-300000}
 REPS=${REPS:-3}
@@ -45,10 +46,7 @@ cleanup() {
 trap cleanup EXIT
 trap 'exit 130' INT TERM
 
-openssl req -x509 -newkey ec -pkeyopt ec_paramgen_curve:prime256v1 -nodes -days 30 \
-    -subj /CN=localhost -addext subjectAltName=DNS:localhost,IP:127.0.0.1 \
-    -keyout "$work/server.key" -out "$work/server.pem" 2>/dev/null
-openssl ec -in "$work/server.key" -out "$work/server.ec.key" 2>/dev/null
+make_server_certificate "$work"
 
 # Holds N plain and N TLS connections open, each with one message sent, until stopped; prints
 # "ready" once all are up.
@@ -135,25 +133,6 @@ stop_receiver() {
     kill -TERM "$pid" 2>/dev/null || true
     wait "$pid" 2>/dev/null || true
     pid=""
-}
-
-bytes() {
-    cat "$1"/*.?lg "$1"/entries.log 2>/dev/null | wc -c
-}
-wait_drained() {
-    last=-1
-    while :; do
-        size=$(bytes "$1")
-        [ "$size" = "$last" ] && break
-        last=$size
-        sleep 0.3
-    done
-}
-
-send() { # count rate seed
-    "$flood" --port "$port" --count "$1" --rate "$2" --seed "$3" \
-        --facilities firewall,vpn,useraccess,call,wan 2>"$work/flood.err"
-    sed -n 's/.* \([0-9]*\) per second$/\1/p' "$work/flood.err"
 }
 
 echo "load before: $(cat /proc/loadavg)   cores: $(nproc)   COUNT=$COUNT REPS=$REPS IDLE=$IDLE"
