@@ -24,7 +24,6 @@ struct ViewerServer::Viewer
     bool greeted = false;
     bool refused = false;
     quint64 missed = 0;
-    qint64 limit = 0;        // queued bytes before it misses entries
     qint64 lastProgress = 0; // monotonic ms of the last write that went out, or of an empty queue
     // While back-filling, the entries still to come are read from the ring at `cursor`: the
     // live deliveries meanwhile reach the viewer that way, in order, and only their other parts
@@ -99,7 +98,6 @@ void ViewerServer::accept()
         }
         auto viewer = std::make_unique<Viewer>();
         viewer->socket = socket;
-        viewer->limit = limits_.queueBytes;
         viewer->lastProgress = clock_.monotonicMs();
         Viewer* v = viewer.get();
         viewers_.push_back(std::move(viewer));
@@ -109,7 +107,8 @@ void ViewerServer::accept()
             if (v->backfilling)
                 continueBackfill(*v);
             // Caught up after missing entries: told so now, not only with the next delivery.
-            if (!v->backfilling && v->missed > 0 && v->socket->bytesToWrite() < v->limit / 2)
+            if (!v->backfilling && v->missed > 0 &&
+                v->socket->bytesToWrite() < limits_.queueBytes / 2)
                 catchUp(*v);
         });
         connect(socket, &QLocalSocket::disconnected, this, [this, socket] { drop(socket); });
@@ -286,7 +285,7 @@ void ViewerServer::send(Viewer& viewer, const std::vector<QByteArray>& frames, q
 {
     if (!viewer.greeted || viewer.refused)
         return;
-    if (viewer.socket->bytesToWrite() >= viewer.limit) {
+    if (viewer.socket->bytesToWrite() >= limits_.queueBytes) {
         viewer.missed += entries;
         return;
     }
