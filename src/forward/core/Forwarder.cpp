@@ -164,10 +164,11 @@ void Forwarder::offer(QByteArrayView received, const QString& sender, qint64 arr
     bool wake = false;
     {
         QMutexLocker lock(&handoffMutex_);
-        if (handoffBytes_ + received.size() > kHandoffBytes) {
+        const qint64 cost = received.size() + kHandedOverhead;
+        if (handoffBytes_ + cost > kHandoffBytes) {
             ++handoffDropped_;
         } else {
-            handoffBytes_ += received.size();
+            handoffBytes_ += cost;
             handoff_.push_back({received.toByteArray(), sender, arrivalMs});
         }
         wake = !std::exchange(wakePosted_, true);

@@ -27,8 +27,10 @@ class Forwarder : public QObject, public ForwardSink
     Q_OBJECT
 
 public:
-    // Messages waiting for the forwarding thread, at most (their bytes).
+    // Messages waiting for the forwarding thread, at most (their bytes, each counted with what
+    // keeping it costs besides, so that a flood of tiny messages stays within the bound too).
     static constexpr qint64 kHandoffBytes = qint64(16) * 1024 * 1024;
+    static constexpr qint64 kHandedOverhead = 64;
 
     explicit Forwarder(const Clock& clock = Clock::system(), QObject* parent = nullptr);
     ~Forwarder() override;
