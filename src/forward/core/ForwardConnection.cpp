@@ -75,8 +75,8 @@ void ForwardConnection::append(QByteArrayView received, const QString& sender, q
         return;
     }
     const quint64 droppedBefore = queue_->counters().droppedFull;
-    const QByteArray message = forwardedMessage(target_.format, received, sender,
-                                                QDateTime::fromMSecsSinceEpoch(arrivalMs));
+    const QByteArray message =
+        forwardedMessage(target_.format, received, sender, arrivalTimestamps_.at(arrivalMs));
     if (!queue_->append(message)) {
         ++notQueued_;
         report(ForwardState::QueueUnusable, u"cannot write the queue of "_s + target_.name +

@@ -5,6 +5,7 @@
 #include "forward/core/ForwardStatus.h"
 #include "forward/core/ForwardTarget.h"
 #include "forward/core/ReconnectBackoff.h"
+#include "forward/core/Rfc5424Message.h"
 
 #include <QAbstractSocket>
 #include <QByteArray>
@@ -77,6 +78,7 @@ private:
     DiskQueueOptions queueOptions_;
     const Clock& clock_;
     std::unique_ptr<DiskQueue> queue_;
+    ArrivalTimestamps arrivalTimestamps_;
     QAbstractSocket* socket_ = nullptr;
     ReconnectBackoff backoff_;
     QTimer retryTimer_;

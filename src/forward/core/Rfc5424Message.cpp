@@ -96,20 +96,12 @@ bool isFullTime(QByteArrayView time)
     return parsed.isValid();
 }
 
-QByteArray timestampOf(QByteArrayView own, const QDateTime& arrival)
+void appendTimestamp(QByteArray& out, QByteArrayView own, const ArrivalTime& arrival)
 {
     if (isFullTime(own))
-        return own.toByteArray().toUpper();
-    const int offset = arrival.offsetFromUtc();
-    const QDateTime local = arrival.toOffsetFromUtc(offset);
-    QByteArray text = local.toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss.zzz")).toLatin1();
-    if (offset == 0)
-        return text + 'Z';
-    const int minutes = qAbs(offset) / 60;
-    text += offset < 0 ? '-' : '+';
-    text += QByteArray::number(minutes / 60).rightJustified(2, '0') + ':' +
-            QByteArray::number(minutes % 60).rightJustified(2, '0');
-    return text;
+        out += own.toByteArray().toUpper();
+    else
+        out += arrival.timestamp;
 }
 
 // The origin element's parameter naming the router, its value escaped as SD-PARAM needs.
@@ -209,14 +201,14 @@ struct Fields
     QByteArrayView message;
 };
 
-QByteArray compose(QByteArrayView pri, const Fields& f, const QDateTime& arrival)
+QByteArray compose(QByteArrayView pri, const Fields& f, const ArrivalTime& arrival)
 {
     QByteArray out;
     out.reserve(pri.size() + 64 + f.host.size() + f.structuredData.size() + f.sdPrefix.size() +
                 f.message.size());
     out += pri;
     out += "1 ";
-    out += timestampOf(f.time, arrival);
+    appendTimestamp(out, f.time, arrival);
     out += ' ';
     appendField(out, f.host, kHostNameMax);
     out += ' ';
@@ -239,8 +231,45 @@ QByteArray compose(QByteArrayView pri, const Fields& f, const QDateTime& arrival
 
 } // namespace
 
+QByteArray rfc5424Timestamp(const QDateTime& time)
+{
+    const int offset = time.offsetFromUtc();
+    const QDateTime local = time.toOffsetFromUtc(offset);
+    QByteArray text = local.toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss.zzz")).toLatin1();
+    if (offset == 0)
+        return text + 'Z';
+    const int minutes = qAbs(offset) / 60;
+    text += offset < 0 ? '-' : '+';
+    text += QByteArray::number(minutes / 60).rightJustified(2, '0') + ':' +
+            QByteArray::number(minutes % 60).rightJustified(2, '0');
+    return text;
+}
+
+ArrivalTime ArrivalTimestamps::at(qint64 msSinceEpoch)
+{
+    const qint64 second = msSinceEpoch / 1000 - (msSinceEpoch % 1000 < 0);
+    if (second != second_ || text_.isEmpty()) {
+        second_ = second;
+        text_ = rfc5424Timestamp(QDateTime::fromSecsSinceEpoch(second));
+    }
+    const qsizetype at = text_.indexOf('.') + 1;
+    const int ms = int(msSinceEpoch - second * 1000);
+    text_[at] = char('0' + ms / 100);
+    text_[at + 1] = char('0' + ms / 10 % 10);
+    text_[at + 2] = char('0' + ms % 10);
+    return {second, text_};
+}
+
 QByteArray forwardedMessage(ForwardFormat format, QByteArrayView received,
                             const QString& senderAddress, const QDateTime& arrival)
+{
+    const QByteArray timestamp = rfc5424Timestamp(arrival);
+    return forwardedMessage(format, received, senderAddress,
+                            ArrivalTime{arrival.toSecsSinceEpoch(), timestamp});
+}
+
+QByteArray forwardedMessage(ForwardFormat format, QByteArrayView received,
+                            const QString& senderAddress, const ArrivalTime& arrival)
 {
     if (format == ForwardFormat::AsReceived)
         return received.toByteArray();
@@ -279,7 +308,7 @@ QByteArray forwardedMessage(ForwardFormat format, QByteArrayView received,
         return compose(pri, f, arrival);
     }
 
-    EntrySplitter splitter([&arrival] { return arrival.toSecsSinceEpoch(); });
+    EntrySplitter splitter([&arrival] { return arrival.secs; });
     const LogEntryView entry = splitter.split(received, int(headerEnd), 0, senderAddress);
     f.message = entry.message;
     if (form == HeaderForm::Rfc3339) {

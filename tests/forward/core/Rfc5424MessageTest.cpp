@@ -2,7 +2,10 @@
 
 #include <QTimeZone>
 
+#include <ctime>
 #include <gtest/gtest.h>
+#include <string>
+#include <vector>
 
 using namespace quendal;
 
@@ -67,6 +70,31 @@ TEST(Rfc5424Message, FieldsAreCutToTheirLimitsAndTheAddressEscaped)
                                    "[origin ip=\"192.168.1.1\"] WAN up");
     EXPECT_EQ(forwardedMessage(ForwardFormat::AsReceived, "<13>any\x01thing", kRouter, kArrival),
               "<13>any\x01thing");
+}
+
+TEST(Rfc5424Message, ArrivalTimesKeepTheirMillisecondsAndFollowTheLocalOffsetAcrossSeconds)
+{
+    // Central European time, spelled out so that no zone database is needed; summer time
+    // begins at 2026-03-29 01:00 UTC.
+    const QByteArray zone = qgetenv("TZ");
+    qputenv("TZ", "CET-1CEST,M3.5.0,M10.5.0/3");
+    ::tzset();
+    constexpr qint64 kSummerTime = 1774746000000;
+    ArrivalTimestamps stamps;
+    std::vector<std::string> texts;
+    for (const qint64 ms :
+         {kSummerTime - 1001, kSummerTime - 998, kSummerTime - 1, kSummerTime, kSummerTime + 7})
+        texts.push_back(stamps.at(ms).timestamp.toByteArray().toStdString());
+    EXPECT_EQ(stamps.at(kSummerTime + 7).secs, kSummerTime / 1000);
+    if (zone.isNull())
+        qunsetenv("TZ");
+    else
+        qputenv("TZ", zone);
+    ::tzset();
+    EXPECT_EQ(texts, (std::vector<std::string>{
+                         "2026-03-29T01:59:58.999+01:00", "2026-03-29T01:59:59.002+01:00",
+                         "2026-03-29T01:59:59.999+01:00", "2026-03-29T03:00:00.000+02:00",
+                         "2026-03-29T03:00:00.007+02:00"}));
 }
 
 } // namespace
