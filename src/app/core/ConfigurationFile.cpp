@@ -80,7 +80,7 @@ bool readConfigurationText(const QString& path, QByteArrayView text, HeadlessOpt
         const QString value = line.mid(eq + 1).trimmed();
         if (section >= 0) {
             if (const auto [at, added] = sectionSeenOn.emplace(key, number); !added) {
-                problem(number, key + u" given twice (first on line "_s +
+                problem(number, shownOnOneLine(key) + u" given twice (first on line "_s +
                                     QString::number(at->second) + u')');
                 continue;
             }
@@ -90,8 +90,8 @@ bool readConfigurationText(const QString& path, QByteArrayView text, HeadlessOpt
                 problem(number,
                         u"unknown key '"_s + shownOnOneLine(key) + u"' in a forward section"_s);
             else if (!needed.isEmpty())
-                problem(number,
-                        key + u" needs "_s + needed + u", not '"_s + shownOnOneLine(value) + u'\'');
+                problem(number, shownOnOneLine(key) + u" needs "_s + needed + u", not '"_s +
+                                    shownOnOneLine(value) + u'\'');
             continue;
         }
         const HeadlessSetting* setting = findHeadlessSetting(key);
@@ -100,15 +100,15 @@ bool readConfigurationText(const QString& path, QByteArrayView text, HeadlessOpt
             continue;
         }
         if (const auto [at, added] = seenOn.emplace(key, number); !added) {
-            problem(number,
-                    key + u" given twice (first on line "_s + QString::number(at->second) + u')');
+            problem(number, shownOnOneLine(key) + u" given twice (first on line "_s +
+                                QString::number(at->second) + u')');
             continue;
         }
         if (value.isEmpty())
             continue; // the default
         if (const QString needed = setting->store(*setting, value, into); !needed.isEmpty())
-            problem(number,
-                    key + u" needs "_s + needed + u", not '"_s + shownOnOneLine(value) + u'\'');
+            problem(number, shownOnOneLine(key) + u" needs "_s + needed + u", not '"_s +
+                                shownOnOneLine(value) + u'\'');
     }
     return problems->size() == problemsBefore;
 }

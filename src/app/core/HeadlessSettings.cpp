@@ -133,7 +133,7 @@ QString storeAllow(const HeadlessSetting&, const QString& v, HeadlessOptions& o)
     QString error;
     auto prefixes = parseAddressPrefixes(v, &error);
     if (!prefixes)
-        return u"networks such as 192.168.0.0/16, fd00::/8 ("_s + error + u')';
+        return u"networks such as 192.168.0.0/16, fd00::/8 ("_s + shownOnOneLine(error) + u')';
     o.allow = std::move(*prefixes);
     return {};
 }
