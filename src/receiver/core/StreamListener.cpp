@@ -168,7 +168,12 @@ void StreamListener::takeConnections()
         auto connection = std::make_unique<Connection>(
             Connection{socket, SyslogFrameReader(limits_.maxMessageSize, framing), peerOf(*socket),
                        clock_.monotonicMs()});
-        connect(socket, &QIODevice::readyRead, this, [this, socket] { read(socket); });
+        // Read at the next turn of the event loop: over TLS, Qt tells of every 4 KiB it
+        // decrypts, and a read for each cost a write to each file per 4 KiB.
+        connect(socket, &QIODevice::readyRead, this, [this, socket] {
+            if (const auto found = connections_.find(socket); found != connections_.end())
+                postRead(*found->second);
+        });
         connect(socket, &QAbstractSocket::disconnected, this, [this, socket] { closed(socket); });
         Connection& taken = *connection;
         connections_.emplace(socket, std::move(connection));
