@@ -34,14 +34,6 @@ void complain(const QString& text)
     std::fprintf(stderr, "quendal-syslog: %s\n", qPrintable(text));
 }
 
-std::optional<LogCategory> categoryNamed(const QString& name)
-{
-    for (const LogCategory c : kAllCategories)
-        if (name.compare(QLatin1StringView(categoryName(c)), Qt::CaseInsensitive) == 0)
-            return c;
-    return std::nullopt;
-}
-
 std::optional<FollowOptions> parse(QStringList arguments, QString* error)
 {
     FollowOptions o;

@@ -150,11 +150,7 @@ QString storeMaxSenders(const HeadlessSetting& s, const QString& v, HeadlessOpti
 
 QString storeViewerBacklog(const HeadlessSetting& s, const QString& v, HeadlessOptions& o)
 {
-    const auto count = parseNumber(s, v);
-    if (!count)
-        return numberNeeded(s, "a number of entries");
-    o.viewerBacklog = *count;
-    return {};
+    return storeNumberIn(s, v, o.viewerBacklog, "a number of entries");
 }
 
 QString storeViewerSocket(const HeadlessSetting&, const QString& v, HeadlessOptions& o)

@@ -2,6 +2,7 @@
 
 #include "app/core/LineWriter.h"
 #include "receiver/core/ReceptionEngine.h"
+#include "viewer/core/ViewerClient.h"
 #include "viewer/core/ViewerServer.h"
 
 #include <QCoreApplication>
@@ -14,10 +15,7 @@ std::optional<QString> viewerSocketFor(const HeadlessOptions& options)
 {
     if (options.viewerSocket)
         return options.viewerSocket;
-    const QString runtime = qEnvironmentVariable("RUNTIME_DIRECTORY").section(u':', 0, 0);
-    if (runtime.isEmpty())
-        return std::nullopt;
-    return runtime + u"/viewer.sock"_s;
+    return runtimeViewerSocketPath();
 }
 
 std::unique_ptr<ViewerServer> openViewerSocket(const QString& path, ReceptionEngine& engine,

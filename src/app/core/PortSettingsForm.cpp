@@ -154,17 +154,13 @@ PortSettingsOutcome acceptPortSettings(PortSettingsFields& fields, ReceiverSetti
         return {false, PortSettingsField::AllowedSenders, reason};
     fields.allowedSenders = *allowed;
 
-    ReceiverSettings streams = settings;
-    if (PortSettingsOutcome outcome; !takeStreamFields(fields, streams, outcome))
+    // Checked whole before any is taken: a refusal leaves the settings as they were.
+    if (PortSettingsOutcome outcome; !takeStreamFields(fields, settings, outcome))
         return outcome;
     QList<std::pair<QString, QVariant>> streamValues;
     for (const auto& [name, member] : kStreamFields)
         streamValues.append({QString::fromLatin1(name), fields.*member});
     (void)store.storeValues(streamValues);
-    settings.TcpPort = streams.TcpPort;
-    settings.TlsPort = streams.TlsPort;
-    settings.TlsCertificate = streams.TlsCertificate;
-    settings.TlsKey = streams.TlsKey;
 
     std::optional<StoredReplayTarget> storedReplay;
     if (fields.replayEnabled)

@@ -7,11 +7,13 @@
 namespace quendal {
 namespace {
 
-std::optional<LogCategory> categoryNamed(const QString& text)
+// A category by its name or its files' extension, whatever the case.
+std::optional<LogCategory> categoryNamedOrByExtension(const QString& text)
 {
+    if (const auto named = categoryNamed(text))
+        return named;
     for (const LogCategory category : kAllCategories) {
-        if (text.compare(QLatin1StringView(categoryName(category)), Qt::CaseInsensitive) == 0 ||
-            text.compare(logFileExtension(category), Qt::CaseInsensitive) == 0)
+        if (text.compare(logFileExtension(category), Qt::CaseInsensitive) == 0)
             return category;
     }
     return std::nullopt;
@@ -103,7 +105,7 @@ std::optional<HistoryOptions> parseHistoryOptions(const QStringList& arguments, 
             options.query.host = *text;
         } else if (name == QLatin1StringView("--category")) {
             const auto text = value();
-            const auto category = text ? categoryNamed(*text) : std::nullopt;
+            const auto category = text ? categoryNamedOrByExtension(*text) : std::nullopt;
             if (!category)
                 return fail(QStringLiteral("--category needs FireWall, VPN, UserAccess, Call or "
                                            "Wan (or flg, vlg, ulg, clg, wlg)"));

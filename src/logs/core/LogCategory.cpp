@@ -45,6 +45,15 @@ std::optional<LogCategory> categoryForExtension(QStringView extension)
     return std::nullopt;
 }
 
+std::optional<LogCategory> categoryNamed(QStringView name)
+{
+    for (const LogCategory c : kAllCategories) {
+        if (name.compare(QLatin1StringView(info(c).name), Qt::CaseInsensitive) == 0)
+            return c;
+    }
+    return std::nullopt;
+}
+
 const char* categoryName(LogCategory c)
 {
     return info(c).name;

@@ -40,6 +40,9 @@ std::optional<LogCategory> categoryForFacility(int facility);
 // The category whose files carry this extension ("flg", "vlg", ...), compared case-sensitively.
 std::optional<LogCategory> categoryForExtension(QStringView extension);
 
+// The category of this name ("FireWall", "VPN", ...), whatever its letters' case.
+std::optional<LogCategory> categoryNamed(QStringView name);
+
 // The UI text that names a category: its tab label ("FireWall Log", ...).
 UiTextId categoryTitle(LogCategory c);
 

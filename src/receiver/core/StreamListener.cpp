@@ -60,7 +60,7 @@ void StreamListener::setTlsConfiguration(const QSslConfiguration& configuration)
         server->setSslConfiguration(tls_); // for the connections from now on
 }
 
-bool StreamListener::startServer(QString* error)
+void StreamListener::startServer()
 {
     close();
     if (transport_ == Transport::Tls) {
@@ -81,14 +81,11 @@ bool StreamListener::startServer(QString* error)
     server_->setListenBacklogSize(std::max(limits_.maxConnections, kMinListenBacklog));
     connect(server_.get(), &QTcpServer::pendingConnectionAvailable, this,
             &StreamListener::takeConnections);
-    if (error)
-        error->clear();
-    return true;
 }
 
 bool StreamListener::listen(const QHostAddress& address, quint16 port, QString* error)
 {
-    startServer(error);
+    startServer();
     if (server_->listen(address, port)) {
         idleTimer_->start();
         return true;
@@ -101,7 +98,7 @@ bool StreamListener::listen(const QHostAddress& address, quint16 port, QString* 
 
 bool StreamListener::adopt(int descriptor, QString* error)
 {
-    startServer(error);
+    startServer();
     if (server_->setSocketDescriptor(descriptor)) {
         idleTimer_->start();
         return true;

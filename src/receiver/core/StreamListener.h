@@ -89,9 +89,8 @@ private:
         bool readPosted = false;
     };
 
-    bool startServer(QString* error);
+    void startServer();
     void takeConnections();
-    void refuseLater(QTcpSocket* socket);
     void watchHandshake(QTcpSocket* socket);
     void read(QTcpSocket* socket);
     // Takes in one chunk; false when the connection was closed for a bad frame.

@@ -84,12 +84,17 @@ void ViewerClient::readFrames()
         end(u"the service sent a frame longer than a viewer takes"_s);
 }
 
+std::optional<QString> runtimeViewerSocketPath()
+{
+    const QString runtime = qEnvironmentVariable("RUNTIME_DIRECTORY").section(u':', 0, 0);
+    if (runtime.isEmpty())
+        return std::nullopt;
+    return runtime + u"/viewer.sock"_s;
+}
+
 QString defaultViewerSocketPath()
 {
-    QString runtime = qEnvironmentVariable("RUNTIME_DIRECTORY").section(u':', 0, 0);
-    if (runtime.isEmpty())
-        runtime = u"/run/quendal-syslog"_s;
-    return runtime + u"/viewer.sock"_s;
+    return runtimeViewerSocketPath().value_or(u"/run/quendal-syslog/viewer.sock"_s);
 }
 
 } // namespace quendal

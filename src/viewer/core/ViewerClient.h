@@ -4,6 +4,9 @@
 
 #include <QLocalSocket>
 #include <QObject>
+#include <QString>
+
+#include <optional>
 
 namespace quendal {
 
@@ -40,6 +43,9 @@ private:
     bool welcomed_ = false;
     bool ended_ = false;
 };
+
+// The viewer socket in systemd's runtime folder of this process, when it set one.
+std::optional<QString> runtimeViewerSocketPath();
 
 // Where a service's viewer socket is looked for when none is named: under systemd's runtime
 // folder of the service when it set one for this process, else the unit's.

@@ -212,11 +212,15 @@ void ViewerServer::publish(const ReceptionBatch& batch)
     size_t total = 0;
     for (const LogRows& rows : batch.rows)
         total += size_t(rows.size());
-    live.entries.reserve(total);
+    // The ring keeps every entry; a copy for the live frames only when someone is watching.
+    const bool watched = !viewers_.empty();
+    if (watched)
+        live.entries.reserve(total);
     const auto take = [&](int category, qsizetype row) {
-        LogEntry entry = LogEntry::from(batch.rows[size_t(category)].at(row));
-        ring_.add(LogCategory(category), entry.view());
-        live.entries.emplace_back(LogCategory(category), std::move(entry));
+        const LogEntryView entry = batch.rows[size_t(category)].at(row);
+        ring_.add(LogCategory(category), entry);
+        if (watched)
+            live.entries.emplace_back(LogCategory(category), LogEntry::from(entry));
     };
     // The rows' order across categories, when the notes agree with the batch; else category by
     // category.
@@ -247,7 +251,7 @@ void ViewerServer::publish(const ReceptionBatch& batch)
             reports_.insert(r.sender, r);
     live.activity = batch.activity;
     counters_ = live.counters = batch.counters;
-    if (viewers_.empty())
+    if (!watched)
         return;
     const std::vector<QByteArray> frames = encodeViewerBatch(live);
     std::vector<QByteArray> withoutEntries;
