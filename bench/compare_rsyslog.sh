@@ -44,11 +44,8 @@ SKIP=${SKIP:-}
 
 quendal=${QUENDAL_BINARY:-$PWD/build/src/quendal-syslog}
 flood=$PWD/build/tools/syslog-flood/quendal-syslog-flood
-rsyslogd=$(command -v rsyslogd || echo /usr/sbin/rsyslogd)
-for f in "$quendal" "$flood"; do
-    [ -x "$f" ] || { echo "compare_rsyslog: $f missing: build the project first" >&2; exit 1; }
-done
-[ -x "$rsyslogd" ] || { echo "compare_rsyslog: rsyslogd missing: scripts/install-deps.sh --bench" >&2; exit 1; }
+require_built "$quendal" "$flood"
+find_rsyslogd
 
 work=$(mktemp -d)
 pid=""

@@ -54,9 +54,8 @@ SKIP=${SKIP:-}
 RCVBUF=8388608
 
 quendal=${QUENDAL_BINARY:-$PWD/build/src/quendal-syslogd}
-rsyslogd=$(command -v rsyslogd || echo /usr/sbin/rsyslogd)
-[ -x "$quendal" ] || { echo "forward_rsyslog: $quendal missing: build the project first" >&2; exit 1; }
-[ -x "$rsyslogd" ] || { echo "forward_rsyslog: rsyslogd missing: scripts/install-deps.sh --bench" >&2; exit 1; }
+require_built "$quendal"
+find_rsyslogd
 [ -f /usr/lib/x86_64-linux-gnu/rsyslog/lmnsd_ossl.so ] ||
     { echo "forward_rsyslog: rsyslog-openssl missing: scripts/install-deps.sh --bench" >&2; exit 1; }
 

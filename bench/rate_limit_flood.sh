@@ -28,9 +28,7 @@ BURST_SECONDS=3
 
 quendal=${QUENDAL_BINARY:-$PWD/build/src/quendal-syslogd}
 flood=$PWD/build/tools/syslog-flood/quendal-syslog-flood
-for f in "$quendal" "$flood"; do
-    [ -x "$f" ] || { echo "rate_limit_flood: $f missing: build the project first" >&2; exit 1; }
-done
+require_built "$quendal" "$flood"
 # The quiet router's address; loopback answers for all of 127.0.0.0/8.
 ip addr show lo 2>/dev/null | grep -q 'inet 127.0.0.1/8' ||
     { echo "rate_limit_flood: lo has no 127.0.0.1/8 to send from 127.0.0.2" >&2; exit 1; }

@@ -26,9 +26,8 @@ CONNECTIONS=${CONNECTIONS:-1 100}
 RECEIVERS=${RECEIVERS:-quendal quendal-tls rsyslog}
 
 quendal=${QUENDAL_BINARY:-$PWD/build/src/quendal-syslogd}
-rsyslogd=$(command -v rsyslogd || echo /usr/sbin/rsyslogd)
-[ -x "$quendal" ] || { echo "tcp_rsyslog: $quendal missing: build the project first" >&2; exit 1; }
-[ -x "$rsyslogd" ] || { echo "tcp_rsyslog: rsyslogd missing: scripts/install-deps.sh --bench" >&2; exit 1; }
+require_built "$quendal"
+find_rsyslogd
 
 work=$(mktemp -d)
 pid=""

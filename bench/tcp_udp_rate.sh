@@ -29,11 +29,8 @@ RECEIVERS=${RECEIVERS:-quendal quendal-streams rsyslog}
 
 quendal=${QUENDAL_BINARY:-$PWD/build/src/quendal-syslogd}
 flood=$PWD/build/tools/syslog-flood/quendal-syslog-flood
-rsyslogd=$(command -v rsyslogd || echo /usr/sbin/rsyslogd)
-for f in "$quendal" "$flood"; do
-    [ -x "$f" ] || { echo "tcp_udp_rate: $f missing: build the project first" >&2; exit 1; }
-done
-[ -x "$rsyslogd" ] || { echo "tcp_udp_rate: rsyslogd missing: scripts/install-deps.sh --bench" >&2; exit 1; }
+require_built "$quendal" "$flood"
+find_rsyslogd
 
 work=$(mktemp -d)
 pid=""

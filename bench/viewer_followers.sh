@@ -24,9 +24,7 @@ PORT=${PORT:-25514}
 service=$PWD/build/src/quendal-syslogd
 viewer=$PWD/build/src/quendal-syslog
 flood=$PWD/build/tools/syslog-flood/quendal-syslog-flood
-for f in "$service" "$viewer" "$flood"; do
-    [ -x "$f" ] || { echo "viewer_followers: $f missing: build the project first" >&2; exit 1; }
-done
+require_built "$service" "$viewer" "$flood"
 
 work=$(mktemp -d)
 pids=""
