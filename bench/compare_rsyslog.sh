@@ -92,16 +92,7 @@ start_receiver() {
         pid=$!
         ;;
     rsyslog)
-        mkdir -p "$2/rsyslog-work"
-        cat >"$2/rsyslog.conf" <<EOF
-global(workDirectory="$2/rsyslog-work" net.enableDNS="off")
-module(load="imudp")
-input(type="imudp" address="127.0.0.1" port="$port" rcvbufSize="$RCVBUF")
-template(name="entry" type="string" string="%timereported%\r\n%hostname%\r\n%msg%\r\n")
-action(type="omfile" file="$2/entries.log" template="entry")
-EOF
-        "$rsyslogd" -n -f "$2/rsyslog.conf" -i "$2/rsyslog.pid" >/dev/null 2>"$2/err" &
-        pid=$!
+        start_rsyslog_udp "$2" "$port" "$RCVBUF"
         ;;
     c-loop)
         "$work/c_receiver" "$port" "$2" "$RCVBUF" 2>"$2/err" &

@@ -35,3 +35,19 @@ make_server_certificate() {
         -keyout "$1/server.key" -out "$1/server.pem" 2>/dev/null
     openssl ec -in "$1/server.key" -out "$1/server.ec.key" 2>/dev/null
 }
+
+# Starts rsyslogd receiving UDP on 127.0.0.1 port $2 with a receive buffer of $3 bytes, each
+# entry three CR LF lines in folder $1's entries.log, as ours; its configuration and work folder
+# are the run's own. Sets `pid`; needs $rsyslogd (find_rsyslogd).
+start_rsyslog_udp() {
+    mkdir -p "$1/rsyslog-work"
+    cat >"$1/rsyslog.conf" <<RSYSLOG
+global(workDirectory="$1/rsyslog-work" net.enableDNS="off")
+module(load="imudp")
+input(type="imudp" address="127.0.0.1" port="$2" rcvbufSize="$3")
+template(name="entry" type="string" string="%timereported%\r\n%hostname%\r\n%msg%\r\n")
+action(type="omfile" file="$1/entries.log" template="entry")
+RSYSLOG
+    "$rsyslogd" -n -f "$1/rsyslog.conf" -i "$1/rsyslog.pid" >/dev/null 2>"$1/err" &
+    pid=$!
+}

@@ -84,25 +84,18 @@ start_receiver() { # name folder
     quendal)
         "$quendal" --port "$port" --listen 127.0.0.1 --log-dir "$2" --config /dev/null \
             >/dev/null 2>"$2/err" &
+        pid=$!
         ;;
     quendal-streams)
         "$quendal" --port "$port" --tcp-port $((port + 1)) --tls-port $((port + 2)) \
             --tls-cert "$work/server.pem" --tls-key "$work/server.ec.key" --listen 127.0.0.1 \
             --log-dir "$2" --config /dev/null >/dev/null 2>"$2/err" &
+        pid=$!
         ;;
     rsyslog)
-        mkdir -p "$2/rsyslog-work"
-        cat >"$2/rsyslog.conf" <<EOF
-global(workDirectory="$2/rsyslog-work" net.enableDNS="off")
-module(load="imudp")
-input(type="imudp" address="127.0.0.1" port="$port" rcvbufSize="8388608")
-template(name="entry" type="string" string="%timereported%\r\n%hostname%\r\n%msg%\r\n")
-action(type="omfile" file="$2/entries.log" template="entry")
-EOF
-        "$rsyslogd" -n -f "$2/rsyslog.conf" -i "$2/rsyslog.pid" >/dev/null 2>"$2/err" &
+        start_rsyslog_udp "$2" "$port" 8388608
         ;;
     esac
-    pid=$!
     i=0
     until listening udp "$port" && { [ "$1" != quendal-streams ] ||
         { listening tcp $((port + 1)) && listening tcp $((port + 2)); }; }; do
